@@ -1,0 +1,70 @@
+#pragma once
+
+#include "platform/XmlDocument.h"
+
+#include <QObject>
+#include <QString>
+
+class MatchRecord;
+
+// The `*.ptlx` match file of the open match: its XML document stays loaded while the match is
+// open, and every save writes the whole record into it and the whole document to the file.
+class MatchFile : public QObject
+{
+    Q_OBJECT
+public:
+    explicit MatchFile(MatchRecord& record, QObject* parent = nullptr);
+
+    QString matchFileName() const { return m_matchFileName; }
+    // True while a match document is loaded (saves write only then).
+    bool isOpen() const { return m_doc.isActive(); }
+
+    // Opens `path`: sets the open-file state, then loads (see loadfromfile).
+    void open(const QString& path);
+
+    // Reads the file named by matchFileName() into the record. Writes nothing. Throws
+    // UserError for a file that cannot be read or parsed (the previous document is closed,
+    // the record keeps the previous match) and for a radio value that is not an integer.
+    void loadfromfile();
+
+    // Writes header and every bout row into the document, drops stray bout elements and
+    // saves the document. Does nothing while no match is open. Throws UserError when the file
+    // cannot be written; the document keeps the new content for the next save.
+    void saveall();
+    // Writes bout row `row` into its element; does not touch the file.
+    void savematch(int row);
+    // Writes the document as it stands to matchFileName().
+    void saveDocument();
+
+    // Makes `path` the open file with `xml` as its document content (used when a match file is
+    // created); sets the open-file state like an open.
+    void adoptDocument(const QString& path, const QString& xml);
+
+    // Open-file state, for the labels that show it.
+    QString pfaddateiname() const { return m_matchFileName; }
+    QString dateiname() const;
+    QString pfad() const;
+    QString windowCaption() const;
+
+    // Start-page summary, written only by a load.
+    QString label42() const { return m_label42; }
+    QString label51() const { return m_label51; }
+    QString label52() const { return m_label52; }
+
+    XmlDocument& document() { return m_doc; }
+
+signals:
+    // The open-file state changed: a new file is now named (kampfnr goes back to "0").
+    void openFileChanged();
+    void summaryChanged();
+
+private:
+    void setOpenFileState(const QString& path);
+    QDomElement info();
+    QDomElement kaempfe();
+
+    MatchRecord& m_record;
+    XmlDocument m_doc;
+    QString m_matchFileName;
+    QString m_label42, m_label51, m_label52;
+};

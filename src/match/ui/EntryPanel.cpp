@@ -1,0 +1,278 @@
+#include "EntryPanel.h"
+
+#include "ProtocolGrid.h"
+#include "match/GridRules.h"
+#include "match/MatchFile.h"
+#include "match/MatchRecord.h"
+#include "shell/ui/FocusExit.h"
+#include "shell/ui/Guard.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace {
+
+struct FieldDesign
+{
+    const char* field;
+    const char* caption;
+};
+
+// Captions of the labelled fields; radio groups carry item texts instead.
+const FieldDesign kCaptions[] = {
+    {"heim", "Heim"},
+    {"gast", "Gast"},
+    {"ort", "Ort"},
+    {"halle", "Veranstaltungsstätte"},
+    {"liga", "Liga"},
+    {"datum", "Datum"},
+    {"ml", "Mattenleiter"},
+    {"mp", "Mattenpräsident"},
+    {"pr", "Punktrichter"},
+    {"zeitnehmer", "Zeitnehmer"},
+    {"protokollfuehrer", "Protokollführer"},
+    {"punktzettel", "Punktzettel"},
+    {"mannschaftsfuehrer_heim", "Mannschaftsführer Heim"},
+    {"mannschaftsfuehrer_gast", "Mannschaftsführer Gast"},
+    {"verhalten_ringer", "Verhalten der Ringer"},
+    {"verhalten_zuschauer", "Verhalten der Zuschauer"},
+    {"beginn", "Beginn"},
+    {"ende", "Ende"},
+    {"pause", "Pause (Min)"},
+    {"zuschauer", "Zuschauer"},
+    {"ordner1", "Ordner"},
+    {"ordner2", "Ordner"},
+    {"bemerkungen", "Bemerkungen"},
+};
+
+QString captionOf(const QString& field)
+{
+    for (const auto& d : kCaptions)
+        if (field == QLatin1String(d.field))
+            return QString::fromUtf8(d.caption);
+    return {};
+}
+
+QStringList radioItems(const QString& field)
+{
+    if (field == QLatin1String("punktfreund"))
+        return {QStringLiteral("Verbandskampf"), QStringLiteral("Freundschaftskampf")};
+    if (field == QLatin1String("vorrueck"))
+        return {QStringLiteral("Vorrunde"), QStringLiteral("Rückrunde")};
+    return {QStringLiteral("Männer"), QStringLiteral("A/B-Jugend"), QStringLiteral("C/D-Jugend")};
+}
+
+bool isCombo(const QString& f)
+{
+    return f == QLatin1String("ml") || f == QLatin1String("mp") || f == QLatin1String("pr");
+}
+
+// The memo keeps CR LF between lines, as the stored field does.
+QString memoValue(const QPlainTextEdit* memo)
+{
+    return memo->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+}
+
+} // namespace
+
+EntryPanel::EntryPanel(MatchRecord& record, MatchFile& file, QWidget* parent)
+    : QWidget(parent), m_record(record), m_file(file)
+{
+    setObjectName(QStringLiteral("panel_eingaben"));
+    setAutoFillBackground(true);
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(6, 6, 6, 6);
+    outer->setSpacing(6);
+
+    auto* strip = new QFrame(this);
+    strip->setObjectName(QStringLiteral("Panel1"));
+    strip->setFrameShape(QFrame::StyledPanel);
+    auto* stripLayout = new QHBoxLayout(strip);
+    stripLayout->setContentsMargins(6, 3, 6, 3);
+    m_pfaddateiname = new QLabel(strip);
+    m_pfaddateiname->setObjectName(QStringLiteral("pfaddateiname"));
+    m_pfaddateiname->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    stripLayout->addWidget(m_pfaddateiname, 1);
+    outer->addWidget(strip);
+
+    auto* fields = new QGridLayout;
+    fields->setHorizontalSpacing(10);
+    fields->setVerticalSpacing(4);
+    // Reading order of the form: match, kind, officials, teams, conduct and times.
+    const QList<QStringList> rows = {
+        {"heim", "gast", "ort", "halle", "liga", "datum"},
+        {"punktfreund", "vorrueck", "altersklasse", "ml", "mp", "pr"},
+        {"zeitnehmer", "protokollfuehrer", "punktzettel", "mannschaftsfuehrer_heim", "mannschaftsfuehrer_gast",
+         "zuschauer"},
+        {"verhalten_ringer", "verhalten_zuschauer", "beginn", "ende", "pause", "ordner1"},
+    };
+    for (int r = 0; r < rows.size(); ++r)
+        for (int c = 0; c < rows[r].size(); ++c)
+            fields->addWidget(makeControl(rows[r][c]), r, c);
+    fields->addWidget(makeControl(QStringLiteral("ordner2")), 4, 5);
+    auto* hint = new QLabel(QStringLiteral("hh:mm"), this);
+    hint->setObjectName(QStringLiteral("zeitformat"));
+    fields->addWidget(hint, 4, 2, Qt::AlignTop);
+    fields->addWidget(makeControl(QStringLiteral("bemerkungen")), 4, 0, 1, 2);
+    for (int c = 0; c < 6; ++c)
+        fields->setColumnStretch(c, 1);
+    outer->addLayout(fields);
+
+    m_grid = new ProtocolGrid(record, this);
+    outer->addWidget(m_grid, 1);
+
+    onFocusExit(m_grid, [this] { protokollExit(); });
+
+    connect(&record, &MatchRecord::headerChanged, this, &EntryPanel::showHeaderValue);
+    connect(&file, &MatchFile::openFileChanged, this, &EntryPanel::updateFileLabel);
+    for (const QString& f : MatchFields::editableHeaderFields())
+        showHeaderValue(f);
+    updateFileLabel();
+}
+
+QWidget* EntryPanel::makeControl(const QString& field)
+{
+    if (MatchFields::isRadio(field)) {
+        auto* box = new QGroupBox(this);
+        box->setObjectName(field);
+        auto* lay = new QVBoxLayout(box);
+        lay->setContentsMargins(6, 4, 6, 4);
+        lay->setSpacing(2);
+        auto* group = new QButtonGroup(box);
+        const QStringList items = radioItems(field);
+        for (int i = 0; i < items.size(); ++i) {
+            auto* b = new QRadioButton(items[i], box);
+            b->setObjectName(field + QString::number(i));
+            group->addButton(b, i);
+            lay->addWidget(b);
+        }
+        m_radioGroups.insert(field, group);
+        m_controls.insert(field, box);
+        connect(group, &QButtonGroup::idClicked, this, [this, field](int id) { radioClick(field, id); });
+        return box;
+    }
+
+    auto* cell = new QWidget(this);
+    auto* lay = new QVBoxLayout(cell);
+    lay->setContentsMargins(0, 0, 0, 0);
+    lay->setSpacing(1);
+    auto* label = new QLabel(captionOf(field), cell);
+    label->setObjectName(field + QStringLiteral("_label"));
+    lay->addWidget(label);
+
+    QWidget* control = nullptr;
+    if (isCombo(field)) {
+        auto* combo = new QComboBox(cell);
+        combo->setEditable(true);
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        connect(combo, &QComboBox::editTextChanged, this,
+                [this, field](const QString& t) { m_record.setHeader(field, t); });
+        control = combo;
+    } else if (field == QLatin1String("bemerkungen")) {
+        auto* memo = new QPlainTextEdit(cell);
+        memo->setTabChangesFocus(true);
+        memo->setMinimumHeight(44);
+        connect(memo, &QPlainTextEdit::textChanged, this,
+                [this, field, memo] { m_record.setHeader(field, memoValue(memo)); });
+        control = memo;
+    } else {
+        auto* edit = new QLineEdit(cell);
+        connect(edit, &QLineEdit::textEdited, this, [this, field](const QString& t) { m_record.setHeader(field, t); });
+        control = edit;
+    }
+    control->setObjectName(field);
+    label->setBuddy(control);
+    lay->addWidget(control);
+
+    if (field == QLatin1String("heim") || field == QLatin1String("gast")) {
+        const QColor colour = field == QLatin1String("heim") ? QColor(Qt::red) : QColor(Qt::blue);
+        QFont f = label->font();
+        f.setBold(true);
+        label->setFont(f);
+        QPalette p = label->palette();
+        p.setColor(QPalette::WindowText, colour);
+        label->setPalette(p);
+        QPalette pe = control->palette();
+        pe.setColor(QPalette::Text, colour);
+        control->setPalette(pe);
+    }
+
+    m_controls.insert(field, control);
+    onFocusExit(control, [this, field] { fieldExit(field); });
+    return cell;
+}
+
+void EntryPanel::showHeaderValue(const QString& field)
+{
+    QWidget* w = m_controls.value(field);
+    if (!w)
+        return;
+    const QString value = m_record.header(field);
+    if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+        if (edit->text() != value)
+            edit->setText(value);
+    } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+        if (combo->currentText() != value) {
+            const QSignalBlocker block(combo);
+            combo->setEditText(value);
+        }
+    } else if (auto* memo = qobject_cast<QPlainTextEdit*>(w)) {
+        if (memoValue(memo) != value) {
+            const QSignalBlocker block(memo);
+            memo->setPlainText(QString(value).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        }
+    } else if (QButtonGroup* group = m_radioGroups.value(field)) {
+        const int index = value.toInt();
+        if (QAbstractButton* b = group->button(index)) {
+            b->setChecked(true);
+        } else {
+            // No item chosen: an exclusive group cannot uncheck its last button by itself.
+            group->setExclusive(false);
+            for (QAbstractButton* each : group->buttons())
+                each->setChecked(false);
+            group->setExclusive(true);
+        }
+    }
+}
+
+void EntryPanel::updateFileLabel()
+{
+    m_pfaddateiname->setText(m_file.pfaddateiname());
+}
+
+void EntryPanel::fieldExit(const QString& field)
+{
+    guarded(this, [&] {
+        m_file.saveall();
+        if (field == QLatin1String("zuschauer") && m_record.header(field) == accessCode())
+            m_grid->showScoringColumns();
+    });
+}
+
+void EntryPanel::radioClick(const QString& field, int index)
+{
+    const QString value = QString::number(index);
+    if (m_record.header(field) == value)
+        return;
+    m_record.setHeader(field, value);
+    guarded(this, [&] { m_file.saveall(); });
+}
+
+void EntryPanel::protokollExit()
+{
+    guarded(this, [&] {
+        GridRules::numberBouts(m_record);
+        m_file.saveall();
+    });
+}

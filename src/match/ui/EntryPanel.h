@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QHash>
+#include <QWidget>
+
+class MatchFile;
+class MatchRecord;
+class ProtocolGrid;
+class QButtonGroup;
+class QLabel;
+
+// The entry panel `panel_eingaben`: the 26 header fields of the match and the protocol grid.
+// Every field is bound to the match record; leaving a field (or choosing another item of a
+// radio group) writes the whole match file.
+class EntryPanel : public QWidget
+{
+    Q_OBJECT
+public:
+    EntryPanel(MatchRecord& record, MatchFile& file, QWidget* parent = nullptr);
+
+    ProtocolGrid* grid() const { return m_grid; }
+
+    // The hidden access code that shows the scoring columns when `zuschauer` is left with it.
+    static QString accessCode() { return QStringLiteral("530718264"); }
+
+    // Run when the operator leaves a header field or the grid, or picks a radio item.
+    void fieldExit(const QString& field);
+    void protokollExit();
+    void radioClick(const QString& field, int index);
+
+private:
+    QWidget* makeControl(const QString& field);
+    void showHeaderValue(const QString& field);
+    void updateFileLabel();
+
+    MatchRecord& m_record;
+    MatchFile& m_file;
+    ProtocolGrid* m_grid = nullptr;
+    QLabel* m_pfaddateiname = nullptr;
+    QHash<QString, QWidget*> m_controls;
+    QHash<QString, QButtonGroup*> m_radioGroups;
+};

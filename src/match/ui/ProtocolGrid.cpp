@@ -1,0 +1,127 @@
+#include "ProtocolGrid.h"
+
+#include "ProtocolModel.h"
+#include "match/MatchFields.h"
+
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPainter>
+#include <QStyledItemDelegate>
+
+namespace {
+
+class CellDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const QColor fill = ProtocolGrid::columnColour(index.column());
+        if (!fill.isValid()) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        // Columns of the line-up keep their side's colour whatever the selection.
+        painter->save();
+        painter->setClipRect(option.rect);
+        painter->fillRect(option.rect, fill);
+        painter->setFont(option.font);
+        painter->setPen(option.palette.color(QPalette::Active, QPalette::Text));
+        painter->drawText(option.rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                          index.data(Qt::DisplayRole).toString());
+        painter->restore();
+    }
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        // Typed text reaches the match record at once, as in a cell of the old grid: a save
+        // at any moment (leaving the grid, quitting) never misses what is on screen.
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+            auto* self = const_cast<CellDelegate*>(this);
+            connect(line, &QLineEdit::textEdited, self, [self, line] { emit self->commitData(line); });
+        }
+        return editor;
+    }
+};
+
+constexpr int kWidths[MatchFields::ColumnCount] = {35, 20, 30, 70, 70, 40, 35, 40, 40, 30, 70, 70,
+                                                   40, 35, 40, 40, 30, 40, 40, 30, -1, -1, -1, 60};
+
+} // namespace
+
+ProtocolGrid::ProtocolGrid(MatchRecord& record, QWidget* parent)
+    : QTableView(parent), m_model(new ProtocolModel(record, this))
+{
+    setObjectName(QStringLiteral("protokoll"));
+    setModel(m_model);
+    setItemDelegate(new CellDelegate(this));
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setEditTriggers(QAbstractItemView::AllEditTriggers);
+    setTabKeyNavigation(true);
+    setShowGrid(true);
+    setWordWrap(false);
+    verticalHeader()->setVisible(false);
+    verticalHeader()->setDefaultSectionSize(22);
+    horizontalHeader()->setMinimumSectionSize(0);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    // Columns may be dragged to another place on screen; the model keeps every field at its
+    // own column, so a moved column is still saved, printed and evaluated as the same field.
+    horizontalHeader()->setSectionsMovable(true);
+    horizontalHeader()->setHighlightSections(false);
+    QPalette p = palette();
+    p.setColor(QPalette::Base, Qt::white);
+    setPalette(p);
+    makestringgrid();
+}
+
+void ProtocolGrid::makestringgrid()
+{
+    for (int c = 0; c < MatchFields::ColumnCount; ++c) {
+        if (kWidths[c] < 0) {
+            setColumnHidden(c, true);
+        } else {
+            setColumnHidden(c, false);
+            setColumnWidth(c, kWidths[c]);
+        }
+    }
+}
+
+int ProtocolGrid::designWidth(int column)
+{
+    return column >= 0 && column < MatchFields::ColumnCount ? kWidths[column] : -1;
+}
+
+void ProtocolGrid::showScoringColumns()
+{
+    setColumnHidden(MatchFields::ColWertungenRot, false);
+    setColumnHidden(MatchFields::ColWertungenBlau, false);
+    setColumnHidden(MatchFields::ColZeiten, false);
+    setColumnWidth(MatchFields::ColWertungenRot, 60);
+    setColumnWidth(MatchFields::ColWertungenBlau, 60);
+    setColumnWidth(MatchFields::ColZeiten, 80);
+}
+
+void ProtocolGrid::setPassNumberCaptions(bool passNumbers)
+{
+    m_model->setPassNumberCaptions(passNumbers);
+}
+
+QColor ProtocolGrid::columnColour(int column)
+{
+    if (column < 0)
+        return {};
+    if (column <= 1)
+        return QColor(192, 220, 192);
+    if (column <= 7)
+        return QColor(250, 143, 143);
+    if (column == 8)
+        return QColor(248, 90, 90);
+    if (column <= 14)
+        return QColor(166, 202, 240);
+    if (column == 15)
+        return QColor(109, 167, 231);
+    return {};
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+// Modal message and confirmation boxes. Tests switch on test mode: nothing modal opens, every
+// message is recorded, and questions take the answer set beforehand.
+class MessageBox
+{
+public:
+    enum Answer { Yes, No };
+
+    // The message box every failed operation ends in (title: the application's title).
+    static void error(QWidget* parent, const QString& text);
+    static void information(QWidget* parent, const QString& title, const QString& text);
+    static Answer question(QWidget* parent, const QString& title, const QString& text);
+
+    static void setTestMode(bool on);
+    static bool testMode();
+    static void setNextAnswer(Answer answer);
+    // Texts shown since the last call, oldest first.
+    static QStringList takeShownMessages();
+};

@@ -1,0 +1,4 @@
+#include <QtTest>
+class TestMatchFile : public QObject { Q_OBJECT };
+QTEST_GUILESS_MAIN(TestMatchFile)
+#include "tst_matchfile.moc"
