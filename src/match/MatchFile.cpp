@@ -108,7 +108,10 @@ void MatchFile::loadfromfile()
     m_record.setHeader(QStringLiteral("gast"), gast);
     m_label51 = heim;
     m_label52 = gast;
-    m_label42 = read(QStringLiteral("datum")) + QStringLiteral(", ") + read(QStringLiteral("liga"));
+    // Two statements: the elements are created in this order when missing.
+    const QString datum = read(QStringLiteral("datum"));
+    const QString liga = read(QStringLiteral("liga"));
+    m_label42 = datum + QStringLiteral(", ") + liga;
     emit summaryChanged();
 
     static const QStringList textFields = {

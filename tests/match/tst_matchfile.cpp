@@ -1,4 +1,508 @@
+#include "match/GridRules.h"
+#include "match/MatchFile.h"
+#include "match/MatchRecord.h"
+#include "platform/UserError.h"
+#include "shell/Console.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QtTest>
-class TestMatchFile : public QObject { Q_OBJECT };
+
+namespace {
+
+const QByteArray kSkeleton =
+    "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><erstellt>07.12.2026</erstellt></info>"
+    "<kaempfe><kampf1/></kaempfe></mk>";
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+QStringList childNames(const QDomElement& parent)
+{
+    QStringList out;
+    for (QDomElement e = parent.firstChildElement(); !e.isNull(); e = e.nextSiblingElement())
+        out << e.tagName();
+    return out;
+}
+
+QDomDocument parse(const QString& path)
+{
+    QDomDocument d;
+    d.setContent(XmlDocument::decodeFile(readAll(path)));
+    return d;
+}
+
+} // namespace
+
+class TestMatchFile : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+
+    void roundTripKeepsEveryFieldAndCell();
+    void nonLatin1NamesSurviveSaveAndReload();
+    void newFileSavedBeforeLoadWritesTableOrder();
+    void loadCreatesMissingElementsInReaderOrder();
+    void scoringStringsStoreBlanksAsHash();
+    void remarksLineBreaksInAnyCase();
+    void cutLineUpDropsBoutElements();
+    void gapInBoutElementsReadsEmptyRowAndIsRepaired();
+    void radioValues_data();
+    void radioValues();
+    void nonIntegerRadioStopsTheLoadThere();
+    void openFileStateAndSummary();
+    void foreignElementsSurviveOutsideKaempfe();
+    void openingWritesNothing();
+    void brokenFileIsNeverOverwritten_data();
+    void brokenFileIsNeverOverwritten();
+    void emptyKaempfeOpensWithOneEmptyRow();
+    void failedSaveKeepsContentForNextSave();
+    void noOpenMatchWritesNothing();
+    void numberBouts_data();
+    void numberBouts();
+    void numberBoutsStopsAtNonInteger();
+
+private:
+    QString newFile(const QByteArray& content = kSkeleton, const QString& name = QStringLiteral("Heim-Gast.ptlx"));
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestMatchFile::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+QString TestMatchFile::newFile(const QByteArray& content, const QString& name)
+{
+    const QString path = m_dir->filePath(name);
+    writeAll(path, content);
+    return path;
+}
+
+void TestMatchFile::roundTripKeepsEveryFieldAndCell()
+{
+    MatchRecord rec;
+    MatchFile file(rec);
+    const QString path = newFile();
+    file.open(path);
+    QCOMPARE(rec.rowCount(), 2);
+
+    for (const QString& f : MatchFields::editableHeaderFields())
+        rec.setHeader(f, MatchFields::isRadio(f) ? QStringLiteral("1") : f + QStringLiteral(" <&> äöü"));
+    rec.setHeader(QStringLiteral("bemerkungen"), QStringLiteral("Zeile eins\r\nZeile <zwei>"));
+    rec.setRowCount(4);
+    for (int r = 1; r <= 3; ++r)
+        for (int c = 0; c < MatchFields::ColumnCount; ++c)
+            rec.setCell(c, r, QStringLiteral("r%1c%2").arg(r).arg(c));
+    rec.setCell(20, 2, QStringLiteral("2 1 "));
+    rec.setCell(21, 2, QStringLiteral(" 4 P"));
+    rec.setCell(22, 2, QStringLiteral("0:12;1:05;"));
+    file.saveall();
+
+    MatchRecord back;
+    MatchFile reader(back);
+    reader.open(path);
+    QCOMPARE(back.rowCount(), 4);
+    for (const QString& f : MatchFields::editableHeaderFields())
+        QCOMPARE(back.header(f), rec.header(f));
+    for (int r = 1; r <= 3; ++r)
+        for (int c = 0; c < MatchFields::ColumnCount; ++c)
+            QCOMPARE(back.cell(c, r), rec.cell(c, r));
+    QCOMPARE(parse(path).documentElement().firstChildElement(QStringLiteral("info"))
+                 .firstChildElement(QStringLiteral("erstellt")).text(),
+             QStringLiteral("07.12.2026"));
+}
+
+void TestMatchFile::nonLatin1NamesSurviveSaveAndReload()
+{
+    MatchRecord rec;
+    MatchFile file(rec);
+    const QString path = newFile();
+    file.open(path);
+    const QString names[] = {QStringLiteral("Őrs Kovács"), QStringLiteral("Łukasz Wąsik"), QStringLiteral("Çağlar Şahin"),
+                             QStringLiteral("Preis 5 €")};
+    rec.setHeader(QStringLiteral("heim"), names[0]);
+    rec.setCell(3, 1, names[1]);
+    rec.setCell(10, 1, names[2]);
+    rec.setHeader(QStringLiteral("bemerkungen"), names[3]);
+    file.saveall();
+    const QByteArray bytes = readAll(path);
+    QVERIFY(!bytes.contains("?rs"));
+    QVERIFY(bytes.startsWith("<?xml version=\"1.0\" encoding=\"iso-8859-1\""));
+
+    MatchRecord back;
+    MatchFile reader(back);
+    reader.open(path);
+    QCOMPARE(back.header(QStringLiteral("heim")), names[0]);
+    QCOMPARE(back.cell(3, 1), names[1]);
+    QCOMPARE(back.cell(10, 1), names[2]);
+    QCOMPARE(back.header(QStringLiteral("bemerkungen")), names[3]);
+}
+
+void TestMatchFile::newFileSavedBeforeLoadWritesTableOrder()
+{
+    MatchRecord rec;
+    MatchFile file(rec);
+    const QString path = m_dir->filePath(QStringLiteral("neu.ptlx"));
+    file.adoptDocument(path, QString::fromLatin1(kSkeleton));
+    file.saveall();
+    const QDomElement info = parse(path).documentElement().firstChildElement(QStringLiteral("info"));
+    QCOMPARE(childNames(info), MatchFields::headerFields());
+    QCOMPARE(info.firstChildElement(QStringLiteral("altersklasse")).text(), QStringLiteral("0"));
+}
+
+void TestMatchFile::loadCreatesMissingElementsInReaderOrder()
+{
+    MatchRecord rec;
+    rec.setHeader(QStringLiteral("altersklasse"), QStringLiteral("2"));
+    rec.setHeader(QStringLiteral("heim"), QStringLiteral("alt"));
+    MatchFile file(rec);
+    const QString path = newFile();
+    file.open(path);
+    QCOMPARE(rec.header(QStringLiteral("heim")), QString());
+    QCOMPARE(rec.header(QStringLiteral("altersklasse")), QStringLiteral("2"));
+    rec.setHeader(QStringLiteral("ort"), QStringLiteral("Adelsheim"));
+    file.saveall();
+    const QDomElement info = parse(path).documentElement().firstChildElement(QStringLiteral("info"));
+    const QStringList expected = {"erstellt", "heim", "gast", "datum", "liga", "ort", "halle", "ml", "mp", "pr",
+                                  "zeitnehmer", "protokollfuehrer", "punktzettel", "mannschaftsfuehrer_heim",
+                                  "mannschaftsfuehrer_gast", "verhalten_ringer", "verhalten_zuschauer", "zuschauer",
+                                  "ordner1", "ordner2", "pause", "beginn", "ende", "bemerkungen", "punktfreund",
+                                  "vorrueck", "altersklasse"};
+    QCOMPARE(childNames(info), expected);
+    QCOMPARE(info.firstChildElement(QStringLiteral("ort")).text(), QStringLiteral("Adelsheim"));
+    QCOMPARE(info.firstChildElement(QStringLiteral("altersklasse")).text(), QStringLiteral("2"));
+}
+
+void TestMatchFile::scoringStringsStoreBlanksAsHash()
+{
+    MatchRecord rec;
+    MatchFile file(rec);
+    const QString path = newFile();
+    file.open(path);
+    rec.setCell(20, 1, QStringLiteral("2 1"));
+    rec.setCell(21, 1, QStringLiteral(" 4 "));
+    rec.setCell(22, 1, QStringLiteral("0:10; 1:00;"));
+    rec.setCell(4, 1, QStringLiteral("van der Berg"));
+    file.saveall();
+    const QDomElement k = parse(path).documentElement().firstChildElement(QStringLiteral("kaempfe")).firstChildElement();
+    QCOMPARE(k.firstChildElement(QStringLiteral("wertungenrot")).text(), QStringLiteral("2#1"));
+    QCOMPARE(k.firstChildElement(QStringLiteral("wertungenblau")).text(), QStringLiteral("#4#"));
+    QCOMPARE(k.firstChildElement(QStringLiteral("zeiten")).text(), QStringLiteral("0:10; 1:00;"));
+    QCOMPARE(k.firstChildElement(QStringLiteral("nachnrot")).text(), QStringLiteral("van der Berg"));
+
+    // "#" only means a blank in the two scoring strings.
+    writeAll(path, "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info/><kaempfe><kampf1>"
+                   "<wertungenrot>#2#</wertungenrot><zeiten>#1</zeiten><nachnrot>A#B</nachnrot></kampf1></kaempfe></mk>");
+    file.open(path);
+    QCOMPARE(rec.cell(20, 1), QStringLiteral(" 2 "));
+    QCOMPARE(rec.cell(22, 1), QStringLiteral("#1"));
+    QCOMPARE(rec.cell(4, 1), QStringLiteral("A#B"));
+}
+
+void TestMatchFile::remarksLineBreaksInAnyCase()
+{
+    MatchRecord rec;
+    MatchFile file(rec);
+    const QString path = newFile();
+    file.open(path);
+    rec.setHeader(QStringLiteral("bemerkungen"), QStringLiteral("eins\r\nzwei"));
+    file.saveall();
+    QVERIFY(readAll(path).contains("<bemerkungen>eins&lt;br>zwei</bemerkungen>")
+            || readAll(path).contains("<bemerkungen>eins&lt;br&gt;zwei</bemerkungen>"));
+
+    writeAll(path, "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><bemerkungen>a&lt;BR&gt;b&lt;Br&gt;c"
+                   "</bemerkungen></info><kaempfe><kampf1/></kaempfe></mk>");
+    file.open(path);
+    QCOMPARE(rec.header(QStringLiteral("bemerkungen")), QStringLiteral("a\r\nb\r\nc"));
+}
+
+void TestMatchFile::cutLineUpDropsBoutElements()
+{
+    MatchRecord rec;
+    MatchFile file(rec);
+    const QString path = newFile();
+    file.open(path);
+    rec.setRowCount(15);
+    for (int r = 1; r <= 14; ++r)
+        rec.setCell(23, r, QString::number(r));
+    file.saveall();
+    QCOMPARE(childNames(parse(path).documentElement().firstChildElement(QStringLiteral("kaempfe"))).size(), 14);
+    rec.setRowCount(11);
+    file.saveall();
+    QStringList expected;
+    for (int r = 1; r <= 10; ++r)
+        expected << QStringLiteral("kampf%1").arg(r);
+    QCOMPARE(childNames(parse(path).documentElement().firstChildElement(QStringLiteral("kaempfe"))), expected);
+    MatchRecord back;
+    MatchFile reader(back);
+    reader.open(path);
+    QCOMPARE(back.rowCount(), 11);
+    QCOMPARE(back.cell(23, 10), QStringLiteral("10"));
+}
+
+void TestMatchFile::gapInBoutElementsReadsEmptyRowAndIsRepaired()
+{
+    const QString path = newFile("<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info/><kaempfe>"
+                                 "<kampf1><klasse>57</klasse></kampf1><kampf2><klasse>61</klasse></kampf2>"
+                                 "<kampf4><klasse>75</klasse></kampf4><kampf1><klasse>dup</klasse></kampf1>"
+                                 "</kaempfe></mk>");
+    MatchRecord rec;
+    MatchFile file(rec);
+    file.open(path);
+    // Four children counted, read by name: kampf1..kampf4, first of duplicates.
+    QCOMPARE(rec.rowCount(), 5);
+    QCOMPARE(rec.cell(0, 1), QStringLiteral("57"));
+    QCOMPARE(rec.cell(0, 3), QString());
+    QCOMPARE(rec.cell(0, 4), QStringLiteral("75"));
+    rec.setRowCount(4);
+    file.saveall();
+    const QDomElement kae = parse(path).documentElement().firstChildElement(QStringLiteral("kaempfe"));
+    QCOMPARE(childNames(kae), (QStringList{"kampf1", "kampf2", "kampf3"}));
+    QCOMPARE(kae.firstChildElement(QStringLiteral("kampf1")).firstChildElement(QStringLiteral("klasse")).text(),
+             QStringLiteral("57"));
+}
+
+void TestMatchFile::radioValues_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("in range") << "1" << "2" << "1";
+    QTest::newRow("beyond last") << "7" << "0" << "2";
+    QTest::newRow("none chosen") << "-1" << "0" << "-1";
+    QTest::newRow("below -1") << "-5" << "1" << "-1";
+    QTest::newRow("empty keeps") << "" << "1" << "1";
+}
+
+void TestMatchFile::radioValues()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    const QString path = newFile("<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><altersklasse>" + stored.toLatin1()
+                                 + "</altersklasse></info><kaempfe><kampf1/></kaempfe></mk>");
+    MatchRecord rec;
+    rec.setHeader(QStringLiteral("altersklasse"), before);
+    MatchFile file(rec);
+    file.open(path);
+    QCOMPARE(rec.header(QStringLiteral("altersklasse")), after);
+    file.saveall();
+    QCOMPARE(parse(path).documentElement().firstChildElement(QStringLiteral("info"))
+                 .firstChildElement(QStringLiteral("altersklasse")).text(),
+             after);
+}
+
+void TestMatchFile::nonIntegerRadioStopsTheLoadThere()
+{
+    const QString path = newFile("<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><punktfreund>1</punktfreund>"
+                                 "<vorrueck>x</vorrueck><altersklasse>2</altersklasse><heim>H</heim></info>"
+                                 "<kaempfe><kampf1><klasse>57</klasse></kampf1></kaempfe></mk>");
+    MatchRecord rec;
+    MatchFile file(rec);
+    try {
+        file.open(path);
+        QFAIL("no exception");
+    } catch (const UserError& e) {
+        QCOMPARE(e.message(), QStringLiteral("'x' ist kein gültiger Integerwert"));
+    }
+    QCOMPARE(rec.header(QStringLiteral("heim")), QStringLiteral("H"));
+    QCOMPARE(rec.cell(0, 1), QStringLiteral("57"));
+    QCOMPARE(rec.header(QStringLiteral("punktfreund")), QStringLiteral("1"));
+    QCOMPARE(rec.header(QStringLiteral("vorrueck")), QStringLiteral("0"));
+    QCOMPARE(rec.header(QStringLiteral("altersklasse")), QStringLiteral("0"));
+    QVERIFY(file.isOpen());
+}
+
+void TestMatchFile::openFileStateAndSummary()
+{
+    const QString path = newFile("<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><heim>KSV</heim>"
+                                 "<gast>ASV</gast></info><kaempfe><kampf1/></kaempfe></mk>",
+                                 QStringLiteral("KSV-ASV.ptlx"));
+    Console console;
+    console.setKampfnr(QStringLiteral("3"));
+    MatchFile& file = console.matchFile();
+    QSignalSpy summary(&file, &MatchFile::summaryChanged);
+    file.open(path);
+    QCOMPARE(file.matchFileName(), path);
+    QCOMPARE(file.pfaddateiname(), path);
+    QCOMPARE(file.dateiname(), QStringLiteral("KSV-ASV.ptlx"));
+    QCOMPARE(file.pfad(), QDir::toNativeSeparators(m_dir->path()) + QDir::separator());
+    QCOMPARE(file.windowCaption(), QStringLiteral("VANTOR²: [KSV-ASV.ptlx]"));
+    QCOMPARE(console.kampfnr(), QStringLiteral("0"));
+    QCOMPARE(file.label42(), QStringLiteral(", "));
+    QCOMPARE(file.label51(), QStringLiteral("KSV"));
+    QCOMPARE(file.label52(), QStringLiteral("ASV"));
+    QCOMPARE(summary.count(), 1);
+
+    // Later edits and saves leave the summary as it was.
+    console.record().setHeader(QStringLiteral("heim"), QStringLiteral("Neu"));
+    file.saveall();
+    QCOMPARE(file.label51(), QStringLiteral("KSV"));
+}
+
+void TestMatchFile::foreignElementsSurviveOutsideKaempfe()
+{
+    const QString path = newFile("<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><extra>1</extra><info>"
+                                 "<wetter>sonnig</wetter></info><kaempfe><kampf1/><notiz>x</notiz></kaempfe></mk>");
+    MatchRecord rec;
+    MatchFile file(rec);
+    file.open(path);
+    QCOMPARE(rec.rowCount(), 3); // two children of kaempfe, so two bouts
+    rec.setRowCount(2);
+    file.saveall();
+    const QDomElement mk = parse(path).documentElement();
+    QCOMPARE(mk.firstChildElement(QStringLiteral("extra")).text(), QStringLiteral("1"));
+    QCOMPARE(mk.firstChildElement(QStringLiteral("info")).firstChildElement(QStringLiteral("wetter")).text(),
+             QStringLiteral("sonnig"));
+    QCOMPARE(childNames(mk.firstChildElement(QStringLiteral("kaempfe"))), QStringList{QStringLiteral("kampf1")});
+}
+
+void TestMatchFile::openingWritesNothing()
+{
+    const QByteArray content = "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><punktfreund>1</punktfreund>"
+                               "</info><kaempfe/></mk>";
+    const QString path = newFile(content);
+    MatchRecord rec;
+    MatchFile file(rec);
+    file.open(path);
+    QCOMPARE(readAll(path), content);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("Heim-Gast.ptlx")});
+}
+
+void TestMatchFile::brokenFileIsNeverOverwritten_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("exists");
+    QTest::newRow("malformed") << QByteArray("<?xml version=\"1.0\"?><mk><info></mk>") << true;
+    QTest::newRow("not xml") << QByteArray("\x89PNG\r\n") << true;
+    QTest::newRow("empty") << QByteArray() << true;
+    QTest::newRow("missing") << QByteArray() << false;
+}
+
+void TestMatchFile::brokenFileIsNeverOverwritten()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(bool, exists);
+    MatchRecord rec;
+    MatchFile file(rec);
+    file.open(newFile(kSkeleton, QStringLiteral("gut.ptlx")));
+    rec.setHeader(QStringLiteral("heim"), QStringLiteral("vorher"));
+    const QString bad = m_dir->filePath(QStringLiteral("kaputt.ptlx"));
+    if (exists)
+        writeAll(bad, content);
+    QVERIFY_THROWS_EXCEPTION(UserError, file.open(bad));
+    QCOMPARE(file.matchFileName(), bad);
+    QVERIFY(!file.isOpen());
+    QCOMPARE(rec.header(QStringLiteral("heim")), QStringLiteral("vorher"));
+    file.saveall();
+    QCOMPARE(QFile::exists(bad), exists);
+    if (exists)
+        QCOMPARE(readAll(bad), content);
+}
+
+void TestMatchFile::emptyKaempfeOpensWithOneEmptyRow()
+{
+    const QString path = newFile("<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><heim>H</heim>"
+                                 "<altersklasse>1</altersklasse></info><kaempfe></kaempfe></mk>");
+    MatchRecord rec;
+    rec.setCell(0, 1, QStringLiteral("alt"));
+    MatchFile file(rec);
+    file.open(path);
+    QCOMPARE(rec.rowCount(), 2);
+    QCOMPARE(rec.cell(0, 1), QString());
+    QCOMPARE(rec.header(QStringLiteral("altersklasse")), QStringLiteral("1"));
+    file.saveall();
+    QCOMPARE(childNames(parse(path).documentElement().firstChildElement(QStringLiteral("kaempfe"))),
+             QStringList{QStringLiteral("kampf1")});
+}
+
+void TestMatchFile::failedSaveKeepsContentForNextSave()
+{
+    const QString folder = m_dir->filePath(QStringLiteral("halle"));
+    QVERIFY(QDir().mkdir(folder));
+    const QString path = folder + QStringLiteral("/m.ptlx");
+    writeAll(path, kSkeleton);
+    MatchRecord rec;
+    MatchFile file(rec);
+    file.open(path);
+    rec.setHeader(QStringLiteral("heim"), QStringLiteral("KSV"));
+    QVERIFY(QDir(folder).removeRecursively());
+    try {
+        file.saveall();
+        QFAIL("no exception");
+    } catch (const UserError& e) {
+        QVERIFY(e.message().startsWith(QStringLiteral("Die Datei „m.ptlx“ kann nicht gespeichert werden")));
+    }
+    QVERIFY(file.isOpen());
+    QVERIFY(QDir().mkdir(folder));
+    file.saveDocument(); // what the failed save put into the document reaches the file
+    QVERIFY(readAll(path).contains("<heim>KSV</heim>"));
+}
+
+void TestMatchFile::noOpenMatchWritesNothing()
+{
+    MatchRecord rec;
+    MatchFile file(rec);
+    file.saveall();
+    file.savematch(1);
+    file.saveDocument();
+    QVERIFY(QDir(m_dir->path()).entryList(QDir::Files).isEmpty());
+    QVERIFY(file.matchFileName().isEmpty());
+}
+
+void TestMatchFile::numberBouts_data()
+{
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<QStringList>("after");
+    QTest::newRow("gap takes next after highest above") << QStringList{"1", "", "2"} << QStringList{"1", "2", "2"};
+    QTest::newRow("all empty") << QStringList{"", "", "", ""} << QStringList{"1", "2", "3", "4"};
+    QTest::newRow("appended row") << QStringList{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", ""}
+                                  << QStringList{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11"};
+    QTest::newRow("numbers kept") << QStringList{"5", "", "3", ""} << QStringList{"5", "6", "3", "7"};
+}
+
+void TestMatchFile::numberBouts()
+{
+    QFETCH(QStringList, before);
+    QFETCH(QStringList, after);
+    MatchRecord rec;
+    rec.setRowCount(int(before.size()) + 1);
+    for (int r = 0; r < before.size(); ++r)
+        rec.setCell(23, r + 1, before[r]);
+    GridRules::numberBouts(rec);
+    for (int r = 0; r < after.size(); ++r)
+        QCOMPARE(rec.cell(23, r + 1), after[r]);
+}
+
+void TestMatchFile::numberBoutsStopsAtNonInteger()
+{
+    MatchRecord rec;
+    rec.setRowCount(6);
+    rec.setCell(23, 3, QStringLiteral("x"));
+    QVERIFY_THROWS_EXCEPTION(UserError, GridRules::numberBouts(rec));
+    QCOMPARE(rec.cell(23, 1), QStringLiteral("1"));
+    QCOMPARE(rec.cell(23, 2), QStringLiteral("2"));
+    QCOMPARE(rec.cell(23, 4), QString());
+    QCOMPARE(rec.cell(23, 5), QString());
+}
+
 QTEST_GUILESS_MAIN(TestMatchFile)
 #include "tst_matchfile.moc"
