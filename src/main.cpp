@@ -12,7 +12,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationDisplayName(QStringLiteral("VANTOR²"));
     installGermanTranslations(app);
 
-    Console console;
+    Console console(QCoreApplication::applicationDirPath());
     MainWindow window(console);
     window.show();
 

@@ -2,6 +2,7 @@
 
 #include "MatchRecord.h"
 #include "platform/IntConvert.h"
+#include "platform/UserError.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -215,6 +216,6 @@ void MatchFile::saveall()
 void MatchFile::saveDocument()
 {
     if (!m_doc.isActive())
-        return;
+        throw UserError(QStringLiteral("Kein aktives Dokument"));
     m_doc.save(m_matchFileName);
 }

@@ -33,7 +33,8 @@ public:
     void saveall();
     // Writes bout row `row` into its element; does not touch the file.
     void savematch(int row);
-    // Writes the document as it stands to matchFileName().
+    // Writes the document as it stands to matchFileName(); throws UserError
+    // ("Kein aktives Dokument") while no match is open.
     void saveDocument();
 
     // Makes `path` the open file with `xml` as its document content (used when a match file is

@@ -1,15 +1,42 @@
 #include "Console.h"
 
-Console::Console(QObject* parent) : QObject(parent), m_file(m_record)
+#include "platform/SignalSound.h"
+
+#include <QDir>
+
+namespace {
+
+SignalSound& soundOrOwn(SignalSound* given, std::unique_ptr<SignalSound>& own)
 {
-    // A newly named match file has no bout loaded yet.
-    connect(&m_file, &MatchFile::openFileChanged, this, [this] { setKampfnr(QStringLiteral("0")); });
+    if (given)
+        return *given;
+    own = std::make_unique<SystemSignalSound>();
+    return *own;
 }
 
-void Console::setKampfnr(const QString& value)
+} // namespace
+
+Console::Console(const QString& programFolder, SignalSound* sound, QObject* parent)
+    : QObject(parent),
+      m_programFolder(programFolder),
+      m_file(m_record),
+      m_clock(m_record, soundOrOwn(sound, m_ownSound), besideProgram(QStringLiteral("signal.wav"))),
+      m_bout(m_record, m_clock),
+      m_navigator(m_record, m_file, m_bout, m_clock, m_view)
 {
-    if (m_kampfnr == value)
-        return;
-    m_kampfnr = value;
-    emit kampfnrChanged();
+    // A newly named match file has no bout loaded yet.
+    connect(&m_file, &MatchFile::openFileChanged, &m_navigator,
+            [this] { m_navigator.setKampfnr(QStringLiteral("0")); });
+    // Starting or stopping the clock brings the scoreboard back when the introduction shows.
+    connect(&m_clock, &BoutClock::startstopped, &m_view, [this] {
+        if (m_view.panel2Visible())
+            m_view.startZoom();
+    });
+}
+
+Console::~Console() = default;
+
+QString Console::besideProgram(const QString& name) const
+{
+    return QDir(m_programFolder).filePath(name);
 }

@@ -1,30 +1,47 @@
 #pragma once
 
+#include "bout/Bout.h"
+#include "bout/BoutClock.h"
+#include "bout/BoutNavigator.h"
 #include "match/MatchFile.h"
 #include "match/MatchRecord.h"
+#include "scoreboard/ViewState.h"
 
 #include <QObject>
 #include <QString>
 
-// Owns the core objects of one running console and the little state that ties them together.
+#include <memory>
+
+class SignalSound;
+
+// Owns the core objects of one running console and wires them together.
 class Console : public QObject
 {
     Q_OBJECT
 public:
-    explicit Console(QObject* parent = nullptr);
+    // `programFolder` is where the files beside the program live (signal.wav, ...). Without a
+    // sound given, the system's sound output is used.
+    explicit Console(const QString& programFolder, SignalSound* sound = nullptr, QObject* parent = nullptr);
+    ~Console() override;
+
+    QString programFolder() const { return m_programFolder; }
+    // A file beside the program.
+    QString besideProgram(const QString& name) const;
 
     MatchRecord& record() { return m_record; }
     MatchFile& matchFile() { return m_file; }
-
-    // The current bout number: "0" while no bout is loaded.
-    QString kampfnr() const { return m_kampfnr; }
-    void setKampfnr(const QString& value);
-
-signals:
-    void kampfnrChanged();
+    BoutClock& clock() { return m_clock; }
+    Bout& bout() { return m_bout; }
+    BoutNavigator& navigator() { return m_navigator; }
+    ViewState& view() { return m_view; }
 
 private:
+    QString m_programFolder;
+    std::unique_ptr<SignalSound> m_ownSound;
     MatchRecord m_record;
     MatchFile m_file;
-    QString m_kampfnr = QStringLiteral("0");
+    ViewState m_view;
+    BoutClock m_clock;
+    Bout m_bout;
+    BoutNavigator m_navigator;
 };

@@ -1,6 +1,7 @@
 #include "match/GridRules.h"
 #include "match/MatchFile.h"
 #include "match/MatchRecord.h"
+#include "platform/SignalSound.h"
 #include "platform/UserError.h"
 #include "shell/Console.h"
 
@@ -11,6 +12,12 @@
 #include <QtTest>
 
 namespace {
+
+class NullSound : public SignalSound
+{
+public:
+    void play(const QString&) override {}
+};
 
 const QByteArray kSkeleton =
     "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><erstellt>07.12.2026</erstellt></info>"
@@ -336,8 +343,9 @@ void TestMatchFile::openFileStateAndSummary()
     const QString path = newFile("<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><heim>KSV</heim>"
                                  "<gast>ASV</gast></info><kaempfe><kampf1/></kaempfe></mk>",
                                  QStringLiteral("KSV-ASV.ptlx"));
-    Console console;
-    console.setKampfnr(QStringLiteral("3"));
+    NullSound sound;
+    Console console(m_dir->path(), &sound);
+    console.navigator().setKampfnr(QStringLiteral("3"));
     MatchFile& file = console.matchFile();
     QSignalSpy summary(&file, &MatchFile::summaryChanged);
     file.open(path);
@@ -346,7 +354,7 @@ void TestMatchFile::openFileStateAndSummary()
     QCOMPARE(file.dateiname(), QStringLiteral("KSV-ASV.ptlx"));
     QCOMPARE(file.pfad(), QDir::toNativeSeparators(m_dir->path()) + QDir::separator());
     QCOMPARE(file.windowCaption(), QStringLiteral("VANTOR²: [KSV-ASV.ptlx]"));
-    QCOMPARE(console.kampfnr(), QStringLiteral("0"));
+    QCOMPARE(console.navigator().kampfnr(), QStringLiteral("0"));
     QCOMPARE(file.label42(), QStringLiteral(", "));
     QCOMPARE(file.label51(), QStringLiteral("KSV"));
     QCOMPARE(file.label52(), QStringLiteral("ASV"));
@@ -463,7 +471,7 @@ void TestMatchFile::noOpenMatchWritesNothing()
     MatchFile file(rec);
     file.saveall();
     file.savematch(1);
-    file.saveDocument();
+    QVERIFY_THROWS_EXCEPTION(UserError, file.saveDocument());
     QVERIFY(QDir(m_dir->path()).entryList(QDir::Files).isEmpty());
     QVERIFY(file.matchFileName().isEmpty());
 }

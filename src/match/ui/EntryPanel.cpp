@@ -119,8 +119,8 @@ EntryPanel::EntryPanel(MatchRecord& record, MatchFile& file, QWidget* parent)
     };
     for (int r = 0; r < rows.size(); ++r)
         for (int c = 0; c < rows[r].size(); ++c)
-            fields->addWidget(makeControl(rows[r][c]), r, c);
-    fields->addWidget(makeControl(QStringLiteral("ordner2")), 4, 5);
+            fields->addWidget(makeControl(rows[r][c]), r, c, Qt::AlignTop);
+    fields->addWidget(makeControl(QStringLiteral("ordner2")), 4, 5, Qt::AlignTop);
     auto* hint = new QLabel(QStringLiteral("hh:mm"), this);
     hint->setObjectName(QStringLiteral("zeitformat"));
     fields->addWidget(hint, 4, 2, Qt::AlignTop);
@@ -182,7 +182,7 @@ QWidget* EntryPanel::makeControl(const QString& field)
     } else if (field == QLatin1String("bemerkungen")) {
         auto* memo = new QPlainTextEdit(cell);
         memo->setTabChangesFocus(true);
-        memo->setMinimumHeight(44);
+        memo->setFixedHeight(56);
         connect(memo, &QPlainTextEdit::textChanged, this,
                 [this, field, memo] { m_record.setHeader(field, memoValue(memo)); });
         control = memo;

@@ -71,6 +71,14 @@ ProtocolGrid::ProtocolGrid(MatchRecord& record, QWidget* parent)
     // own column, so a moved column is still saved, printed and evaluated as the same field.
     horizontalHeader()->setSectionsMovable(true);
     horizontalHeader()->setHighlightSections(false);
+    // A caption wider than its column shows its beginning, which reads better than its middle.
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // The design widths were made for a small grid font; keep captions and cells readable in them.
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
+    horizontalHeader()->setFont(small);
+    horizontalHeader()->setStyleSheet(QStringLiteral("QHeaderView::section { padding: 0px 1px; }"));
     QPalette p = palette();
     p.setColor(QPalette::Base, Qt::white);
     setPalette(p);

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class Console;
+class BoutPanel;
 class EntryPanel;
 
 // The operator window `TForm2`. For now it holds the entry panel.
@@ -18,7 +19,9 @@ public:
 
 private:
     void updateCaption();
+    void showBoutPanel();
 
     Console& m_console;
     EntryPanel* m_entry;
+    BoutPanel* m_bout = nullptr;
 };

@@ -1,0 +1,456 @@
+// Cost of saving and loading a full match file, each set against the bare file I/O of the
+// same bytes measured in the same run, so the ratio says how much the XML layer adds on this
+// machine and this disk. Set TMPDIR to measure another file system.
+
+#include "match/MatchFields.h"
+#include "match/MatchFile.h"
+#include "match/MatchRecord.h"
+#include "platform/UserError.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QSaveFile>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+using namespace MatchFields;
+
+namespace {
+
+constexpr int kBouts = 14;
+constexpr int kActions = 40;
+
+constexpr double kSaveRatioTarget = 3.0;
+constexpr double kSaveTargetNs = 2e6;
+constexpr double kLoadTargetNs = 2e6;
+
+const char* const kMinimalDocument = "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>"
+                                     "<mk><info><erstellt>1.1.2026</erstellt></info><kaempfe><kampf1/></kaempfe></mk>";
+
+struct Header
+{
+    const char* field;
+    const char* value;
+};
+
+// Fictitious clubs and people; the names outside Latin-1 make the writer emit character
+// references, as real rosters with Polish, Romanian or Turkish wrestlers do.
+const Header kHeader[] = {
+    {"erstellt", "02.03.2026"},
+    {"heim", "KSV Grünwald-Möhringen 1921 e.V."},
+    {"gast", "AC Bärenthal 1904"},
+    {"ort", "Möhringen an der Würm"},
+    {"halle", "Dreifachsporthalle am Mühlbach"},
+    {"liga", "Oberliga Baden-Württemberg, Staffel Süd"},
+    {"datum", "14.03.2026"},
+    {"punktfreund", "1"},
+    {"vorrueck", "0"},
+    {"altersklasse", "2"},
+    {"ml", "Hans-Jörg Bäcker"},
+    {"mp", "Günter Süß"},
+    {"pr", "Jürgen Böhm"},
+    {"zeitnehmer", "Dörte Krämer"},
+    {"protokollfuehrer", "Bärbel Schütz"},
+    {"punktzettel", "Ömer Yıldız"},
+    {"mannschaftsfuehrer_heim", "Uwe Brückner"},
+    {"mannschaftsfuehrer_gast", "Matthias Größer"},
+    {"verhalten_ringer", "gut, keine Beanstandungen"},
+    {"verhalten_zuschauer", "sehr gut, faire Atmosphäre trotz Derby"},
+    {"beginn", "19:30"},
+    {"ende", "21:48"},
+    {"pause", "15 Min. nach dem 7. Kampf"},
+    {"zuschauer", "850"},
+    {"ordner1", "Jörg Möller"},
+    {"ordner2", "Sören Fähnrich"},
+    {"bemerkungen", "Kampf 9: Verletzungsunterbrechung (2 Min.), Arzt an der Matte.\r\n"
+                    "Mattenbezug nach dem 4. Kampf gewechselt, Beginn der Pause verschoben.\r\n"
+                    "Einspruch der Gäste zu Kampf 12 zurückgezogen."},
+};
+
+struct Wrestler
+{
+    const char* first;
+    const char* last;
+};
+
+const char* const kClasses[kBouts] = {"57 A", "57 B", "61 A", "61 B", "66 A", "66 B", "71 A",
+                                      "71 B", "75 A", "75 B", "80 A", "86 A", "98 A", "130 A"};
+const int kClassLimits[kBouts] = {57, 57, 61, 61, 66, 66, 71, 71, 75, 75, 80, 86, 98, 130};
+
+const Wrestler kRed[kBouts] = {
+    {"Jürgen", "Müller"}, {"Björn", "Schäfer"},  {"Lukas", "Weiß"},    {"Sören", "Köhler"},
+    {"Jörg", "Hänsel"},   {"Max", "Brückner"},   {"Timo", "Große"},    {"Łukasz", "Wójcik"},
+    {"Ömer", "Şahin"},    {"Dominik", "Fößel"},  {"André", "Bäumler"}, {"Fabian", "Kröger"},
+    {"Gökhan", "Öztürk"}, {"Niklas", "Süßmuth"},
+};
+const Wrestler kBlue[kBouts] = {
+    {"Matthias", "Jäger"}, {"Günther", "Röder"},  {"Kevin", "Strauß"},    {"Florian", "Lämmle"},
+    {"Tobias", "Dürr"},    {"Raphaël", "Müßig"},  {"Andreas", "Hübner"},  {"Dragoş", "Popescu"},
+    {"Mirko", "Pfäffle"},  {"Jonas", "Grün"},     {"Yannick", "Schüßler"}, {"René", "Wöhrle"},
+    {"Marek", "Dvořák"},   {"Stefan", "Künzel"},
+};
+
+QString clock(int seconds)
+{
+    return QString::number(seconds / 60) + QLatin1Char(':') + QString::number(seconds % 60).rightJustified(2, QLatin1Char('0'));
+}
+
+QString weighIn(std::minstd_rand& rng, int limit)
+{
+    const double kg = limit - double(rng() % 25) / 10.0;
+    return QString::number(kg, 'f', 1).replace(QLatin1Char('.'), QLatin1Char(','));
+}
+
+// Seeded per bout so every run measures the same content.
+BoutRow makeBout(int i)
+{
+    std::minstd_rand rng(std::uint_fast32_t(1000 + i));
+    static const char tokens[] = {'1', '2', '3', '4', '5', 'P', 'V'};
+
+    QString red, blue, stamps;
+    int tpRed = 0;
+    int tpBlue = 0;
+    for (int a = 0; a < kActions; ++a) {
+        const char t = tokens[rng() % sizeof tokens];
+        const bool redActs = rng() % 2 == 0;
+        (redActs ? red : blue) += QLatin1Char(t);
+        (redActs ? blue : red) += QLatin1Char(' ');
+        if (t >= '1' && t <= '5')
+            (redActs ? tpRed : tpBlue) += t - '0';
+        if (a > 0)
+            stamps += QLatin1Char(';');
+        stamps += clock(5 + a * 8 + int(rng() % 6));
+    }
+
+    const bool redWins = i % 2 == 0;
+    BoutRow row;
+    row[ColKlasse] = QString::fromLatin1(kClasses[i]);
+    row[ColStil] = i % 2 == 0 ? QStringLiteral("F") : QStringLiteral("G");
+    row[2] = weighIn(rng, kClassLimits[i]);
+    row[3] = QString::fromUtf8(kRed[i].first);
+    row[4] = QString::fromUtf8(kRed[i].last);
+    row[ColLizenzRot] = QString::number(104233 + i * 3571);
+    row[6] = QStringLiteral("D");
+    row[7] = QString::number(1990 + (i * 3) % 14);
+    row[ColPunkteRot] = redWins ? QStringLiteral("4") : QStringLiteral("0");
+    row[9] = weighIn(rng, kClassLimits[i]);
+    row[10] = QString::fromUtf8(kBlue[i].first);
+    row[11] = QString::fromUtf8(kBlue[i].last);
+    row[ColLizenzBlau] = QString::number(207811 + i * 2749);
+    row[13] = i % 3 == 0 ? QStringLiteral("A") : QStringLiteral("D");
+    row[14] = QString::number(1989 + (i * 5) % 15);
+    row[ColPunkteBlau] = redWins ? QStringLiteral("0") : QStringLiteral("4");
+    row[ColSieg] = QStringLiteral("SS");
+    row[ColTpRot] = QString::number(tpRed);
+    row[ColTpBlau] = QString::number(tpBlue);
+    row[ColZeit] = clock(325 + i);
+    row[ColWertungenRot] = red;
+    row[ColWertungenBlau] = blue;
+    row[ColZeiten] = stamps;
+    // 5 is coprime to 14, so this is a permutation: bout order differs from class order.
+    row[ColReihenfolge] = QString::number((i * 5) % kBouts + 1);
+    return row;
+}
+
+struct Fixture
+{
+    QTemporaryDir dir;
+    QString matchPath;
+    QString rawPath;
+    MatchRecord record;
+    MatchFile file{record};
+    QByteArray savedBytes;
+};
+
+Fixture* g_fixture = nullptr;
+
+void fillRecord(MatchRecord& record)
+{
+    for (const Header& h : kHeader)
+        record.setHeader(QString::fromLatin1(h.field), QString::fromUtf8(h.value));
+    std::vector<BoutRow> rows;
+    for (int i = 0; i < kBouts; ++i)
+        rows.push_back(makeBout(i));
+    record.setBoutRows(std::move(rows));
+}
+
+// A workload that silently lost content would make the timings meaningless, so the saved file
+// is read back once before anything is measured.
+QString roundTripProblem(const Fixture& f)
+{
+    MatchRecord back;
+    MatchFile file(back);
+    try {
+        file.open(f.matchPath);
+    } catch (const UserError& e) {
+        return e.message();
+    }
+    if (back.boutCount() != kBouts)
+        return QStringLiteral("%1 bouts read back instead of %2").arg(back.boutCount()).arg(kBouts);
+    for (int r = 1; r <= kBouts; ++r)
+        for (int c = 0; c < ColumnCount; ++c)
+            if (back.cell(c, r) != f.record.cell(c, r))
+                return QStringLiteral("bout %1 column %2 reads back as \"%3\"").arg(r).arg(c).arg(back.cell(c, r));
+    for (const QString& field : editableHeaderFields())
+        if (back.header(field) != f.record.header(field))
+            return QStringLiteral("header field %1 reads back as \"%2\"").arg(field, back.header(field));
+    return {};
+}
+
+QString prepare(Fixture& f)
+{
+    if (!f.dir.isValid())
+        return QStringLiteral("no temporary folder: ") + f.dir.errorString();
+    f.matchPath = f.dir.filePath(QStringLiteral("match.ptlx"));
+    f.rawPath = f.dir.filePath(QStringLiteral("raw.ptlx"));
+
+    QFile seed(f.matchPath);
+    if (!seed.open(QIODevice::WriteOnly) || seed.write(kMinimalDocument) != qint64(std::strlen(kMinimalDocument)))
+        return QStringLiteral("cannot write ") + f.matchPath;
+    seed.close();
+
+    try {
+        f.file.open(f.matchPath);
+        fillRecord(f.record);
+        // The first save creates the elements; the measured saves are the steady state of an
+        // open match, where every save rewrites the same elements.
+        f.file.saveall();
+    } catch (const UserError& e) {
+        return e.message();
+    }
+
+    QFile saved(f.matchPath);
+    if (!saved.open(QIODevice::ReadOnly))
+        return QStringLiteral("cannot read back ") + f.matchPath;
+    f.savedBytes = saved.readAll();
+    return roundTripProblem(f);
+}
+
+void addSizeCounters(benchmark::State& state)
+{
+    const auto size = g_fixture->savedBytes.size();
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * size);
+    state.counters["file_bytes"] = double(size);
+}
+
+void BM_saveall(benchmark::State& state)
+{
+    MatchFile& file = g_fixture->file;
+    for (auto _ : state) {
+        try {
+            file.saveall();
+        } catch (const UserError& e) {
+            state.SkipWithError(e.what());
+            break;
+        }
+    }
+    addSizeCounters(state);
+}
+
+// Same bytes, same temp-file-and-rename path as XmlDocument::save, minus the XML work.
+void BM_raw_write(benchmark::State& state)
+{
+    const QByteArray& bytes = g_fixture->savedBytes;
+    const QString& path = g_fixture->rawPath;
+    for (auto _ : state) {
+        QSaveFile out(path);
+        out.setDirectWriteFallback(false);
+        if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
+            state.SkipWithError("raw QSaveFile write failed");
+            break;
+        }
+    }
+    addSizeCounters(state);
+}
+
+void BM_loadfromfile(benchmark::State& state)
+{
+    MatchRecord record;
+    MatchFile file(record);
+    for (auto _ : state) {
+        try {
+            file.open(g_fixture->matchPath);
+        } catch (const UserError& e) {
+            state.SkipWithError(e.what());
+            break;
+        }
+    }
+    benchmark::DoNotOptimize(record.boutCount());
+    addSizeCounters(state);
+}
+
+void BM_raw_read(benchmark::State& state)
+{
+    const QString& path = g_fixture->matchPath;
+    for (auto _ : state) {
+        QFile in(path);
+        if (!in.open(QIODevice::ReadOnly)) {
+            state.SkipWithError("raw QFile read failed");
+            break;
+        }
+        QByteArray bytes = in.readAll();
+        benchmark::DoNotOptimize(bytes);
+    }
+    addSizeCounters(state);
+}
+
+// Wall-clock time: QSaveFile::commit syncs to disk, and that wait is not CPU time.
+BENCHMARK(BM_saveall)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_raw_write)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_loadfromfile)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_raw_read)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+double toNanoseconds(double value, benchmark::TimeUnit unit)
+{
+    switch (unit) {
+    case benchmark::kNanosecond:
+        return value;
+    case benchmark::kMicrosecond:
+        return value * 1e3;
+    case benchmark::kMillisecond:
+        return value * 1e6;
+    case benchmark::kSecond:
+        return value * 1e9;
+    }
+    return value;
+}
+
+// Passes every report on to the display reporter and keeps the times, so the summary is
+// computed from exactly what was printed above it.
+class CollectingReporter : public benchmark::BenchmarkReporter
+{
+public:
+    explicit CollectingReporter(std::unique_ptr<benchmark::BenchmarkReporter> display) : m_display(std::move(display)) {}
+
+    bool ReportContext(const Context& context) override { return m_display->ReportContext(context); }
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs) {
+            if (run.error_occurred)
+                continue;
+            Times& t = m_times[run.run_name.function_name];
+            const double ns = toNanoseconds(run.GetAdjustedRealTime(), run.time_unit);
+            if (run.run_type == Run::RT_Iteration)
+                t.iterations.push_back(ns);
+            else if (run.aggregate_name == "median")
+                t.median = ns;
+        }
+        m_display->ReportRuns(runs);
+    }
+    void Finalize() override { m_display->Finalize(); }
+
+    // The median over repetitions when there were some, else the mean of the runs.
+    std::optional<double> nanoseconds(const std::string& name) const
+    {
+        const auto it = m_times.find(name);
+        if (it == m_times.end())
+            return std::nullopt;
+        if (it->second.median)
+            return it->second.median;
+        if (it->second.iterations.empty())
+            return std::nullopt;
+        double sum = 0;
+        for (double v : it->second.iterations)
+            sum += v;
+        return sum / double(it->second.iterations.size());
+    }
+
+private:
+    struct Times
+    {
+        std::vector<double> iterations;
+        std::optional<double> median;
+    };
+    std::unique_ptr<benchmark::BenchmarkReporter> m_display;
+    std::map<std::string, Times> m_times;
+};
+
+void printSummary(std::FILE* out, const CollectingReporter& r)
+{
+    const auto save = r.nanoseconds("BM_saveall");
+    const auto rawWrite = r.nanoseconds("BM_raw_write");
+    const auto load = r.nanoseconds("BM_loadfromfile");
+    const auto rawRead = r.nanoseconds("BM_raw_read");
+    auto met = [](bool ok) { return ok ? "met" : "NOT met"; };
+
+    std::fprintf(out, "\nSummary (%d bouts x %d actions, %lld bytes; wall-clock per operation, this run; targets are informative)\n",
+                 kBouts, kActions, static_cast<long long>(g_fixture->savedBytes.size()));
+    if (save && rawWrite) {
+        const double ratio = *save / *rawWrite;
+        std::fprintf(out, "  saveall       %9.1f us  vs raw QSaveFile write %9.1f us  ratio %6.2fx  target <= %.0fx and < %.0f ms: %s\n",
+                     *save / 1e3, *rawWrite / 1e3, ratio, kSaveRatioTarget, kSaveTargetNs / 1e6,
+                     met(ratio <= kSaveRatioTarget && *save < kSaveTargetNs));
+    } else {
+        std::fprintf(out, "  saveall: not measured together with its baseline in this run\n");
+    }
+    if (load && rawRead) {
+        const double ratio = *load / *rawRead;
+        std::fprintf(out, "  loadfromfile  %9.1f us  vs raw QFile readAll    %9.1f us  ratio %6.2fx  target < %.0f ms: %s\n",
+                     *load / 1e3, *rawRead / 1e3, ratio, kLoadTargetNs / 1e6, met(*load < kLoadTargetNs));
+    } else {
+        std::fprintf(out, "  loadfromfile: not measured together with its baseline in this run\n");
+    }
+}
+
+bool hasArgument(int argc, char** argv, const char* arg)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], arg) == 0)
+            return true;
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Read before benchmark::Initialize consumes them: with our own reporter in front, the
+    // library no longer picks the display format itself.
+    const bool json = hasArgument(argc, argv, "--benchmark_format=json");
+    if (hasArgument(argc, argv, "--benchmark_format=csv"))
+        std::fprintf(stderr, "bench_matchfile: csv output is not offered, printing the console format\n");
+    const bool noColor = hasArgument(argc, argv, "--benchmark_color=false") || !isatty(STDOUT_FILENO);
+
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+
+    Fixture fixture;
+    if (const QString problem = prepare(fixture); !problem.isEmpty()) {
+        std::fprintf(stderr, "bench_matchfile: setup failed: %s\n", problem.toLocal8Bit().constData());
+        return 1;
+    }
+    g_fixture = &fixture;
+
+    std::unique_ptr<benchmark::BenchmarkReporter> display;
+    if (json)
+        display = std::make_unique<benchmark::JSONReporter>();
+    else
+        display = std::make_unique<benchmark::ConsoleReporter>(noColor ? benchmark::ConsoleReporter::OO_None
+                                                                       : benchmark::ConsoleReporter::OO_Color);
+    CollectingReporter reporter(std::move(display));
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::fflush(stdout);
+    // JSON output stays parseable when the summary goes elsewhere.
+    printSummary(json ? stderr : stdout, reporter);
+
+    benchmark::Shutdown();
+    g_fixture = nullptr;
+    return 0;
+}

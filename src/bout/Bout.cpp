@@ -1,0 +1,207 @@
+#include "Bout.h"
+
+#include "BoutClock.h"
+#include "match/MatchRecord.h"
+
+namespace {
+
+struct WinCommand
+{
+    const char16_t* cmd;
+    const char16_t* code;
+    bool red;
+    bool blue;
+};
+
+// Each command names the side it awards; "x…" awards both at once.
+constexpr WinCommand kWinCommands[] = {
+    {u"rss", u"SS", true, false}, {u"bss", u"SS", false, true}, //
+    {u"ras", u"AS", true, false}, {u"bas", u"AS", false, true}, //
+    {u"rds", u"DS", true, false}, {u"bds", u"DS", false, true}, //
+    {u"rüg", u"ÜG", true, false}, {u"büg", u"ÜG", false, true}, //
+    {u"rug", u"UG", true, false}, {u"bug", u"UG", false, true}, //
+    {u"rdv", u"DV", true, false}, {u"bdv", u"DV", false, true}, //
+    {u"rdq", u"DQ", true, false}, {u"bdq", u"DQ", false, true}, //
+    {u"xdq", u"DQ", true, true},  {u"xüg", u"ÜG", true, true},
+};
+
+bool isPointDigit(QChar c)
+{
+    return c >= QLatin1Char('1') && c <= QLatin1Char('5');
+}
+
+} // namespace
+
+Bout::Bout(const MatchRecord& record, BoutClock& clock, QObject* parent)
+    : QObject(parent), m_record(record), m_clock(clock)
+{
+}
+
+void Bout::zeitstempeln()
+{
+    zeitstempel += m_clock.uhr() + QLatin1Char(';');
+}
+
+void Bout::punkte(const QString& side, int n)
+{
+    if (isOpen()) {
+        const QString digit = QString::number(n);
+        if (side == QLatin1String("r")) {
+            wr += digit;
+            wb += QLatin1Char(' ');
+            zeitstempeln();
+        } else if (side == QLatin1String("b")) {
+            wr += QLatin1Char(' ');
+            wb += digit;
+            zeitstempeln();
+        }
+    }
+    // Even a refused point ends a running activity time: the referee has seen the side act.
+    m_clock.activityCountdown = 1;
+    punkteaddieren();
+    emit updatepunkt();
+}
+
+void Bout::eingabe(const QString& cmd)
+{
+    if (cmd == QLatin1String("rp")) {
+        passivity(true);
+    } else if (cmd == QLatin1String("bp")) {
+        passivity(false);
+    } else if (cmd == QLatin1String("rv") || cmd == QLatin1String("bv")) {
+        if (isOpen()) {
+            const bool red = cmd == QLatin1String("rv");
+            wr += red ? QLatin1Char('V') : QLatin1Char(' ');
+            wb += red ? QLatin1Char(' ') : QLatin1Char('V');
+            zeitstempeln();
+            punkteaddieren();
+        }
+    } else if (cmd == QLatin1String("wertungrueck")) {
+        undo();
+    } else {
+        for (const WinCommand& w : kWinCommands) {
+            if (cmd != QStringView(w.cmd))
+                continue;
+            const QString code = QString::fromUtf16(w.code);
+            sieg_rot = w.red ? code : QString();
+            sieg_blau = w.blue ? code : QString();
+            break;
+        }
+    }
+    // Win types and unknown commands do not recount, yet the panel must still follow.
+    emit changed();
+    emit updatepunkt();
+}
+
+void Bout::passivity(bool red)
+{
+    if (!isOpen())
+        return;
+    wr += red ? QLatin1Char('P') : QLatin1Char(' ');
+    wb += red ? QLatin1Char(' ') : QLatin1Char('P');
+    zeitstempeln();
+
+    // The counts are those of the last recount, so they do not yet include the "P" just added.
+    const int earlier = red ? passivityRed : passivityBlue;
+    if (stil == QLatin1String("F")) {
+        // Only red's first passivity may start the activity time, and only late enough in the bout;
+        // blue's first never does.
+        bool start = earlier > 0;
+        if (red && !start) {
+            start = m_clock.clockMinutes >= 2 ||
+                    (m_clock.clockMinutes == 1 && m_clock.clockSeconds >= 30 &&
+                     m_record.header(QStringLiteral("altersklasse")) == QLatin1String("2"));
+        }
+        if (start) {
+            m_clock.setLight(red ? BoutClock::lightRed() : BoutClock::lightBlue());
+            m_clock.activityCountdown = 30;
+        }
+    } else if (stil == QLatin1String("G") && earlier >= 2) {
+        punkte(red ? QStringLiteral("b") : QStringLiteral("r"), 1);
+    }
+    punkteaddieren();
+}
+
+void Bout::undo()
+{
+    if (!isOpen()) {
+        // A wrongly chosen win type is taken back alone, so the operator never loses an action with it.
+        sieg_rot.clear();
+        sieg_blau.clear();
+        return;
+    }
+    if (wr.isEmpty())
+        return;
+    if (wr.endsWith(QLatin1Char('P')) || wb.endsWith(QLatin1Char('P')))
+        m_clock.activityCountdown = 0;
+    wr.chop(1);
+    wb.chop(1);
+    // From 10:00 on a stamp has six characters, so cut back to the previous separator rather than
+    // by a fixed length.
+    qsizetype cut = zeitstempel.size() - 1;
+    while (cut > 0 && zeitstempel.at(cut - 1) != QLatin1Char(';'))
+        --cut;
+    if (cut >= 0)
+        zeitstempel.truncate(cut);
+    punkteaddieren();
+}
+
+void Bout::punkteaddieren()
+{
+    count5Red = count4Red = count2Red = cautionsRed = passivityRed = 0;
+    count5Blue = count4Blue = count2Blue = cautionsBlue = passivityBlue = 0;
+    lastScorer.clear();
+    lastPassivity.clear();
+    int totalRed = 0;
+    int totalBlue = 0;
+
+    struct Side
+    {
+        int& total;
+        int& count5;
+        int& count4;
+        int& count2;
+        int& cautions;
+        int& passivities;
+        QString letter;
+    };
+    Side red{totalRed, count5Red, count4Red, count2Red, cautionsRed, passivityRed, QStringLiteral("r")};
+    Side blue{totalBlue,    count5Blue,    count4Blue,         count2Blue,
+              cautionsBlue, passivityBlue, QStringLiteral("b")};
+
+    // Stored strings may hold anything; a character that is neither a point, "V" nor "P" counts for
+    // nothing instead of failing the load.
+    const auto count = [this](Side& s, QChar c) {
+        if (isPointDigit(c)) {
+            const int value = c.unicode() - u'0';
+            s.total += value;
+            if (value == 5)
+                ++s.count5;
+            else if (value == 4)
+                ++s.count4;
+            else if (value == 2)
+                ++s.count2;
+            lastScorer = s.letter;
+        } else if (c == QLatin1Char('V')) {
+            ++s.cautions;
+        } else if (c == QLatin1Char('P')) {
+            ++s.passivities;
+            lastPassivity = s.letter;
+        }
+    };
+    // Red before blue at each position, so blue wins a tie for "last".
+    for (qsizetype i = 0; i < wr.size(); ++i) {
+        count(red, wr.at(i));
+        if (i < wb.size())
+            count(blue, wb.at(i));
+    }
+
+    tpr = QString::number(totalRed);
+    tpb = QString::number(totalBlue);
+    infolabel.clear();
+    if (totalRed >= totalBlue + 15 || totalBlue >= totalRed + 15)
+        infolabel = QStringLiteral("15 Punkte differenz");
+    Label33 = QStringLiteral("P: %1, V:%2").arg(passivityRed).arg(cautionsRed);
+    Label34 = QStringLiteral("P: %1, V:%2").arg(passivityBlue).arg(cautionsBlue);
+    emit changed();
+}

@@ -1,0 +1,176 @@
+#include "BoutNavigator.h"
+
+#include "Bout.h"
+#include "BoutClock.h"
+#include "Evaluation.h"
+#include "match/MatchFile.h"
+#include "match/MatchRecord.h"
+#include "platform/IntConvert.h"
+#include "scoreboard/ViewState.h"
+
+using namespace MatchFields;
+
+namespace {
+
+const QStringList kRestoredCodes = {QStringLiteral("SS"), QStringLiteral("DS"), QStringLiteral("AS"),
+                                    QStringLiteral("KL"), QStringLiteral("ÜG"), QStringLiteral("UG"),
+                                    QStringLiteral("DV"), QStringLiteral("DQ")};
+
+QString official(const QString& prefix, const QString& name)
+{
+    return name.isEmpty() ? QString() : prefix + name;
+}
+
+} // namespace
+
+BoutNavigator::BoutNavigator(MatchRecord& record, MatchFile& file, Bout& bout, BoutClock& clock, ViewState& view,
+                             QObject* parent)
+    : QObject(parent), m_record(record), m_file(file), m_bout(bout), m_clock(clock), m_view(view)
+{
+}
+
+void BoutNavigator::setKampfnr(const QString& value)
+{
+    if (m_kampfnr == value)
+        return;
+    m_kampfnr = value;
+    emit kampfnrChanged();
+    emit changed();
+}
+
+void BoutNavigator::naechsterkampf(int n)
+{
+    const int row = strToInt(m_kampfid);
+    m_bout.punkteaddieren();
+
+    const int boutRows = m_record.rowCount() - 1;
+    // A row that no longer exists (the line-up was cut since the bout was loaded) is never
+    // written: its result would land in a bout element of its own outside the match.
+    if (m_kampfid != QLatin1String("0") && !m_view.lampRed() && row >= 1 && row <= boutRows) {
+        Evaluation::applyAutomaticCodes(m_bout);
+        m_bout.notifyChanged();
+        BoutResult result{m_record.cell(ColPunkteRot, row), m_record.cell(ColPunkteBlau, row),
+                          m_record.cell(ColSieg, row)};
+        Evaluation::decide(m_bout, result);
+        m_record.setCell(ColPunkteRot, row, result.punkterot);
+        m_record.setCell(ColPunkteBlau, row, result.punkteblau);
+        m_record.setCell(ColSieg, row, result.sieg);
+        m_record.setCell(ColTpRot, row, m_bout.tpr);
+        m_record.setCell(ColTpBlau, row, m_bout.tpb);
+        m_record.setCell(ColZeit, row, m_clock.uhr());
+        m_record.setCell(ColWertungenRot, row, m_bout.wr);
+        m_record.setCell(ColWertungenBlau, row, m_bout.wb);
+        m_record.setCell(ColZeiten, row, m_bout.zeitstempel);
+        m_file.savematch(row);
+        m_file.saveDocument();
+    }
+
+    const int k = strToInt(m_kampfnr);
+    QString next;
+    if (n == 999) {
+        next = QString::number(k >= boutRows ? 1 : k + 1);
+        if (m_view.lampRed())
+            next = row < boutRows ? m_record.cell(ColReihenfolge, row + 1) : QStringLiteral("1");
+    } else if (n == 888) {
+        next = QString::number(k - 1 <= 0 ? boutRows : k - 1);
+    } else {
+        next = QString::number(n);
+    }
+    setKampfnr(next);
+
+    ladedaten();
+
+    if (m_view.panel1Visible() && kampfvorstellung)
+        m_view.startZoom();
+}
+
+void BoutNavigator::ladedaten()
+{
+    // Everything that can fail is read before the panel changes.
+    int row = 0;
+    int sumRed = 0;
+    int sumBlue = 0;
+    for (int i = 1; i < m_record.rowCount(); ++i) {
+        if (m_record.cell(ColReihenfolge, i) == m_kampfnr)
+            row = i;
+        const QString red = m_record.cell(ColPunkteRot, i);
+        const QString blue = m_record.cell(ColPunkteBlau, i);
+        if (!red.isEmpty())
+            sumRed += strToInt(red);
+        if (!blue.isEmpty())
+            sumBlue += strToInt(blue);
+    }
+    const QString zeit = m_record.cell(ColZeit, row);
+    int minutes = 0;
+    int seconds = 0;
+    if (zeit.size() > 3) {
+        // The clock writes "m:ss"; from 10:00 on the minutes have two digits and are read up
+        // to the colon.
+        const qsizetype colon = zeit.indexOf(QLatin1Char(':'));
+        if (colon >= 1) {
+            minutes = strToInt(zeit.left(colon));
+            seconds = strToInt(zeit.mid(colon + 1, 2));
+        } else {
+            minutes = strToInt(zeit.left(1));
+            seconds = strToInt(zeit.mid(2, 2));
+        }
+    }
+
+    // No row with the current bout number: the panel shows an empty bout that belongs to no
+    // row ("0"), so nothing scored or evaluated there can reach another bout's row.
+    m_kampfid = QString::number(row);
+
+    audienceMp = official(QStringLiteral("MP: "), m_record.header(QStringLiteral("mp")));
+    audienceKr = official(QStringLiteral("KR: "), m_record.header(QStringLiteral("ml")));
+    audiencePr = official(QStringLiteral("PR: "), m_record.header(QStringLiteral("pr")));
+
+    auto cell = [&](int c) { return m_record.cell(c, row); };
+    rot = cell(3) + QLatin1Char(' ') + cell(4);
+    blau = cell(10) + QLatin1Char(' ') + cell(11);
+    gewrot = cell(2) + QStringLiteral(" kg");
+    gewblau = cell(9) + QStringLiteral(" kg");
+    gew = cell(ColKlasse) + QStringLiteral(" kg");
+    m_bout.stil = cell(ColStil);
+    m_bout.tpr = cell(ColTpRot);
+    m_bout.tpb = cell(ColTpBlau);
+    m_bout.wr = cell(ColWertungenRot);
+    m_bout.wb = cell(ColWertungenBlau);
+    m_bout.zeitstempel = cell(ColZeiten);
+    heimverein = m_record.header(QStringLiteral("heim"));
+    gastverein = m_record.header(QStringLiteral("gast"));
+
+    m_bout.sieg_rot.clear();
+    m_bout.sieg_blau.clear();
+    const QString code = cell(ColSieg);
+    if (kRestoredCodes.contains(code)) {
+        const int cmp = QString::compare(cell(ColPunkteRot), cell(ColPunkteBlau));
+        if (cmp >= 0)
+            m_bout.sieg_rot = code;
+        if (cmp <= 0)
+            m_bout.sieg_blau = code;
+    }
+
+    m_clock.loadClock(0, 0, QStringLiteral("0:00"));
+    m_clock.resetInjuryTimes();
+    emit injuryLabelsHidden();
+    if (zeit.size() > 3)
+        m_clock.loadClock(minutes, seconds, zeit);
+
+    punkteheim = QString::number(sumRed);
+    punktegast = QString::number(sumBlue);
+
+    if (blau == QLatin1String(" "))
+        m_bout.sieg_rot = QStringLiteral("KL");
+    if (rot == QLatin1String(" "))
+        m_bout.sieg_blau = QStringLiteral("KL");
+
+    if (m_bout.wr.size() != m_bout.wb.size()) {
+        m_bout.wr.clear();
+        m_bout.wb.clear();
+    }
+
+    m_bout.punkteaddieren();
+    emit changed();
+    emit updatekampf();
+    emit werbungaktu();
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class Bout;
+class BoutClock;
+class MatchFile;
+class MatchRecord;
+class ViewState;
+
+// Ends a bout (evaluation into its grid row, save) and loads another one onto the bout panel.
+class BoutNavigator : public QObject
+{
+    Q_OBJECT
+public:
+    BoutNavigator(MatchRecord& record, MatchFile& file, Bout& bout, BoutClock& clock, ViewState& view,
+                  QObject* parent = nullptr);
+
+    // Current bout number (order number of the loaded bout), "0" while none is loaded.
+    QString kampfnr() const { return m_kampfnr; }
+    void setKampfnr(const QString& value);
+    // Grid row of the loaded bout; "0" when the current bout number matches no row, which
+    // makes the next naechsterkampf skip the evaluation.
+    QString kampfid() const { return m_kampfid; }
+
+    // Texts of the bout panel that come from the loaded row.
+    QString rot, blau, gewrot, gewblau, gew, heimverein, gastverein;
+    QString punkteheim = QStringLiteral("0"), punktegast = QStringLiteral("0");
+    // The officials' lines of the audience window ("MP: ...", "KR: ...", "PR: ...").
+    QString audienceMp, audienceKr, audiencePr;
+
+    // "Bei Kampfwechsel auf Ringervorstellung umschalten".
+    bool kampfvorstellung = false;
+
+    // 999 next, 888 previous, any other n the bout with order number n.
+    void naechsterkampf(int n);
+    void ladedaten();
+
+signals:
+    void kampfnrChanged();
+    // A bout was loaded: the feed rewrites the whole scoreboard.
+    void updatekampf();
+    // The advert of the loaded bout is due.
+    void werbungaktu();
+    // The audience window's injury labels are to be hidden (a bout was loaded).
+    void injuryLabelsHidden();
+    // Any text of the bout panel changed.
+    void changed();
+
+private:
+    MatchRecord& m_record;
+    MatchFile& m_file;
+    Bout& m_bout;
+    BoutClock& m_clock;
+    ViewState& m_view;
+    QString m_kampfnr = QStringLiteral("0");
+    QString m_kampfid = QStringLiteral("1");
+};

@@ -1,0 +1,212 @@
+#include "BoutPanel.h"
+
+#include "shell/Console.h"
+#include "shell/ui/ClickLabel.h"
+#include "shell/ui/Guard.h"
+
+#include <QFontDatabase>
+#include <QFrame>
+
+namespace {
+
+const QColor kRed(220, 0, 0);
+const QColor kBlue(0, 0, 200);
+
+QFont typewriterFont(int pointSize)
+{
+    QFont f(QStringLiteral("MonospaceTypewriter"));
+    f.setStyleHint(QFont::TypeWriter);
+    f.setFamilies({QStringLiteral("MonospaceTypewriter"), QStringLiteral("Courier Prime"), QStringLiteral("DejaVu Sans Mono")});
+    f.setPointSize(pointSize);
+    f.setFixedPitch(true);
+    return f;
+}
+
+} // namespace
+
+BoutPanel::BoutPanel(Console& console, QWidget* parent) : QWidget(parent), m_console(console)
+{
+    setObjectName(QStringLiteral("panel_kampf"));
+    setAutoFillBackground(true);
+    setFill(this, QColor(193, 244, 17));
+    setMinimumSize(designSize());
+
+    // Teams and team score.
+    label(QStringLiteral("heimverein"), {}, {20, 40, 420, 36}, 20, true, kRed);
+    label(QStringLiteral("gastverein"), {}, {720, 40, 420, 36}, 20, true, kBlue, Qt::AlignRight | Qt::AlignVCenter);
+    label(QStringLiteral("punkteheim"), QStringLiteral("0"), {450, 30, 110, 56}, 34, true, kRed,
+          Qt::AlignRight | Qt::AlignVCenter);
+    label(QStringLiteral("Label_doppelpunkt"), QStringLiteral(":"), {560, 30, 40, 56}, 34, true, Qt::black,
+          Qt::AlignCenter);
+    label(QStringLiteral("punktegast"), QStringLiteral("0"), {600, 30, 110, 56}, 34, true, kBlue);
+
+    // Bout identity.
+    label(QStringLiteral("Label_kampf"), QStringLiteral("Kampf"), {450, 96, 80, 24}, 12, true);
+    label(QStringLiteral("kampfnr"), QStringLiteral("0"), {530, 96, 50, 24}, 12, true);
+    label(QStringLiteral("kampfid"), QStringLiteral("1"), {1120, 4, 36, 16}, 7, false, Qt::darkGray,
+          Qt::AlignRight | Qt::AlignVCenter);
+    label(QStringLiteral("gew"), {}, {590, 96, 100, 24}, 12, true);
+    label(QStringLiteral("stil"), {}, {690, 96, 30, 24}, 12, true);
+
+    // Wrestlers.
+    label(QStringLiteral("rot"), {}, {20, 130, 440, 34}, 18, true, kRed);
+    label(QStringLiteral("gewrot"), {}, {20, 166, 200, 22}, 11, false, kRed);
+    label(QStringLiteral("blau"), {}, {700, 130, 440, 34}, 18, true, kBlue, Qt::AlignRight | Qt::AlignVCenter);
+    label(QStringLiteral("gewblau"), {}, {940, 166, 200, 22}, 11, false, kBlue, Qt::AlignRight | Qt::AlignVCenter);
+
+    // Clock with the action-time light behind it.
+    m_shape16 = new QFrame(this);
+    m_shape16->setObjectName(QStringLiteral("Shape16"));
+    m_shape16->setGeometry(440, 200, 280, 130);
+    m_shape16->setAutoFillBackground(true);
+    auto* uhr = clickLabel(QStringLiteral("uhr"), QStringLiteral("0:00"), {450, 205, 260, 90}, 54, true, Qt::white,
+                           Qt::AlignCenter);
+    connect(uhr, &ClickLabel::clicked, this, [this] { guarded(this, [this] { m_console.clock().startstop(); }); });
+    auto* l23 = clickLabel(QStringLiteral("Label23"), QStringLiteral(">>PAUSE<<"), {450, 295, 260, 30}, 13, true,
+                           Qt::white, Qt::AlignCenter);
+    connect(l23, &ClickLabel::clicked, this, [this] { m_console.clock().Label23Click(); });
+    auto* plus = clickLabel(QStringLiteral("Label6"), QStringLiteral("+"), {728, 200, 40, 60}, 30, true, Qt::black,
+                            Qt::AlignCenter);
+    connect(plus, &ClickLabel::clicked, this, [this] { m_console.clock().zeitplusminus(QStringLiteral("p"), 1); });
+    auto* minus = clickLabel(QStringLiteral("Label7"), QStringLiteral("-"), {728, 268, 40, 60}, 30, true, Qt::black,
+                             Qt::AlignCenter);
+    connect(minus, &ClickLabel::clicked, this, [this] { m_console.clock().zeitplusminus(QStringLiteral("m"), 1); });
+    auto* reset = clickLabel(QStringLiteral("Label77"), QStringLiteral("R\nE\nS\nE\nT"), {405, 200, 28, 130}, 10,
+                             true, Qt::black, Qt::AlignCenter);
+    connect(reset, &ClickLabel::clicked, this, [this] { m_console.clock().zeitplusminus(QStringLiteral("r"), 0); });
+
+    // Points, injury times, win types and the summaries of each side.
+    auto* tpr = clickLabel(QStringLiteral("tpr"), QStringLiteral("0"), {120, 200, 220, 130}, 80, true, kRed,
+                           Qt::AlignCenter);
+    auto* tpb = clickLabel(QStringLiteral("tpb"), QStringLiteral("0"), {820, 200, 220, 130}, 80, true, kBlue,
+                           Qt::AlignCenter);
+    auto* vzrot = clickLabel(QStringLiteral("vzrot"), QStringLiteral("0:00"), {20, 240, 90, 40}, 18, true, kRed,
+                             Qt::AlignCenter);
+    auto* vzblau = clickLabel(QStringLiteral("vzblau"), QStringLiteral("0:00"), {1050, 240, 90, 40}, 18, true, kBlue,
+                              Qt::AlignCenter);
+    for (ClickLabel* l : {tpr, vzrot})
+        connect(l, &ClickLabel::doubleClicked, this, [this] { m_console.clock().vzrotDblClick(); });
+    for (ClickLabel* l : {tpb, vzblau})
+        connect(l, &ClickLabel::doubleClicked, this, [this] { m_console.clock().vzblauDblClick(); });
+    label(QStringLiteral("sieg_rot"), {}, {120, 335, 220, 40}, 24, true, kRed, Qt::AlignCenter);
+    label(QStringLiteral("sieg_blau"), {}, {820, 335, 220, 40}, 24, true, kBlue, Qt::AlignCenter);
+    label(QStringLiteral("Label33"), QStringLiteral("P: 0, V:0"), {120, 380, 220, 26}, 14, true, kRed, Qt::AlignCenter);
+    label(QStringLiteral("Label34"), QStringLiteral("P: 0, V:0"), {820, 380, 220, 26}, 14, true, kBlue,
+          Qt::AlignCenter);
+    label(QStringLiteral("infolabel"), {}, {440, 340, 280, 26}, 13, true, Qt::black, Qt::AlignCenter);
+
+    // The two scoring strings lie on top of each other: each one's blanks leave room for the other.
+    for (const QString& name : {QStringLiteral("wr"), QStringLiteral("wb")}) {
+        QLabel* l = label(name, {}, {40, 430, 1080, 40}, 22, true, name == QLatin1String("wr") ? kRed : kBlue);
+        l->setFont(typewriterFont(22));
+        l->setAttribute(Qt::WA_TranslucentBackground);
+    }
+    label(QStringLiteral("zeitstempel"), {}, {40, 472, 1080, 20}, 8)->hide();
+
+    // Navigation and the live-view lamp.
+    auto* first = clickLabel(QStringLiteral("Label22"), QStringLiteral("Kampf Nr. 1"), {40, 700, 160, 40}, 16, true);
+    auto* prev = clickLabel(QStringLiteral("Label39"), QStringLiteral("<"), {780, 700, 40, 40}, 20, true, Qt::black,
+                            Qt::AlignCenter);
+    auto* next = clickLabel(QStringLiteral("Label36"), QStringLiteral("nächster Kampf >"), {830, 700, 290, 40}, 20,
+                            true, Qt::black, Qt::AlignRight | Qt::AlignVCenter);
+    connect(first, &ClickLabel::clicked, this, [this] { guarded(this, [this] { m_console.navigator().naechsterkampf(1); }); });
+    connect(prev, &ClickLabel::clicked, this, [this] { guarded(this, [this] { m_console.navigator().naechsterkampf(888); }); });
+    connect(next, &ClickLabel::clicked, this, [this] { guarded(this, [this] { m_console.navigator().naechsterkampf(999); }); });
+    m_shape43 = new QFrame(this);
+    m_shape43->setObjectName(QStringLiteral("Shape43"));
+    m_shape43->setGeometry(1100, 750, 40, 20);
+    m_shape43->setFrameShape(QFrame::Box);
+    m_shape43->setAutoFillBackground(true);
+
+    connect(&console.bout(), &Bout::changed, this, &BoutPanel::refresh);
+    connect(&console.clock(), &BoutClock::changed, this, &BoutPanel::refresh);
+    connect(&console.clock(), &BoutClock::updatesek, this, &BoutPanel::refresh);
+    connect(&console.navigator(), &BoutNavigator::changed, this, &BoutPanel::refresh);
+    connect(&console.view(), &ViewState::changed, this, &BoutPanel::refresh);
+    refresh();
+}
+
+QLabel* BoutPanel::label(const QString& name, const QString& text, const QRect& geometry, int pointSize, bool bold,
+                         const QColor& colour, Qt::Alignment align)
+{
+    auto* l = new QLabel(text, this);
+    l->setObjectName(name);
+    l->setGeometry(geometry);
+    QFont f = l->font();
+    f.setPointSize(pointSize);
+    f.setBold(bold);
+    l->setFont(f);
+    l->setAlignment(align);
+    QPalette p = l->palette();
+    p.setColor(QPalette::WindowText, colour);
+    l->setPalette(p);
+    m_labels.insert(name, l);
+    return l;
+}
+
+ClickLabel* BoutPanel::clickLabel(const QString& name, const QString& text, const QRect& geometry, int pointSize,
+                                  bool bold, const QColor& colour, Qt::Alignment align)
+{
+    auto* l = new ClickLabel(text, this);
+    l->setObjectName(name);
+    l->setGeometry(geometry);
+    QFont f = l->font();
+    f.setPointSize(pointSize);
+    f.setBold(bold);
+    l->setFont(f);
+    l->setAlignment(align);
+    QPalette p = l->palette();
+    p.setColor(QPalette::WindowText, colour);
+    l->setPalette(p);
+    m_labels.insert(name, l);
+    return l;
+}
+
+void BoutPanel::setFill(QWidget* w, const QColor& colour)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, colour);
+    w->setPalette(p);
+}
+
+void BoutPanel::refresh()
+{
+    const Bout& b = m_console.bout();
+    const BoutClock& c = m_console.clock();
+    const BoutNavigator& n = m_console.navigator();
+    const QList<QPair<const char*, QString>> texts = {
+        {"wr", b.wr},
+        {"wb", b.wb},
+        {"zeitstempel", b.zeitstempel},
+        {"sieg_rot", b.sieg_rot},
+        {"sieg_blau", b.sieg_blau},
+        {"tpr", b.tpr},
+        {"tpb", b.tpb},
+        {"stil", b.stil},
+        {"infolabel", b.infolabel},
+        {"Label33", b.Label33},
+        {"Label34", b.Label34},
+        {"uhr", c.uhr()},
+        {"Label23", c.label23()},
+        {"vzrot", c.vzrot()},
+        {"vzblau", c.vzblau()},
+        {"kampfnr", n.kampfnr()},
+        {"kampfid", n.kampfid()},
+        {"rot", n.rot},
+        {"blau", n.blau},
+        {"gewrot", n.gewrot},
+        {"gewblau", n.gewblau},
+        {"gew", n.gew},
+        {"heimverein", n.heimverein},
+        {"gastverein", n.gastverein},
+        {"punkteheim", n.punkteheim},
+        {"punktegast", n.punktegast},
+    };
+    for (const auto& [name, text] : texts) {
+        QLabel* l = m_labels.value(QLatin1String(name));
+        if (l->text() != text)
+            l->setText(text);
+    }
+    setFill(m_shape16, c.light());
+    setFill(m_shape43, m_console.view().lampRed() ? QColor(255, 0, 0) : QColor(255, 255, 255));
+}
