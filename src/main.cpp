@@ -1,9 +1,16 @@
+#include "bout/KeyboardControl.h"
+#include "bout/ui/WinTypePicker.h"
+#include "platform/FontInstaller.h"
+#include "scoreboard/ui/AudienceWindow.h"
 #include "shell/Console.h"
+#include "shell/OperatorShell.h"
 #include "shell/ui/German.h"
-#include "shell/ui/MainWindow.h"
+#include "shell/ui/MessageWindow.h"
+#include "shell/ui/OperatorWindow.h"
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QScreen>
 
 int main(int argc, char* argv[])
 {
@@ -13,12 +20,35 @@ int main(int argc, char* argv[])
     installGermanTranslations(app);
 
     Console console(QCoreApplication::applicationDirPath());
-    MainWindow window(console);
-    window.show();
+    KeyboardControl keyboard(console.bout(), console.clock(), console.navigator());
+    OperatorShell shell(console, keyboard);
 
+    // The windows in their order: operator, audience, message window, win-type picker, help.
+    OperatorWindow form2(console, keyboard, shell);
+    form2.setWindowTitle(QStringLiteral("VANTOR²"));
     const QStringList args = QApplication::arguments();
     if (args.size() > 1 && QFileInfo(args.at(1)).isFile())
-        window.openMatchFile(args.at(1));
+        form2.openMatchFile(args.at(1));
+    // The scoring strings line up column by column only in the typewriter font.
+    int addedFont = -1;
+    if (!FontInstaller::isInstalled(QStringLiteral("MonospaceTypewriter")))
+        addedFont = FontInstaller::add(console.besideProgram(QStringLiteral("MonospaceTypewriter.ttf")));
 
-    return QApplication::exec();
+    AudienceWindow form1;
+    form2.setAudienceWindow(&form1);
+    MessageWindow form3;
+    form2.setMessageWindow(&form3);
+    WinTypePicker form4(console.bout());
+    form2.setWinTypePicker(&form4);
+    QWidget form5;
+    form5.setObjectName(QStringLiteral("TForm5"));
+    form5.setWindowTitle(QStringLiteral("VANTOR² - Hilfe"));
+
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        form2.setGeometry(screen->availableGeometry());
+    form2.showMaximized();
+    const int result = QApplication::exec();
+    if (addedFont >= 0)
+        FontInstaller::remove(addedFont);
+    return result;
 }

@@ -8,6 +8,8 @@
 #include "platform/IntConvert.h"
 #include "scoreboard/ViewState.h"
 
+#include <QScopeGuard>
+
 using namespace MatchFields;
 
 namespace {
@@ -173,4 +175,20 @@ void BoutNavigator::ladedaten()
     emit changed();
     emit updatekampf();
     emit werbungaktu();
+}
+
+void BoutNavigator::recountTeamScore()
+{
+    // The panel shows the sums even when a bad cell stops the recount half way.
+    const auto notify = qScopeGuard([this] { emit changed(); });
+    punkteheim = QStringLiteral("0");
+    punktegast = QStringLiteral("0");
+    for (int r = 1; r < m_record.rowCount(); ++r) {
+        const QString red = m_record.cell(ColPunkteRot, r);
+        if (!red.isEmpty())
+            punkteheim = QString::number(strToInt(red) + strToInt(punkteheim));
+        const QString blue = m_record.cell(ColPunkteBlau, r);
+        if (!blue.isEmpty())
+            punktegast = QString::number(strToInt(blue) + strToInt(punktegast));
+    }
 }

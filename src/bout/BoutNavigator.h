@@ -36,6 +36,9 @@ public:
     // 999 next, 888 previous, any other n the bout with order number n.
     void naechsterkampf(int n);
     void ladedaten();
+    // punkteheim/punktegast := the sums of the team points of all bout rows. Throws the
+    // conversion error at a cell that is not a whole number (the partial sums stay).
+    void recountTeamScore();
 
 signals:
     void kampfnrChanged();

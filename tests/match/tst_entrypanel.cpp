@@ -33,15 +33,17 @@ using namespace MatchFields;
 
 namespace {
 
-const QByteArray kMinimalMatch = "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><erstellt>1.1.2026"
-                                 "</erstellt></info><kaempfe><kampf1/></kaempfe></mk>";
+const QByteArray kMinimalMatch =
+    "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><erstellt>1.1.2026"
+    "</erstellt></info><kaempfe><kampf1/></kaempfe></mk>";
 
 const QString kFileName = QStringLiteral("match.ptlx");
 
 // A minimal match file whose info carries the given elements.
 QByteArray matchWithInfo(const QList<QPair<QString, QString>>& info)
 {
-    QByteArray xml = "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><erstellt>1.1.2026</erstellt>";
+    QByteArray xml =
+        "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><erstellt>1.1.2026</erstellt>";
     for (const auto& [name, value] : info)
         xml += "<" + name.toLatin1() + ">" + value.toLatin1() + "</" + name.toLatin1() + ">";
     return xml + "</info><kaempfe><kampf1/></kaempfe></mk>";
@@ -58,7 +60,8 @@ public:
     {
 #ifdef Q_OS_LINUX
         m_fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-        if (m_fd >= 0 && inotify_add_watch(m_fd, QFile::encodeName(folder).constData(), IN_CREATE | IN_MOVED_TO) < 0) {
+        if (m_fd >= 0 &&
+            inotify_add_watch(m_fd, QFile::encodeName(folder).constData(), IN_CREATE | IN_MOVED_TO) < 0) {
             ::close(m_fd);
             m_fd = -1;
         }
@@ -106,11 +109,11 @@ private:
     int m_fd = -1;
 };
 
-#define COMPARE_SAVES(fixture, expected)                                                                        \
-    do {                                                                                                        \
-        const int saves_ = (fixture).saves->take();                                                             \
-        if (saves_ >= 0)                                                                                        \
-            QCOMPARE(saves_, expected);                                                                         \
+#define COMPARE_SAVES(fixture, expected)                                                                     \
+    do {                                                                                                     \
+        const int saves_ = (fixture).saves->take();                                                          \
+        if (saves_ >= 0)                                                                                     \
+            QCOMPARE(saves_, expected);                                                                      \
     } while (false)
 
 // The entry panel in an active window of its own, with a line edit beside it that takes the
@@ -285,6 +288,7 @@ private slots:
     void withoutOpenFileNothingIsWrittenOrShown();
     void failedSaveShowsOneMessagePerExit_data();
     void failedSaveShowsOneMessagePerExit();
+    void focusInAnotherWindowIsNoExit();
 
     void accessCodeShowsScoringColumns_data();
     void accessCodeShowsScoringColumns();
@@ -408,7 +412,8 @@ void TestEntryPanel::tabbingThroughHeaderSavesOncePerField()
 
         const QStringList messages = MessageBox::takeShownMessages();
         if (failing) {
-            QVERIFY2(messages.size() == expected, qPrintable(field + QLatin1String(": ") + messages.join(u'|')));
+            QVERIFY2(messages.size() == expected,
+                     qPrintable(field + QLatin1String(": ") + messages.join(u'|')));
         } else {
             QVERIFY2(messages.isEmpty(), qPrintable(messages.join(u'|')));
             COMPARE_SAVES(f, expected);
@@ -616,7 +621,8 @@ void TestEntryPanel::failedSaveShowsOneMessagePerExit()
             return;
         const QStringList messages = MessageBox::takeShownMessages();
         QCOMPARE(messages.size(), 1);
-        QVERIFY2(messages[0].contains(QStringLiteral("kann nicht gespeichert werden")), qPrintable(messages[0]));
+        QVERIFY2(messages[0].contains(QStringLiteral("kann nicht gespeichert werden")),
+                 qPrintable(messages[0]));
         QVERIFY2(messages[0].contains(kFileName), qPrintable(messages[0]));
     }
 
@@ -630,6 +636,33 @@ void TestEntryPanel::failedSaveShowsOneMessagePerExit()
         QCOMPARE(storedCell(f.path, 1, QStringLiteral("vornrot")), values[2]);
     else
         QCOMPARE(storedHeader(f.path, control), values[2]);
+}
+
+void TestEntryPanel::focusInAnotherWindowIsNoExit()
+{
+    Fixture f;
+    QVERIFY(f.start());
+    QWidget* heim = f.control(QStringLiteral("heim"));
+    QVERIFY(focusOn(heim));
+    typeInto(heim, QStringLiteral("SV Nord"));
+
+    // Stands for the audience window, or the message box of a failed save: were switching to it
+    // an exit, that box would save again and show itself again.
+    QLineEdit other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    QVERIFY(focusOn(&other));
+    COMPARE_SAVES(f, 0);
+
+    f.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+    QVERIFY(heim->hasFocus());
+    COMPARE_SAVES(f, 0);
+
+    QVERIFY(focusOn(f.elsewhere));
+    COMPARE_SAVES(f, 1);
+    QCOMPARE(storedHeader(f.path, QStringLiteral("heim")), QStringLiteral("SV Nord"));
 }
 
 void TestEntryPanel::accessCodeShowsScoringColumns_data()
@@ -760,20 +793,19 @@ void TestEntryPanel::gridColours_data()
 {
     QTest::addColumn<int>("column");
     QTest::addColumn<QColor>("colour"); // invalid: the grid's own drawing
-    for (int c = 0; c < ColumnCount; ++c) {
+
+    const struct
+    {
+        int first;
+        int last;
         QColor colour;
-        if (c <= 1)
-            colour = QColor(192, 220, 192);
-        else if (c <= 7)
-            colour = QColor(250, 143, 143);
-        else if (c == 8)
-            colour = QColor(248, 90, 90);
-        else if (c <= 14)
-            colour = QColor(166, 202, 240);
-        else if (c == 15)
-            colour = QColor(109, 167, 231);
-        QTest::addRow("column %d", c) << c << colour;
-    }
+    } bands[] = {
+        {0, 1, QColor(192, 220, 192)},  {2, 7, QColor(250, 143, 143)},  {8, 8, QColor(248, 90, 90)},
+        {9, 14, QColor(166, 202, 240)}, {15, 15, QColor(109, 167, 231)}, {16, 23, QColor()},
+    };
+    for (const auto& band : bands)
+        for (int c = band.first; c <= band.last; ++c)
+            QTest::addRow("column %d", c) << c << band.colour;
 }
 
 void TestEntryPanel::gridColours()
@@ -790,8 +822,9 @@ void TestEntryPanel::gridColours()
         f.record.setCell(c, 1, QStringLiteral("1"));
         f.record.setCell(c, 3, QStringLiteral("1"));
     }
-    grid->selectionModel()->select(QItemSelection(f.model()->index(2, 0), f.model()->index(2, ColumnCount - 1)),
-                                   QItemSelectionModel::ClearAndSelect);
+    grid->selectionModel()->select(
+        QItemSelection(f.model()->index(2, 0), f.model()->index(2, ColumnCount - 1)),
+        QItemSelectionModel::ClearAndSelect);
 
     const QImage image = grid->viewport()->grab().toImage();
     auto sample = [&](int row) {
@@ -896,7 +929,8 @@ void TestEntryPanel::leavingGridNumbersBouts_data()
     QTest::newRow("gap takes the number after the one above")
         << QStringList{"1", "", "2"} << QStringList{"1", "2", "2"} << "";
     QTest::newRow("all empty") << QStringList{"", "", ""} << QStringList{"1", "2", "3"} << "";
-    QTest::newRow("counting on from a high number") << QStringList{"5", "", ""} << QStringList{"5", "6", "7"} << "";
+    QTest::newRow("counting on from a high number")
+        << QStringList{"5", "", ""} << QStringList{"5", "6", "7"} << "";
     QTest::newRow("the highest above counts, not the last")
         << QStringList{"4", "2", ""} << QStringList{"4", "2", "5"} << "";
     QTest::newRow("not a number") << QStringList{"", "", "x", "", ""} << QStringList{"1", "2", "x", "", ""}

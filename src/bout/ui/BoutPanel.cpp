@@ -3,6 +3,7 @@
 #include "shell/Console.h"
 #include "shell/ui/ClickLabel.h"
 #include "shell/ui/Guard.h"
+#include "bout/ui/WinTypePicker.h"
 
 #include <QFontDatabase>
 #include <QFrame>
@@ -103,6 +104,8 @@ BoutPanel::BoutPanel(Console& console, QWidget* parent) : QWidget(parent), m_con
     }
     label(QStringLiteral("zeitstempel"), {}, {40, 472, 1080, 20}, 8)->hide();
 
+    addScoringPictures();
+
     // Navigation and the live-view lamp.
     auto* first = clickLabel(QStringLiteral("Label22"), QStringLiteral("Kampf Nr. 1"), {40, 700, 160, 40}, 16, true);
     auto* prev = clickLabel(QStringLiteral("Label39"), QStringLiteral("<"), {780, 700, 40, 40}, 20, true, Qt::black,
@@ -167,6 +170,99 @@ void BoutPanel::setFill(QWidget* w, const QColor& colour)
     QPalette p = w->palette();
     p.setColor(QPalette::Window, colour);
     w->setPalette(p);
+}
+
+void BoutPanel::addScoringPictures()
+{
+    // Two rows between the scoring strings and the navigation, red's on the left, blue's
+    // mirrored on the right: the points with undo and signal between them above, passivity,
+    // caution, SS and the picker below.
+    constexpr int kUpper = 514;
+    constexpr int kLower = 616;
+    constexpr int kSize = 60;
+    constexpr int kStep = 66;
+    constexpr int kRedLeft = 40;
+    const int blueLeft = designSize().width() - kRedLeft - 3 * kStep - kSize;
+    // The point areas' step is fixed by the points picture; the lower row leaves room for the
+    // wider "Strg + …" labels.
+    constexpr int kLowerStep = 78;
+    const auto cell = [](int left, int column, int top) { return QRect(left + column * kStep, top, kSize, kSize); };
+    const auto lowerCell = [](int left, int column) { return QRect(left + column * kLowerStep, kLower, kSize, kSize); };
+    const int blueLowerLeft = designSize().width() - kRedLeft - 3 * kLowerStep - kSize;
+
+    Bout& bout = m_console.bout();
+    BoutClock& clock = m_console.clock();
+    using Call = std::function<void()>;
+    const auto punkte = [&bout](const char* side, int n) {
+        return Call([&bout, side = QLatin1String(side), n] { bout.punkte(side, n); });
+    };
+    const auto eingabe = [&bout](const QString& cmd) { return Call([&bout, cmd] { bout.eingabe(cmd); }); };
+    const Call picker = [this] { emit pickerRequested(); };
+
+    for (const auto& [name, file, left] : {std::tuple{"Image7", "points_red.svg", kRedLeft},
+                                           std::tuple{"Image8", "points_blue.svg", blueLeft}}) {
+        auto* points = new QLabel(this);
+        points->setObjectName(QLatin1String(name));
+        points->setGeometry(left, kUpper, 3 * kStep + kSize, kSize);
+        points->setPixmap(scoringPicture(QLatin1String(file), points->size(), devicePixelRatioF()));
+    }
+    // The point areas lie over the points pictures and carry no picture of their own.
+    scoringControl(QStringLiteral("Image16"), {}, cell(kRedLeft, 0, kUpper), QStringLiteral("F1"), kRed, punkte("r", 1));
+    scoringControl(QStringLiteral("Image17"), {}, cell(kRedLeft, 1, kUpper), QStringLiteral("F2"), kRed, punkte("r", 2));
+    scoringControl(QStringLiteral("Image25"), {}, cell(kRedLeft, 2, kUpper), QStringLiteral("F3"), kRed, punkte("r", 4));
+    scoringControl(QStringLiteral("Image26"), {}, cell(kRedLeft, 3, kUpper), QStringLiteral("F4"), kRed, punkte("r", 5));
+    scoringControl(QStringLiteral("Image20"), {}, cell(blueLeft, 0, kUpper), QStringLiteral("F5"), kBlue, punkte("b", 1));
+    scoringControl(QStringLiteral("Image21"), {}, cell(blueLeft, 1, kUpper), QStringLiteral("F6"), kBlue, punkte("b", 2));
+    scoringControl(QStringLiteral("Image23"), {}, cell(blueLeft, 2, kUpper), QStringLiteral("F7"), kBlue, punkte("b", 4));
+    scoringControl(QStringLiteral("Image24"), {}, cell(blueLeft, 3, kUpper), QStringLiteral("F8"), kBlue, punkte("b", 5));
+
+    scoringControl(QStringLiteral("Image14"), QStringLiteral("passivity_red.svg"), lowerCell(kRedLeft, 0),
+                   QStringLiteral("P"), kRed, eingabe(QStringLiteral("rp")));
+    scoringControl(QStringLiteral("Image15"), QStringLiteral("caution_red.svg"), lowerCell(kRedLeft, 1),
+                   QStringLiteral("V"), kRed, eingabe(QStringLiteral("rv")));
+    scoringControl(QStringLiteral("Image34"), QStringLiteral("win_ss_red.svg"), lowerCell(kRedLeft, 2),
+                   QStringLiteral("S"), kRed, eingabe(QStringLiteral("rss")));
+    scoringControl(QStringLiteral("Image36"), QStringLiteral("more_red.svg"), lowerCell(kRedLeft, 3),
+                   QStringLiteral("Strg + M"), kRed, picker);
+    scoringControl(QStringLiteral("Image12"), QStringLiteral("passivity_blue.svg"), lowerCell(blueLowerLeft, 0),
+                   QStringLiteral("Strg + P"), kBlue, eingabe(QStringLiteral("bp")));
+    scoringControl(QStringLiteral("Image13"), QStringLiteral("caution_blue.svg"), lowerCell(blueLowerLeft, 1),
+                   QStringLiteral("Strg + V"), kBlue, eingabe(QStringLiteral("bv")));
+    scoringControl(QStringLiteral("Image29"), QStringLiteral("win_ss_blue.svg"), lowerCell(blueLowerLeft, 2),
+                   QStringLiteral("Strg + S"), kBlue, eingabe(QStringLiteral("bss")));
+    scoringControl(QStringLiteral("Image27"), QStringLiteral("more_blue.svg"), lowerCell(blueLowerLeft, 3),
+                   QStringLiteral("Strg + M"), kBlue, picker);
+
+    const int middle = designSize().width() / 2;
+    scoringControl(QStringLiteral("Image22"), QStringLiteral("undo.svg"), {middle - 8 - kSize, kUpper, kSize, kSize},
+                   QStringLiteral("BS"), Qt::black, eingabe(QStringLiteral("wertungrueck")));
+    scoringControl(QStringLiteral("Image28"), QStringLiteral("signal.svg"), {middle + 8, kUpper, kSize, kSize},
+                   QStringLiteral("T"), Qt::black, [&clock] { clock.signal(); });
+}
+
+ClickLabel* BoutPanel::scoringControl(const QString& name, const QString& file, const QRect& geometry,
+                                      const QString& key, const QColor& colour, const std::function<void()>& call)
+{
+    auto* control = new ClickLabel({}, this);
+    control->setObjectName(name);
+    control->setGeometry(geometry);
+    if (!file.isEmpty())
+        control->setPixmap(scoringPicture(file, geometry.size(), devicePixelRatioF()));
+    connect(control, &ClickLabel::clicked, this, [this, call] { guarded(this, call); });
+
+    // Centred over the picture, as wide as its text: "Strg + M" is wider than the picture.
+    auto* keyLabel = new QLabel(key, this);
+    QFont f = keyLabel->font();
+    f.setPointSize(10);
+    f.setBold(true);
+    keyLabel->setFont(f);
+    const int width = QFontMetrics(f).horizontalAdvance(key) + 6;
+    keyLabel->setGeometry(geometry.center().x() + 1 - width / 2, geometry.y() - 20, width, 18);
+    keyLabel->setAlignment(Qt::AlignCenter);
+    QPalette p = keyLabel->palette();
+    p.setColor(QPalette::WindowText, colour);
+    keyLabel->setPalette(p);
+    return control;
 }
 
 void BoutPanel::refresh()

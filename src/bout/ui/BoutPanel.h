@@ -3,6 +3,8 @@
 #include <QHash>
 #include <QWidget>
 
+#include <functional>
+
 class ClickLabel;
 class Console;
 class QFrame;
@@ -22,6 +24,10 @@ public:
     // Rewrites every text from core state.
     void refresh();
 
+signals:
+    // A "Strg + M" picture was clicked: the win-type picker is to be shown modally.
+    void pickerRequested();
+
 private:
     QLabel* label(const QString& name, const QString& text, const QRect& geometry, int pointSize, bool bold = false,
                   const QColor& colour = Qt::black, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter);
@@ -29,6 +35,11 @@ private:
                            bool bold = false, const QColor& colour = Qt::black,
                            Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter);
     void setFill(QWidget* w, const QColor& colour);
+    // A clickable scoring picture with the key that does the same shown above it; a click makes
+    // `call` once. `file` empty: a click area over a larger picture.
+    ClickLabel* scoringControl(const QString& name, const QString& file, const QRect& geometry, const QString& key,
+                               const QColor& colour, const std::function<void()>& call);
+    void addScoringPictures();
 
     Console& m_console;
     QHash<QString, QLabel*> m_labels;

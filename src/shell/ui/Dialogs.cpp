@@ -41,6 +41,11 @@ void MessageBox::setNextAnswer(Answer answer)
     hooks().nextAnswer = answer;
 }
 
+void MessageBox::recordShown(const QString& text)
+{
+    hooks().shown << text;
+}
+
 QStringList MessageBox::takeShownMessages()
 {
     QStringList out;

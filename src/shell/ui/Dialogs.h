@@ -20,6 +20,8 @@ public:
     static void setTestMode(bool on);
     static bool testMode();
     static void setNextAnswer(Answer answer);
+    // Records a message another modal window would have shown (test mode only).
+    static void recordShown(const QString& text);
     // Texts shown since the last call, oldest first.
     static QStringList takeShownMessages();
 };

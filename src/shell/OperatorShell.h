@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+
+class Console;
+class KeyboardControl;
+
+// The frame of the operator window: which of the six views is shown, the sliding menu marker,
+// the upward drag on the bout panel, the start tip, the licence-data date line and the wall
+// clock. It holds the rules; the window only shows them.
+class OperatorShell : public QObject
+{
+    Q_OBJECT
+public:
+    enum View { Start, Eingaben, Kampf, Drucken, Export, Einrichten };
+
+    OperatorShell(Console& console, KeyboardControl& keyboard, QObject* parent = nullptr);
+
+    View currentView() const { return m_view; }
+    // `markerTop` is where the menu marker `Shape1` slides to; markerPos() is where it is.
+    int markerTop() const { return m_markerTop; }
+    int markerPos() const { return m_markerPos; }
+    static int markerTarget(View view);
+    // One 50 ms step of the marker for a distance d > 0: a fifth of it, rounded half to even,
+    // at least 1.
+    static int markerStep(int distance);
+    QTimer& timer1() { return m_timer1; }
+
+    // Menu pictures, in menu order.
+    void Image2Click() { showView(Start); }
+    void Image3Click();
+    void Image1Click() { steuerungsansicht(); }
+    // Fills the print panel's bout choice list.
+    void Image4Click();
+    void Image5Click();
+    void Image6Click() { showView(Einrichten); }
+
+    void hideall();
+    void steuerungsansicht();
+
+    // The upward drag on the bout panel's own surface.
+    void panel_kampfMouseDown(int x, int y);
+    void panel_kampfMouseUp(int x, int y);
+
+    // Items of the print panel's bout choice list `ComboBox1` (item k is grid row k + 1).
+    QStringList boutChoices() const { return m_boutChoices; }
+    static QStringList boutChoiceList(const class MatchRecord& record);
+
+    static const QStringList& startTips();
+    // Draws one of the five tips; every run draws anew.
+    void drawTip();
+    QString memo1() const { return m_memo1; }
+
+    // "Lizenzendatenbank vom " + date of the licence-data file, or unchanged when it is missing.
+    void readLicenceDate(const QString& iniPath);
+    QString datumlizenzdatei() const { return m_datumlizenzdatei; }
+
+    QString uhrzeit() const { return m_uhrzeit; }
+    // The wall clock text for a time, in the long time format without the zone.
+    static QString wallClockText(const QTime& time);
+
+public slots:
+    void Timer1Timer();
+    void Timer4Timer();
+
+signals:
+    void viewChanged();
+    void markerMoved();
+    void boutChoicesChanged();
+    // The message window is to show a message (modal).
+    void mymessage(const QString& title, const QString& text);
+    void textsChanged();
+
+private:
+    void showView(View view);
+
+    Console& m_console;
+    KeyboardControl& m_keyboard;
+    View m_view = Start;
+    int m_markerTop = 0;
+    int m_markerPos = 0;
+    int m_swipeStartX = 0;
+    int m_swipeStartY = 0;
+    QTimer m_timer1;
+    QTimer m_timer4;
+    QStringList m_boutChoices;
+    QString m_memo1 = QStringLiteral("Tipp\n");
+    QString m_datumlizenzdatei;
+    QString m_uhrzeit = QStringLiteral("0:00");
+};

@@ -1,0 +1,400 @@
+#include "OperatorWindow.h"
+
+#include "ClickLabel.h"
+#include "Dialogs.h"
+#include "Guard.h"
+#include "MessageWindow.h"
+#include "bout/KeyMap.h"
+#include "bout/KeyboardControl.h"
+#include "bout/ui/BoutPanel.h"
+#include "bout/ui/WinTypePicker.h"
+#include "match/ui/EntryPanel.h"
+#include "platform/DocumentOpener.h"
+#include "scoreboard/ui/AudienceWindow.h"
+#include "shell/Console.h"
+#include "shell/OperatorShell.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QWindow>
+
+namespace {
+
+constexpr int kMenuWidth = 97;
+
+// The menu marker: a circle outline, no fill.
+class MarkerShape : public QFrame
+{
+public:
+    using QFrame::QFrame;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(Qt::black, 2));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QRectF(rect()).adjusted(1, 1, -1, -1));
+    }
+};
+
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QPoint& at, int pointSize,
+                  bool bold, const QColor& colour)
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(name);
+    QFont f = l->font();
+    f.setPointSize(pointSize);
+    f.setBold(bold);
+    l->setFont(f);
+    QPalette p = l->palette();
+    p.setColor(QPalette::WindowText, colour);
+    l->setPalette(p);
+    l->move(at);
+    l->adjustSize();
+    return l;
+}
+
+} // namespace
+
+OperatorWindow::OperatorWindow(Console& console, KeyboardControl& keyboard, OperatorShell& shell, QWidget* parent)
+    : QWidget(parent), m_console(console), m_keyboard(keyboard), m_shell(shell)
+{
+    setObjectName(QStringLiteral("TForm2"));
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    QFont tahoma(QStringLiteral("Tahoma"));
+    tahoma.setPointSize(8);
+    setFont(tahoma);
+
+    m_menu = makeMenu();
+    m_viewArea = new QWidget(this);
+    m_viewArea->setObjectName(QStringLiteral("views"));
+
+    QWidget* start = makeView(QStringLiteral("panel_start"), palette().color(QPalette::Highlight));
+    buildStartPanel(start);
+
+    m_entry = new EntryPanel(console.record(), console.matchFile(), m_viewArea);
+    QPalette ep = m_entry->palette();
+    ep.setColor(QPalette::Window, QColor(255, 128, 0));
+    m_entry->setPalette(ep);
+    m_views << m_entry;
+
+    m_bout = new BoutPanel(console, m_viewArea);
+    m_views << m_bout;
+    m_bout->installEventFilter(this); // the upward drag on the panel's own surface
+    auto* uhrzeit = makeLabel(m_bout, QStringLiteral("uhrzeit"), QStringLiteral("0:00"), {40, 8}, 12, true,
+                              QColor(0, 0, 128));
+    uhrzeit->setFont([&] {
+        QFont f(QStringLiteral("Tahoma"));
+        f.setPointSize(12);
+        f.setBold(true);
+        return f;
+    }());
+    uhrzeit->resize(200, 24);
+    m_labels.insert(QStringLiteral("uhrzeit"), uhrzeit);
+
+    QWidget* print = makeView(QStringLiteral("panel_drucken"), QColor(128, 0, 64));
+    m_boutChoice = new QComboBox(print);
+    m_boutChoice->setObjectName(QStringLiteral("ComboBox1"));
+    m_boutChoice->setGeometry(20, 20, 400, 26);
+
+    makeView(QStringLiteral("panel_export"), QColor(2, 164, 22));
+
+    QWidget* setup = makeView(QStringLiteral("panel_einrichten"), QColor(0, 0, 128));
+    // No licence-data file yet: the date line stays empty rather than showing its own name.
+    m_labels.insert(QStringLiteral("datumlizenzdatei"),
+                    makeLabel(setup, QStringLiteral("datumlizenzdatei"), QString(), {20, 20}, 10, false, Qt::white));
+    m_labels.value(QStringLiteral("datumlizenzdatei"))->resize(500, 24);
+
+    connect(&shell, &OperatorShell::viewChanged, this, &OperatorWindow::showCurrentView);
+    connect(&shell, &OperatorShell::markerMoved, this, [this] { m_marker->move(2, m_shell.markerPos()); });
+    connect(&shell, &OperatorShell::boutChoicesChanged, this, [this] {
+        m_boutChoice->clear();
+        m_boutChoice->addItems(m_shell.boutChoices());
+        m_boutChoice->setCurrentIndex(-1);
+    });
+    connect(&shell, &OperatorShell::textsChanged, this, &OperatorWindow::updateTexts);
+    connect(&shell, &OperatorShell::mymessage, this, [this](const QString& title, const QString& text) {
+        if (m_messages)
+            m_messages->mymessage(title, text);
+    });
+    connect(&keyboard, &KeyboardControl::pickerRequested, this, &OperatorWindow::runPicker);
+    connect(m_bout, &BoutPanel::pickerRequested, this, &OperatorWindow::runPicker);
+    connect(&console.matchFile(), &MatchFile::openFileChanged, this, &OperatorWindow::updateCaption);
+    connect(&console.matchFile(), &MatchFile::openFileChanged, this, &OperatorWindow::updateTexts);
+    connect(&console.matchFile(), &MatchFile::summaryChanged, this, &OperatorWindow::updateTexts);
+
+    // Keys reach the keyboard control before any control sees them.
+    qApp->installEventFilter(this);
+
+    showCurrentView();
+    updateCaption();
+    updateTexts();
+}
+
+OperatorWindow::~OperatorWindow()
+{
+    qApp->removeEventFilter(this);
+}
+
+QWidget* OperatorWindow::makeMenu()
+{
+    auto* v = new QWidget(this);
+    v->setObjectName(QStringLiteral("v"));
+    v->setAutoFillBackground(true);
+    QPalette p = v->palette();
+    p.setColor(QPalette::Window, Qt::white);
+    v->setPalette(p);
+
+    struct Item
+    {
+        const char* name;
+        const char* picture;
+        QRect place;
+        void (OperatorShell::*click)();
+    };
+    const Item items[] = {
+        {"Image2", "start", {8, 7, 88, 91}, &OperatorShell::Image2Click},
+        {"Image3", "eingaben", {8, 104, 88, 91}, &OperatorShell::Image3Click},
+        {"Image1", "kampf", {8, 200, 88, 91}, &OperatorShell::Image1Click},
+        {"Image4", "drucken", {9, 298, 88, 91}, &OperatorShell::Image4Click},
+        {"Image5", "export", {9, 395, 88, 91}, &OperatorShell::Image5Click},
+        {"Image6", "einrichten", {9, 492, 88, 91}, &OperatorShell::Image6Click},
+    };
+    for (const Item& it : items) {
+        auto* pic = new ClickLabel(QString(), v);
+        pic->setObjectName(QLatin1String(it.name));
+        pic->setGeometry(it.place);
+        pic->setAlignment(Qt::AlignCenter);
+        pic->setPixmap(QPixmap(QStringLiteral(":/menu/%1.svg").arg(QLatin1String(it.picture)))
+                           .scaled(80, 83, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+        const auto click = it.click;
+        connect(pic, &ClickLabel::clicked, this, [this, click] { guarded(this, [&] { (m_shell.*click)(); }); });
+    }
+
+    m_marker = new MarkerShape(v);
+    m_marker->setObjectName(QStringLiteral("Shape1"));
+    m_marker->setGeometry(2, 0, 91, 91);
+    m_marker->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+    auto entry = [&](const char* name, const QString& text, int y, const QColor& colour, bool bold) {
+        auto* l = new ClickLabel(text, v);
+        l->setObjectName(QLatin1String(name));
+        QFont f = l->font();
+        f.setPointSize(10);
+        f.setBold(bold);
+        l->setFont(f);
+        QPalette lp = l->palette();
+        lp.setColor(QPalette::WindowText, colour);
+        l->setPalette(lp);
+        l->setGeometry(9, y, 86, 20);
+        auto* line = new QFrame(v);
+        line->setFrameShape(QFrame::HLine);
+        line->setGeometry(4, y + 26, 89, 2);
+        return l;
+    };
+    ClickLabel* anzeige = entry("c", QStringLiteral("Anzeige"), 612, Qt::black, false);
+    ClickLabel* hilfe = entry("Label58", QStringLiteral("Hilfe"), 652, Qt::black, false);
+    ClickLabel* beenden = entry("Label1", QStringLiteral("Beenden"), 691, Qt::red, true);
+    auto* minimieren = new ClickLabel(QStringLiteral("Minimimieren"), v);
+    minimieren->setObjectName(QStringLiteral("Label37"));
+    QFont mf = minimieren->font();
+    mf.setPointSize(9);
+    mf.setBold(true);
+    minimieren->setFont(mf);
+    QPalette mp = minimieren->palette();
+    mp.setColor(QPalette::WindowText, QColor(0, 128, 0));
+    minimieren->setPalette(mp);
+    minimieren->setGeometry(9, 729, 88, 20);
+    makeLabel(v, QStringLiteral("Label87"), QStringLiteral("Version:"), {9, 754}, 7, false, Qt::black);
+    makeLabel(v, QStringLiteral("version"), QStringLiteral("2.2.12.0"), {48, 754}, 7, false, Qt::black);
+
+    connect(anzeige, &ClickLabel::clicked, this, [this] {
+        guarded(this, [this] {
+            if (m_audience)
+                m_audience->show();
+            m_shell.steuerungsansicht();
+        });
+    });
+    connect(hilfe, &ClickLabel::clicked, this, &OperatorWindow::Label58Click);
+    connect(beenden, &ClickLabel::clicked, this, &OperatorWindow::Label1Click);
+    connect(minimieren, &ClickLabel::clicked, this, [this] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible())
+                w->showMinimized();
+    });
+    return v;
+}
+
+QWidget* OperatorWindow::makeView(const QString& name, const QColor& colour)
+{
+    auto* panel = new QWidget(m_viewArea);
+    panel->setObjectName(name);
+    panel->setAutoFillBackground(true);
+    QPalette p = panel->palette();
+    p.setColor(QPalette::Window, colour);
+    panel->setPalette(p);
+    m_views << panel;
+    return panel;
+}
+
+void OperatorWindow::buildStartPanel(QWidget* panel)
+{
+    const QColor text = palette().color(QPalette::HighlightedText);
+    makeLabel(panel, QStringLiteral("Label_wussten"), QStringLiteral("Wussten Sie schon?"), {40, 40}, 14, true, text);
+    m_tipBox = new QPlainTextEdit(panel);
+    m_tipBox->setObjectName(QStringLiteral("Memo1"));
+    m_tipBox->setReadOnly(true);
+    m_tipBox->setGeometry(40, 72, 460, 120);
+    QFont tf = m_tipBox->font();
+    tf.setPointSize(10);
+    m_tipBox->setFont(tf);
+
+    makeLabel(panel, QStringLiteral("Label_gewaehlt"), QStringLiteral("Gewählter Kampf:"), {560, 40}, 14, true, text);
+    for (const auto& [name, y, size] : {std::tuple{"Label42", 76, 11}, std::tuple{"Label51", 102, 13},
+                                        std::tuple{"Label52", 128, 13}, std::tuple{"dateiname", 170, 10},
+                                        std::tuple{"pfad", 192, 9}}) {
+        QLabel* l = makeLabel(panel, QLatin1String(name), QString(), {560, y}, size, size == 13, text);
+        l->resize(560, 24);
+        m_labels.insert(QLatin1String(name), l);
+    }
+}
+
+void OperatorWindow::setAudienceWindow(AudienceWindow* audience)
+{
+    m_audience = audience;
+}
+
+void OperatorWindow::setMessageWindow(MessageWindow* messages)
+{
+    m_messages = messages;
+}
+
+void OperatorWindow::setWinTypePicker(WinTypePicker* picker)
+{
+    m_picker = picker;
+}
+
+void OperatorWindow::showCurrentView()
+{
+    const int current = m_shell.currentView();
+    for (int i = 0; i < m_views.size(); ++i)
+        m_views[i]->setVisible(i == current);
+}
+
+void OperatorWindow::updateCaption()
+{
+    const MatchFile& f = m_console.matchFile();
+    setWindowTitle(f.matchFileName().isEmpty() ? QStringLiteral("VANTOR²") : f.windowCaption());
+}
+
+void OperatorWindow::updateTexts()
+{
+    const MatchFile& f = m_console.matchFile();
+    const QList<QPair<QString, QString>> texts = {
+        {QStringLiteral("Label42"), f.label42()},
+        {QStringLiteral("Label51"), f.label51()},
+        {QStringLiteral("Label52"), f.label52()},
+        {QStringLiteral("dateiname"), f.dateiname()},
+        {QStringLiteral("pfad"), f.pfad()},
+        {QStringLiteral("uhrzeit"), m_shell.uhrzeit()},
+        {QStringLiteral("datumlizenzdatei"), m_shell.datumlizenzdatei()},
+    };
+    for (const auto& [name, text] : texts)
+        if (QLabel* l = m_labels.value(name); l && l->text() != text)
+            l->setText(text);
+    if (m_tipBox->toPlainText() != m_shell.memo1())
+        m_tipBox->setPlainText(m_shell.memo1());
+}
+
+void OperatorWindow::openMatchFile(const QString& path)
+{
+    guarded(this, [&] { m_console.matchFile().open(path); });
+}
+
+void OperatorWindow::tastendruck(int vk)
+{
+    guarded(this, [&] { m_keyboard.tastendruck(vk); });
+}
+
+void OperatorWindow::runPicker()
+{
+    if (!m_picker)
+        return;
+    if (MessageBox::testMode()) {
+        m_picker->open();
+        return;
+    }
+    m_picker->exec();
+}
+
+void OperatorWindow::Label1Click()
+{
+    // A match that cannot be saved keeps the program open: the operator sees why and can act.
+    if (guarded(this, [this] { m_console.matchFile().saveall(); }))
+        QApplication::quit();
+}
+
+void OperatorWindow::Label58Click()
+{
+    if (!openDocument(m_console.besideProgram(QStringLiteral("hilfe.pdf"))))
+        MessageBox::information(this, QApplication::applicationDisplayName(),
+                                QStringLiteral("Es ist ein Fehler aufgetreten."));
+}
+
+bool OperatorWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && watched->isWindowType()) {
+        // A key event reaches the window object once, before it is passed to the focused control.
+        auto* window = static_cast<QWindow*>(watched);
+        const bool ours = window == windowHandle() || (m_audience && window == m_audience->windowHandle());
+        if (ours) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (const int vk = virtualKeyFor(key->key(), key->modifiers()))
+                tastendruck(vk);
+        }
+    } else if (watched == m_bout
+               && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease)) {
+        // Only the panel's own surface counts, not a press passed on from an element on it.
+        const QPoint p = static_cast<QMouseEvent*>(event)->position().toPoint();
+        if (!m_bout->childAt(p)) {
+            if (event->type() == QEvent::MouseButtonPress)
+                m_shell.panel_kampfMouseDown(p.x(), p.y());
+            else
+                m_shell.panel_kampfMouseUp(p.x(), p.y());
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void OperatorWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!m_shown) {
+        m_shown = true;
+        FormShow();
+    }
+}
+
+void OperatorWindow::FormShow()
+{
+    m_shell.drawTip();
+    m_shell.readLicenceDate(m_console.besideProgram(QStringLiteral("lizenzdaten.ini")));
+    m_shell.Timer4Timer();
+}
+
+void OperatorWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    m_menu->setGeometry(0, 0, kMenuWidth, height());
+    m_viewArea->setGeometry(kMenuWidth, 0, width() - kMenuWidth, height());
+    for (QWidget* view : m_views)
+        view->setGeometry(m_viewArea->rect());
+}

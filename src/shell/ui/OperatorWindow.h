@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QHash>
+#include <QWidget>
+
+#include <memory>
+
+class AudienceWindow;
+class BoutPanel;
+class ClickLabel;
+class Console;
+class EntryPanel;
+class KeyboardControl;
+class MessageWindow;
+class OperatorShell;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QPlainTextEdit;
+class WinTypePicker;
+
+// The operator window `TForm2`: the menu column at the left and the six views, of which one
+// fills the rest of the window. Every key pressed in it or in the audience window reaches the
+// keyboard control first and then the focused control.
+class OperatorWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    OperatorWindow(Console& console, KeyboardControl& keyboard, OperatorShell& shell, QWidget* parent = nullptr);
+    ~OperatorWindow() override;
+
+    // The other windows, created after this one (audience, message window, picker).
+    void setAudienceWindow(AudienceWindow* audience);
+    void setMessageWindow(MessageWindow* messages);
+    void setWinTypePicker(WinTypePicker* picker);
+
+    EntryPanel* entryPanel() const { return m_entry; }
+    BoutPanel* boutPanel() const { return m_bout; }
+
+    // Opens a match file; a failure is shown and leaves the previous match on screen.
+    void openMatchFile(const QString& path);
+
+    // Runs one key through the keyboard control (a Windows virtual-key code).
+    void tastendruck(int vk);
+
+    // "Beenden": saves the match, then ends the program.
+    void Label1Click();
+    // "Hilfe": opens hilfe.pdf beside the program with the desktop's viewer.
+    void Label58Click();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QWidget* makeMenu();
+    QWidget* makeView(const QString& name, const QColor& colour);
+    void buildStartPanel(QWidget* panel);
+    void FormShow();
+    void showCurrentView();
+    void updateCaption();
+    void updateTexts();
+    void runPicker();
+
+    Console& m_console;
+    KeyboardControl& m_keyboard;
+    OperatorShell& m_shell;
+    AudienceWindow* m_audience = nullptr;
+    MessageWindow* m_messages = nullptr;
+    WinTypePicker* m_picker = nullptr;
+    bool m_shown = false;
+
+    QWidget* m_menu = nullptr;
+    QFrame* m_marker = nullptr;
+    QWidget* m_viewArea = nullptr;
+    QList<QWidget*> m_views;
+    EntryPanel* m_entry = nullptr;
+    BoutPanel* m_bout = nullptr;
+    QPlainTextEdit* m_tipBox = nullptr;
+    QComboBox* m_boutChoice = nullptr;
+    QHash<QString, QLabel*> m_labels;
+};
