@@ -127,7 +127,7 @@ QString IniFile::value(const QString& section, const QString& key, const QString
         if (!eol)
             eol = end;
         Span line{p, eol};
-        p = eol + 1;
+        p = eol < end ? eol + 1 : end;
         if (line.end > line.begin && line.end[-1] == '\r')
             --line.end;
         while (line.begin < line.end && isBlank(*line.begin))

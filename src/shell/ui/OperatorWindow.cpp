@@ -206,7 +206,7 @@ QWidget* OperatorWindow::makeMenu()
     auto* minimieren = new ClickLabel(QStringLiteral("Minimimieren"), v);
     minimieren->setObjectName(QStringLiteral("Label37"));
     QFont mf = minimieren->font();
-    mf.setPointSize(9);
+    mf.setPointSize(8);
     mf.setBold(true);
     minimieren->setFont(mf);
     QPalette mp = minimieren->palette();
