@@ -22,8 +22,11 @@ Console::Console(const QString& programFolder, SignalSound* sound, QObject* pare
       m_file(m_record),
       m_clock(m_record, soundOrOwn(sound, m_ownSound), besideProgram(QStringLiteral("signal.wav"))),
       m_bout(m_record, m_clock),
-      m_navigator(m_record, m_file, m_bout, m_clock, m_view)
+      m_navigator(m_record, m_file, m_bout, m_clock, m_view),
+      m_settings(besideProgram(QStringLiteral("set.xml")))
 {
+    connect(&m_settings, &Settings::vorstellungChanged, &m_navigator,
+            [this](bool ticked) { m_navigator.kampfvorstellung = ticked; });
     // A newly named match file has no bout loaded yet.
     connect(&m_file, &MatchFile::openFileChanged, &m_navigator,
             [this] { m_navigator.setKampfnr(QStringLiteral("0")); });

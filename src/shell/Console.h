@@ -6,6 +6,7 @@
 #include "match/MatchFile.h"
 #include "match/MatchRecord.h"
 #include "scoreboard/ViewState.h"
+#include "shell/Settings.h"
 
 #include <QObject>
 #include <QString>
@@ -34,6 +35,7 @@ public:
     Bout& bout() { return m_bout; }
     BoutNavigator& navigator() { return m_navigator; }
     ViewState& view() { return m_view; }
+    Settings& settings() { return m_settings; }
 
 private:
     QString m_programFolder;
@@ -44,4 +46,5 @@ private:
     BoutClock m_clock;
     Bout m_bout;
     BoutNavigator m_navigator;
+    Settings m_settings;
 };

@@ -1,9 +1,9 @@
 #include "BoutPanel.h"
 
+#include "bout/ui/WinTypePicker.h"
 #include "shell/Console.h"
 #include "shell/ui/ClickLabel.h"
 #include "shell/ui/Guard.h"
-#include "bout/ui/WinTypePicker.h"
 
 #include <QFontDatabase>
 #include <QFrame>

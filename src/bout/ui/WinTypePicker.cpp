@@ -4,6 +4,7 @@
 #include "shell/ui/ClickLabel.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QSvgRenderer>
@@ -168,4 +169,10 @@ void WinTypePicker::showEvent(QShowEvent* event)
     if (screen)
         move(screen->geometry().center() - rect().center());
     QDialog::showEvent(event);
+}
+
+void WinTypePicker::keyPressEvent(QKeyEvent* event)
+{
+    // Operated with the mouse only: Escape and Enter must not close it as they would a dialog.
+    event->ignore();
 }

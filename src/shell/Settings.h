@@ -1,0 +1,79 @@
+#pragma once
+
+#include "platform/XmlDocument.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+// The operator's set-up kept between runs in "set.xml" beside the program. The values live
+// here while the program runs; the file is their copy, rewritten whole on every change while
+// settingsReady is true.
+class Settings : public QObject
+{
+    Q_OBJECT
+public:
+    struct Field
+    {
+        QString bezeichnung, xwert, ywert;
+        bool operator==(const Field&) const = default;
+    };
+
+    explicit Settings(QString path, QObject* parent = nullptr);
+
+    QString path() const { return m_path; }
+
+    // Values, with the defaults of a first start.
+    QString laufschrift() const { return m_laufschrift; }
+    bool vorstellung() const { return m_vorstellung; }
+    QString skalierung() const { return m_skalierung; }
+    const QList<Field>& felder() const { return m_felder; }
+    const QStringList& werbung() const { return m_werbung; }
+    int modus() const { return m_modus; } // -1: none chosen
+    QString zeit() const { return m_zeit; }
+    QString tarvodir() const { return m_tarvodir; }
+    QString version() const { return m_version; }
+    int protokoll() const { return m_protokoll; } // 0 licence numbers, 1 pass numbers
+
+    // Setters change the value and emit changed(); they do not save (callers call saveset()
+    // right after, as the operator's action requires).
+    void setLaufschrift(const QString& v);
+    void setVorstellung(bool v);
+    void setSkalierung(const QString& v);
+    void setFeld(int i, const Field& f);
+    void setWerbung(const QStringList& v);
+    void setModus(int v);
+    void setZeit(const QString& v);
+    void setTarvodir(const QString& v);
+    void setProtokoll(int v);
+
+    bool settingsReady = false;
+
+    // Reads set.xml once at the first show. Throws UserError as the file's faults require;
+    // what was read before the fault stays applied.
+    void loadset();
+    // Writes every value into the document and the document to set.xml, while settingsReady.
+    void saveset();
+
+signals:
+    void changed();
+    void vorstellungChanged(bool ticked);
+    void protokollChanged(int choice);
+    void modusChanged(int mode);
+    void skalierungChanged();
+
+private:
+    QString m_path;
+    XmlDocument m_doc;
+    QString m_laufschrift = QStringLiteral("Herzlich Willkommen!");
+    bool m_vorstellung = false;
+    QString m_skalierung = QStringLiteral("100");
+    QList<Field> m_felder;
+    QStringList m_werbung;
+    int m_modus = -1;
+    QString m_zeit = QStringLiteral("120");
+    QString m_tarvodir = QStringLiteral("Doppelklick und Pfad zu Tarvo wählen");
+    QString m_version = QStringLiteral("2.2.12.0");
+    int m_protokoll = 0;
+};
