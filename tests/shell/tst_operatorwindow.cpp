@@ -1,0 +1,272 @@
+#include "bout/KeyboardControl.h"
+#include "bout/ui/BoutPanel.h"
+#include "match/ui/EntryPanel.h"
+#include "platform/DocumentOpener.h"
+#include "platform/SignalSound.h"
+#include "shell/Console.h"
+#include "shell/OperatorShell.h"
+#include "shell/ui/Dialogs.h"
+#include "shell/ui/MessageWindow.h"
+#include "shell/ui/OperatorWindow.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+class NullSound : public SignalSound
+{
+public:
+    void play(const QString&) override {}
+};
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestOperatorWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void firstShowDrawsTipAndDateLine();
+    void entryPanelGuardShowsMessage();
+    void keysReachKeyboardControlAndFocusedControl();
+    void keysActOnlyOnBoutPanel();
+    void numberPadDigitsNeverSelectABout();
+    void upwardDragOnPanelSurfaceOpensEntryPanel();
+    void markerWidgetFollowsTheShell();
+    void quitSavesFirstAndStaysOnFailedSave();
+    void helpFailureIsReported();
+    void messageBoxCentring_data();
+    void messageBoxCentring();
+
+private:
+    void openMatch();
+    QWidget* view(const char* name) const { return m_window->findChild<QWidget*>(QLatin1String(name)); }
+    template <typename T = QWidget>
+    T* child(const char* name) const
+    {
+        return m_window->findChild<T*>(QLatin1String(name));
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    NullSound m_sound;
+    std::unique_ptr<Console> m_console;
+    std::unique_ptr<KeyboardControl> m_keyboard;
+    std::unique_ptr<OperatorShell> m_shell;
+    std::unique_ptr<OperatorWindow> m_window;
+    std::unique_ptr<MessageWindow> m_messages;
+    QString m_path;
+};
+
+void TestOperatorWindow::initTestCase()
+{
+    MessageBox::setTestMode(true);
+}
+
+void TestOperatorWindow::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QFile ini(m_dir->filePath(QStringLiteral("lizenzdaten.ini")));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[allgemein]\r\ndatum=05.12.2026\r\n");
+    ini.close();
+    m_console = std::make_unique<Console>(m_dir->path(), &m_sound);
+    m_keyboard = std::make_unique<KeyboardControl>(m_console->bout(), m_console->clock(), m_console->navigator());
+    m_shell = std::make_unique<OperatorShell>(*m_console, *m_keyboard);
+    m_window = std::make_unique<OperatorWindow>(*m_console, *m_keyboard, *m_shell);
+    m_messages = std::make_unique<MessageWindow>();
+    m_window->setMessageWindow(m_messages.get());
+    m_window->resize(1280, 800);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    m_window->activateWindow();
+    MessageBox::takeShownMessages();
+}
+
+void TestOperatorWindow::cleanup()
+{
+    m_window.reset();
+    m_messages.reset();
+    m_shell.reset();
+    m_keyboard.reset();
+    m_console.reset();
+    m_dir.reset();
+    setDocumentOpenerForTests({});
+}
+
+void TestOperatorWindow::openMatch()
+{
+    m_path = m_dir->filePath(QStringLiteral("m.ptlx"));
+    QFile f(m_path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><heim>KSV</heim></info><kaempfe>"
+            "<kampf1><reihenfolge>1</reihenfolge><stil>F</stil><nachnrot>Huber</nachnrot><nachnblau>Nowak</nachnblau>"
+            "</kampf1><kampf2><reihenfolge>2</reihenfolge><nachnrot>Demir</nachnrot><nachnblau>Berg</nachnblau>"
+            "</kampf2></kaempfe></mk>");
+    f.close();
+    m_window->openMatchFile(m_path);
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("VANTOR²: [m.ptlx]"));
+}
+
+void TestOperatorWindow::firstShowDrawsTipAndDateLine()
+{
+    QVERIFY(OperatorShell::startTips().contains(child<QPlainTextEdit>("Memo1")->toPlainText()));
+    QCOMPARE(child<QLabel>("datumlizenzdatei")->text(), QStringLiteral("Lizenzendatenbank vom 05.12.2026"));
+    QVERIFY(view("panel_start")->isVisible());
+    QVERIFY(!view("panel_kampf")->isVisible());
+    QCOMPARE(child<QLabel>("version")->text(), QStringLiteral("2.2.12.0"));
+}
+
+void TestOperatorWindow::entryPanelGuardShowsMessage()
+{
+    QTest::mouseClick(child("Image3"), Qt::LeftButton);
+    QCOMPARE(MessageBox::takeShownMessages(),
+             QStringList{QStringLiteral("Achtung!: Bitte wählen Sie zuerst eine Datei oder legen Sie eine neue an.")});
+    QCOMPARE(m_messages->title(), QStringLiteral("Achtung!"));
+    QVERIFY(view("panel_start")->isVisible());
+    openMatch();
+    QTest::mouseClick(child("Image3"), Qt::LeftButton);
+    QVERIFY(view("panel_eingaben")->isVisible());
+    QVERIFY(MessageBox::takeShownMessages().isEmpty());
+}
+
+void TestOperatorWindow::keysReachKeyboardControlAndFocusedControl()
+{
+    openMatch();
+    QTest::mouseClick(child("Image1"), Qt::LeftButton);
+    QVERIFY(view("panel_kampf")->isVisible());
+    QTest::keyClick(m_window->windowHandle(), Qt::Key_F2);
+    QCOMPARE(m_console->bout().wr, QStringLiteral("2"));
+    QCOMPARE(child<QLabel>("tpr")->text(), QStringLiteral("2"));
+
+    // With the keyboard control active, a key typed into a field acts and is typed as well.
+    m_keyboard->keyboardActive = true;
+    QWidget* heim = child("heim");
+    view("panel_eingaben")->show();
+    heim->setFocus();
+    QTRY_VERIFY(heim->hasFocus());
+    QTest::keyClick(m_window->windowHandle(), Qt::Key_P);
+    QCOMPARE(m_console->bout().wr, QStringLiteral("2P"));
+    QCOMPARE(static_cast<QLineEdit*>(heim)->text(), QStringLiteral("KSVp"));
+}
+
+void TestOperatorWindow::keysActOnlyOnBoutPanel()
+{
+    openMatch();
+    QTest::mouseClick(child("Image1"), Qt::LeftButton);
+    QTest::mouseClick(child("Image2"), Qt::LeftButton);
+    QTest::keyClick(m_window->windowHandle(), Qt::Key_F2);
+    QCOMPARE(m_console->bout().wr, QString());
+}
+
+void TestOperatorWindow::numberPadDigitsNeverSelectABout()
+{
+    openMatch();
+    QTest::mouseClick(child("Image1"), Qt::LeftButton);
+    QTest::keyClick(m_window->windowHandle(), Qt::Key_2, Qt::ControlModifier | Qt::KeypadModifier);
+    QCOMPARE(m_console->navigator().kampfnr(), QStringLiteral("1"));
+}
+
+void TestOperatorWindow::upwardDragOnPanelSurfaceOpensEntryPanel()
+{
+    QTest::mouseClick(child("Image1"), Qt::LeftButton);
+    QWidget* panel = m_window->boutPanel();
+    // A point of the panel's own surface with room above it.
+    QPoint start;
+    for (int y = panel->height() - 20; y > 300 && start.isNull(); y -= 7)
+        for (int x = 300; x < 900 && start.isNull(); x += 13)
+            if (!panel->childAt(x, y) && !panel->childAt(x + 2, y - 150) && !panel->childAt(x + 2, y - 101))
+                start = QPoint(x, y);
+    QVERIFY(!start.isNull());
+    QTest::mousePress(panel, Qt::LeftButton, {}, start);
+    QTest::mouseRelease(panel, Qt::LeftButton, {}, start + QPoint(3, -150));
+    QVERIFY(view("panel_kampf")->isVisible()); // drifted 3 px: nothing
+    QTest::mousePress(panel, Qt::LeftButton, {}, start);
+    QTest::mouseRelease(panel, Qt::LeftButton, {}, start + QPoint(2, -101));
+    QVERIFY(view("panel_eingaben")->isVisible()); // no match file needed for the drag
+    QVERIFY(!m_keyboard->keyboardActive);
+}
+
+void TestOperatorWindow::markerWidgetFollowsTheShell()
+{
+    QTest::mouseClick(child("Image4"), Qt::LeftButton);
+    QVERIFY(view("panel_drucken")->isVisible());
+    for (int i = 0; i < 4; ++i)
+        m_shell->Timer1Timer();
+    QCOMPARE(child("Shape1")->y(), m_shell->markerPos());
+    QVERIFY(m_shell->markerPos() > 0);
+}
+
+void TestOperatorWindow::quitSavesFirstAndStaysOnFailedSave()
+{
+    QTest::mouseClick(child("Label1"), Qt::LeftButton); // no match open: nothing written
+    QVERIFY(QDir(m_dir->path()).entryList({QStringLiteral("*.ptlx")}).isEmpty());
+    openMatch();
+    m_console->record().setHeader(QStringLiteral("gast"), QStringLiteral("ASV"));
+    QTest::mouseClick(child("Label1"), Qt::LeftButton);
+    QVERIFY(readAll(m_path).contains("<gast>ASV</gast>"));
+    QVERIFY(MessageBox::takeShownMessages().isEmpty());
+
+    QVERIFY(QFile::remove(m_path));
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("m.ptlx"))); // the file's place is taken
+    m_window->Label1Click();
+    const QStringList shown = MessageBox::takeShownMessages();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY(shown.first().contains(QStringLiteral("kann nicht gespeichert werden")));
+}
+
+void TestOperatorWindow::helpFailureIsReported()
+{
+    QList<QUrl> opened;
+    setDocumentOpenerForTests([&](const QUrl& url) {
+        opened << url;
+        return true;
+    });
+    QTest::mouseClick(child("Label58"), Qt::LeftButton); // no hilfe.pdf beside the program
+    QCOMPARE(MessageBox::takeShownMessages(), QStringList{QStringLiteral("Es ist ein Fehler aufgetreten.")});
+    QVERIFY(opened.isEmpty());
+    QFile pdf(m_dir->filePath(QStringLiteral("hilfe.pdf")));
+    QVERIFY(pdf.open(QIODevice::WriteOnly));
+    pdf.write("%PDF-1.4\n");
+    pdf.close();
+    QTest::mouseClick(child("Label58"), Qt::LeftButton);
+    QVERIFY(MessageBox::takeShownMessages().isEmpty());
+    QCOMPARE(opened.size(), 1);
+    setDocumentOpenerForTests([](const QUrl&) { return false; });
+    QTest::mouseClick(child("Label58"), Qt::LeftButton);
+    QCOMPARE(MessageBox::takeShownMessages(), QStringList{QStringLiteral("Es ist ein Fehler aufgetreten.")});
+}
+
+void TestOperatorWindow::messageBoxCentring_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("left");
+    QTest::newRow("1010: 192.5 to even") << 1010 << 192;
+    QTest::newRow("1280: 327.5 to even") << 1280 << 328;
+    QTest::newRow("1920") << 1920 << 648;
+    QTest::newRow("narrower than the box") << 500 << 1;
+}
+
+void TestOperatorWindow::messageBoxCentring()
+{
+    QFETCH(int, width);
+    QFETCH(int, left);
+    QCOMPARE(MessageWindow::boxLeft(width), left);
+}
+
+QTEST_MAIN(TestOperatorWindow)
+#include "tst_operatorwindow.moc"
