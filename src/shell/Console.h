@@ -3,8 +3,10 @@
 #include "bout/Bout.h"
 #include "bout/BoutClock.h"
 #include "bout/BoutNavigator.h"
+#include "match/MatchCreation.h"
 #include "match/MatchFile.h"
 #include "match/MatchRecord.h"
+#include "scoreboard/AudienceModel.h"
 #include "scoreboard/ViewState.h"
 #include "shell/Settings.h"
 
@@ -36,6 +38,9 @@ public:
     BoutNavigator& navigator() { return m_navigator; }
     ViewState& view() { return m_view; }
     Settings& settings() { return m_settings; }
+    MatchCreation& creation() { return m_creation; }
+    // Audience window contents: what the hall sees, fed from the bout, clock and navigator.
+    AudienceModel& audience() { return m_audience; }
 
 private:
     QString m_programFolder;
@@ -47,4 +52,7 @@ private:
     Bout m_bout;
     BoutNavigator m_navigator;
     Settings m_settings;
+    MatchCreation m_creation{m_file, m_record, m_settings};
+    // Declared last: its feed reads every object above.
+    AudienceModel m_audience{*this};
 };

@@ -9,6 +9,7 @@
 #include "bout/ui/BoutPanel.h"
 #include "bout/ui/WinTypePicker.h"
 #include "match/ui/EntryPanel.h"
+#include "match/ui/FileBrowser.h"
 #include "platform/DocumentOpener.h"
 #include "scoreboard/ui/AudienceWindow.h"
 #include "shell/Console.h"
@@ -256,6 +257,13 @@ void OperatorWindow::buildStartPanel(QWidget* panel)
     QFont tf = m_tipBox->font();
     tf.setPointSize(10);
     m_tipBox->setFont(tf);
+
+    auto* browser = new FileBrowser(m_console.creation(), panel);
+    browser->setGeometry(40, 220, 1000, 520);
+    connect(browser, &FileBrowser::message, this, [this](const QString& title, const QString& text) {
+        if (m_messages)
+            m_messages->mymessage(title, text);
+    });
 
     makeLabel(panel, QStringLiteral("Label_gewaehlt"), QStringLiteral("Gewählter Kampf:"), {560, 40}, 14, true, text);
     for (const auto& [name, y, size] : {std::tuple{"Label42", 76, 11}, std::tuple{"Label51", 102, 13},
