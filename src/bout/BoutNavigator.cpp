@@ -175,6 +175,8 @@ void BoutNavigator::ladedaten()
     emit changed();
     emit updatekampf();
     emit werbungaktu();
+    if (m_advertHook)
+        m_advertHook();
 }
 
 void BoutNavigator::recountTeamScore()

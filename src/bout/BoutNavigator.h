@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 class Bout;
 class BoutClock;
 class MatchFile;
@@ -40,6 +42,9 @@ public:
     // conversion error at a cell that is not a whole number (the partial sums stay).
     void recountTeamScore();
 
+    // Shows the advert of a newly loaded bout; a failure ends ladedaten with its message.
+    void setAdvertHook(std::function<void()> hook) { m_advertHook = std::move(hook); }
+
 signals:
     void kampfnrChanged();
     // A bout was loaded: the feed rewrites the whole scoreboard.
@@ -59,4 +64,5 @@ private:
     ViewState& m_view;
     QString m_kampfnr = QStringLiteral("0");
     QString m_kampfid = QStringLiteral("1");
+    std::function<void()> m_advertHook;
 };

@@ -27,6 +27,13 @@ QString declaredEncoding(const QByteArray& bytes)
     return m.hasMatch() ? m.captured(1).toLower() : QString();
 }
 
+bool isLatin1Family(const QString& enc)
+{
+    return enc == QLatin1String("iso-8859-1") || enc == QLatin1String("latin1") || enc == QLatin1String("latin-1")
+        || enc == QLatin1String("windows-1252") || enc == QLatin1String("cp1252")
+        || enc == QLatin1String("iso8859-1");
+}
+
 } // namespace
 
 void XmlDocument::close()
@@ -38,9 +45,7 @@ void XmlDocument::close()
 QString XmlDocument::decodeFile(const QByteArray& bytes)
 {
     const QString enc = declaredEncoding(bytes);
-    if (enc == QLatin1String("iso-8859-1") || enc == QLatin1String("latin1") || enc == QLatin1String("latin-1")
-        || enc == QLatin1String("windows-1252") || enc == QLatin1String("cp1252")
-        || enc == QLatin1String("iso8859-1")) {
+    if (isLatin1Family(enc)) {
         QStringDecoder decoder("windows-1252");
         if (decoder.isValid())
             return decoder.decode(bytes);
@@ -126,9 +131,34 @@ QByteArray XmlDocument::toBytes() const
     return QByteArray(kDeclaration) + encodeLatin1(body);
 }
 
+QByteArray XmlDocument::toBytesAsDeclared() const
+{
+    QString text;
+    QTextStream ts(&text);
+    QString enc;
+    for (QDomNode n = m_dom.firstChild(); !n.isNull(); n = n.nextSibling()) {
+        if (n.isProcessingInstruction() && n.nodeName() == QLatin1String("xml")) {
+            // The parser keeps the declaration's pseudo-attributes as the node's data.
+            enc = declaredEncoding("<?xml " + n.toProcessingInstruction().data().toLatin1() + "?>");
+        }
+        n.save(ts, -1);
+    }
+    ts.flush();
+    return isLatin1Family(enc) ? encodeLatin1(text) : text.toUtf8();
+}
+
 void XmlDocument::save(const QString& path) const
 {
-    const QByteArray bytes = toBytes();
+    writeFile(path, toBytes());
+}
+
+void XmlDocument::saveAsDeclared(const QString& path) const
+{
+    writeFile(path, toBytesAsDeclared());
+}
+
+void XmlDocument::writeFile(const QString& path, const QByteArray& bytes)
+{
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
     const QString name = QFileInfo(path).fileName();

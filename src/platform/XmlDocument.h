@@ -26,6 +26,13 @@ public:
     void save(const QString& path) const;
     QByteArray toBytes() const;
 
+    // For files whose declaration belongs to the file, not to this class: the document's own
+    // declaration (or none) is written as it stands, and the bytes follow it: Latin-1 with
+    // character references when it names the Latin-1 family, UTF-8 otherwise (also when it
+    // names no encoding, which XML reads as UTF-8). Same temp-and-rename as save().
+    void saveAsDeclared(const QString& path) const;
+    QByteArray toBytesAsDeclared() const;
+
     QDomDocument& dom() { return m_dom; }
     const QDomDocument& dom() const { return m_dom; }
 
@@ -44,6 +51,8 @@ public:
     static QString decodeFile(const QByteArray& bytes);
 
 private:
+    static void writeFile(const QString& path, const QByteArray& bytes);
+
     QDomDocument m_dom;
     bool m_active = false;
 };

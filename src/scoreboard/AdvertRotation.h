@@ -28,9 +28,12 @@ public:
     // The advert that modes 0 and 2 call for. Throws UserError when the file cannot be read
     // as a JPEG; the previous picture stays.
     void werbungaktu();
-    // Interval := the seconds of the settings × 1000 ms. Throws the conversion error.
+    // Interval := the seconds of the settings × 1000 ms. Throws the conversion error, leaving
+    // the interval as it was. Zero or negative seconds make the rotation stand still (the
+    // timer is stopped, not run at 0 ms) until a positive interval is applied.
     void applyInterval();
-    // On exactly when the advert mode is 1.
+    // On exactly when the advert mode is 1; it ticks only while the interval is positive.
+    // Switch through here, not through werbungtimer() directly, so both stay consistent.
     void switchTimerForMode();
 
 public slots:
@@ -48,5 +51,8 @@ private:
     const MatchRecord& m_record;
     const BoutNavigator& m_navigator;
     QTimer m_timer;
+    // Switched on by mode 1, even while a zero interval keeps the timer stopped: a later
+    // positive interval resumes the rotation, as the seconds field alone can change it.
+    bool m_switchedOn = false;
     QImage m_picture;
 };

@@ -30,11 +30,22 @@ Console::Console(const QString& programFolder, SignalSound* sound, QObject* pare
     // A newly named match file has no bout loaded yet.
     connect(&m_file, &MatchFile::openFileChanged, &m_navigator,
             [this] { m_navigator.setKampfnr(QStringLiteral("0")); });
+    m_navigator.setAdvertHook([this] { m_adverts.werbungaktu(); });
     // Starting or stopping the clock brings the scoreboard back when the introduction shows.
     connect(&m_clock, &BoutClock::startstopped, &m_view, [this] {
         if (m_view.panel2Visible())
             m_view.startZoom();
     });
+
+    // Audience window: the feed follows every change of the bout, the clock and the loaded
+    // bout; a zoom asked for anywhere runs in the audience model.
+    connect(&m_clock, &BoutClock::updatesek, &m_audience, &AudienceModel::updatesek);
+    connect(&m_clock, &BoutClock::changed, &m_audience, &AudienceModel::showClockText);
+    connect(&m_bout, &Bout::updatepunkt, &m_audience, &AudienceModel::updatepunkt);
+    connect(&m_navigator, &BoutNavigator::injuryLabelsHidden, &m_audience, &AudienceModel::showLoadedBout);
+    connect(&m_navigator, &BoutNavigator::updatekampf, &m_audience, &AudienceModel::updatekampf);
+    connect(&m_view, &ViewState::zoomStarted, &m_audience, &AudienceModel::startZoom);
+    // End of the audience window block.
 }
 
 Console::~Console() = default;

@@ -7,6 +7,7 @@
 #include "match/MatchFile.h"
 #include "match/MatchRecord.h"
 #include "scoreboard/AudienceModel.h"
+#include "scoreboard/AdvertRotation.h"
 #include "scoreboard/ViewState.h"
 #include "shell/Settings.h"
 
@@ -39,6 +40,7 @@ public:
     ViewState& view() { return m_view; }
     Settings& settings() { return m_settings; }
     MatchCreation& creation() { return m_creation; }
+    AdvertRotation& adverts() { return m_adverts; }
     // Audience window contents: what the hall sees, fed from the bout, clock and navigator.
     AudienceModel& audience() { return m_audience; }
 
@@ -53,6 +55,7 @@ private:
     BoutNavigator m_navigator;
     Settings m_settings;
     MatchCreation m_creation{m_file, m_record, m_settings};
+    AdvertRotation m_adverts{m_settings, m_record, m_navigator};
     // Declared last: its feed reads every object above.
     AudienceModel m_audience{*this};
 };

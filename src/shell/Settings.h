@@ -48,10 +48,28 @@ public:
     void setTarvodir(const QString& v);
     void setProtokoll(int v);
 
+    // The scale the audience window is drawn at: the field's per cent kept within 80..120, or
+    // 100 while the field holds no integer (a damaged file; the buttons then report the
+    // conversion error).
+    int scalePercent() const;
+
+    struct ScaleStep
+    {
+        int from, to;
+    };
+    // One press of "+" (up) or "-": 2 per cent while below 120 or above 80; at the limit the
+    // scale stays (from == to). Throws the conversion error, changing nothing, while the
+    // field holds no integer.
+    ScaleStep stepSkalierung(bool up);
+
     bool settingsReady = false;
 
     // Reads set.xml once at the first show. Throws UserError as the file's faults require;
-    // what was read before the fault stays applied.
+    // what was read before the fault stays applied. A file that cannot be read or parsed is
+    // renamed to "set.xml.defekt" (or "-2", "-3", ...) so that no later save replaces it.
+    // Damaged values start sanely: radio indexes take the nearest item, an integer scale off
+    // the even 80..120 grid is put back on it (toward 100), empty score-sheet entries keep
+    // their defaults.
     void loadset();
     // Writes every value into the document and the document to set.xml, while settingsReady.
     void saveset();
@@ -66,6 +84,8 @@ signals:
 private:
     QString m_path;
     XmlDocument m_doc;
+    // Set when an unreadable set.xml could not be moved aside: writing would destroy it.
+    bool m_saveBlocked = false;
     QString m_laufschrift = QStringLiteral("Herzlich Willkommen!");
     bool m_vorstellung = false;
     QString m_skalierung = QStringLiteral("100");

@@ -117,9 +117,21 @@ BoutPanel::BoutPanel(Console& console, QWidget* parent) : QWidget(parent), m_con
     connect(next, &ClickLabel::clicked, this, [this] { guarded(this, [this] { m_console.navigator().naechsterkampf(999); }); });
     m_shape43 = new QFrame(this);
     m_shape43->setObjectName(QStringLiteral("Shape43"));
-    m_shape43->setGeometry(1100, 750, 40, 20);
+    m_shape43->setGeometry(470, 700, 240, 40);
     m_shape43->setFrameShape(QFrame::Box);
     m_shape43->setAutoFillBackground(true);
+
+    // Audience window. The lamp holds its caption, so the operator reads the live view on the
+    // very entry that swaps it.
+    auto* fullScreen = clickLabel(QStringLiteral("Label2"), QStringLiteral("Anzeige auf Vollbild"),
+                                  {220, 700, 230, 40}, 14, true, Qt::black, Qt::AlignCenter);
+    connect(fullScreen, &ClickLabel::clicked, this, &BoutPanel::fullScreenRequested);
+    auto* introduce = clickLabel(QStringLiteral("Label82"), QStringLiteral("Ringer vorstellen"), {}, 14, true,
+                                 Qt::black, Qt::AlignCenter);
+    introduce->setParent(m_shape43);
+    introduce->setGeometry(m_shape43->contentsRect());
+    introduce->show();
+    connect(introduce, &ClickLabel::clicked, this, &BoutPanel::introductionRequested);
 
     connect(&console.bout(), &Bout::changed, this, &BoutPanel::refresh);
     connect(&console.clock(), &BoutClock::changed, this, &BoutPanel::refresh);

@@ -27,6 +27,10 @@ public:
 signals:
     // A "Strg + M" picture was clicked: the win-type picker is to be shown modally.
     void pickerRequested();
+    // "Anzeige auf Vollbild": the audience window is to toggle full screen.
+    void fullScreenRequested();
+    // "Ringer vorstellen": the zoom transition to the other audience view is to start.
+    void introductionRequested();
 
 private:
     QLabel* label(const QString& name, const QString& text, const QRect& geometry, int pointSize, bool bold = false,

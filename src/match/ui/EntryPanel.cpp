@@ -2,6 +2,7 @@
 
 #include "ProtocolGrid.h"
 #include "match/GridRules.h"
+#include "match/LineUp.h"
 #include "match/MatchFile.h"
 #include "match/MatchRecord.h"
 #include "shell/ui/FocusExit.h"
@@ -16,9 +17,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+
+#include <functional>
 
 namespace {
 
@@ -129,8 +133,16 @@ EntryPanel::EntryPanel(MatchRecord& record, MatchFile& file, QWidget* parent)
         fields->setColumnStretch(c, 1);
     outer->addLayout(fields);
 
+    m_lineUp = new LineUp(record, file, this);
+    connect(m_lineUp, &LineUp::applied, this, &EntryPanel::lineUpApplied);
+
     m_grid = new ProtocolGrid(record, this);
-    outer->addWidget(m_grid, 1);
+    auto* gridRow = new QHBoxLayout;
+    gridRow->setSpacing(6);
+    gridRow->addWidget(m_grid, 1);
+    gridRow->addWidget(makeLineUpButtons());
+    outer->addLayout(gridRow, 1);
+    outer->addWidget(makeKeyHints());
 
     onFocusExit(m_grid, [this] { protokollExit(); });
 
@@ -211,6 +223,53 @@ QWidget* EntryPanel::makeControl(const QString& field)
     m_controls.insert(field, control);
     onFocusExit(control, [this, field] { fieldExit(field); });
     return cell;
+}
+
+QWidget* EntryPanel::makeLineUpButtons()
+{
+    auto* column = new QWidget(this);
+    auto* lay = new QVBoxLayout(column);
+    lay->setContentsMargins(0, 0, 0, 0);
+    lay->setSpacing(4);
+    auto add = [&](const char* name, const QString& text, std::function<void()> action) {
+        auto* b = new QPushButton(text, column);
+        b->setObjectName(QLatin1String(name));
+        connect(b, &QPushButton::clicked, this,
+                [this, action = std::move(action)] { guarded(this, action); });
+        lay->addWidget(b);
+    };
+    add("Button1", QStringLiteral("+"), [this] { m_lineUp->appendRow(); });
+    add("Button3", QStringLiteral("-"), [this] { m_lineUp->removeLastBout(); });
+    add("Button15", QStringLiteral("Leeren"), [this] { m_lineUp->clearRows(); });
+    lay->addSpacing(8);
+    add("Button18", QStringLiteral("Rot <-> Blau"), [this] { m_lineUp->swapSides(); });
+    lay->addSpacing(8);
+    add("Button6", QStringLiteral("10 Kämpfe"), [this] { m_lineUp->applyTemplate(10); });
+    add("Button7", QStringLiteral("8 Kämpfe"), [this] { m_lineUp->applyTemplate(8); });
+    add("Button16", QStringLiteral("14 Kämpfe"), [this] { m_lineUp->applyTemplate(14); });
+    lay->addStretch(1);
+    return column;
+}
+
+QWidget* EntryPanel::makeKeyHints()
+{
+    auto* hints = new QWidget(this);
+    auto* lay = new QHBoxLayout(hints);
+    lay->setContentsMargins(0, 0, 0, 0);
+    lay->setSpacing(24);
+    auto* ctrl = new QLabel(QStringLiteral("Strg + Entf: Löscht die ganze Zeile"), hints);
+    ctrl->setObjectName(QStringLiteral("Label79"));
+    auto* shift = new QLabel(QStringLiteral("Shift + Entf: Löscht die Ergebnisse"), hints);
+    shift->setObjectName(QStringLiteral("Label80"));
+    lay->addWidget(ctrl);
+    lay->addWidget(shift);
+    lay->addStretch(1);
+    return hints;
+}
+
+void EntryPanel::setLicenceFile(const QString& path)
+{
+    m_grid->setLicenceFile(path);
 }
 
 void EntryPanel::showHeaderValue(const QString& field)

@@ -3,15 +3,16 @@
 #include <QHash>
 #include <QWidget>
 
+class LineUp;
 class MatchFile;
 class MatchRecord;
 class ProtocolGrid;
 class QButtonGroup;
 class QLabel;
 
-// The entry panel `panel_eingaben`: the 26 header fields of the match and the protocol grid.
-// Every field is bound to the match record; leaving a field (or choosing another item of a
-// radio group) writes the whole match file.
+// The entry panel `panel_eingaben`: the 26 header fields of the match, the protocol grid and
+// the line-up buttons beside it. Every field is bound to the match record; leaving a field (or
+// choosing another item of a radio group) writes the whole match file.
 class EntryPanel : public QWidget
 {
     Q_OBJECT
@@ -19,6 +20,10 @@ public:
     EntryPanel(MatchRecord& record, MatchFile& file, QWidget* parent = nullptr);
 
     ProtocolGrid* grid() const { return m_grid; }
+    LineUp* lineUp() const { return m_lineUp; }
+
+    // The licence-data file of the grid's lookup (the one beside the program).
+    void setLicenceFile(const QString& path);
 
     // The hidden access code that shows the scoring columns when `zuschauer` is left with it.
     static QString accessCode() { return QStringLiteral("530718264"); }
@@ -28,7 +33,14 @@ public:
     void protokollExit();
     void radioClick(const QString& field, int index);
 
+signals:
+    // A line-up template was applied: no bout is current any more (`kampfnr` "0").
+    void lineUpApplied();
+
 private:
+    QWidget* makeLineUpButtons();
+    QWidget* makeKeyHints();
+
     QWidget* makeControl(const QString& field);
     void showHeaderValue(const QString& field);
     void updateFileLabel();
@@ -36,6 +48,7 @@ private:
     MatchRecord& m_record;
     MatchFile& m_file;
     ProtocolGrid* m_grid = nullptr;
+    LineUp* m_lineUp = nullptr;
     QLabel* m_pfaddateiname = nullptr;
     QHash<QString, QWidget*> m_controls;
     QHash<QString, QButtonGroup*> m_radioGroups;

@@ -2,8 +2,12 @@
 
 #include "ProtocolModel.h"
 #include "match/MatchFields.h"
+#include "match/MatchRecord.h"
+#include "shell/ui/Guard.h"
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -42,6 +46,9 @@ public:
             auto* self = const_cast<CellDelegate*>(this);
             connect(line, &QLineEdit::textEdited, self, [self, line] { emit self->commitData(line); });
         }
+        // The clearing keys work while a cell is being edited, too.
+        if (editor)
+            editor->installEventFilter(QObject::parent());
         return editor;
     }
 };
@@ -115,6 +122,59 @@ void ProtocolGrid::showScoringColumns()
 void ProtocolGrid::setPassNumberCaptions(bool passNumbers)
 {
     m_model->setPassNumberCaptions(passNumbers);
+}
+
+void ProtocolGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    // The base commits the editor of the cell being left, so the lookup reads what was typed.
+    QTableView::currentChanged(current, previous);
+    if (current.isValid())
+        protokollSelectCell(current.column(), current.row() + 1);
+}
+
+void ProtocolGrid::protokollSelectCell(int column, int row)
+{
+    guarded(this, [&] {
+        GridRules::protokollSelectCell(m_model->record(), m_remembered, column, row, m_licenceFile);
+    });
+}
+
+void ProtocolGrid::protokollKeyDown(const QKeyEvent* event)
+{
+    // The modifiers travel with the key: the state the operator held when pressing it.
+    guarded(this, [&] {
+        GridRules::protokollKeyDown(m_model->record(), m_remembered, event->key(), event->modifiers());
+    });
+}
+
+bool ProtocolGrid::isClearingKey(const QKeyEvent* event)
+{
+    return event->key() == Qt::Key_Delete && (event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier));
+}
+
+bool ProtocolGrid::eventFilter(QObject* watched, QEvent* event)
+{
+    // Keys typed into a cell editor (a child of the viewport); the view's own keys arrive in
+    // keyPressEvent.
+    if (event->type() == QEvent::KeyPress && watched->parent() == viewport()) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        protokollKeyDown(key);
+        // A cell editor would cut its selected text (Shift+Del) or the next word (Ctrl+Del) out
+        // of the cell, and these keys never touch the weight class, style or order number, nor
+        // the wrestlers with Shift. The grid itself does nothing with them.
+        if (isClearingKey(key))
+            return true;
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+void ProtocolGrid::keyPressEvent(QKeyEvent* event)
+{
+    // A key the cell editor let through was already handled by the filter on its way there.
+    const QWidget* focus = QApplication::focusWidget();
+    if (!focus || focus == this || !isAncestorOf(focus))
+        protokollKeyDown(event);
+    QTableView::keyPressEvent(event);
 }
 
 QColor ProtocolGrid::columnColour(int column)

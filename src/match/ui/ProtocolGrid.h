@@ -1,5 +1,7 @@
 #pragma once
 
+#include "match/GridRules.h"
+
 #include <QColor>
 #include <QTableView>
 
@@ -7,7 +9,8 @@ class MatchRecord;
 class ProtocolModel;
 
 // The protocol grid `protokoll`: one row per bout, every cell editable in place, the line-up
-// columns painted in the colours of their side.
+// columns painted in the colours of their side. Moving to another cell looks up the licence of
+// the cell left; Ctrl+Del and Shift+Del clear the row selected last.
 class ProtocolGrid : public QTableView
 {
     Q_OBJECT
@@ -22,10 +25,30 @@ public:
 
     ProtocolModel* protocolModel() const { return m_model; }
 
+    // The licence-data file the lookup reads; "" finds no file.
+    void setLicenceFile(const QString& path) { m_licenceFile = path; }
+    QString licenceFile() const { return m_licenceFile; }
+
+    // The cell selected last (`gridCol`, `gridRow`, grid rows: 1 is the first bout).
+    int gridCol() const { return m_remembered.column; }
+    int gridRow() const { return m_remembered.row; }
+
     // Fill colour of a bout cell in `column`; invalid for columns drawn the grid's own way.
     static QColor columnColour(int column);
     static int designWidth(int column);
 
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+protected:
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
+    static bool isClearingKey(const QKeyEvent* event);
+    void protokollSelectCell(int column, int row);
+    void protokollKeyDown(const QKeyEvent* event);
+
     ProtocolModel* m_model;
+    GridRules::GridCell m_remembered;
+    QString m_licenceFile;
 };

@@ -12,6 +12,8 @@ class ProtocolModel : public QAbstractTableModel
 public:
     explicit ProtocolModel(MatchRecord& record, QObject* parent = nullptr);
 
+    MatchRecord& record() const { return m_record; }
+
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;

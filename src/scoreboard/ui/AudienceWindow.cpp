@@ -1,12 +1,317 @@
 #include "AudienceWindow.h"
 
+#include "platform/JpegDecoder.h"
+#include "platform/UserError.h"
+
+#include <QFile>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSvgRenderer>
+
+namespace {
+
+const QString kStandardAdvert = QStringLiteral(":/adverts/standard.jpg");
+const QString kEllipsis = QStringLiteral("...");
+
+QImage renderSvg(const QString& path, const QSize& size, const QColor& ground)
+{
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(ground);
+    QSvgRenderer svg(path);
+    QPainter p(&image);
+    svg.render(&p, QRectF(QPointF(0, 0), QSizeF(size)));
+    return image;
+}
+
+// The logo is a bitmap on a white ground; white is its transparent colour.
+QImage logoPicture()
+{
+    QImage image = renderSvg(QStringLiteral(":/audience/logo.svg"), {500, 384}, Qt::white);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if ((line[x] & 0x00ffffff) == 0x00ffffff)
+                line[x] = 0;
+    }
+    return image;
+}
+
+QImage builtInAdvert()
+{
+    QFile file(kStandardAdvert);
+    if (file.open(QIODevice::ReadOnly)) {
+        try {
+            return decodeJpeg(file.readAll());
+        } catch (const UserError&) {
+            // A damaged built-in picture must not keep the window from opening.
+        }
+    }
+    return renderSvg(QStringLiteral(":/audience/werbung.svg"), {977, 100}, Qt::black);
+}
+
+// `size` scaled to fit into `box` with its proportions kept.
+QSize fitted(const QSize& size, const QSize& box)
+{
+    return size.scaled(box, Qt::KeepAspectRatio);
+}
+
+// Greedy word wrap as the design's labels do it: lines break at blanks only, and a word wider
+// than the box stands alone on its line.
+QStringList wrapWords(const QFontMetrics& fm, const QString& text, int width)
+{
+    QStringList lines;
+    QString line;
+    for (const QString& word : text.split(QLatin1Char(' '))) {
+        const QString candidate = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+        if (!line.isEmpty() && fm.horizontalAdvance(candidate) > width) {
+            lines << line;
+            line = word;
+        } else {
+            line = candidate;
+        }
+    }
+    lines << line;
+    return lines;
+}
+
+// The words of `text` that fit into `width` together with the ellipsis, and the ellipsis.
+QString elideAtWord(const QFontMetrics& fm, const QString& text, int width)
+{
+    QString kept;
+    for (const QString& word : text.split(QLatin1Char(' '))) {
+        const QString candidate = kept.isEmpty() ? word : kept + QLatin1Char(' ') + word;
+        if (fm.horizontalAdvance(candidate + kEllipsis) > width)
+            break;
+        kept = candidate;
+    }
+    return kept + kEllipsis;
+}
+
+} // namespace
+
 AudienceWindow::AudienceWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("TForm1"));
     setWindowTitle(QStringLiteral("Anzeige"));
-    resize(1010, 732);
-    setAutoFillBackground(true);
-    QPalette p = palette();
-    p.setColor(QPalette::Window, Qt::black);
-    setPalette(p);
+    setFont(AudienceModel::font({QStringLiteral("Tahoma"), 8, false}));
+    // Everything is painted here, on black, so Qt need not clear the window first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    move(0, 0);
+    resize(AudienceModel::kDesignWidth, AudienceModel::kDesignHeight);
+
+    m_logo = logoPicture();
+    m_background = renderSvg(QStringLiteral(":/audience/hintergrund.svg"), {1033, 732}, Qt::black);
+    m_builtInAdvert = builtInAdvert();
+}
+
+AudienceWindow::AudienceWindow(AudienceModel& model, QWidget* parent) : AudienceWindow(parent)
+{
+    setModel(model);
+}
+
+void AudienceWindow::setModel(AudienceModel& model)
+{
+    if (m_model)
+        disconnect(m_model, nullptr, this, nullptr);
+    m_model = &model;
+    connect(m_model, &AudienceModel::changed, this, qOverload<>(&QWidget::update));
+    connect(m_model, &AudienceModel::clientSizeChanged, this, &AudienceWindow::followClientSize);
+    followClientSize(m_model->clientSize());
+    update();
+}
+
+void AudienceWindow::followClientSize(const QSize& size)
+{
+    // A maximised or full-screen window keeps the screen's size; the model learns it, so the
+    // zoom centres on what the hall sees.
+    if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))
+        m_model->setClientSize(this->size());
+    else
+        resize(size);
+}
+
+void AudienceWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (m_model)
+        m_model->setClientSize(event->size());
+}
+
+void AudienceWindow::setAdvert(const QImage& picture)
+{
+    m_advert = picture;
+    update();
+}
+
+void AudienceWindow::toggleFullScreen()
+{
+    const bool shown = isVisible();
+    const bool bordered = !windowFlags().testFlag(Qt::FramelessWindowHint);
+    // Changing the flags hides the window; it comes back in its new state only if it was shown.
+    setWindowFlag(Qt::FramelessWindowHint, bordered);
+    setWindowState(bordered ? Qt::WindowFullScreen : Qt::WindowMaximized);
+    if (shown)
+        show();
+}
+
+void AudienceWindow::keyPressEvent(QKeyEvent* event)
+{
+    // The operator window's application-wide filter has already passed the key to the
+    // keyboard control; here only the window's own keys act.
+    if (event->key() == Qt::Key_Escape)
+        hide();
+    else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        toggleFullScreen();
+    QWidget::keyPressEvent(event);
+}
+
+const AudienceModel::Element* AudienceWindow::elementAt(const QPoint& pos) const
+{
+    if (!m_model || (m_model->overlayVisible() && m_model->overlay().contains(pos)))
+        return nullptr;
+    const auto& elements = m_model->elements();
+    for (auto it = elements.rbegin(); it != elements.rend(); ++it)
+        if (it->visible && m_model->panelVisible(it->panel) && it->geometry.contains(pos))
+            return &*it;
+    return nullptr;
+}
+
+void AudienceWindow::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (const AudienceModel::Element* e = elementAt(event->position().toPoint())) {
+        if (e->name == QLatin1String("tpr"))
+            m_model->tprDoubleClick();
+        else if (e->name == QLatin1String("tpb"))
+            m_model->tpbDoubleClick();
+    }
+    QWidget::mouseDoubleClickEvent(event);
+}
+
+void AudienceWindow::mouseMoveEvent(QMouseEvent* event)
+{
+    const AudienceModel::Element* e = elementAt(event->position().toPoint());
+    if (e && e->handCursor)
+        setCursor(Qt::PointingHandCursor);
+    else
+        unsetCursor();
+    QWidget::mouseMoveEvent(event);
+}
+
+void AudienceWindow::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    paint(painter);
+}
+
+void AudienceWindow::paint(QPainter& painter) const
+{
+    // Both views fill the client area on black; only the live one is drawn.
+    painter.fillRect(rect(), Qt::black);
+    if (!m_model)
+        return;
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    for (int panel : {1, 2}) {
+        if (!m_model->panelVisible(panel))
+            continue;
+        for (const AudienceModel::Element& e : m_model->elements())
+            if (e.panel == panel && e.visible)
+                drawElement(painter, e);
+    }
+    if (m_model->overlayVisible())
+        drawOverlay(painter);
+}
+
+void AudienceWindow::drawElement(QPainter& painter, const AudienceModel::Element& e) const
+{
+    const QRect& g = e.geometry;
+    switch (e.kind) {
+    case AudienceModel::Kind::Box:
+        painter.setPen(QPen(Qt::black, 1));
+        painter.setBrush(e.colour);
+        painter.drawRect(g.adjusted(0, 0, -1, -1));
+        break;
+    case AudienceModel::Kind::Line:
+        painter.fillRect(g, e.colour);
+        break;
+    case AudienceModel::Kind::Picture: {
+        painter.save();
+        painter.setClipRect(g);
+        if (e.name == QLatin1String("Image3")) {
+            // Stretched with its proportions kept, from the top-left corner.
+            painter.drawImage(QRect(g.topLeft(), fitted(m_background.size(), g.size())), m_background);
+        } else {
+            // An advert is centred and only ever made smaller.
+            const QImage& picture = advert();
+            QSize size = picture.size();
+            if (size.width() > g.width() || size.height() > g.height())
+                size = fitted(size, g.size());
+            QRect target(QPoint(0, 0), size);
+            target.moveCenter(g.center());
+            painter.drawImage(target, picture);
+        }
+        painter.restore();
+        break;
+    }
+    case AudienceModel::Kind::Text:
+        if (e.text.isEmpty())
+            break;
+        if (e.autoWidth) {
+            painter.setFont(AudienceModel::font(e.font));
+            painter.setPen(e.colour);
+            painter.drawText(QPoint(g.left(), g.top() + painter.fontMetrics().ascent()), e.text);
+        } else {
+            drawTextBox(painter, e);
+        }
+        break;
+    }
+}
+
+void AudienceWindow::drawTextBox(QPainter& painter, const AudienceModel::Element& e) const
+{
+    const QRect& g = e.geometry;
+    const QFont font = AudienceModel::font(e.font);
+    const QFontMetrics fm(font);
+    const int lineHeight = fm.height();
+    QStringList lines = e.wrap ? wrapWords(fm, e.text, g.width()) : QStringList{e.text};
+    if (e.elide) {
+        const qsizetype room = std::max(1, g.height() / lineHeight);
+        if (lines.size() > room) {
+            const QString rest = lines.mid(room - 1).join(QLatin1Char(' '));
+            lines = lines.mid(0, room - 1);
+            lines << elideAtWord(fm, rest, g.width());
+        }
+    }
+
+    const int total = int(lines.size()) * lineHeight;
+    int y = g.top();
+    if (e.alignment & Qt::AlignVCenter)
+        y += (g.height() - total) / 2;
+
+    painter.save();
+    painter.setClipRect(g);
+    painter.setFont(font);
+    painter.setPen(e.colour);
+    for (const QString& line : lines) {
+        const int width = fm.horizontalAdvance(line);
+        int x = g.left();
+        if (e.alignment & Qt::AlignHCenter)
+            x += (g.width() - width) / 2;
+        else if (e.alignment & Qt::AlignRight)
+            x += g.width() - width;
+        painter.drawText(QPoint(x, y + fm.ascent()), line);
+        y += lineHeight;
+    }
+    painter.restore();
+}
+
+void AudienceWindow::drawOverlay(QPainter& painter) const
+{
+    const QRect o = m_model->overlay();
+    painter.fillRect(o, Qt::black);
+    QRect logo(QPoint(0, 0), fitted(m_logo.size(), o.size()));
+    logo.moveCenter(o.center());
+    painter.drawImage(logo, m_logo);
 }

@@ -1,11 +1,60 @@
 #pragma once
 
+#include <QImage>
 #include <QWidget>
 
-// The audience window `TForm1`: the scoreboard shown to the hall, hidden until "Anzeige".
+#include "scoreboard/AudienceModel.h"
+
+class QPainter;
+
+// The audience window `TForm1`: the scoreboard shown to the hall, hidden until "Anzeige". It
+// draws the audience model's elements in their order, the zoom overlay with the logo on top,
+// and forwards a double-click on a side's points; the model holds every rule.
 class AudienceWindow : public QWidget
 {
     Q_OBJECT
 public:
     explicit AudienceWindow(QWidget* parent = nullptr);
+    explicit AudienceWindow(AudienceModel& model, QWidget* parent = nullptr);
+
+    // Binds the window to the model; its size follows the model's client size from then on.
+    void setModel(AudienceModel& model);
+    AudienceModel* model() const { return m_model; }
+
+    // Draws the whole window at its current size onto `painter` (the paint event and the
+    // benchmark share it).
+    void paint(QPainter& painter) const;
+
+    // The built-in pictures as shown: the logo with its white ground transparent, the
+    // presentation background and the built-in advert.
+    const QImage& logo() const { return m_logo; }
+    const QImage& background() const { return m_background; }
+    const QImage& advert() const { return m_advert.isNull() ? m_builtInAdvert : m_advert; }
+
+public slots:
+    // Both advert strips show `picture`; a null picture brings the built-in one back.
+    void setAdvert(const QImage& picture);
+    // Without a border and over the whole screen, or with the border back (still maximised).
+    void toggleFullScreen();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    // The visible element of the live view under `pos`, unless the zoom overlay covers it.
+    const AudienceModel::Element* elementAt(const QPoint& pos) const;
+    void followClientSize(const QSize& size);
+    void drawElement(QPainter& painter, const AudienceModel::Element& e) const;
+    void drawTextBox(QPainter& painter, const AudienceModel::Element& e) const;
+    void drawOverlay(QPainter& painter) const;
+
+    AudienceModel* m_model = nullptr;
+    QImage m_logo;
+    QImage m_background;
+    QImage m_builtInAdvert;
+    QImage m_advert;
 };

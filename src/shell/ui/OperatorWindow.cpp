@@ -10,6 +10,9 @@
 #include "bout/ui/WinTypePicker.h"
 #include "match/ui/EntryPanel.h"
 #include "match/ui/FileBrowser.h"
+#include "match/ui/ProtocolGrid.h"
+#include "exchange/LicenceData.h"
+#include "shell/ui/SetupPanel.h"
 #include "platform/DocumentOpener.h"
 #include "scoreboard/ui/AudienceWindow.h"
 #include "shell/Console.h"
@@ -108,11 +111,14 @@ OperatorWindow::OperatorWindow(Console& console, KeyboardControl& keyboard, Oper
 
     makeView(QStringLiteral("panel_export"), QColor(2, 164, 22));
 
-    QWidget* setup = makeView(QStringLiteral("panel_einrichten"), QColor(0, 0, 128));
-    // No licence-data file yet: the date line stays empty rather than showing its own name.
-    m_labels.insert(QStringLiteral("datumlizenzdatei"),
-                    makeLabel(setup, QStringLiteral("datumlizenzdatei"), QString(), {20, 20}, 10, false, Qt::white));
-    m_labels.value(QStringLiteral("datumlizenzdatei"))->resize(500, 24);
+    m_setup = new SetupPanel(console.settings(), m_viewArea);
+    m_views << m_setup;
+    connect(m_setup, &SetupPanel::licenceDownloadRequested, this, &OperatorWindow::Button17Click);
+    AdvertRotation& adverts = console.adverts();
+    m_setup->setAdvertTimer([&adverts] { adverts.applyInterval(); }, [&adverts] { adverts.switchTimerForMode(); });
+    connect(&adverts, &AdvertRotation::failed, this, [this](const QString& text) { MessageBox::error(this, text); });
+    connect(&console.settings(), &Settings::protokollChanged, this,
+            [this](int choice) { m_entry->grid()->setPassNumberCaptions(choice != 0); });
 
     connect(&shell, &OperatorShell::viewChanged, this, &OperatorWindow::showCurrentView);
     connect(&shell, &OperatorShell::markerMoved, this, [this] { m_marker->move(2, m_shell.markerPos()); });
@@ -218,11 +224,7 @@ QWidget* OperatorWindow::makeMenu()
     makeLabel(v, QStringLiteral("version"), QStringLiteral("2.2.12.0"), {48, 754}, 7, false, Qt::black);
 
     connect(anzeige, &ClickLabel::clicked, this, [this] {
-        guarded(this, [this] {
-            if (m_audience)
-                m_audience->show();
-            m_shell.steuerungsansicht();
-        });
+        guarded(this, [this] { cClick(); });
     });
     connect(hilfe, &ClickLabel::clicked, this, &OperatorWindow::Label58Click);
     connect(beenden, &ClickLabel::clicked, this, &OperatorWindow::Label1Click);
@@ -313,11 +315,11 @@ void OperatorWindow::updateTexts()
         {QStringLiteral("dateiname"), f.dateiname()},
         {QStringLiteral("pfad"), f.pfad()},
         {QStringLiteral("uhrzeit"), m_shell.uhrzeit()},
-        {QStringLiteral("datumlizenzdatei"), m_shell.datumlizenzdatei()},
     };
     for (const auto& [name, text] : texts)
         if (QLabel* l = m_labels.value(name); l && l->text() != text)
             l->setText(text);
+    m_setup->setDatumlizenzdatei(m_shell.datumlizenzdatei());
     if (m_tipBox->toPlainText() != m_shell.memo1())
         m_tipBox->setPlainText(m_shell.memo1());
 }
@@ -348,6 +350,28 @@ void OperatorWindow::Label1Click()
     // A match that cannot be saved keeps the program open: the operator sees why and can act.
     if (guarded(this, [this] { m_console.matchFile().saveall(); }))
         QApplication::quit();
+}
+
+void OperatorWindow::cClick()
+{
+    AdvertRotation& adverts = m_console.adverts();
+    adverts.switchTimerForMode();
+    adverts.werbungaktu();
+    adverts.applyInterval();
+    if (m_audience) {
+        m_audience->show();
+        m_audience->raise();
+    }
+    m_shell.steuerungsansicht();
+}
+
+void OperatorWindow::Button17Click()
+{
+    // The download holds the operator until it returns, as a file copy would.
+    const auto result = LicenceData::neusteLizenzenLaden(m_console.programFolder());
+    MessageBox::information(this, QApplication::applicationDisplayName(), result.message);
+    if (result.ok)
+        m_shell.readLicenceDate(m_console.besideProgram(QStringLiteral("lizenzdaten.ini")));
 }
 
 void OperatorWindow::Label58Click()
@@ -393,9 +417,17 @@ void OperatorWindow::showEvent(QShowEvent* event)
 
 void OperatorWindow::FormShow()
 {
+    m_shell.Timer4Timer();
+    // Settings are read with saving suppressed; a settings file that fails to load ends the
+    // start steps here, and nothing is saved until a match file is opened or created.
+    Settings& settings = m_console.settings();
+    settings.settingsReady = false;
+    if (!guarded(this, [&] { settings.loadset(); }))
+        return;
+    settings.settingsReady = true;
+    m_console.adverts().switchTimerForMode();
     m_shell.drawTip();
     m_shell.readLicenceDate(m_console.besideProgram(QStringLiteral("lizenzdaten.ini")));
-    m_shell.Timer4Timer();
 }
 
 void OperatorWindow::resizeEvent(QResizeEvent* event)

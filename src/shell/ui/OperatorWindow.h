@@ -17,6 +17,7 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QPlainTextEdit;
+class SetupPanel;
 class WinTypePicker;
 
 // The operator window `TForm2`: the menu column at the left and the six views, of which one
@@ -45,6 +46,10 @@ public:
 
     // "Beenden": saves the match, then ends the program.
     void Label1Click();
+    // "Anzeige": adverts, the audience window, then the bout panel. Throws on a failing step.
+    void cClick();
+    // "Neuste Lizenzen laden": downloads the licence data and shows its date.
+    void Button17Click();
     // "Hilfe": opens hilfe.pdf beside the program with the desktop's viewer.
     void Label58Click();
 
@@ -79,5 +84,6 @@ private:
     BoutPanel* m_bout = nullptr;
     QPlainTextEdit* m_tipBox = nullptr;
     QComboBox* m_boutChoice = nullptr;
+    SetupPanel* m_setup = nullptr;
     QHash<QString, QLabel*> m_labels;
 };

@@ -1,0 +1,352 @@
+// Cost of what the hall sees change: the scoreboard feed after a bout is loaded (with the font
+// fitting of two very long names) and after a scoring command, and one full repaint of the
+// audience window at full-HD size. The feed is set against measuring one text once in the same
+// run, the repaint against filling the same picture black, so the ratios say how much the
+// layout and the drawing add on this machine. Runs under the offscreen platform with the real
+// fonts of the set-up script.
+
+#include "platform/SignalSound.h"
+#include "scoreboard/AudienceModel.h"
+#include "scoreboard/ui/AudienceWindow.h"
+#include "shell/Console.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+namespace {
+
+constexpr double kUpdatekampfTargetNs = 2e6;
+constexpr double kUpdatepunktTargetNs = 0.2e6;
+constexpr double kRepaintTargetNs = 8e6;
+const QSize kScreen(1920, 1080);
+
+class SilentSound final : public SignalSound
+{
+public:
+    void play(const QString&) override {}
+};
+
+// Fictitious names, each far wider than its half of the header, so fitting runs down from
+// 30 pt over most sizes on every call.
+const char* const kRed = "Maximilian-Alexander Konstantin Schwarzenberger-Hohenlohe-Ingelfingen";
+const char* const kBlue = "Gökhan Mehmet-Ali Öztürk-Wöhrle von und zu Bärenthal-Möhringen";
+// The next bout, as long, so every call lays out new texts as a bout change does.
+const char* const kRedNext = "Konstantin-Maximilian Alexander Hohenlohe-Ingelfingen-Schwarzenberger";
+const char* const kBlueNext = "Mehmet-Ali Gökhan Wöhrle-Öztürk von und zu Möhringen-Bärenthal";
+
+struct Fixture
+{
+    QTemporaryDir dir;
+    SilentSound sound;
+    std::unique_ptr<Console> console;
+    std::unique_ptr<AudienceWindow> window;
+    int redSize = 0;
+    // Two states of each text the feed copies, swapped on every measured call.
+    QString red[2], blue[2], wr[2], wb[2], tpr[2];
+};
+
+Fixture* g_fixture = nullptr;
+
+// A bout in progress as the loader and the scoring commands leave it.
+QString prepare(Fixture& f)
+{
+    if (!f.dir.isValid())
+        return QStringLiteral("no temporary folder: ") + f.dir.errorString();
+    f.console = std::make_unique<Console>(f.dir.path(), &f.sound);
+    BoutNavigator& nav = f.console->navigator();
+    nav.heimverein = QStringLiteral("KSV Grünwald-Möhringen 1921 e.V.");
+    nav.gastverein = QStringLiteral("AC Bärenthal 1904");
+    nav.rot = QString::fromUtf8(kRed);
+    nav.blau = QString::fromUtf8(kBlue);
+    nav.gewrot = QStringLiteral("74,6 kg");
+    nav.gewblau = QStringLiteral("75,0 kg");
+    nav.gew = QStringLiteral("75 kg");
+    nav.punkteheim = QStringLiteral("12");
+    nav.punktegast = QStringLiteral("9");
+    nav.audienceMp = QStringLiteral("MP: Günter Süß");
+    nav.audienceKr = QStringLiteral("KR: Hans-Jörg Bäcker");
+    nav.audiencePr = QStringLiteral("PR: Jürgen Böhm");
+    nav.setKampfnr(QStringLiteral("7"));
+    Bout& bout = f.console->bout();
+    bout.stil = QStringLiteral("G");
+    for (int i = 0; i < 12; ++i) {
+        bout.punkte(i % 3 == 0 ? QStringLiteral("b") : QStringLiteral("r"), 1 + i % 2);
+        if (i % 4 == 3)
+            bout.eingabe(i % 8 == 3 ? QStringLiteral("rv") : QStringLiteral("bv"));
+    }
+
+    f.red[0] = nav.rot;
+    f.blue[0] = nav.blau;
+    f.red[1] = QString::fromUtf8(kRedNext);
+    f.blue[1] = QString::fromUtf8(kBlueNext);
+    f.wr[0] = bout.wr;
+    f.wb[0] = bout.wb;
+    f.tpr[0] = bout.tpr;
+    bout.punkte(QStringLiteral("r"), 2);
+    f.wr[1] = bout.wr;
+    f.wb[1] = bout.wb;
+    f.tpr[1] = bout.tpr;
+
+    AudienceModel& model = f.console->audience();
+    model.showLoadedBout();
+    model.updatekampf();
+    model.updatesek();
+    f.redSize = model.element(QStringLiteral("rot")).font.pointSize;
+    // The workload must make the fitting loop run, or the benchmark measures the wrong thing.
+    if (f.redSize > 20)
+        return QStringLiteral("the long names fit at %1 pt; nothing would be fitted").arg(f.redSize);
+
+    f.window = std::make_unique<AudienceWindow>(model);
+    f.window->resize(kScreen);
+    if (f.window->size() != kScreen)
+        return QStringLiteral("the window cannot take 1920 × 1080");
+    return {};
+}
+
+void BM_updatekampf_long_names(benchmark::State& state)
+{
+    Fixture& f = *g_fixture;
+    AudienceModel& model = f.console->audience();
+    BoutNavigator& nav = f.console->navigator();
+    int i = 0;
+    for (auto _ : state) {
+        i ^= 1;
+        nav.rot = f.red[i];
+        nav.blau = f.blue[i];
+        model.updatekampf();
+    }
+    if (model.element(QStringLiteral("rot")).font.pointSize > 20)
+        state.SkipWithError("the names were not fitted");
+    state.counters["fitted_pt"] = g_fixture->redSize;
+}
+
+void BM_updatepunkt(benchmark::State& state)
+{
+    Fixture& f = *g_fixture;
+    AudienceModel& model = f.console->audience();
+    Bout& bout = f.console->bout();
+    int i = 0;
+    for (auto _ : state) {
+        i ^= 1;
+        bout.wr = f.wr[i];
+        bout.wb = f.wb[i];
+        bout.tpr = f.tpr[i];
+        model.updatepunkt();
+    }
+}
+
+// One measurement of one text in one font, through the same measuring function the feed uses.
+void BM_measure_one_text(benchmark::State& state)
+{
+    AudienceModel& model = g_fixture->console->audience();
+    const AudienceModel::FontSpec spec = model.element(QStringLiteral("rot")).font;
+    const QString text = QString::fromUtf8(kRed);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(model.measure(spec, text));
+}
+
+void repaint(benchmark::State& state, bool presentation)
+{
+    Console& console = *g_fixture->console;
+    console.view().setPanelsVisible(!presentation, presentation);
+    QImage image(kScreen, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        QPainter painter(&image);
+        g_fixture->window->paint(painter);
+    }
+    console.view().setPanelsVisible(true, false);
+    benchmark::DoNotOptimize(image.bits());
+}
+
+void BM_repaint_scoreboard(benchmark::State& state)
+{
+    repaint(state, false);
+}
+
+void BM_repaint_presentation(benchmark::State& state)
+{
+    repaint(state, true);
+}
+
+// The least any repaint does: every pixel of the same picture written once.
+void BM_fill_black(benchmark::State& state)
+{
+    QImage image(kScreen, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        QPainter painter(&image);
+        painter.fillRect(image.rect(), Qt::black);
+    }
+    benchmark::DoNotOptimize(image.bits());
+}
+
+BENCHMARK(BM_updatekampf_long_names)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_updatepunkt)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_measure_one_text)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_repaint_scoreboard)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_repaint_presentation)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_fill_black)->Unit(benchmark::kMicrosecond);
+
+double toNanoseconds(double value, benchmark::TimeUnit unit)
+{
+    switch (unit) {
+    case benchmark::kNanosecond:
+        return value;
+    case benchmark::kMicrosecond:
+        return value * 1e3;
+    case benchmark::kMillisecond:
+        return value * 1e6;
+    case benchmark::kSecond:
+        return value * 1e9;
+    }
+    return value;
+}
+
+// Passes every report on to the display reporter and keeps the times, so the summary is
+// computed from exactly what was printed above it.
+class CollectingReporter : public benchmark::BenchmarkReporter
+{
+public:
+    explicit CollectingReporter(std::unique_ptr<benchmark::BenchmarkReporter> display) : m_display(std::move(display)) {}
+
+    bool ReportContext(const Context& context) override { return m_display->ReportContext(context); }
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs) {
+            if (run.error_occurred)
+                continue;
+            Times& t = m_times[run.run_name.function_name];
+            const double ns = toNanoseconds(run.GetAdjustedRealTime(), run.time_unit);
+            if (run.run_type == Run::RT_Iteration)
+                t.iterations.push_back(ns);
+            else if (run.aggregate_name == "median")
+                t.median = ns;
+        }
+        m_display->ReportRuns(runs);
+    }
+    void Finalize() override { m_display->Finalize(); }
+
+    // The median over repetitions when there were some, else the mean of the runs.
+    std::optional<double> nanoseconds(const std::string& name) const
+    {
+        const auto it = m_times.find(name);
+        if (it == m_times.end())
+            return std::nullopt;
+        if (it->second.median)
+            return it->second.median;
+        if (it->second.iterations.empty())
+            return std::nullopt;
+        double sum = 0;
+        for (double v : it->second.iterations)
+            sum += v;
+        return sum / double(it->second.iterations.size());
+    }
+
+private:
+    struct Times
+    {
+        std::vector<double> iterations;
+        std::optional<double> median;
+    };
+    std::unique_ptr<benchmark::BenchmarkReporter> m_display;
+    std::map<std::string, Times> m_times;
+};
+
+const char* met(bool ok)
+{
+    return ok ? "met" : "NOT met";
+}
+
+void printLine(std::FILE* out, const char* what, std::optional<double> ns, const char* baselineName,
+               std::optional<double> baseline, double targetNs)
+{
+    if (!ns || !baseline) {
+        std::fprintf(out, "  %-24s not measured together with its baseline in this run\n", what);
+        return;
+    }
+    std::fprintf(out, "  %-24s %9.1f us  vs %-18s %8.1f us  ratio %7.1fx  target < %.1f ms: %s\n", what, *ns / 1e3,
+                 baselineName, *baseline / 1e3, *ns / *baseline, targetNs / 1e6, met(*ns < targetNs));
+}
+
+void printSummary(std::FILE* out, const CollectingReporter& r)
+{
+    std::fprintf(out,
+                 "\nSummary (wall-clock per operation, this run; targets are informative)\n"
+                 "Feed with two names fitted from 30 down to %d pt; repaint at %d x %d\n",
+                 g_fixture->redSize, kScreen.width(), kScreen.height());
+    const auto measure = r.nanoseconds("BM_measure_one_text");
+    const auto fill = r.nanoseconds("BM_fill_black");
+    printLine(out, "updatekampf", r.nanoseconds("BM_updatekampf_long_names"), "one text measured", measure,
+              kUpdatekampfTargetNs);
+    printLine(out, "updatepunkt", r.nanoseconds("BM_updatepunkt"), "one text measured", measure,
+              kUpdatepunktTargetNs);
+    printLine(out, "repaint scoreboard", r.nanoseconds("BM_repaint_scoreboard"), "black fill", fill, kRepaintTargetNs);
+    printLine(out, "repaint presentation", r.nanoseconds("BM_repaint_presentation"), "black fill", fill,
+              kRepaintTargetNs);
+}
+
+bool hasArgument(int argc, char** argv, const char* arg)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], arg) == 0)
+            return true;
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Read before benchmark::Initialize consumes them: with our own reporter in front, the
+    // library no longer picks the display format itself.
+    const bool json = hasArgument(argc, argv, "--benchmark_format=json");
+    if (hasArgument(argc, argv, "--benchmark_format=csv"))
+        std::fprintf(stderr, "bench_feed: csv output is not offered, printing the console format\n");
+    const bool noColor = hasArgument(argc, argv, "--benchmark_color=false") || !isatty(STDOUT_FILENO);
+
+    // No display needed: fonts and painting work the same offscreen.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    // The program installs the typewriter font from its own folder at start; so does this.
+    QFontDatabase::addApplicationFont(QCoreApplication::applicationDirPath() + QStringLiteral("/../MonospaceTypewriter.ttf"));
+
+    Fixture fixture;
+    if (const QString problem = prepare(fixture); !problem.isEmpty()) {
+        std::fprintf(stderr, "bench_feed: setup failed: %s\n", problem.toLocal8Bit().constData());
+        return 1;
+    }
+    g_fixture = &fixture;
+
+    std::unique_ptr<benchmark::BenchmarkReporter> display;
+    if (json)
+        display = std::make_unique<benchmark::JSONReporter>();
+    else
+        display = std::make_unique<benchmark::ConsoleReporter>(noColor ? benchmark::ConsoleReporter::OO_None
+                                                                       : benchmark::ConsoleReporter::OO_Color);
+    CollectingReporter reporter(std::move(display));
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::fflush(stdout);
+    // JSON output stays parseable when the summary goes elsewhere.
+    printSummary(json ? stderr : stdout, reporter);
+
+    benchmark::Shutdown();
+    g_fixture = nullptr;
+    return 0;
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+#include <QVector>
+
+class MatchFile;
+class MatchRecord;
+
+// The operations on the whole bout list of the open match: the three line-up templates, the
+// home/guest swap, appending, emptying and removing the last bout.
+class LineUp : public QObject
+{
+    Q_OBJECT
+public:
+    LineUp(MatchRecord& record, MatchFile& file, QObject* parent = nullptr);
+
+    // The number of bouts of the three templates.
+    static bool isTemplate(int bouts) { return bouts == 8 || bouts == 10 || bouts == 14; }
+    // Weight classes of rows 1 .. bouts for an age class (0 to 2); empty where the template
+    // writes none, which leaves column 0 as it is.
+    static QStringList weightClasses(int bouts, int ageClass);
+    // Order numbers of rows 1 .. bouts.
+    static QVector<int> orderNumbers(int bouts);
+
+    // Lays out 8, 10 or 14 bouts: row count, styles, order numbers, weight classes; every other
+    // cell of the remaining rows keeps its content. Emits applied(), then saves the whole match
+    // (UserError when the save fails: the new line-up stays in the record).
+    void applyTemplate(int bouts);
+
+    // Style column from `vorrueck`, alternating down from row 1; a row whose row above holds
+    // neither "F" nor "G" exactly keeps its style.
+    void stilarteneintragen();
+    // Order column for an even number of bout rows: odd numbers down from the top, even numbers
+    // up from the bottom.
+    void reihenfolge();
+
+    // Exchanges home and guest (team names, wrestlers, points, scoring strings), then saves.
+    // Twice restores the match.
+    void swapSides();
+
+    // One empty bout row at the end; not saved.
+    void appendRow();
+    // Every cell of every bout row becomes ""; the row count stays; not saved.
+    void clearRows();
+
+    // Removes the last bout from the match file and the grid and saves the file. At one bout
+    // row nothing happens (false): a file without bouts could not be opened again. Throws
+    // UserError while no match is open (nothing changes) or when the save fails (the row stays).
+    bool removeLastBout();
+
+signals:
+    // A template was laid out: no bout is current any more.
+    void applied();
+
+private:
+    MatchRecord& m_record;
+    MatchFile& m_file;
+};

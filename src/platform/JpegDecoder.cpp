@@ -1,0 +1,189 @@
+#include "JpegDecoder.h"
+
+#include "FileErrors.h"
+#include "UserError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QtEndian>
+
+#include <csetjmp>
+#include <cstdio>
+#include <jpeglib.h>
+#include <jerror.h>
+
+namespace {
+
+// Qt's reader refuses larger pictures by default too; a tiny file can announce a picture of
+// 65500 × 65500 pixels, and an advert strip never needs one that big.
+constexpr qint64 kMaxPictureBytes = qint64(256) * 1024 * 1024;
+
+// libjpeg writes Format_RGB32's byte order (0xffRRGGBB in a native 32-bit word) directly, and
+// the alpha variants guarantee the 0xff byte that the X variants leave undefined.
+constexpr J_COLOR_SPACE kRgb32Space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRA : JCS_EXT_ARGB;
+
+enum class Failure
+{
+    None,
+    Jpeg,
+    TooLarge
+};
+
+// Lives in the frame of decodeJpeg, outside the one that calls setjmp, so that nothing a
+// longjmp crosses has to be destroyed and nothing it returns to has an indeterminate value.
+struct Session
+{
+    jpeg_decompress_struct cinfo{};
+    jpeg_error_mgr err{};
+    std::jmp_buf escape{};
+    Failure failure = Failure::None;
+    int code = 0;
+    bool headerDone = false;
+    bool sawEnd = false;
+    bool rowsDone = false;
+    QImage image;
+};
+
+Session& sessionOf(j_common_ptr cinfo)
+{
+    return *static_cast<Session*>(cinfo->client_data);
+}
+
+[[noreturn]] void fail(Session& s, int code)
+{
+    s.failure = Failure::Jpeg;
+    s.code = code;
+    std::longjmp(s.escape, 1);
+}
+
+[[noreturn]] void errorExit(j_common_ptr cinfo)
+{
+    fail(sessionOf(cinfo), cinfo->err->msg_code);
+}
+
+// libjpeg reports damage it can paper over as warnings and goes on, filling what is missing
+// with grey; a file cut short would then show a grey remainder on the audience window, so that
+// one fails. The end of the data alone is no proof: after the last real byte libjpeg still
+// reads ahead, so a complete picture that lacks only its end marker warns too. It is cut short
+// when the header is, or when the decoder then runs out of bits it needs (the marker warning).
+void emitMessage(j_common_ptr cinfo, int level)
+{
+    if (level >= 0)
+        return;
+    Session& s = sessionOf(cinfo);
+    const int code = cinfo->err->msg_code;
+    if (code == JWRN_JPEG_EOF) {
+        if (!s.headerDone)
+            fail(s, JWRN_JPEG_EOF);
+        s.sawEnd = true;
+    } else if (code == JWRN_HIT_MARKER && s.sawEnd && !s.rowsDone) {
+        fail(s, JWRN_JPEG_EOF);
+    }
+}
+
+// The default prints to stderr, which nobody at the console reads.
+void outputMessage(j_common_ptr) {}
+
+// Photoshop, the usual source of CMYK files, stores the inks inverted (255 = no ink); libjpeg
+// passes them through, so each channel times the inverted black is the light left over.
+void cmykToRgb32InPlace(QImage& image)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        uchar* row = image.scanLine(y);
+        for (int x = 0; x < image.width(); ++x) {
+            uchar* p = row + 4 * x;
+            const uint c = p[0], m = p[1], yellow = p[2], k = p[3];
+            const QRgb rgb = qRgb(int(c * k / 255), int(m * k / 255), int(yellow * k / 255));
+            qToUnaligned(rgb, p);
+        }
+    }
+}
+
+// Every libjpeg call that may end in longjmp runs in this frame, which keeps no state of its own.
+bool run(Session& s, const QByteArray& data)
+{
+    if (setjmp(s.escape))
+        return false;
+
+    jpeg_create_decompress(&s.cinfo);
+    jpeg_mem_src(&s.cinfo, reinterpret_cast<const unsigned char*>(data.constData()),
+                 static_cast<unsigned long>(data.size()));
+    jpeg_read_header(&s.cinfo, TRUE);
+    s.headerDone = true;
+
+    const bool inks = s.cinfo.jpeg_color_space == JCS_CMYK || s.cinfo.jpeg_color_space == JCS_YCCK;
+    s.cinfo.out_color_space = inks ? JCS_CMYK : kRgb32Space;
+    jpeg_calc_output_dimensions(&s.cinfo);
+    if (qint64(s.cinfo.output_width) * s.cinfo.output_height * 4 > kMaxPictureBytes) {
+        s.failure = Failure::TooLarge;
+        return false;
+    }
+
+    jpeg_start_decompress(&s.cinfo);
+    const int width = int(s.cinfo.output_width);
+    const int height = int(s.cinfo.output_height);
+    s.image = QImage(width, height, QImage::Format_RGB32);
+    if (s.image.isNull()) {
+        s.failure = Failure::TooLarge;
+        return false;
+    }
+
+    // libjpeg writes straight into the picture's rows: no intermediate buffer, no copy. The
+    // pointer table comes from libjpeg's own pool, which jpeg_destroy frees on every path.
+    auto rows = static_cast<JSAMPARRAY>((*s.cinfo.mem->alloc_small)(
+        reinterpret_cast<j_common_ptr>(&s.cinfo), JPOOL_IMAGE, sizeof(JSAMPROW) * std::size_t(height)));
+    uchar* bits = s.image.bits();
+    const qsizetype stride = s.image.bytesPerLine();
+    for (int y = 0; y < height; ++y)
+        rows[y] = bits + y * stride;
+
+    while (s.cinfo.output_scanline < s.cinfo.output_height) {
+        const JDIMENSION done = s.cinfo.output_scanline;
+        // A memory source never suspends; no progress can only mean data that ended.
+        if (jpeg_read_scanlines(&s.cinfo, rows + done, s.cinfo.output_height - done) == 0)
+            fail(s, JWRN_JPEG_EOF);
+    }
+    s.rowsDone = true;
+    jpeg_finish_decompress(&s.cinfo);
+
+    if (inks)
+        cmykToRgb32InPlace(s.image);
+    return true;
+}
+
+} // namespace
+
+QImage decodeJpeg(const QByteArray& data)
+{
+    Session s;
+    s.cinfo.err = jpeg_std_error(&s.err);
+    s.err.error_exit = errorExit;
+    s.err.emit_message = emitMessage;
+    s.err.output_message = outputMessage;
+    s.cinfo.client_data = &s;
+
+    const bool ok = run(s, data);
+    // Safe on a struct that creation never reached: it is zeroed, and destroy skips a missing pool.
+    jpeg_destroy_decompress(&s.cinfo);
+
+    if (ok)
+        return std::move(s.image);
+    if (s.failure == Failure::TooLarge)
+        throw UserError(QStringLiteral("Das JPEG-Bild ist mit %1 × %2 Bildpunkten zu groß.")
+                            .arg(s.cinfo.output_width)
+                            .arg(s.cinfo.output_height));
+    throw UserError(QStringLiteral("JPEG-Fehler #%1").arg(s.code));
+}
+
+QImage loadJpegFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw UserError(QStringLiteral("Die Datei „%1“ kann nicht geöffnet werden: %2")
+                            .arg(QDir::toNativeSeparators(path), germanFileError(file.error())));
+    const QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw UserError(QStringLiteral("Die Datei „%1“ kann nicht gelesen werden: %2")
+                            .arg(QDir::toNativeSeparators(path), germanFileError(file.error())));
+    return decodeJpeg(data);
+}

@@ -1,0 +1,715 @@
+#include "platform/JpegDecoder.h"
+#include "platform/SignalSound.h"
+#include "platform/UserError.h"
+#include "scoreboard/AdvertRotation.h"
+#include "shell/Console.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImageWriter>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
+#include <QtTest>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <memory>
+#include <vector>
+
+#include <jpeglib.h>
+#include <jerror.h>
+#include <unistd.h>
+
+namespace {
+
+class NullSound : public SignalSound
+{
+public:
+    void play(const QString&) override {}
+};
+
+// Far apart, so that JPEG's loss never makes one advert look like another.
+const QList<QColor> kAdvertColours = {Qt::red, Qt::green, Qt::blue, Qt::yellow, Qt::magenta};
+const QColor kPreviousColour(128, 128, 128);
+const QString kPremature = QStringLiteral("JPEG-Fehler #%1").arg(JWRN_JPEG_EOF);
+
+QByteArray encode(const QImage& image, bool progressive = false)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "JPG");
+    writer.setQuality(95);
+    writer.setProgressiveScanWrite(progressive);
+    if (!writer.write(image))
+        qFatal("test picture not written: %s", qPrintable(writer.errorString()));
+    return bytes;
+}
+
+QImage solid(const QColor& colour, int width = 48, int height = 16)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+// Enough structure that a wrong row order, channel order or stride shows in the pixels.
+QImage pattern(int width, int height, QImage::Format format = QImage::Format_RGB32)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgb(x * 255 / width, y * 255 / height, (x * y) % 256));
+    return image.convertToFormat(format);
+}
+
+QByteArray pngBytes()
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    solid(Qt::red).save(&buffer, "PNG");
+    return bytes;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+// Qt's writer knows no inks, so these come from libjpeg directly, stored inverted as Photoshop
+// stores them (255 = no ink). Quadrants of 16 × 16: red, green / blue, black.
+QByteArray inkJpeg(J_COLOR_SPACE stored)
+{
+    constexpr int size = 32;
+    const std::array<std::array<uchar, 4>, 4> inks = {
+        {{0, 255, 255, 0}, {255, 0, 255, 0}, {255, 255, 0, 0}, {0, 0, 0, 255}}};
+    std::vector<uchar> pixels;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x)
+            for (uchar ink : inks[std::size_t((y / 16) * 2 + x / 16)])
+                pixels.push_back(uchar(255 - ink));
+
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr err{};
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    unsigned char* out = nullptr;
+    unsigned long outSize = 0;
+    jpeg_mem_dest(&cinfo, &out, &outSize);
+    cinfo.image_width = size;
+    cinfo.image_height = size;
+    cinfo.input_components = 4;
+    cinfo.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_colorspace(&cinfo, stored);
+    jpeg_set_quality(&cinfo, 95, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row = pixels.data() + std::size_t(cinfo.next_scanline) * size * 4;
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    QByteArray bytes(reinterpret_cast<const char*>(out), qsizetype(outSize));
+    jpeg_destroy_compress(&cinfo);
+    std::free(out);
+    return bytes;
+}
+
+bool near(QRgb pixel, const QColor& colour, int tolerance = 12)
+{
+    return qAbs(qRed(pixel) - colour.red()) <= tolerance &&
+           qAbs(qGreen(pixel) - colour.green()) <= tolerance &&
+           qAbs(qBlue(pixel) - colour.blue()) <= tolerance;
+}
+
+// The message of the UserError that `call` throws; empty when it throws none.
+template <typename Call> QString errorOf(Call call)
+{
+    try {
+        call();
+    } catch (const UserError& e) {
+        return e.message();
+    }
+    return {};
+}
+
+// What `call` writes to stderr (the process's file descriptor, as libjpeg writes it).
+template <typename Call> QByteArray stderrOf(Call call)
+{
+    QTemporaryFile capture;
+    if (!capture.open())
+        qFatal("no temporary file");
+    std::fflush(stderr);
+    const int saved = dup(STDERR_FILENO);
+    dup2(capture.handle(), STDERR_FILENO);
+    call();
+    std::fflush(stderr);
+    dup2(saved, STDERR_FILENO);
+    close(saved);
+    capture.seek(0);
+    return capture.readAll();
+}
+
+} // namespace
+
+class TestAdverts : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    // The decoder
+    void decodesAsQtsReaderDoes_data();
+    void decodesAsQtsReaderDoes();
+    void decodesInks_data();
+    void decodesInks();
+    void brokenDataFails_data();
+    void brokenDataFails();
+    void missingEndMarkerStillDecodes();
+    void oversizedPictureIsRefused();
+    void warningsStayOffStderr();
+    void filesByContentNotByName();
+    void builtInAdvertDecodes();
+
+    // Modes 0 and 2
+    void werbungaktu_data();
+    void werbungaktu();
+    void failingAdvertKeepsPreviousPicture_data();
+    void failingAdvertKeepsPreviousPicture();
+
+    // Mode 1
+    void rotationCyclesThroughTheList();
+    void singleAdvertReloadsAtEveryTick();
+    void tickDoesNothingOutsideModeOne_data();
+    void tickDoesNothingOutsideModeOne();
+    void failingTickReportsAndGoesOn();
+    void timerDrivesTheRotation();
+
+    // Timer and interval
+    void switchTimerForMode_data();
+    void switchTimerForMode();
+    void applyInterval_data();
+    void applyInterval();
+    void secondsAtZeroStandStillUntilPositiveAgain();
+    void sameIntervalKeepsTheCountdown();
+
+private:
+    // Adverts 1..count in kAdvertColours.
+    QStringList makeAdverts(int count);
+    // Puts the grey picture up through mode 0, as an earlier bout or "Anzeige" would have.
+    void showPrevious();
+    // Position (1-based) in kAdvertColours the picture shows, 0 for the grey one, -1 for none.
+    int shown() const;
+    Settings& settings() { return m_console->settings(); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    NullSound m_sound;
+    std::unique_ptr<Console> m_console;
+    std::unique_ptr<AdvertRotation> m_adverts;
+};
+
+void TestAdverts::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_console = std::make_unique<Console>(m_dir->path(), &m_sound);
+    m_adverts =
+        std::make_unique<AdvertRotation>(m_console->settings(), m_console->record(), m_console->navigator());
+}
+
+void TestAdverts::cleanup()
+{
+    m_adverts.reset();
+    m_console.reset();
+    m_dir.reset();
+}
+
+QStringList TestAdverts::makeAdverts(int count)
+{
+    QStringList paths;
+    for (int i = 0; i < count; ++i) {
+        paths << m_dir->filePath(QStringLiteral("werbung%1.jpg").arg(i + 1));
+        writeFile(paths.last(), encode(solid(kAdvertColours.at(i))));
+    }
+    return paths;
+}
+
+void TestAdverts::showPrevious()
+{
+    const QString path = m_dir->filePath(QStringLiteral("vorher.jpg"));
+    writeFile(path, encode(solid(kPreviousColour)));
+    settings().setWerbung({path});
+    settings().setModus(0);
+    m_console->record().setRowCount(3);
+    m_adverts->werbungaktu();
+    QCOMPARE(shown(), 0);
+}
+
+int TestAdverts::shown() const
+{
+    const QImage picture = m_adverts->picture();
+    if (picture.isNull())
+        return -1;
+    const QRgb centre = picture.pixel(picture.width() / 2, picture.height() / 2);
+    if (near(centre, kPreviousColour))
+        return 0;
+    for (int i = 0; i < kAdvertColours.size(); ++i)
+        if (near(centre, kAdvertColours.at(i)))
+            return i + 1;
+    return -2;
+}
+
+// Qt's reader runs the same libjpeg with the same defaults, so its pixels are the reference.
+void TestAdverts::decodesAsQtsReaderDoes_data()
+{
+    QTest::addColumn<QByteArray>("jpeg");
+    QTest::newRow("colour, odd size") << encode(pattern(97, 61));
+    QTest::newRow("advert strip") << encode(pattern(977, 100));
+    QTest::newRow("progressive") << encode(pattern(120, 45), true);
+    QTest::newRow("grayscale") << encode(pattern(64, 33, QImage::Format_Grayscale8));
+    QTest::newRow("one pixel") << encode(solid(Qt::cyan, 1, 1));
+}
+
+void TestAdverts::decodesAsQtsReaderDoes()
+{
+    QFETCH(QByteArray, jpeg);
+    const QImage ours = decodeJpeg(jpeg);
+    const QImage qts = QImage::fromData(jpeg, "JPG");
+    QVERIFY(!qts.isNull());
+    QCOMPARE(ours.format(), QImage::Format_RGB32);
+    QCOMPARE(ours, qts.convertToFormat(QImage::Format_RGB32));
+    QCOMPARE(ours.isGrayscale(), qts.isGrayscale());
+    // Format_RGB32 promises an opaque top byte, which the comparison above masks.
+    QCOMPARE(reinterpret_cast<const quint32*>(ours.constBits())[0] >> 24, 0xffu);
+}
+
+void TestAdverts::decodesInks_data()
+{
+    QTest::addColumn<int>("stored");
+    QTest::newRow("CMYK") << int(JCS_CMYK);
+    QTest::newRow("YCCK") << int(JCS_YCCK);
+}
+
+void TestAdverts::decodesInks()
+{
+    QFETCH(int, stored);
+    const QImage image = decodeJpeg(inkJpeg(J_COLOR_SPACE(stored)));
+    QCOMPARE(image.size(), QSize(32, 32));
+    QVERIFY(near(image.pixel(8, 8), Qt::red));
+    QVERIFY(near(image.pixel(24, 8), Qt::green));
+    QVERIFY(near(image.pixel(8, 24), Qt::blue));
+    QVERIFY(near(image.pixel(24, 24), Qt::black));
+}
+
+void TestAdverts::brokenDataFails_data()
+{
+    const QByteArray jpeg = encode(pattern(200, 120));
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("PNG") << pngBytes() << "JPEG-Fehler #53";
+    QTest::newRow("empty") << QByteArray() << "JPEG-Fehler #42";
+    QTest::newRow("text") << QByteArray("Werbung") << "JPEG-Fehler #53";
+    QTest::newRow("start marker only") << jpeg.left(2) << kPremature;
+    QTest::newRow("cut in the header") << jpeg.left(100) << kPremature;
+    QTest::newRow("cut in the picture data") << jpeg.left(jpeg.size() / 2) << kPremature;
+    QTest::newRow("progressive, cut") << encode(pattern(200, 120), true).chopped(400) << kPremature;
+    QTest::newRow("no frame") << QByteArray("\xff\xd8\xff\xd9", 4)
+                              << QStringLiteral("JPEG-Fehler #%1").arg(JERR_NO_IMAGE);
+}
+
+void TestAdverts::brokenDataFails()
+{
+    QFETCH(QByteArray, data);
+    QFETCH(QString, message);
+    QCOMPARE(errorOf([&] { decodeJpeg(data); }), message);
+}
+
+void TestAdverts::missingEndMarkerStillDecodes()
+{
+    const QByteArray jpeg = encode(pattern(90, 50));
+    QVERIFY(jpeg.endsWith("\xff\xd9"));
+    QCOMPARE(decodeJpeg(jpeg.chopped(2)), decodeJpeg(jpeg));
+}
+
+// A few hundred bytes may announce 65000 × 65000 pixels (16 GB as RGB32): refused before
+// anything is allocated, instead of exhausting the machine during a match.
+void TestAdverts::oversizedPictureIsRefused()
+{
+    QByteArray jpeg = encode(pattern(64, 48));
+    const qsizetype frame = jpeg.indexOf(QByteArray("\xff\xc0", 2));
+    QVERIFY(frame > 0);
+    // Frame header: marker, length (2), precision (1), height (2), width (2).
+    for (const int offset : {5, 7}) {
+        jpeg[frame + offset] = char(65000 >> 8);
+        jpeg[frame + offset + 1] = char(65000 & 0xff);
+    }
+    QCOMPARE(errorOf([&] { decodeJpeg(jpeg); }),
+             QStringLiteral("Das JPEG-Bild ist mit 65000 × 65000 Bildpunkten zu groß."));
+}
+
+void TestAdverts::warningsStayOffStderr()
+{
+    // Stray bytes between the first two header segments: libjpeg warns ("extraneous bytes
+    // before marker") and decodes the picture anyway.
+    QByteArray jpeg = encode(pattern(64, 48));
+    QVERIFY(jpeg.startsWith("\xff\xd8\xff"));
+    jpeg.insert(4 + (uchar(jpeg.at(4)) << 8 | uchar(jpeg.at(5))), QByteArray("\x12\x34\x56", 3));
+    QImage image;
+    QCOMPARE(stderrOf([&] { image = decodeJpeg(jpeg); }), QByteArray());
+    QCOMPARE(image.size(), QSize(64, 48));
+}
+
+void TestAdverts::filesByContentNotByName()
+{
+    const QString jpegAsPng = m_dir->filePath(QStringLiteral("werbung.png"));
+    writeFile(jpegAsPng, encode(solid(Qt::blue)));
+    QVERIFY(near(loadJpegFile(jpegAsPng).pixel(5, 5), Qt::blue));
+
+    const QString pngAsJpeg = m_dir->filePath(QStringLiteral("werbung.jpg"));
+    writeFile(pngAsJpeg, pngBytes());
+    QCOMPARE(errorOf([&] { loadJpegFile(pngAsJpeg); }), QStringLiteral("JPEG-Fehler #53"));
+
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("ordner")));
+    for (const QString& name : {QStringLiteral("fehlt.jpg"), QStringLiteral("ordner")}) {
+        const QString path = m_dir->filePath(name);
+        const QString start =
+            QStringLiteral("Die Datei „%1“ kann nicht geöffnet werden: ").arg(QDir::toNativeSeparators(path));
+        const QString message = errorOf([&] { loadJpegFile(path); });
+        QVERIFY2(message.startsWith(start) && message.size() > start.size(), qPrintable(message));
+    }
+}
+
+void TestAdverts::builtInAdvertDecodes()
+{
+    const QString path = QFINDTESTDATA("../../resources/adverts/standard.jpg");
+    QVERIFY(!path.isEmpty());
+    const QImage image = loadJpegFile(path);
+    QCOMPARE(image.size(), QSize(977, 100));
+    // Light text on a dark ground: both must be there.
+    int light = 0;
+    int dark = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const int gray = qGray(image.pixel(x, y));
+            light += gray > 200;
+            dark += gray < 60;
+        }
+    QVERIFY(light > 500);
+    QVERIFY(dark > image.width() * image.height() / 2);
+}
+
+void TestAdverts::werbungaktu_data()
+{
+    QTest::addColumn<int>("modus");
+    QTest::addColumn<int>("adverts");
+    QTest::addColumn<int>("rows"); // with the caption row
+    QTest::addColumn<QString>("kampfnr");
+    QTest::addColumn<int>("expected"); // advert position, 0: the previous picture stays
+
+    QTest::newRow("0: first advert") << 0 << 3 << 5 << "2" << 1;
+    QTest::newRow("0: single bout row") << 0 << 3 << 2 << "1" << 0;
+    QTest::newRow("0: no adverts") << 0 << 0 << 5 << "1" << 0;
+    QTest::newRow("2: advert of the bout") << 2 << 3 << 4 << "2" << 2;
+    QTest::newRow("2: last advert") << 2 << 5 << 4 << "5" << 5;
+    QTest::newRow("2: as many adverts as bouts") << 2 << 3 << 5 << "2" << 0;
+    QTest::newRow("2: fewer adverts than bouts") << 2 << 2 << 5 << "1" << 0;
+    QTest::newRow("2: single bout row") << 2 << 5 << 2 << "1" << 0;
+    QTest::newRow("2: no bout loaded") << 2 << 3 << 3 << "0" << 0;
+    QTest::newRow("2: bout beyond the list") << 2 << 3 << 3 << "7" << 0;
+    QTest::newRow("2: negative bout number") << 2 << 3 << 3 << "-1" << 0;
+    QTest::newRow("1: rotation only") << 1 << 3 << 5 << "1" << 0;
+    QTest::newRow("-1: nothing chosen") << -1 << 3 << 5 << "1" << 0;
+}
+
+void TestAdverts::werbungaktu()
+{
+    QFETCH(int, modus);
+    QFETCH(int, adverts);
+    QFETCH(int, rows);
+    QFETCH(QString, kampfnr);
+    QFETCH(int, expected);
+
+    showPrevious();
+    settings().setWerbung(makeAdverts(adverts));
+    settings().setModus(modus);
+    m_console->record().setRowCount(rows);
+    m_console->navigator().setKampfnr(kampfnr);
+    QSignalSpy changed(m_adverts.get(), &AdvertRotation::pictureChanged);
+
+    m_adverts->werbungaktu();
+
+    QCOMPARE(shown(), expected);
+    QCOMPARE(changed.count(), expected == 0 ? 0 : 1);
+    // Only the rotation moves the rotation's position.
+    QCOMPARE(m_adverts->advertIndex, 0);
+}
+
+void TestAdverts::failingAdvertKeepsPreviousPicture_data()
+{
+    QTest::addColumn<int>("modus");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("exists");
+    QTest::addColumn<QString>("message"); // its start
+
+    QTest::newRow("0: PNG") << 0 << pngBytes() << true << "JPEG-Fehler #53";
+    QTest::newRow("0: empty file") << 0 << QByteArray() << true << "JPEG-Fehler #42";
+    QTest::newRow("0: missing file") << 0 << QByteArray() << false << "Die Datei „";
+    QTest::newRow("2: truncated") << 2 << encode(pattern(100, 100)).left(900) << true << kPremature;
+}
+
+void TestAdverts::failingAdvertKeepsPreviousPicture()
+{
+    QFETCH(int, modus);
+    QFETCH(QByteArray, content);
+    QFETCH(bool, exists);
+    QFETCH(QString, message);
+
+    showPrevious();
+    const QString broken = m_dir->filePath(QStringLiteral("kaputt.jpg"));
+    if (exists)
+        writeFile(broken, content);
+    QStringList paths = makeAdverts(3);
+    paths[0] = paths[1] = broken;
+    settings().setWerbung(paths);
+    settings().setModus(modus);
+    m_console->navigator().setKampfnr(QStringLiteral("2"));
+    QSignalSpy changed(m_adverts.get(), &AdvertRotation::pictureChanged);
+    QSignalSpy failed(m_adverts.get(), &AdvertRotation::failed);
+
+    const QString error = errorOf([&] { m_adverts->werbungaktu(); });
+
+    QVERIFY2(error.startsWith(message), qPrintable(error));
+    QCOMPARE(shown(), 0);
+    QCOMPARE(changed.count(), 0);
+    // The caller stops with the message itself; failed() belongs to the rotation.
+    QCOMPARE(failed.count(), 0);
+}
+
+void TestAdverts::rotationCyclesThroughTheList()
+{
+    const QStringList paths = makeAdverts(3);
+    settings().setWerbung(paths);
+    settings().setModus(1);
+    QSignalSpy changed(m_adverts.get(), &AdvertRotation::pictureChanged);
+
+    for (int position : {1, 2, 3, 1, 2, 3}) {
+        m_adverts->werbungtimerTimer();
+        QCOMPARE(m_adverts->advertIndex, position);
+        QCOMPARE(shown(), position);
+    }
+    QCOMPARE(changed.count(), 6);
+
+    // After entries were removed, an index past the end falls back to the first.
+    m_adverts->advertIndex = 3;
+    settings().setWerbung(paths.mid(1));
+    m_adverts->werbungtimerTimer();
+    QCOMPARE(m_adverts->advertIndex, 1);
+    QCOMPARE(shown(), 2);
+}
+
+void TestAdverts::singleAdvertReloadsAtEveryTick()
+{
+    const QStringList paths = makeAdverts(1);
+    settings().setWerbung(paths);
+    settings().setModus(1);
+
+    m_adverts->werbungtimerTimer();
+    QCOMPARE(shown(), 1);
+    // A file replaced on disk shows at the next tick: the picture is read again, not kept.
+    writeFile(paths.first(), encode(solid(kAdvertColours.at(2))));
+    m_adverts->werbungtimerTimer();
+    QCOMPARE(m_adverts->advertIndex, 1);
+    QCOMPARE(shown(), 3);
+}
+
+void TestAdverts::tickDoesNothingOutsideModeOne_data()
+{
+    QTest::addColumn<int>("modus");
+    QTest::addColumn<int>("adverts");
+    QTest::newRow("-1") << -1 << 3;
+    QTest::newRow("0") << 0 << 3;
+    QTest::newRow("2") << 2 << 3;
+    QTest::newRow("1 without adverts") << 1 << 0;
+}
+
+void TestAdverts::tickDoesNothingOutsideModeOne()
+{
+    QFETCH(int, modus);
+    QFETCH(int, adverts);
+    settings().setWerbung(makeAdverts(adverts));
+    settings().setModus(modus);
+    m_console->record().setRowCount(4);
+    QSignalSpy changed(m_adverts.get(), &AdvertRotation::pictureChanged);
+
+    m_adverts->werbungtimerTimer();
+
+    QCOMPARE(m_adverts->advertIndex, 0);
+    QCOMPARE(changed.count(), 0);
+    QVERIFY(m_adverts->picture().isNull());
+}
+
+void TestAdverts::failingTickReportsAndGoesOn()
+{
+    QStringList paths = makeAdverts(4);
+    paths[1] = m_dir->filePath(QStringLiteral("fehlt.jpg"));
+    writeFile(paths[2], pngBytes());
+    settings().setWerbung(paths);
+    settings().setModus(1);
+    m_adverts->switchTimerForMode();
+    QSignalSpy failed(m_adverts.get(), &AdvertRotation::failed);
+
+    const struct
+    {
+        int shown;
+        QString failure;
+    } ticks[] = {
+        {1, {}}, {1, QDir::toNativeSeparators(paths[1])}, {1, QStringLiteral("JPEG-Fehler #53")}, {4, {}}};
+    for (const auto& tick : ticks) {
+        failed.clear();
+        const QString thrown = errorOf([&] { m_adverts->werbungtimerTimer(); });
+        QCOMPARE(thrown, QString());
+        QCOMPARE(shown(), tick.shown);
+        QCOMPARE(failed.count(), tick.failure.isEmpty() ? 0 : 1);
+        if (!tick.failure.isEmpty())
+            QVERIFY2(failed.at(0).at(0).toString().contains(tick.failure),
+                     qPrintable(failed.at(0).at(0).toString()));
+        QVERIFY(m_adverts->werbungtimer().isActive());
+    }
+}
+
+void TestAdverts::timerDrivesTheRotation()
+{
+    settings().setWerbung(makeAdverts(2));
+    settings().setModus(1);
+    m_adverts->switchTimerForMode();
+    // Seconds are too coarse for a test; the connection is what matters here.
+    m_adverts->werbungtimer().setInterval(5);
+    QTRY_VERIFY(m_adverts->advertIndex >= 2);
+    QVERIFY(shown() >= 1);
+}
+
+void TestAdverts::switchTimerForMode_data()
+{
+    QTest::addColumn<int>("modus");
+    QTest::addColumn<bool>("on");
+    QTest::newRow("-1") << -1 << false;
+    QTest::newRow("0") << 0 << false;
+    QTest::newRow("1") << 1 << true;
+    QTest::newRow("2") << 2 << false;
+}
+
+void TestAdverts::switchTimerForMode()
+{
+    QFETCH(int, modus);
+    QFETCH(bool, on);
+    QTimer& timer = m_adverts->werbungtimer();
+    QVERIFY(!timer.isActive());
+    QCOMPARE(timer.interval(), 1000);
+
+    settings().setModus(modus);
+    m_adverts->switchTimerForMode();
+    QCOMPARE(timer.isActive(), on);
+    QCOMPARE(timer.interval(), 1000);
+
+    settings().setModus(on ? 0 : 1);
+    m_adverts->switchTimerForMode();
+    QCOMPARE(timer.isActive(), !on);
+}
+
+void TestAdverts::applyInterval_data()
+{
+    QTest::addColumn<QString>("zeit");
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<int>("interval");
+    QTest::addColumn<bool>("ticking");
+
+    QTest::newRow("120") << "120"
+                         << "" << 120000 << true;
+    QTest::newRow("leading blank") << " 7"
+                                   << "" << 7000 << true;
+    QTest::newRow("0") << "0"
+                       << "" << 0 << false;
+    QTest::newRow("negative") << "-5"
+                              << "" << 0 << false;
+    QTest::newRow("letters") << "abc"
+                             << "'abc' ist kein gültiger Integerwert" << 1000 << true;
+    QTest::newRow("decimal") << "1,5"
+                             << "'1,5' ist kein gültiger Integerwert" << 1000 << true;
+    QTest::newRow("empty") << ""
+                           << "'' ist kein gültiger Integerwert" << 1000 << true;
+    QTest::newRow("beyond the timer's range") << "9999999"
+                                              << "" << std::numeric_limits<int>::max() << true;
+}
+
+void TestAdverts::applyInterval()
+{
+    QFETCH(QString, zeit);
+    QFETCH(QString, error);
+    QFETCH(int, interval);
+    QFETCH(bool, ticking);
+
+    settings().setModus(1);
+    m_adverts->switchTimerForMode();
+    settings().setZeit(zeit);
+    QCOMPARE(errorOf([&] { m_adverts->applyInterval(); }), error);
+    QCOMPARE(m_adverts->werbungtimer().interval(), interval);
+    QCOMPARE(m_adverts->werbungtimer().isActive(), ticking);
+}
+
+// "Anzeige" switches first and applies the seconds after; the seconds field alone can stop
+// and restart the rotation while mode 1 stays chosen.
+void TestAdverts::secondsAtZeroStandStillUntilPositiveAgain()
+{
+    QTimer& timer = m_adverts->werbungtimer();
+    settings().setWerbung(makeAdverts(2));
+    settings().setModus(1);
+    settings().setZeit(QStringLiteral("0"));
+    m_console->record().setRowCount(3);
+
+    m_adverts->switchTimerForMode();
+    m_adverts->werbungaktu();
+    m_adverts->applyInterval();
+    QVERIFY(!timer.isActive());
+    m_adverts->switchTimerForMode();
+    QVERIFY(!timer.isActive());
+
+    settings().setZeit(QStringLiteral("60"));
+    m_adverts->applyInterval();
+    QVERIFY(timer.isActive());
+    QCOMPARE(timer.interval(), 60000);
+
+    settings().setModus(0);
+    m_adverts->switchTimerForMode();
+    settings().setZeit(QStringLiteral("30"));
+    m_adverts->applyInterval();
+    QVERIFY(!timer.isActive());
+    QCOMPARE(timer.interval(), 30000);
+}
+
+void TestAdverts::sameIntervalKeepsTheCountdown()
+{
+    QTimer& timer = m_adverts->werbungtimer();
+    // A coarse timer may report up to 5 % more than its interval; this needs the exact rest.
+    timer.setTimerType(Qt::PreciseTimer);
+    settings().setModus(1);
+    settings().setZeit(QStringLiteral("60"));
+    m_adverts->switchTimerForMode();
+    m_adverts->applyInterval();
+    QVERIFY(timer.isActive());
+
+    QTest::qWait(120);
+    m_adverts->applyInterval();
+    // A restarted countdown would be back at (nearly) the full minute.
+    QVERIFY2(timer.remainingTime() <= 59950, qPrintable(QString::number(timer.remainingTime())));
+}
+
+QTEST_GUILESS_MAIN(TestAdverts)
+#include "tst_adverts.moc"

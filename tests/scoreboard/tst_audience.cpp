@@ -1,0 +1,320 @@
+#include "platform/SignalSound.h"
+#include "scoreboard/AudienceModel.h"
+#include "scoreboard/ui/AudienceWindow.h"
+#include "shell/Console.h"
+
+#include <QDir>
+#include <QFontDatabase>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+class NullSound : public SignalSound
+{
+public:
+    void play(const QString&) override {}
+};
+
+struct BoutScene
+{
+    const char* home;
+    const char* guest;
+    const char* red;
+    const char* blue;
+};
+
+// Fictitious clubs and wrestlers: one pair of names far too long for the header, one short.
+const BoutScene kLongNames = {"KSV Grünwald-Möhringen 1921 e.V.", "AC Bärenthal 1904",
+                              "Maximilian-Alexander Schwarzenberger", "Gökhan Öztürk-Wöhrle"};
+const BoutScene kShortNames = {"SV Au", "TSV Lörrach-Stetten", "Jan Ott", "Ali Şahin"};
+
+} // namespace
+
+class TestAudience : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void rendersAtScales_data();
+    void rendersAtScales();
+    void realFontsStayInsideTheirBoxes();
+    void escapeHides();
+    void enterTogglesFrameless();
+    void doubleClickTogglesInjuryTime();
+    void overlayLiesOnTop();
+    void advertCentredAndScaledDown();
+    void screenshots();
+
+private:
+    // A bout in progress: names, clubs, officials, scoring strings with cautions, a running red
+    // injury time, a red win type, the clock in the second period.
+    void stage(Console& console, const BoutScene& scene);
+    static QColor pixel(const QImage& image, const QPoint& p) { return image.pixelColor(p); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    NullSound m_sound;
+    std::unique_ptr<Console> m_console;
+};
+
+void TestAudience::initTestCase()
+{
+    QVERIFY(QFontDatabase::addApplicationFont(QStringLiteral(VANTOR_TYPEWRITER_FONT)) >= 0);
+}
+
+void TestAudience::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_console = std::make_unique<Console>(m_dir->path(), &m_sound);
+}
+
+void TestAudience::cleanup()
+{
+    m_console.reset();
+    m_dir.reset();
+}
+
+void TestAudience::stage(Console& console, const BoutScene& scene)
+{
+    BoutNavigator& nav = console.navigator();
+    nav.heimverein = QString::fromUtf8(scene.home);
+    nav.gastverein = QString::fromUtf8(scene.guest);
+    nav.rot = QString::fromUtf8(scene.red);
+    nav.blau = QString::fromUtf8(scene.blue);
+    nav.gewrot = QStringLiteral("74,6 kg");
+    nav.gewblau = QStringLiteral("75,0 kg");
+    nav.gew = QStringLiteral("75 kg");
+    nav.punkteheim = QStringLiteral("12");
+    nav.punktegast = QStringLiteral("9");
+    nav.audienceMp = QStringLiteral("MP: Günter Süß");
+    nav.audienceKr = QStringLiteral("KR: Hans-Jörg Bäcker");
+    nav.audiencePr = QStringLiteral("PR: Jürgen Böhm");
+    nav.setKampfnr(QStringLiteral("7"));
+    console.settings().setLaufschrift(QStringLiteral("Herzlich Willkommen zum Derby! Nächster Heimkampf: Samstag, 19:30 Uhr"));
+
+    Bout& bout = console.bout();
+    bout.stil = QStringLiteral("G");
+    for (const char* cmd : {"r2", "bv", "r4", "b1", "rv", "rp", "b2", "rv", "r1"}) {
+        if (cmd[1] >= '1' && cmd[1] <= '5')
+            bout.punkte(QString(QLatin1Char(cmd[0])), cmd[1] - '0');
+        else
+            bout.eingabe(QLatin1String(cmd));
+    }
+    bout.eingabe(QStringLiteral("rss"));
+
+    BoutClock& clock = console.clock();
+    clock.loadClock(4, 12, QStringLiteral("4:12"));
+    clock.setLight(BoutClock::lightRed());
+    clock.vzrotDblClick();
+    clock.injuryTimeRed = 46;
+    clock.vztimerrotTimer();
+
+    console.audience().showLoadedBout();
+    console.audience().updatekampf();
+    console.audience().updatesek();
+}
+
+void TestAudience::rendersAtScales_data()
+{
+    QTest::addColumn<int>("scale");
+    for (int s : {80, 100, 120})
+        QTest::addRow("%d", s) << s;
+}
+
+void TestAudience::rendersAtScales()
+{
+    QFETCH(int, scale);
+    AudienceModel& model = m_console->audience();
+    AudienceWindow window(model);
+    model.applyScaleStep(100, scale);
+    stage(*m_console, kLongNames);
+    QCOMPARE(window.size(), model.clientSize());
+    QCOMPARE(window.size().width(), AudienceModel::mulDiv(1010, scale, 100));
+
+    const QImage shot = window.grab().toImage();
+    QCOMPARE(shot.size(), window.size() * shot.devicePixelRatio());
+    const auto at = [scale](int x, int y) { return QPoint(x * scale / 100, y * scale / 100); };
+    QCOMPARE(pixel(shot, at(3, 3)), QColor(255, 0, 0));
+    QCOMPARE(pixel(shot, at(980, 3)), QColor(0, 0, 255));
+    QCOMPARE(pixel(shot, at(990, 3)), QColor(0, 0, 0));
+    QCOMPARE(pixel(shot, at(3, 318)), QColor(255, 0, 0));
+    // The light behind the clock shows the running activity colour.
+    QCOMPARE(pixel(shot, at(600, 318)), QColor(255, 0, 0));
+
+    // The presentation view after the swap draws its background, not the scoreboard.
+    model.startZoom();
+    while (model.overlayVisible())
+        model.Timer1Timer();
+    const QImage intro = window.grab().toImage();
+    QVERIFY(pixel(intro, at(3, 3)) != QColor(255, 0, 0));
+    QVERIFY(intro != shot);
+}
+
+void TestAudience::realFontsStayInsideTheirBoxes()
+{
+    for (const BoutScene& scene : {kLongNames, kShortNames}) {
+        stage(*m_console, scene);
+        const AudienceModel& m = m_console->audience();
+        const auto g = [&m](const char* name) { return m.element(QLatin1String(name)).geometry; };
+        QVERIFY(g("heim").left() >= g("Shape1").left() && g("heim").right() <= g("Shape1").right());
+        QVERIFY(g("gast").left() >= g("Shape2").left() && g("gast").right() <= g("Shape2").right());
+        // Together at most 35 px narrower than both header boxes, which leaves 22 px between them.
+        QVERIFY2(g("rot").right() + 22 < g("blau").left(), scene.red);
+        QVERIFY(g("siegart_rot").left() >= 0 && g("siegart_rot").right() <= g("Shape15").right());
+        QVERIFY(g("stil").left() > g("gew").right());
+        // The scoring strings overlay each other exactly.
+        QCOMPARE(g("wr"), g("wb"));
+    }
+}
+
+void TestAudience::escapeHides()
+{
+    AudienceWindow window(m_console->audience());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTest::keyClick(window.windowHandle(), Qt::Key_Escape);
+    QVERIFY(!window.isVisible());
+    // Hidden, not destroyed: "Anzeige" shows it again.
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(window.windowTitle(), QStringLiteral("Anzeige"));
+    QCOMPARE(window.objectName(), QStringLiteral("TForm1"));
+}
+
+void TestAudience::enterTogglesFrameless()
+{
+    AudienceWindow window(m_console->audience());
+    QCOMPARE(window.pos(), QPoint(0, 0));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(!window.windowFlags().testFlag(Qt::FramelessWindowHint));
+    QTest::keyClick(window.windowHandle(), Qt::Key_Return);
+    QVERIFY(window.windowFlags().testFlag(Qt::FramelessWindowHint));
+    QVERIFY(window.isVisible());
+    QVERIFY(window.windowState() & Qt::WindowFullScreen);
+    QTest::keyClick(window.windowHandle(), Qt::Key_Enter);
+    QVERIFY(!window.windowFlags().testFlag(Qt::FramelessWindowHint));
+    QVERIFY(window.windowState() & Qt::WindowMaximized);
+    QVERIFY(window.isVisible());
+
+    // "Anzeige auf Vollbild" on a hidden window changes the border but shows nothing.
+    window.hide();
+    window.toggleFullScreen();
+    QVERIFY(window.windowFlags().testFlag(Qt::FramelessWindowHint));
+    QVERIFY(!window.isVisible());
+}
+
+void TestAudience::doubleClickTogglesInjuryTime()
+{
+    AudienceModel& model = m_console->audience();
+    AudienceWindow window(model);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    BoutClock& clock = m_console->clock();
+    const QPoint tpr = model.element(QStringLiteral("tpr")).geometry.center();
+    const QPoint tpb = model.element(QStringLiteral("tpb")).geometry.center();
+
+    QTest::mouseMove(&window, tpr);
+    QCOMPARE(window.cursor().shape(), Qt::PointingHandCursor);
+    QTest::mouseDClick(&window, Qt::LeftButton, {}, tpr);
+    QVERIFY(clock.injuryRedRunning());
+    QVERIFY(!clock.injuryBlueRunning());
+    QTest::mouseDClick(&window, Qt::LeftButton, {}, tpr);
+    QVERIFY(!clock.injuryRedRunning());
+    QTest::mouseDClick(&window, Qt::LeftButton, {}, tpb);
+    QVERIFY(clock.injuryBlueRunning());
+
+    // Elsewhere nothing toggles, nor under the zoom overlay.
+    QTest::mouseDClick(&window, Qt::LeftButton, {}, model.element(QStringLiteral("uhr")).geometry.center());
+    model.startZoom();
+    for (int i = 0; i < 8; ++i)
+        model.Timer1Timer();
+    QVERIFY(model.overlay().contains(tpb));
+    QTest::mouseDClick(&window, Qt::LeftButton, {}, tpb);
+    QVERIFY(clock.injuryBlueRunning());
+    QVERIFY(!clock.injuryRedRunning());
+}
+
+void TestAudience::overlayLiesOnTop()
+{
+    AudienceModel& model = m_console->audience();
+    AudienceWindow window(model);
+    const QPoint inShape1(400, 120);
+    QCOMPARE(pixel(window.grab().toImage(), inShape1), QColor(255, 0, 0));
+    model.startZoom();
+    for (int i = 0; i < 5; ++i)
+        model.Timer1Timer();
+    // 573 × 555 centred: it covers the point, the logo (fitted to 573 × 440) does not.
+    QVERIFY(model.overlay().contains(inShape1));
+    const QImage shot = window.grab().toImage();
+    QCOMPARE(pixel(shot, inShape1), QColor(0, 0, 0));
+    QVERIFY(pixel(shot, model.overlay().center()) != QColor(0, 0, 0));
+    // The logo's white ground is transparent.
+    QCOMPARE(window.logo().size(), QSize(500, 384));
+    QCOMPARE(window.logo().pixelColor(0, 0).alpha(), 0);
+    QCOMPARE(window.logo().pixelColor(250, 192).alpha(), 255);
+}
+
+void TestAudience::advertCentredAndScaledDown()
+{
+    AudienceModel& model = m_console->audience();
+    AudienceWindow window(model);
+    QImage wide(2000, 100, QImage::Format_RGB32);
+    wide.fill(QColor(0, 255, 0));
+    window.setAdvert(wide);
+    QImage shot = window.grab().toImage();
+    const QRect strip = model.element(QStringLiteral("Image2")).geometry;
+    // Halved to 977 × 49 (proportions kept) and centred in the 100 px high strip.
+    QCOMPARE(pixel(shot, strip.center()), QColor(0, 255, 0));
+    QCOMPARE(pixel(shot, strip.topLeft() + QPoint(10, 10)), QColor(0, 0, 0));
+    QCOMPARE(pixel(shot, strip.bottomLeft() + QPoint(10, -10)), QColor(0, 0, 0));
+
+    QImage small(100, 20, QImage::Format_RGB32);
+    small.fill(QColor(0, 255, 0));
+    window.setAdvert(small);
+    shot = window.grab().toImage();
+    // A small picture is not enlarged.
+    QCOMPARE(pixel(shot, strip.center()), QColor(0, 255, 0));
+    QCOMPARE(pixel(shot, strip.center() + QPoint(60, 0)), QColor(0, 0, 0));
+
+    window.setAdvert(QImage());
+    QVERIFY(!window.advert().isNull());
+    QVERIFY(pixel(window.grab().toImage(), strip.center()) != QColor(0, 255, 0));
+}
+
+void TestAudience::screenshots()
+{
+    const QString folder = qEnvironmentVariable("VANTOR_SHOTS");
+    if (folder.isEmpty())
+        QSKIP("VANTOR_SHOTS names no folder");
+    QVERIFY(QDir().mkpath(folder));
+    for (int scale : {80, 100, 120}) {
+        for (const auto& [scene, name] : {std::pair{kLongNames, "lang"}, std::pair{kShortNames, "kurz"}}) {
+            QTemporaryDir dir;
+            Console console(dir.path(), &m_sound);
+            AudienceModel& model = console.audience();
+            AudienceWindow window(model);
+            model.applyScaleStep(100, scale);
+            stage(console, scene);
+            const QString base = QStringLiteral("%1/%2_%3").arg(folder).arg(scale).arg(QLatin1String(name));
+            QVERIFY(window.grab().save(base + QStringLiteral("_anzeige.png")));
+            model.startZoom();
+            for (int i = 0; i < 6; ++i)
+                model.Timer1Timer();
+            QVERIFY(window.grab().save(base + QStringLiteral("_zoom.png")));
+            while (model.overlayVisible())
+                model.Timer1Timer();
+            for (int i = 0; i < 20; ++i)
+                model.Timer2Timer();
+            QVERIFY(window.grab().save(base + QStringLiteral("_vorstellung.png")));
+        }
+    }
+}
+
+QTEST_MAIN(TestAudience)
+#include "tst_audience.moc"

@@ -1,0 +1,631 @@
+#include "platform/SignalSound.h"
+#include "scoreboard/AudienceModel.h"
+#include "shell/Console.h"
+
+#include <QFile>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+class NullSound : public SignalSound
+{
+public:
+    void play(const QString&) override {}
+};
+
+using Element = AudienceModel::Element;
+
+// Right edge of the blue header box less the 5 px inset: where a right-aligned element ends.
+constexpr int kShape2Inside = 494 + 491 - 5;
+
+} // namespace
+
+class TestFeed : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void centring_data();
+    void centring();
+    void clubsShareOneSize_data();
+    void clubsShareOneSize();
+    void namesShareOneSize_data();
+    void namesShareOneSize();
+    void fittingRestartsAtThirty();
+    void fittingStopsAtOnePoint();
+    void rightAlignedInBlueBox();
+    void styleWords_data();
+    void styleWords();
+    void winTypeWords_data();
+    void winTypeWords();
+    void cautionMarks_data();
+    void cautionMarks();
+    void clockLine();
+    void injuryLabelOnlyWhileRunning();
+    void loadedBoutThroughConsole();
+
+    void zoomOutAndBack();
+    void zoomStartWhileShrinkingSwapsBack();
+    void zoomStartedThroughViewState();
+    void tickerWrapsToRightEdge();
+
+    void scaling_data();
+    void scaling();
+    void scaleStepRoundsTwice();
+    void scaleWalkUpAndBackKeepsDesign();
+    void scaleButtonLimits_data();
+    void scaleButtonLimits();
+
+    void typewriterStringsLineUp();
+
+private:
+    AudienceModel& model() { return m_console->audience(); }
+    const Element& e(const char* name) { return model().element(QLatin1String(name)); }
+    BoutNavigator& nav() { return m_console->navigator(); }
+    // Widths at 30 pt by text; a size s gives width × s / 30, so sizes shrink widths as a font does.
+    void setWidths(const QHash<QString, int>& widths);
+    // The same width at every size.
+    void setFixedWidths(const QHash<QString, int>& widths);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    NullSound m_sound;
+    std::unique_ptr<Console> m_console;
+};
+
+void TestFeed::initTestCase()
+{
+    QVERIFY(QFontDatabase::addApplicationFont(QStringLiteral(VANTOR_TYPEWRITER_FONT)) >= 0);
+}
+
+void TestFeed::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_console = std::make_unique<Console>(m_dir->path(), &m_sound);
+}
+
+void TestFeed::cleanup()
+{
+    m_console.reset();
+    m_dir.reset();
+}
+
+void TestFeed::setWidths(const QHash<QString, int>& widths)
+{
+    model().setMeasure([widths](const AudienceModel::FontSpec& spec, const QString& text) {
+        return widths.value(text, 10) * spec.pointSize / 30;
+    });
+}
+
+void TestFeed::setFixedWidths(const QHash<QString, int>& widths)
+{
+    model().setMeasure([widths](const AudienceModel::FontSpec&, const QString& text) { return widths.value(text, 10); });
+}
+
+void TestFeed::centring_data()
+{
+    QTest::addColumn<QString>("element");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("left");
+    // Over Shape1 (0, 497): 248.5 − w / 2.
+    QTest::newRow("198.5 goes down to even") << "heim" << 100 << 198;
+    QTest::newRow("199.5 goes up to even") << "heim" << 98 << 200;
+    QTest::newRow("whole") << "heim" << 99 << 199;
+    // Over Shape2 (494, 491): 739.5 − w / 2.
+    QTest::newRow("guest 689.5") << "gast" << 100 << 690;
+    QTest::newRow("guest 690.5") << "gast" << 98 << 690;
+    QTest::newRow("team score") << "punktegast" << 61 << 709;
+    // Over both header boxes (0, 497 + 491): 494 − w / 2.
+    QTest::newRow("KR 443.5") << "kr" << 101 << 444;
+    QTest::newRow("KR 442.5") << "kr" << 103 << 442;
+    // Over Shape15 (0, 274) and Shape16 (712, 273).
+    QTest::newRow("red points 70.5") << "tpr" << 133 << 70;
+    QTest::newRow("blue points 782") << "tpb" << 133 << 782;
+    QTest::newRow("red win type") << "siegart_rot" << 200 << 37;
+}
+
+void TestFeed::centring()
+{
+    QFETCH(QString, element);
+    QFETCH(int, width);
+    QFETCH(int, left);
+    const QString text = QStringLiteral("T");
+    nav().heimverein = nav().gastverein = nav().punktegast = text;
+    nav().audienceKr = text;
+    m_console->bout().tpr = m_console->bout().tpb = text;
+    m_console->bout().sieg_rot = text;
+    setFixedWidths({{text, width}});
+    model().showLoadedBout();
+    model().updatekampf();
+    QCOMPARE(model().element(element).geometry.width(), width);
+    QCOMPARE(model().element(element).geometry.left(), left);
+}
+
+void TestFeed::clubsShareOneSize_data()
+{
+    QTest::addColumn<int>("home");
+    QTest::addColumn<int>("guest");
+    QTest::addColumn<int>("size");
+    QTest::newRow("both fit") << 497 << 491 << 30;
+    // 600 × s / 30 ≤ 491 first at 24.
+    QTest::newRow("guest too wide") << 200 << 600 << 24;
+    // 1000 × s / 30 ≤ 497 first at 14.
+    QTest::newRow("home too wide") << 1000 << 100 << 14;
+    QTest::newRow("one pixel over") << 498 << 100 << 29;
+}
+
+void TestFeed::clubsShareOneSize()
+{
+    QFETCH(int, home);
+    QFETCH(int, guest);
+    QFETCH(int, size);
+    nav().heimverein = QStringLiteral("Heim");
+    nav().gastverein = QStringLiteral("Gast");
+    setWidths({{QStringLiteral("Heim"), home}, {QStringLiteral("Gast"), guest}});
+    model().updatekampf();
+    QCOMPARE(e("heim").font.pointSize, size);
+    QCOMPARE(e("gast").font.pointSize, size);
+    QVERIFY(e("heim").geometry.width() <= 497 && e("gast").geometry.width() <= 491);
+    // Centred with the fitted width.
+    QVERIFY(qAbs(2 * e("heim").geometry.left() + e("heim").geometry.width() - 497) <= 1);
+    QVERIFY(qAbs(2 * e("gast").geometry.left() + e("gast").geometry.width() - 2 * 494 - 491) <= 1);
+}
+
+void TestFeed::namesShareOneSize_data()
+{
+    QTest::addColumn<int>("red");
+    QTest::addColumn<int>("blue");
+    QTest::addColumn<int>("size");
+    // Widths plus 35 against 497 + 491 = 988.
+    QTest::newRow("two short names fit") << 470 << 470 << 30;
+    QTest::newRow("together 7 px over") << 480 << 480 << 29;
+    // 2000 × 13 / 30 = 866, 100 × 13 / 30 = 43: 944; at 14: 933 + 46 + 35 = 1014.
+    QTest::newRow("long red shrinks short blue") << 2000 << 100 << 13;
+    QTest::newRow("long blue shrinks short red") << 100 << 2000 << 13;
+}
+
+void TestFeed::namesShareOneSize()
+{
+    QFETCH(int, red);
+    QFETCH(int, blue);
+    QFETCH(int, size);
+    nav().rot = QStringLiteral("Rot");
+    nav().blau = QStringLiteral("Blau");
+    setWidths({{QStringLiteral("Rot"), red}, {QStringLiteral("Blau"), blue}});
+    model().updatekampf();
+    QCOMPARE(e("rot").font.pointSize, size);
+    QCOMPARE(e("blau").font.pointSize, size);
+    QCOMPARE(e("rot").geometry.left(), 5);
+    QCOMPARE(e("blau").geometry.left() + e("blau").geometry.width(), kShape2Inside);
+    // The presentation view shows the names unfitted in its fixed boxes.
+    QCOMPARE(e("Label1").text, QStringLiteral("Rot"));
+    QCOMPARE(e("Label2").geometry, QRect(23, 457, 918, 73));
+}
+
+void TestFeed::fittingRestartsAtThirty()
+{
+    setWidths({{QStringLiteral("Lang"), 2000}, {QStringLiteral("Kurz"), 100}});
+    nav().heimverein = nav().rot = QStringLiteral("Lang");
+    model().updatekampf();
+    const int clubs = e("heim").font.pointSize;
+    const int names = e("rot").font.pointSize;
+    QVERIFY(clubs < 30 && names < 30);
+    // The same bout again gives the same sizes, not smaller ones.
+    model().updatekampf();
+    QCOMPARE(e("heim").font.pointSize, clubs);
+    QCOMPARE(e("rot").font.pointSize, names);
+    nav().heimverein = nav().rot = QStringLiteral("Kurz");
+    model().updatekampf();
+    QCOMPARE(e("heim").font.pointSize, 30);
+    QCOMPARE(e("gast").font.pointSize, 30);
+    QCOMPARE(e("blau").font.pointSize, 30);
+}
+
+void TestFeed::fittingStopsAtOnePoint()
+{
+    // A text that no size makes narrow enough: fitting gives up at 1 pt instead of looping on.
+    model().setMeasure([](const AudienceModel::FontSpec&, const QString& text) { return text.isEmpty() ? 0 : 100000; });
+    nav().heimverein = nav().blau = QStringLiteral("x");
+    model().updatekampf();
+    QCOMPARE(e("heim").font.pointSize, AudienceModel::kFittingFloor);
+    QCOMPARE(e("gast").font.pointSize, AudienceModel::kFittingFloor);
+    QCOMPARE(e("rot").font.pointSize, AudienceModel::kFittingFloor);
+
+    // The same with the real fonts and a club name of 5000 characters.
+    model().setMeasure({});
+    nav().heimverein = QString(5000, QLatin1Char('W'));
+    model().updatekampf();
+    QCOMPARE(e("heim").font.pointSize, AudienceModel::kFittingFloor);
+}
+
+void TestFeed::rightAlignedInBlueBox()
+{
+    nav().audiencePr = QStringLiteral("PR: Huber");
+    nav().gewblau = QStringLiteral("66,5 kg");
+    nav().blau = QStringLiteral("Blau");
+    m_console->bout().stil = QStringLiteral("F");
+    setWidths({{QStringLiteral("PR: Huber"), 120}, {QStringLiteral("66,5 kg"), 77}, {QStringLiteral("Freistil"), 150},
+               {QStringLiteral("Blau"), 200}});
+    model().showLoadedBout();
+    model().updatekampf();
+    for (const char* name : {"pr", "gewb", "stil", "blau"})
+        QVERIFY2(e(name).geometry.right() + 1 == kShape2Inside, name);
+    // Left-aligned elements keep their design places.
+    QCOMPARE(e("gewr").geometry.topLeft(), QPoint(8, 272));
+    QCOMPARE(e("kampfnr").geometry.topLeft(), QPoint(5, 163));
+    QCOMPARE(e("gew").geometry.topLeft(), QPoint(440, 163));
+    QCOMPARE(e("mp").geometry.topLeft(), QPoint(7, 131));
+}
+
+void TestFeed::styleWords_data()
+{
+    QTest::addColumn<QString>("stil");
+    QTest::addColumn<QString>("word");
+    QTest::newRow("F") << "F" << "Freistil";
+    QTest::newRow("G") << "G" << "Gr.-röm.";
+    QTest::newRow("empty") << "" << "";
+    QTest::newRow("lower case") << "f" << "";
+    QTest::newRow("other") << "FG" << "";
+}
+
+void TestFeed::styleWords()
+{
+    QFETCH(QString, stil);
+    QFETCH(QString, word);
+    m_console->bout().stil = stil;
+    nav().gew = QStringLiteral("55 kg");
+    model().updatekampf();
+    QCOMPARE(e("stil").text, word);
+    // The presentation view shows the raw style letter after the weight.
+    QCOMPARE(e("Label3").text, QStringLiteral("55 kg ") + stil);
+}
+
+void TestFeed::winTypeWords_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("word");
+    QTest::newRow("SS") << "SS" << "SCHULTERSIEG";
+    QTest::newRow("AS") << "AS" << "AUFGABESIEG";
+    QTest::newRow("DS") << "DS" << "SIEG DURCH DIS.";
+    QTest::newRow("DQ") << "DQ" << "SIEG DURCH DIS.";
+    QTest::newRow("DV") << "DV" << "SIEG DURCH DIS.";
+    QTest::newRow("ÜG") << "ÜG" << "Sieg wg. Übergew.";
+    for (const char* code : {"UG", "KL", "PS", "TÜ", "PE"})
+        QTest::newRow(code) << QString::fromUtf8(code) << QString::fromUtf8(code);
+    QTest::newRow("open bout") << "" << "";
+    QTest::newRow("case-sensitive") << "ss" << "ss";
+    QTest::newRow("lower üg") << "üg" << "üg";
+}
+
+void TestFeed::winTypeWords()
+{
+    QFETCH(QString, code);
+    QFETCH(QString, word);
+    m_console->bout().sieg_rot = code;
+    m_console->bout().sieg_blau = code;
+    model().updatepunkt();
+    QCOMPARE(e("siegart_rot").text, word);
+    QCOMPARE(e("siegart_blau").text, word);
+}
+
+void TestFeed::cautionMarks_data()
+{
+    QTest::addColumn<int>("red");
+    QTest::addColumn<int>("blue");
+    for (int n = 0; n <= 4; ++n)
+        QTest::addRow("%d : %d", n, 4 - n) << n << 4 - n;
+}
+
+void TestFeed::cautionMarks()
+{
+    QFETCH(int, red);
+    QFETCH(int, blue);
+    // Cautions counted from the scoring strings, as the bout panel's commands leave them.
+    Bout& b = m_console->bout();
+    for (int i = 0; i < red; ++i)
+        b.eingabe(QStringLiteral("rv"));
+    for (int i = 0; i < blue; ++i)
+        b.eingabe(QStringLiteral("bv"));
+    QCOMPARE(b.cautionsRed, red);
+    QStringList shownRed, shownBlue;
+    for (int k = 1; k <= 3; ++k) {
+        if (model().element(QStringLiteral("vr%1").arg(k)).visible)
+            shownRed << QString::number(k);
+        if (model().element(QStringLiteral("vb%1").arg(k)).visible)
+            shownBlue << QString::number(k);
+    }
+    const auto expected = [](int n) {
+        QStringList marks;
+        for (int k = 1; k <= qMin(n, 3); ++k)
+            marks << QString::number(k);
+        return marks;
+    };
+    QCOMPARE(shownRed, expected(red));
+    QCOMPARE(shownBlue, expected(blue));
+}
+
+void TestFeed::clockLine()
+{
+    BoutClock& clock = m_console->clock();
+    setFixedWidths({{QStringLiteral(">> PAUSE: 30 <<"), 120}});
+    // The first period ends: the break starts, and its first tick shows its text.
+    clock.clockMinutes = clock.periodMinutes() - 1;
+    clock.clockSeconds = 59;
+    clock.Timer3Timer();
+    clock.Timer3Timer();
+    QCOMPARE(e("uhr").text, clock.uhr());
+    QCOMPARE(e("zeitinfo").text, QStringLiteral(">> PAUSE: 30 <<"));
+    QCOMPARE(e("aktionszeitlicht").colour, BoutClock::lightGreen());
+    // Centred over aktionszeitlicht: 304 + 377 / 2 − 120 / 2 = 432.5 goes to 432.
+    QCOMPARE(e("zeitinfo").geometry.left(), 432);
+    QCOMPARE(e("uhr").geometry.topLeft(), QPoint(341, 327));
+}
+
+void TestFeed::injuryLabelOnlyWhileRunning()
+{
+    BoutClock& clock = m_console->clock();
+    QVERIFY(!e("vzrot").visible);
+    model().tprDoubleClick();
+    QVERIFY(clock.injuryRedRunning());
+    // The switch alone refreshes nothing; the next clock-line refresh shows the label.
+    QVERIFY(!e("vzrot").visible);
+    clock.vztimerrotTimer();
+    QVERIFY(e("vzrot").visible);
+    QCOMPARE(e("vzrot").text, QStringLiteral("0:01"));
+    QVERIFY(!e("vzblau").visible);
+
+    model().tprDoubleClick();
+    QVERIFY(!clock.injuryRedRunning());
+    QVERIFY(e("vzrot").visible);
+    clock.zeitplusminus(QStringLiteral("p"), 1);
+    QVERIFY(!e("vzrot").visible);
+    QCOMPARE(e("vzrot").text, QStringLiteral("0:01"));
+
+    model().tpbDoubleClick();
+    clock.vztimerblauTimer();
+    QVERIFY(e("vzblau").visible);
+    QVERIFY(!e("vzrot").visible);
+}
+
+void TestFeed::loadedBoutThroughConsole()
+{
+    const QString path = m_dir->filePath(QStringLiteral("Heim-Gast.ptlx"));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><heim>KSV Aalen</heim><gast>ASV Bad"
+            "</gast><ml>Maier</ml><pr>Huber</pr></info><kaempfe><kampf1><klasse>57</klasse><stil>G</stil>"
+            "<vornrot>Max</vornrot><nachnrot>Rot</nachnrot><vornblau>Moritz</vornblau><nachnblau>Blau</nachnblau>"
+            "<zeit>2:07</zeit><reihenfolge>1</reihenfolge></kampf1></kaempfe></mk>");
+    f.close();
+    m_console->matchFile().open(path);
+    m_console->settings().setLaufschrift(QStringLiteral("Willkommen in der Halle"));
+    model().tprDoubleClick();
+    m_console->clock().vztimerrotTimer();
+    QVERIFY(e("vzrot").visible);
+
+    nav().setKampfnr(QStringLiteral("1"));
+    nav().ladedaten();
+    const QStringList texts = {e("heim").text, e("gast").text, e("kampfnr").text, e("gew").text, e("stil").text,
+                               e("rot").text, e("blau").text, e("Label3").text, e("Label7").text, e("mp").text,
+                               e("kr").text, e("pr").text, e("uhr").text};
+    QCOMPARE(texts, QStringList({"KSV Aalen", "ASV Bad", "Kampf 1", "57 kg", "Gr.-röm.", "Max Rot", "Moritz Blau",
+                                 "57 kg G", "Willkommen in der Halle", "", "KR: Maier", "PR: Huber", "2:07"}));
+    QVERIFY(!e("vzrot").visible);
+}
+
+void TestFeed::zoomOutAndBack()
+{
+    ViewState& view = m_console->view();
+    QCOMPARE(model().zoomdir(), 0);
+    model().startZoom();
+    QVERIFY(model().overlayVisible());
+    QVERIFY(model().timer1().isActive());
+    QCOMPARE(model().timer1().interval(), 1);
+    for (int step = 1; step <= 10; ++step) {
+        model().Timer1Timer();
+        QCOMPARE(model().overlay().width(), 73 + 100 * step);
+        QVERIFY(view.panel1Visible());
+    }
+    model().Timer1Timer();
+    QCOMPARE(model().overlay().size(), QSize(1173, 1155));
+    QCOMPARE(model().zoomdir(), 2);
+    QVERIFY(!view.panel1Visible() && view.panel2Visible());
+    QVERIFY(view.lampRed());
+    QVERIFY(model().timer2().isActive());
+    QCOMPARE(model().timer2().interval(), 100);
+
+    for (int step = 1; step <= 11; ++step) {
+        QVERIFY(model().overlayVisible());
+        model().Timer1Timer();
+        // Each step keeps the overlay centred on the window.
+        const QRect o = model().overlay();
+        QVERIFY(qAbs(2 * o.left() + o.width() - 1010) <= 1);
+        QVERIFY(qAbs(2 * o.top() + o.height() - 732) <= 1);
+    }
+    QCOMPARE(model().overlay().size(), QSize(73, 55));
+    QVERIFY(!model().overlayVisible());
+    QVERIFY(!model().timer1().isActive());
+    QCOMPARE(model().zoomdir(), 1);
+    QVERIFY(view.panel2Visible());
+}
+
+void TestFeed::zoomStartWhileShrinkingSwapsBack()
+{
+    ViewState& view = m_console->view();
+    model().startZoom();
+    for (int i = 0; i < 5; ++i)
+        model().Timer1Timer();
+    // A start while growing changes nothing: the peak still comes at step 11.
+    model().startZoom();
+    for (int i = 0; i < 6; ++i)
+        model().Timer1Timer();
+    QVERIFY(view.panel2Visible());
+    for (int i = 0; i < 3; ++i)
+        model().Timer1Timer();
+    QCOMPARE(model().overlay().width(), 873);
+    model().startZoom();
+    QCOMPARE(model().zoomdir(), 1);
+    int steps = 0;
+    while (view.panel2Visible() && steps < 20) {
+        model().Timer1Timer();
+        ++steps;
+    }
+    QCOMPARE(steps, 3);
+    QVERIFY(view.panel1Visible());
+    QVERIFY(!view.lampRed());
+    QVERIFY(!model().timer2().isActive());
+    QCOMPARE(model().zoomdir(), 2);
+}
+
+void TestFeed::zoomStartedThroughViewState()
+{
+    // "Ringer vorstellen", a bout change and the clock all ask the view state for a zoom.
+    m_console->view().startZoom();
+    QVERIFY(model().timer1().isActive());
+    QCOMPARE(model().zoomdir(), 1);
+    // The clock zooms back only from the presentation view.
+    m_console->view().setPanelsVisible(false, true);
+    model().timer1().stop();
+    m_console->clock().startstop();
+    QVERIFY(model().timer1().isActive());
+}
+
+void TestFeed::tickerWrapsToRightEdge()
+{
+    m_console->settings().setLaufschrift(QStringLiteral("Lauf"));
+    setFixedWidths({{QStringLiteral("Lauf"), 141}});
+    model().updatekampf();
+    QCOMPARE(e("Label7").geometry.left(), 13);
+    QCOMPARE(e("Label7").geometry.width(), 141);
+    for (int step = 1; step <= 30; ++step)
+        model().Timer2Timer();
+    QCOMPARE(e("Label7").geometry.left(), 13 - 150);
+    model().Timer2Timer();
+    QCOMPARE(e("Label7").geometry.left(), 1010);
+    model().Timer2Timer();
+    QCOMPARE(e("Label7").geometry.left(), 1005);
+}
+
+void TestFeed::scaling_data()
+{
+    QTest::addColumn<int>("scale");
+    QTest::addColumn<QSize>("client");
+    QTest::addColumn<QRect>("shape2");
+    QTest::addColumn<QRect>("shape3");
+    QTest::addColumn<int>("tahoma55");
+    QTest::addColumn<int>("black30");
+    QTest::newRow("80") << 80 << QSize(808, 586) << QRect(395, 0, 393, 103) << QRect(-1, 133, 788, 2) << 44 << 24;
+    QTest::newRow("90") << 90 << QSize(909, 659) << QRect(445, 0, 442, 116) << QRect(-1, 149, 887, 2) << 50 << 27;
+    QTest::newRow("100") << 100 << QSize(1010, 732) << QRect(494, 0, 491, 129) << QRect(-1, 166, 985, 2) << 55 << 30;
+    QTest::newRow("110") << 110 << QSize(1111, 805) << QRect(543, 0, 540, 142) << QRect(-1, 183, 1084, 2) << 61 << 33;
+    QTest::newRow("120") << 120 << QSize(1212, 878) << QRect(593, 0, 589, 155) << QRect(-1, 199, 1182, 2) << 66 << 36;
+}
+
+void TestFeed::scaling()
+{
+    QFETCH(int, scale);
+    QFETCH(QSize, client);
+    QFETCH(QRect, shape2);
+    QFETCH(QRect, shape3);
+    QFETCH(int, tahoma55);
+    QFETCH(int, black30);
+    QSignalSpy resized(&model(), &AudienceModel::clientSizeChanged);
+    model().applyScaleStep(100, scale);
+    QCOMPARE(model().clientSize(), client);
+    QCOMPARE(resized.count(), scale == 100 ? 0 : 1);
+    QCOMPARE(e("Shape2").geometry, shape2);
+    QCOMPARE(e("Shape3").geometry, shape3);
+    QCOMPARE(e("punkteheim").font.pointSize, tahoma55);
+    QCOMPARE(e("kampfnr").font.pointSize, black30);
+    // An auto-width text takes the width of its text in the scaled font.
+    QCOMPARE(e("tpr").geometry.width(), model().measure(e("tpr").font, e("tpr").text));
+    // The overlay is scaled with the window.
+    QCOMPARE(model().overlay().width(), AudienceModel::mulDiv(73, scale, 100));
+}
+
+void TestFeed::scaleStepRoundsTwice()
+{
+    // A stored 110, then "+": back by 100 / 110, out by 112 / 100, each value rounded each time.
+    model().applyScaleStep(100, 110);
+    model().applyScaleStep(110, 112);
+    QCOMPARE(model().clientSize(), QSize(1131, 820));
+    QCOMPARE(e("Shape2").geometry, QRect(553, 0, 550, 144));
+    QCOMPARE(e("punkteheim").font.pointSize, 62);
+    QCOMPARE(e("heim").font.pointSize, 34);
+    // 805 × 100 / 110 = 731.8: the way back lands on the design height before going out.
+    QCOMPARE(AudienceModel::mulDiv(805, 100, 110), 732);
+}
+
+void TestFeed::scaleWalkUpAndBackKeepsDesign()
+{
+    std::vector<QRect> design;
+    for (const Element& el : model().elements())
+        design.push_back(el.geometry);
+    int c = 100;
+    while (c < 120) {
+        model().applyScaleStep(c, c + 2);
+        c += 2;
+    }
+    while (c > 100) {
+        model().applyScaleStep(c, c - 2);
+        c -= 2;
+    }
+    for (std::size_t i = 0; i < design.size(); ++i)
+        QCOMPARE(model().elements()[i].geometry, design[i]);
+    QCOMPARE(model().clientSize(), QSize(1010, 732));
+}
+
+void TestFeed::scaleButtonLimits_data()
+{
+    QTest::addColumn<int>("current");
+    QTest::addColumn<bool>("up");
+    QTest::addColumn<int>("next");
+    QTest::newRow("+ at 100") << 100 << true << 102;
+    QTest::newRow("+ at 118") << 118 << true << 120;
+    QTest::newRow("+ at 120") << 120 << true << 120;
+    QTest::newRow("- at 82") << 82 << false << 80;
+    QTest::newRow("- at 80") << 80 << false << 80;
+    QTest::newRow("+ at 119 passes the limit once") << 119 << true << 121;
+}
+
+void TestFeed::scaleButtonLimits()
+{
+    QFETCH(int, current);
+    QFETCH(bool, up);
+    QFETCH(int, next);
+    model().applyScaleStep(100, current);
+    const QSize before = model().clientSize();
+    const int result = AudienceModel::steppedScale(current, up);
+    QCOMPARE(result, next);
+    // A step that the limit refuses scales nothing: the caller does not call applyScaleStep.
+    if (result != current)
+        model().applyScaleStep(current, result);
+    QCOMPARE(model().clientSize() == before, result == current);
+}
+
+void TestFeed::typewriterStringsLineUp()
+{
+    // Real fonts: the two scoring strings, each blank where the other side acted, must be
+    // equally wide in every prefix so the actions read as one line.
+    const QString wr = QStringLiteral("2  4V 1");
+    const QString wb = QStringLiteral(" 1P  5 ");
+    Bout& b = m_console->bout();
+    b.wr = wr;
+    b.wb = wb;
+    model().updatepunkt();
+    QCOMPARE(e("wr").geometry.topLeft(), e("wb").geometry.topLeft());
+    QVERIFY(e("wr").geometry.width() > 0);
+    for (qsizetype n = 1; n <= wr.size(); ++n)
+        QCOMPARE(model().measure(e("wr").font, wr.left(n)), model().measure(e("wb").font, wb.left(n)));
+    QCOMPARE(QFontInfo(AudienceModel::font(e("wr").font)).family(), QStringLiteral("MonospaceTypewriter"));
+}
+
+QTEST_MAIN(TestFeed)
+#include "tst_feed.moc"
