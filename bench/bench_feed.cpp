@@ -221,7 +221,10 @@ double toNanoseconds(double value, benchmark::TimeUnit unit)
 class CollectingReporter : public benchmark::BenchmarkReporter
 {
 public:
-    explicit CollectingReporter(std::unique_ptr<benchmark::BenchmarkReporter> display) : m_display(std::move(display)) {}
+    explicit CollectingReporter(std::unique_ptr<benchmark::BenchmarkReporter> display)
+        : m_display(std::move(display))
+    {
+    }
 
     bool ReportContext(const Context& context) override { return m_display->ReportContext(context); }
     void ReportRuns(const std::vector<Run>& runs) override
@@ -278,8 +281,9 @@ void printLine(std::FILE* out, const char* what, std::optional<double> ns, const
         std::fprintf(out, "  %-24s not measured together with its baseline in this run\n", what);
         return;
     }
-    std::fprintf(out, "  %-24s %9.1f us  vs %-18s %8.1f us  ratio %7.1fx  target < %.1f ms: %s\n", what, *ns / 1e3,
-                 baselineName, *baseline / 1e3, *ns / *baseline, targetNs / 1e6, met(*ns < targetNs));
+    std::fprintf(out, "  %-24s %9.1f us  vs %-18s %8.1f us  ratio %7.1fx  target < %.1f ms: %s\n", what,
+                 *ns / 1e3, baselineName, *baseline / 1e3, *ns / *baseline, targetNs / 1e6,
+                 met(*ns < targetNs));
 }
 
 void printSummary(std::FILE* out, const CollectingReporter& r)
@@ -294,7 +298,8 @@ void printSummary(std::FILE* out, const CollectingReporter& r)
               kUpdatekampfTargetNs);
     printLine(out, "updatepunkt", r.nanoseconds("BM_updatepunkt"), "one text measured", measure,
               kUpdatepunktTargetNs);
-    printLine(out, "repaint scoreboard", r.nanoseconds("BM_repaint_scoreboard"), "black fill", fill, kRepaintTargetNs);
+    printLine(out, "repaint scoreboard", r.nanoseconds("BM_repaint_scoreboard"), "black fill", fill,
+              kRepaintTargetNs);
     printLine(out, "repaint presentation", r.nanoseconds("BM_repaint_presentation"), "black fill", fill,
               kRepaintTargetNs);
 }
@@ -325,7 +330,8 @@ int main(int argc, char** argv)
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
     // The program installs the typewriter font from its own folder at start; so does this.
-    QFontDatabase::addApplicationFont(QCoreApplication::applicationDirPath() + QStringLiteral("/../MonospaceTypewriter.ttf"));
+    QFontDatabase::addApplicationFont(QCoreApplication::applicationDirPath() +
+                                      QStringLiteral("/../MonospaceTypewriter.ttf"));
 
     Fixture fixture;
     if (const QString problem = prepare(fixture); !problem.isEmpty()) {
@@ -338,8 +344,8 @@ int main(int argc, char** argv)
     if (json)
         display = std::make_unique<benchmark::JSONReporter>();
     else
-        display = std::make_unique<benchmark::ConsoleReporter>(noColor ? benchmark::ConsoleReporter::OO_None
-                                                                       : benchmark::ConsoleReporter::OO_Color);
+        display = std::make_unique<benchmark::ConsoleReporter>(
+            noColor ? benchmark::ConsoleReporter::OO_None : benchmark::ConsoleReporter::OO_Color);
     CollectingReporter reporter(std::move(display));
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::fflush(stdout);

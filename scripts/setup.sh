@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-svg-dev qt6-translations-l10n
   libqt6sql6-sqlite libqt6sql6-odbc odbc-mdbtools mdbtools
   libjpeg62-turbo-dev libbenchmark-dev
-  fonts-dejavu-core fonts-courier-prime
+  fonts-dejavu-core fonts-courier-prime fonts-open-sans fonts-liberation2
   xvfb xauth xdotool x11-utils poppler-utils
 )
 

@@ -5,6 +5,9 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 
+#include <algorithm>
+#include <tuple>
+
 namespace {
 
 const QColor kWhite(255, 255, 255);
@@ -73,7 +76,8 @@ AudienceModel::Element text(const char* name, int left, int top, const QString& 
     return e;
 }
 
-AudienceModel::Element shape(const char* name, AudienceModel::Kind kind, const QRect& geometry, const QColor& colour)
+AudienceModel::Element shape(const char* name, AudienceModel::Kind kind, const QRect& geometry,
+                             const QColor& colour)
 {
     AudienceModel::Element e;
     e.name = QLatin1String(name);
@@ -148,9 +152,9 @@ void AudienceModel::buildScoreboardView()
     add(shape("Shape7", K::Line, {1, 306, 985, 2}, kWhite));
     const QString v = QStringLiteral("V");
     for (const auto& [name, top, colour, left] :
-         {std::tuple{"vr1", 314, kRed, 276}, std::tuple{"vr2", 395, kRed, 276}, std::tuple{"vr3", 471, kRed, 276},
-          std::tuple{"vb3", 471, kBlue, 679}, std::tuple{"vb2", 392, kBlue, 679},
-          std::tuple{"vb1", 314, kBlue, 679}}) {
+         {std::tuple{"vr1", 314, kRed, 276}, std::tuple{"vr2", 395, kRed, 276},
+          std::tuple{"vr3", 471, kRed, 276}, std::tuple{"vb3", 471, kBlue, 679},
+          std::tuple{"vb2", 392, kBlue, 679}, std::tuple{"vb1", 314, kBlue, 679}}) {
         Element mark = text(name, left, top, kArialBlack, 30, true, colour, v);
         mark.visible = false;
         add(mark);
@@ -187,7 +191,8 @@ void AudienceModel::buildPresentationView()
     Element ticker = text("Label7", 13, 268, kTahoma, 25, true, kSilver, QStringLiteral("Lauftext"));
     ticker.panel = 2;
     add(ticker);
-    add(textBox("Label8", {31, 22, 108, 138}, 60, kRed, Qt::AlignLeft | Qt::AlignTop, false, QStringLiteral("0")));
+    add(textBox("Label8", {31, 22, 108, 138}, 60, kRed, Qt::AlignLeft | Qt::AlignTop, false,
+                QStringLiteral("0")));
     add(textBox("Label9", {818, 22, 148, 138}, 60, kSkyBlue, Qt::AlignRight | Qt::AlignTop, false,
                 QStringLiteral("0")));
     Element advert = shape("Image4", Kind::Picture, {7, 616, 977, 100}, kBlack);
@@ -204,9 +209,8 @@ void AudienceModel::add(Element e)
 
 const AudienceModel::Element& AudienceModel::element(const QString& name) const
 {
-    const auto it = m_index.constFind(name);
-    Q_ASSERT_X(it != m_index.cend(), "AudienceModel::element", qPrintable(name));
-    return m_elements[*it];
+    Q_ASSERT_X(m_index.contains(name), "AudienceModel::element", qPrintable(name));
+    return m_elements[m_index.value(name)];
 }
 
 AudienceModel::Element& AudienceModel::el(const QString& name)
@@ -233,8 +237,10 @@ QFont AudienceModel::font(const FontSpec& spec)
 {
     // The design's faces first, so a machine that has them shows the design; then free faces
     // of similar width and weight from the set-up script's packages.
-    static const QStringList heavy = {kArialBlack, QStringLiteral("Open Sans"), QStringLiteral("DejaVu Sans")};
-    static const QStringList plain = {kTahoma, QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")};
+    static const QStringList heavy = {kArialBlack, QStringLiteral("Open Sans"),
+                                      QStringLiteral("DejaVu Sans")};
+    static const QStringList plain = {kTahoma, QStringLiteral("Liberation Sans"),
+                                      QStringLiteral("DejaVu Sans")};
     static const QStringList typewriter = {kTypewriter, QStringLiteral("Courier Prime"),
                                            QStringLiteral("DejaVu Sans Mono")};
     QFont f;
@@ -373,9 +379,11 @@ void AudienceModel::Timer1Timer()
     o.moveLeft(halfEven(w - o.width()));
     o.moveTop(halfEven(h - o.height()));
     if (m_zoomdir == 2)
-        o.setRect(o.left() + kZoomStep / 2, o.top() + kZoomStep / 2, o.width() - kZoomStep, o.height() - kZoomStep);
+        o.setRect(o.left() + kZoomStep / 2, o.top() + kZoomStep / 2, o.width() - kZoomStep,
+                  o.height() - kZoomStep);
     if (m_zoomdir == 1)
-        o.setRect(o.left() - kZoomStep / 2, o.top() - kZoomStep / 2, o.width() + kZoomStep, o.height() + kZoomStep);
+        o.setRect(o.left() - kZoomStep / 2, o.top() - kZoomStep / 2, o.width() + kZoomStep,
+                  o.height() + kZoomStep);
 
     if (o.width() > w + kZoomStep) {
         m_zoomdir = 2;
@@ -445,7 +453,8 @@ void AudienceModel::updatekampf()
     for (int pt = kFittingStart;; --pt) {
         setPointSize(heim, pt);
         setPointSize(gast, pt);
-        if (pt <= kFittingFloor || (heim.geometry.width() <= s1.width() && gast.geometry.width() <= s2.width()))
+        if (pt <= kFittingFloor ||
+            (heim.geometry.width() <= s1.width() && gast.geometry.width() <= s2.width()))
             break;
     }
 
@@ -497,7 +506,8 @@ void AudienceModel::updatekampf()
     for (int pt = kFittingStart;; --pt) {
         setPointSize(rot, pt);
         setPointSize(blau, pt);
-        if (pt <= kFittingFloor || rot.geometry.width() + blau.geometry.width() + kNamesGap <= s1.width() + s2.width())
+        if (pt <= kFittingFloor ||
+            rot.geometry.width() + blau.geometry.width() + kNamesGap <= s1.width() + s2.width())
             break;
     }
     alignRightInShape2(blau);

@@ -26,7 +26,13 @@ class AudienceModel : public QObject
 {
     Q_OBJECT
 public:
-    enum class Kind { Box, Line, Text, Picture };
+    enum class Kind
+    {
+        Box,
+        Line,
+        Text,
+        Picture
+    };
 
     struct FontSpec
     {

@@ -45,6 +45,7 @@ Console::Console(const QString& programFolder, SignalSound* sound, QObject* pare
     connect(&m_navigator, &BoutNavigator::injuryLabelsHidden, &m_audience, &AudienceModel::showLoadedBout);
     connect(&m_navigator, &BoutNavigator::updatekampf, &m_audience, &AudienceModel::updatekampf);
     connect(&m_view, &ViewState::zoomStarted, &m_audience, &AudienceModel::startZoom);
+    connect(&m_view, &ViewState::changed, &m_audience, &AudienceModel::changed);
     // End of the audience window block.
 }
 

@@ -95,7 +95,8 @@ void TestAudience::stage(Console& console, const BoutScene& scene)
     nav.audienceKr = QStringLiteral("KR: Hans-Jörg Bäcker");
     nav.audiencePr = QStringLiteral("PR: Jürgen Böhm");
     nav.setKampfnr(QStringLiteral("7"));
-    console.settings().setLaufschrift(QStringLiteral("Herzlich Willkommen zum Derby! Nächster Heimkampf: Samstag, 19:30 Uhr"));
+    console.settings().setLaufschrift(
+        QStringLiteral("Herzlich Willkommen zum Derby! Nächster Heimkampf: Samstag, 19:30 Uhr"));
 
     Bout& bout = console.bout();
     bout.stil = QStringLiteral("G");

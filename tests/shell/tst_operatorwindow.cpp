@@ -9,6 +9,7 @@
 #include "shell/ui/MessageWindow.h"
 #include "shell/ui/OperatorWindow.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -50,6 +51,7 @@ private slots:
     void markerWidgetFollowsTheShell();
     void quitSavesFirstAndStaysOnFailedSave();
     void helpFailureIsReported();
+    void refereeListFillsOfficials();
     void messageBoxCentring_data();
     void messageBoxCentring();
 
@@ -249,6 +251,26 @@ void TestOperatorWindow::helpFailureIsReported()
     setDocumentOpenerForTests([](const QUrl&) { return false; });
     QTest::mouseClick(child("Label58"), Qt::LeftButton);
     QCOMPARE(MessageBox::takeShownMessages(), QStringList{QStringLiteral("Es ist ein Fehler aufgetreten.")});
+}
+
+void TestOperatorWindow::refereeListFillsOfficials()
+{
+    // Without the referee list the officials are typed into plain fields.
+    auto* ml = child<QComboBox>("ml");
+    QCOMPARE(ml->count(), 0);
+    QVERIFY(ml->styleSheet().contains(QStringLiteral("drop-down")));
+
+    QFile list(m_dir->filePath(QStringLiteral("ExportZELMOKampfrichter.txt")));
+    QVERIFY(list.open(QIODevice::WriteOnly));
+    list.write("Nr;Name;Vorname\r\n1;Maier;Hans\r\n2;M\xfcller;J\xfcrgen\n");
+    list.close();
+    OperatorWindow second(*m_console, *m_keyboard, *m_shell);
+    for (const char* name : {"mp", "pr", "ml"}) {
+        auto* combo = second.findChild<QComboBox*>(QLatin1String(name));
+        QCOMPARE(combo->count(), 2);
+        QCOMPARE(combo->itemText(1), QStringLiteral("Jürgen Müller"));
+        QVERIFY(combo->styleSheet().isEmpty());
+    }
 }
 
 void TestOperatorWindow::messageBoxCentring_data()

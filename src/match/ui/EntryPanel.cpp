@@ -335,3 +335,23 @@ void EntryPanel::protokollExit()
         m_file.saveall();
     });
 }
+
+void EntryPanel::setRefereeList(const std::optional<QStringList>& names)
+{
+    for (const char* field : {"mp", "pr", "ml"}) {
+        auto* combo = qobject_cast<QComboBox*>(m_controls.value(QLatin1String(field)));
+        if (!combo)
+            continue;
+        const QSignalBlocker block(combo);
+        const QString text = combo->currentText();
+        combo->clear();
+        if (names) {
+            combo->addItems(*names);
+            combo->setStyleSheet(QString());
+        } else {
+            combo->setStyleSheet(QStringLiteral("QComboBox::drop-down { width: 0px; border: none; }"
+                                                "QComboBox::down-arrow { image: none; }"));
+        }
+        combo->setEditText(text);
+    }
+}

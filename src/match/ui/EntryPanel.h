@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QHash>
+#include <QStringList>
 #include <QWidget>
+
+#include <optional>
 
 class LineUp;
 class MatchFile;
@@ -20,6 +23,10 @@ public:
     EntryPanel(MatchRecord& record, MatchFile& file, QWidget* parent = nullptr);
 
     ProtocolGrid* grid() const { return m_grid; }
+
+    // The officials' lists from the referee list; without a list the three fields are plain
+    // edits without a drop-down button.
+    void setRefereeList(const std::optional<QStringList>& names);
     LineUp* lineUp() const { return m_lineUp; }
 
     // The licence-data file of the grid's lookup (the one beside the program).

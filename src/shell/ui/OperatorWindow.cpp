@@ -12,6 +12,7 @@
 #include "match/ui/FileBrowser.h"
 #include "match/ui/ProtocolGrid.h"
 #include "exchange/LicenceData.h"
+#include "exchange/RefereeList.h"
 #include "shell/ui/SetupPanel.h"
 #include "platform/DocumentOpener.h"
 #include "scoreboard/ui/AudienceWindow.h"
@@ -85,6 +86,10 @@ OperatorWindow::OperatorWindow(Console& console, KeyboardControl& keyboard, Oper
     buildStartPanel(start);
 
     m_entry = new EntryPanel(console.record(), console.matchFile(), m_viewArea);
+    m_entry->setLicenceFile(console.besideProgram(QStringLiteral("lizenzdaten.ini")));
+    m_entry->setRefereeList(RefereeList::kampfrichter(console.programFolder()));
+    connect(m_entry, &EntryPanel::lineUpApplied, this,
+            [this] { m_console.navigator().setKampfnr(QStringLiteral("0")); });
     QPalette ep = m_entry->palette();
     ep.setColor(QPalette::Window, QColor(255, 128, 0));
     m_entry->setPalette(ep);
