@@ -154,10 +154,10 @@ void BM_updatepunkt(benchmark::State& state)
 void BM_measure_one_text(benchmark::State& state)
 {
     AudienceModel& model = g_fixture->console->audience();
-    const AudienceModel::FontSpec spec = model.element(QStringLiteral("rot")).font;
+    const AudienceModel::FontStyle style = model.element(QStringLiteral("rot")).font;
     const QString text = QString::fromUtf8(kRed);
     for (auto _ : state)
-        benchmark::DoNotOptimize(model.measure(spec, text));
+        benchmark::DoNotOptimize(model.measure(style, text));
 }
 
 void repaint(benchmark::State& state, bool presentation)

@@ -342,8 +342,8 @@ bool hasArgument(int argc, char** argv, const char* arg)
 int main(int argc, char** argv)
 {
     const bool json = hasArgument(argc, argv, "--benchmark_format=json");
-    // No display is needed to deliver a key event; a chosen platform (xcb on a real display)
-    // is respected.
+    // Delivering a key event needs no display; a platform chosen by the caller (xcb on a real
+    // display) is kept.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 

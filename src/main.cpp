@@ -34,7 +34,7 @@ int main(int argc, char* argv[])
     if (!FontInstaller::isInstalled(QStringLiteral("MonospaceTypewriter")))
         addedFont = FontInstaller::add(console.besideProgram(QStringLiteral("MonospaceTypewriter.ttf")));
 
-    AudienceWindow form1;
+    AudienceWindow form1(console.audience());
     form2.setAudienceWindow(&form1);
     MessageWindow form3;
     form2.setMessageWindow(&form3);

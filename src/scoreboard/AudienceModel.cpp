@@ -34,18 +34,18 @@ bool canMeasureFonts()
     return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
 }
 
-int defaultMeasure(const AudienceModel::FontSpec& spec, const QString& text)
+int defaultMeasure(const AudienceModel::FontStyle& style, const QString& text)
 {
     if (!canMeasureFonts())
-        return int(text.size()) * AudienceModel::pixelSize(spec.pointSize) * 3 / 5;
-    return QFontMetrics(AudienceModel::font(spec)).horizontalAdvance(text);
+        return int(text.size()) * AudienceModel::pixelSize(style.pointSize) * 3 / 5;
+    return QFontMetrics(AudienceModel::font(style)).horizontalAdvance(text);
 }
 
-int lineHeight(const AudienceModel::FontSpec& spec)
+int lineHeight(const AudienceModel::FontStyle& style)
 {
     if (!canMeasureFonts())
-        return AudienceModel::pixelSize(spec.pointSize) * 6 / 5;
-    return QFontMetrics(AudienceModel::font(spec)).height();
+        return AudienceModel::pixelSize(style.pointSize) * 6 / 5;
+    return QFontMetrics(AudienceModel::font(style)).height();
 }
 
 // The comparisons are exact and case-sensitive; unknown codes show as they are.
@@ -233,7 +233,7 @@ void AudienceModel::setClientSize(const QSize& size)
     emit changed();
 }
 
-QFont AudienceModel::font(const FontSpec& spec)
+QFont AudienceModel::font(const FontStyle& style)
 {
     // The design's faces first, so a machine that has them shows the design; then free faces
     // of similar width and weight from the set-up script's packages.
@@ -244,21 +244,21 @@ QFont AudienceModel::font(const FontSpec& spec)
     static const QStringList typewriter = {kTypewriter, QStringLiteral("Courier Prime"),
                                            QStringLiteral("DejaVu Sans Mono")};
     QFont f;
-    if (spec.family == kArialBlack) {
+    if (style.family == kArialBlack) {
         f.setFamilies(heavy);
         f.setStyleHint(QFont::SansSerif);
         // Arial Black has a single, black weight; its stand-in is asked for the heaviest it has.
         f.setWeight(QFont::Black);
-    } else if (spec.family == kTypewriter) {
+    } else if (style.family == kTypewriter) {
         f.setFamilies(typewriter);
         f.setStyleHint(QFont::TypeWriter);
-        f.setBold(spec.bold);
+        f.setBold(style.bold);
     } else {
-        f.setFamilies(spec.family == kTahoma ? plain : QStringList{spec.family});
+        f.setFamilies(style.family == kTahoma ? plain : QStringList{style.family});
         f.setStyleHint(QFont::SansSerif);
-        f.setBold(spec.bold);
+        f.setBold(style.bold);
     }
-    f.setPixelSize(pixelSize(spec.pointSize));
+    f.setPixelSize(pixelSize(style.pointSize));
     return f;
 }
 
@@ -287,9 +287,9 @@ void AudienceModel::setMeasure(Measure measure)
     m_measure = std::move(measure);
 }
 
-int AudienceModel::measure(const FontSpec& spec, const QString& text) const
+int AudienceModel::measure(const FontStyle& style, const QString& text) const
 {
-    return m_measure ? m_measure(spec, text) : defaultMeasure(spec, text);
+    return m_measure ? m_measure(style, text) : defaultMeasure(style, text);
 }
 
 void AudienceModel::autoSize(Element& e)
@@ -348,13 +348,6 @@ void AudienceModel::scaleBy(int m, int d)
         emit clientSizeChanged(size);
     }
     emit changed();
-}
-
-int AudienceModel::steppedScale(int current, bool up)
-{
-    if (up)
-        return current < 120 ? current + 2 : current;
-    return current > 80 ? current - 2 : current;
 }
 
 void AudienceModel::applyScaleStep(int from, int to)

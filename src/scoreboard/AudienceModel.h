@@ -34,14 +34,14 @@ public:
         Picture
     };
 
-    struct FontSpec
+    struct FontStyle
     {
         // The design's family ("Arial Black", "Tahoma", "MonospaceTypewriter"); font() adds
         // the free faces that stand in where it is not installed.
         QString family;
         int pointSize = 8;
         bool bold = false;
-        bool operator==(const FontSpec&) const = default;
+        bool operator==(const FontStyle&) const = default;
     };
 
     struct Element
@@ -53,7 +53,7 @@ public:
         // text in its font.
         QRect geometry;
         QString text;
-        FontSpec font;
+        FontStyle font;
         // Text colour, or the brush of a box and a line.
         QColor colour;
         // Fixed text boxes of the presentation view only: alignment inside the box, word wrap,
@@ -66,8 +66,8 @@ public:
         bool handCursor = false;
     };
 
-    // Width in pixels of `text` in the font `spec`.
-    using Measure = std::function<int(const FontSpec& spec, const QString& text)>;
+    // Width in pixels of `text` in the font `style`.
+    using Measure = std::function<int(const FontStyle& style, const QString& text)>;
 
     static constexpr int kDesignWidth = 1010;
     static constexpr int kDesignHeight = 732;
@@ -97,8 +97,8 @@ public:
     QTimer& timer1() { return m_timer1; }
     QTimer& timer2() { return m_timer2; }
 
-    // The font an element of `spec` is measured and drawn in.
-    static QFont font(const FontSpec& spec);
+    // The font in which a text of this style is both measured and drawn.
+    static QFont font(const FontStyle& style);
     static int pixelSize(int pointSize);
     // Half-to-even rounding of twice/2, the centring rule's rounding (197 → 98, 399 → 200).
     static int halfEven(int twice);
@@ -107,13 +107,11 @@ public:
 
     // Replaces how texts are measured (tests); an empty function restores the default.
     void setMeasure(Measure measure);
-    int measure(const FontSpec& spec, const QString& text) const;
+    int measure(const FontStyle& style, const QString& text) const;
 
-    // The display scale after "+" (up) or "-": two more while below 120, two less while above
-    // 80, else unchanged (and then nothing is to be scaled).
-    static int steppedScale(int current, bool up);
     // The two scalings of a display-scale step from `from` to `to` per cent: back to the
-    // design size by 100 / from, then out by to / 100. Whoever calls it keeps to 80..120.
+    // design size by 100 / from, then out by to / 100. The caller keeps to 80..120 and does not
+    // call it for a step that the limit refused (Settings::stepSkalierung tells).
     void applyScaleStep(int from, int to);
 
 public slots:

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QSvgRenderer>
 
 namespace {
@@ -40,14 +41,15 @@ QImage logoPicture()
 QImage builtInAdvert()
 {
     QFile file(kStandardAdvert);
-    if (file.open(QIODevice::ReadOnly)) {
-        try {
-            return decodeJpeg(file.readAll());
-        } catch (const UserError&) {
-            // A damaged built-in picture must not keep the window from opening.
-        }
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    try {
+        return decodeJpeg(file.readAll());
+    } catch (const UserError&) {
+        // A damaged built-in picture leaves the strip black; it must not keep the window from
+        // opening.
+        return {};
     }
-    return renderSvg(QStringLiteral(":/audience/werbung.svg"), {977, 100}, Qt::black);
 }
 
 // `size` scaled to fit into `box` with its proportions kept.
@@ -151,6 +153,10 @@ void AudienceWindow::toggleFullScreen()
     const bool bordered = !windowFlags().testFlag(Qt::FramelessWindowHint);
     // Changing the flags hides the window; it comes back in its new state only if it was shown.
     setWindowFlag(Qt::FramelessWindowHint, bordered);
+    // The geometry as well as the state: without a window manager (a bare X server driving the
+    // hall's display) the state alone changes nothing.
+    if (const QScreen* s = screen())
+        setGeometry(bordered ? s->geometry() : s->availableGeometry());
     setWindowState(bordered ? Qt::WindowFullScreen : Qt::WindowMaximized);
     if (shown)
         show();

@@ -138,6 +138,12 @@ OperatorWindow::OperatorWindow(Console& console, KeyboardControl& keyboard, Oper
             m_messages->mymessage(title, text);
     });
     connect(&keyboard, &KeyboardControl::pickerRequested, this, &OperatorWindow::runPicker);
+    connect(m_bout, &BoutPanel::fullScreenRequested, this, [this] {
+        if (m_audience)
+            m_audience->toggleFullScreen();
+    });
+    connect(m_bout, &BoutPanel::introductionRequested, &console.view(), &ViewState::startZoom);
+    connect(m_setup, &SetupPanel::scaleStep, &console.audience(), &AudienceModel::applyScaleStep);
     connect(m_bout, &BoutPanel::pickerRequested, this, &OperatorWindow::runPicker);
     connect(&console.matchFile(), &MatchFile::openFileChanged, this, &OperatorWindow::updateCaption);
     connect(&console.matchFile(), &MatchFile::openFileChanged, this, &OperatorWindow::updateTexts);
@@ -285,6 +291,9 @@ void OperatorWindow::buildStartPanel(QWidget* panel)
 void OperatorWindow::setAudienceWindow(AudienceWindow* audience)
 {
     m_audience = audience;
+    audience->setAdvert(m_console.adverts().picture());
+    connect(&m_console.adverts(), &AdvertRotation::pictureChanged, audience,
+            [audience, this] { audience->setAdvert(m_console.adverts().picture()); });
 }
 
 void OperatorWindow::setMessageWindow(MessageWindow* messages)
@@ -430,6 +439,7 @@ void OperatorWindow::FormShow()
     if (!guarded(this, [&] { settings.loadset(); }))
         return;
     settings.settingsReady = true;
+    m_console.audience().scaleBy(settings.scalePercent(), 100);
     m_console.adverts().switchTimerForMode();
     m_shell.drawTip();
     m_shell.readLicenceDate(m_console.besideProgram(QStringLiteral("lizenzdaten.ini")));
