@@ -102,7 +102,13 @@ AudienceWindow::AudienceWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     setMouseTracking(true);
     move(0, 0);
     resize(AudienceModel::kDesignWidth, AudienceModel::kDesignHeight);
+}
 
+void AudienceWindow::ensurePictures() const
+{
+    if (m_picturesReady)
+        return;
+    m_picturesReady = true;
     m_logo = logoPicture();
     m_background = renderSvg(QStringLiteral(":/audience/hintergrund.svg"), {1033, 732}, Qt::black);
     m_builtInAdvert = builtInAdvert();
@@ -247,7 +253,7 @@ void AudienceWindow::drawElement(QPainter& painter, const AudienceModel::Element
         painter.setClipRect(g);
         if (e.name == QLatin1String("Image3")) {
             // Stretched with its proportions kept, from the top-left corner.
-            painter.drawImage(QRect(g.topLeft(), fitted(m_background.size(), g.size())), m_background);
+            painter.drawImage(QRect(g.topLeft(), fitted(background().size(), g.size())), background());
         } else {
             // An advert is centred and only ever made smaller.
             const QImage& picture = advert();
@@ -317,7 +323,7 @@ void AudienceWindow::drawOverlay(QPainter& painter) const
 {
     const QRect o = m_model->overlay();
     painter.fillRect(o, Qt::black);
-    QRect logo(QPoint(0, 0), fitted(m_logo.size(), o.size()));
+    QRect logo(QPoint(0, 0), fitted(this->logo().size(), o.size()));
     logo.moveCenter(o.center());
-    painter.drawImage(logo, m_logo);
+    painter.drawImage(logo, this->logo());
 }

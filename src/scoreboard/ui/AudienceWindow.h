@@ -27,9 +27,21 @@ public:
 
     // The built-in pictures as shown: the logo with its white ground transparent, the
     // presentation background and the built-in advert.
-    const QImage& logo() const { return m_logo; }
-    const QImage& background() const { return m_background; }
-    const QImage& advert() const { return m_advert.isNull() ? m_builtInAdvert : m_advert; }
+    const QImage& logo() const
+    {
+        ensurePictures();
+        return m_logo;
+    }
+    const QImage& background() const
+    {
+        ensurePictures();
+        return m_background;
+    }
+    const QImage& advert() const
+    {
+        ensurePictures();
+        return m_advert.isNull() ? m_builtInAdvert : m_advert;
+    }
 
 public slots:
     // Both advert strips show `picture`; a null picture brings the built-in one back.
@@ -53,8 +65,12 @@ private:
     void drawOverlay(QPainter& painter) const;
 
     AudienceModel* m_model = nullptr;
-    QImage m_logo;
-    QImage m_background;
-    QImage m_builtInAdvert;
+    // The built-in pictures are drawn when first needed: the window starts hidden, and the
+    // operator should not wait for them at start-up.
+    void ensurePictures() const;
+    mutable bool m_picturesReady = false;
+    mutable QImage m_logo;
+    mutable QImage m_background;
+    mutable QImage m_builtInAdvert;
     QImage m_advert;
 };
