@@ -14,6 +14,8 @@
 #include "platform/UserError.h"
 #include "shell/Console.h"
 
+#include "BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -25,14 +27,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <memory>
 #include <optional>
 #include <random>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 using namespace MatchFields;
 
@@ -163,7 +162,13 @@ struct Fixture
     QByteArray savedBytes;
 };
 
-Fixture* g_fixture = nullptr;
+// Made by prepare, gone by tearDown while the application still exists.
+std::unique_ptr<Fixture> g_fixture;
+
+void tearDown()
+{
+    g_fixture.reset();
+}
 
 QString prepareScoring(Fixture& f)
 {
@@ -275,8 +280,10 @@ QString prepareMatch(Fixture& f)
     return {};
 }
 
-QString prepare(Fixture& f)
+QString prepare()
 {
+    g_fixture = std::make_unique<Fixture>();
+    Fixture& f = *g_fixture;
     if (!f.dir.isValid())
         return QStringLiteral("no temporary folder: ") + f.dir.errorString();
     if (const QString problem = prepareScoring(f); !problem.isEmpty())
@@ -400,155 +407,37 @@ BENCHMARK(BM_scan_two_strings)->Unit(benchmark::kNanosecond)->UseRealTime();
 BENCHMARK(BM_bout_change)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_raw_write)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
-double toNanoseconds(double value, benchmark::TimeUnit unit)
+// Each pair is halved: command and take-back cost about the same.
+void printCommand(const BenchSupport::Summary& s, const char* label, const std::string& pairName)
 {
-    switch (unit) {
-    case benchmark::kNanosecond:
-        return value;
-    case benchmark::kMicrosecond:
-        return value * 1e3;
-    case benchmark::kMillisecond:
-        return value * 1e6;
-    case benchmark::kSecond:
-        return value * 1e9;
-    }
-    return value;
+    std::optional<BenchSupport::Time> command = s.time(pairName);
+    if (command)
+        command->ns /= 2;
+    s.printRatio(label, command, "scan", s.time("BM_scan_two_strings"), {.limitNs = kCommandTargetNs});
 }
 
-// Passes every report on to the display reporter and keeps the times, so the summary is
-// computed from exactly what was printed above it.
-class CollectingReporter : public benchmark::BenchmarkReporter
+void printSummary(const BenchSupport::Summary& s)
 {
-public:
-    explicit CollectingReporter(std::unique_ptr<benchmark::BenchmarkReporter> display) : m_display(std::move(display)) {}
+    std::fprintf(
+        s.out(),
+        "\nSummary (wall-clock, this run; targets are informative)\n"
+        "Scoring commands on a bout of %d actions, per command: each pair (command + take-back, both\n"
+        "recount) timed and halved; baseline: one scan of the two %d-character strings\n",
+        kScoringActions, kScoringActions);
+    printCommand(s, "punkte r 2 / undo", "BM_points_and_undo");
+    printCommand(s, "rv / undo", "BM_caution_and_undo");
 
-    bool ReportContext(const Context& context) override { return m_display->ReportContext(context); }
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            if (run.error_occurred)
-                continue;
-            Times& t = m_times[run.run_name.function_name];
-            const double ns = toNanoseconds(run.GetAdjustedRealTime(), run.time_unit);
-            if (run.run_type == Run::RT_Iteration)
-                t.iterations.push_back(ns);
-            else if (run.aggregate_name == "median")
-                t.median = ns;
-        }
-        m_display->ReportRuns(runs);
-    }
-    void Finalize() override { m_display->Finalize(); }
-
-    // The median over repetitions when there were some, else the mean of the runs.
-    std::optional<double> nanoseconds(const std::string& name) const
-    {
-        const auto it = m_times.find(name);
-        if (it == m_times.end())
-            return std::nullopt;
-        if (it->second.median)
-            return it->second.median;
-        if (it->second.iterations.empty())
-            return std::nullopt;
-        double sum = 0;
-        for (double v : it->second.iterations)
-            sum += v;
-        return sum / double(it->second.iterations.size());
-    }
-
-private:
-    struct Times
-    {
-        std::vector<double> iterations;
-        std::optional<double> median;
-    };
-    std::unique_ptr<benchmark::BenchmarkReporter> m_display;
-    std::map<std::string, Times> m_times;
-};
-
-const char* met(bool ok)
-{
-    return ok ? "met" : "NOT met";
-}
-
-void printCommand(std::FILE* out, const char* label, std::optional<double> pair, std::optional<double> scan)
-{
-    if (!pair || !scan) {
-        std::fprintf(out, "  %s: not measured together with its baseline in this run\n", label);
-        return;
-    }
-    const double command = *pair / 2;
-    std::fprintf(out, "  %-22s pair %8.1f ns  per command %8.1f ns  vs scan %6.1f ns  ratio %6.1fx  target < %.0f us: %s\n",
-                 label, *pair, command, *scan, command / *scan, kCommandTargetNs / 1e3, met(command < kCommandTargetNs));
-}
-
-void printSummary(std::FILE* out, const CollectingReporter& r)
-{
-    const auto scan = r.nanoseconds("BM_scan_two_strings");
-    std::fprintf(out,
-                 "\nSummary (wall-clock, this run; targets are informative)\n"
-                 "Scoring commands on a bout of %d actions, each pair timed and halved (command + take-back,\n"
-                 "both recount); baseline: one scan of the two %d-character strings\n",
-                 kScoringActions, kScoringActions);
-    printCommand(out, "punkte r 2 / undo", r.nanoseconds("BM_points_and_undo"), scan);
-    printCommand(out, "rv / undo", r.nanoseconds("BM_caution_and_undo"), scan);
-
-    const auto change = r.nanoseconds("BM_bout_change");
-    const auto rawWrite = r.nanoseconds("BM_raw_write");
-    std::fprintf(out, "Bout change on %d bouts x %d actions (%lld bytes saved each time)\n", kBouts, kMatchActions,
-                 static_cast<long long>(g_fixture->savedBytes.size()));
-    if (change && rawWrite) {
-        std::fprintf(out, "  naechsterkampf(999)  %9.1f us  vs raw QSaveFile write %9.1f us  ratio %6.2fx  target < %.0f ms: %s\n",
-                     *change / 1e3, *rawWrite / 1e3, *change / *rawWrite, kBoutChangeTargetNs / 1e6,
-                     met(*change < kBoutChangeTargetNs));
-    } else {
-        std::fprintf(out, "  naechsterkampf: not measured together with its baseline in this run\n");
-    }
-}
-
-bool hasArgument(int argc, char** argv, const char* arg)
-{
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], arg) == 0)
-            return true;
-    return false;
+    std::fprintf(s.out(), "Bout change on %d bouts x %d actions (%lld bytes saved each time)\n", kBouts,
+                 kMatchActions, static_cast<long long>(g_fixture->savedBytes.size()));
+    s.printRatio("naechsterkampf(999)", "BM_bout_change", "raw QSaveFile write", "BM_raw_write",
+                 {.limitNs = kBoutChangeTargetNs});
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    // Read before benchmark::Initialize consumes them: with our own reporter in front, the
-    // library no longer picks the display format itself.
-    const bool json = hasArgument(argc, argv, "--benchmark_format=json");
-    if (hasArgument(argc, argv, "--benchmark_format=csv"))
-        std::fprintf(stderr, "bench_bout: csv output is not offered, printing the console format\n");
-    const bool noColor = hasArgument(argc, argv, "--benchmark_color=false") || !isatty(STDOUT_FILENO);
-
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-
-    Fixture fixture;
-    if (const QString problem = prepare(fixture); !problem.isEmpty()) {
-        std::fprintf(stderr, "bench_bout: setup failed: %s\n", problem.toLocal8Bit().constData());
-        return 1;
-    }
-    g_fixture = &fixture;
-
-    std::unique_ptr<benchmark::BenchmarkReporter> display;
-    if (json)
-        display = std::make_unique<benchmark::JSONReporter>();
-    else
-        display = std::make_unique<benchmark::ConsoleReporter>(noColor ? benchmark::ConsoleReporter::OO_None
-                                                                       : benchmark::ConsoleReporter::OO_Color);
-    CollectingReporter reporter(std::move(display));
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::fflush(stdout);
-    // JSON output stays parseable when the summary goes elsewhere.
-    printSummary(json ? stderr : stdout, reporter);
-
-    benchmark::Shutdown();
-    g_fixture = nullptr;
-    return 0;
+    return BenchSupport::runMain<QCoreApplication>(
+        argc, argv,
+        {.name = "bench_bout", .setUp = prepare, .printSummary = printSummary, .tearDown = tearDown});
 }

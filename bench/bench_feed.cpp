@@ -10,6 +10,8 @@
 #include "scoreboard/ui/AudienceWindow.h"
 #include "shell/Console.h"
 
+#include "BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -19,14 +21,7 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
-#include <cstring>
-#include <map>
 #include <memory>
-#include <optional>
-#include <string>
-#include <vector>
-
-#include <unistd.h>
 
 namespace {
 
@@ -60,11 +55,19 @@ struct Fixture
     QString red[2], blue[2], wr[2], wb[2], tpr[2];
 };
 
-Fixture* g_fixture = nullptr;
+// Made by prepare, gone by tearDown while the application still exists.
+std::unique_ptr<Fixture> g_fixture;
+
+void tearDown()
+{
+    g_fixture.reset();
+}
 
 // A bout in progress as the loader and the scoring commands leave it.
-QString prepare(Fixture& f)
+QString prepare()
 {
+    g_fixture = std::make_unique<Fixture>();
+    Fixture& f = *g_fixture;
     if (!f.dir.isValid())
         return QStringLiteral("no temporary folder: ") + f.dir.errorString();
     f.console = std::make_unique<Console>(f.dir.path(), &f.sound);
@@ -201,158 +204,37 @@ BENCHMARK(BM_repaint_scoreboard)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_repaint_presentation)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_fill_black)->Unit(benchmark::kMicrosecond);
 
-double toNanoseconds(double value, benchmark::TimeUnit unit)
+void printSummary(const BenchSupport::Summary& s)
 {
-    switch (unit) {
-    case benchmark::kNanosecond:
-        return value;
-    case benchmark::kMicrosecond:
-        return value * 1e3;
-    case benchmark::kMillisecond:
-        return value * 1e6;
-    case benchmark::kSecond:
-        return value * 1e9;
-    }
-    return value;
-}
-
-// Passes every report on to the display reporter and keeps the times, so the summary is
-// computed from exactly what was printed above it.
-class CollectingReporter : public benchmark::BenchmarkReporter
-{
-public:
-    explicit CollectingReporter(std::unique_ptr<benchmark::BenchmarkReporter> display)
-        : m_display(std::move(display))
-    {
-    }
-
-    bool ReportContext(const Context& context) override { return m_display->ReportContext(context); }
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            if (run.error_occurred)
-                continue;
-            Times& t = m_times[run.run_name.function_name];
-            const double ns = toNanoseconds(run.GetAdjustedRealTime(), run.time_unit);
-            if (run.run_type == Run::RT_Iteration)
-                t.iterations.push_back(ns);
-            else if (run.aggregate_name == "median")
-                t.median = ns;
-        }
-        m_display->ReportRuns(runs);
-    }
-    void Finalize() override { m_display->Finalize(); }
-
-    // The median over repetitions when there were some, else the mean of the runs.
-    std::optional<double> nanoseconds(const std::string& name) const
-    {
-        const auto it = m_times.find(name);
-        if (it == m_times.end())
-            return std::nullopt;
-        if (it->second.median)
-            return it->second.median;
-        if (it->second.iterations.empty())
-            return std::nullopt;
-        double sum = 0;
-        for (double v : it->second.iterations)
-            sum += v;
-        return sum / double(it->second.iterations.size());
-    }
-
-private:
-    struct Times
-    {
-        std::vector<double> iterations;
-        std::optional<double> median;
-    };
-    std::unique_ptr<benchmark::BenchmarkReporter> m_display;
-    std::map<std::string, Times> m_times;
-};
-
-const char* met(bool ok)
-{
-    return ok ? "met" : "NOT met";
-}
-
-void printLine(std::FILE* out, const char* what, std::optional<double> ns, const char* baselineName,
-               std::optional<double> baseline, double targetNs)
-{
-    if (!ns || !baseline) {
-        std::fprintf(out, "  %-24s not measured together with its baseline in this run\n", what);
-        return;
-    }
-    std::fprintf(out, "  %-24s %9.1f us  vs %-18s %8.1f us  ratio %7.1fx  target < %.1f ms: %s\n", what,
-                 *ns / 1e3, baselineName, *baseline / 1e3, *ns / *baseline, targetNs / 1e6,
-                 met(*ns < targetNs));
-}
-
-void printSummary(std::FILE* out, const CollectingReporter& r)
-{
-    std::fprintf(out,
+    std::fprintf(s.out(),
                  "\nSummary (wall-clock per operation, this run; targets are informative)\n"
                  "Feed with two names fitted from 30 down to %d pt; repaint at %d x %d\n",
                  g_fixture->redSize, kScreen.width(), kScreen.height());
-    const auto measure = r.nanoseconds("BM_measure_one_text");
-    const auto fill = r.nanoseconds("BM_fill_black");
-    printLine(out, "updatekampf", r.nanoseconds("BM_updatekampf_long_names"), "one text measured", measure,
-              kUpdatekampfTargetNs);
-    printLine(out, "updatepunkt", r.nanoseconds("BM_updatepunkt"), "one text measured", measure,
-              kUpdatepunktTargetNs);
-    printLine(out, "repaint scoreboard", r.nanoseconds("BM_repaint_scoreboard"), "black fill", fill,
-              kRepaintTargetNs);
-    printLine(out, "repaint presentation", r.nanoseconds("BM_repaint_presentation"), "black fill", fill,
-              kRepaintTargetNs);
+    s.printRatio("updatekampf", "BM_updatekampf_long_names", "one text measured", "BM_measure_one_text",
+                 {.limitNs = kUpdatekampfTargetNs});
+    s.printRatio("updatepunkt", "BM_updatepunkt", "one text measured", "BM_measure_one_text",
+                 {.limitNs = kUpdatepunktTargetNs});
+    s.printRatio("repaint scoreboard", "BM_repaint_scoreboard", "black fill", "BM_fill_black",
+                 {.limitNs = kRepaintTargetNs});
+    s.printRatio("repaint presentation", "BM_repaint_presentation", "black fill", "BM_fill_black",
+                 {.limitNs = kRepaintTargetNs});
 }
 
-bool hasArgument(int argc, char** argv, const char* arg)
+QString setUp()
 {
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], arg) == 0)
-            return true;
-    return false;
+    // The program installs the typewriter font from its own folder at start; so does this.
+    QFontDatabase::addApplicationFont(QCoreApplication::applicationDirPath() +
+                                      QStringLiteral("/../MonospaceTypewriter.ttf"));
+    return prepare();
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    // Read before benchmark::Initialize consumes them: with our own reporter in front, the
-    // library no longer picks the display format itself.
-    const bool json = hasArgument(argc, argv, "--benchmark_format=json");
-    if (hasArgument(argc, argv, "--benchmark_format=csv"))
-        std::fprintf(stderr, "bench_feed: csv output is not offered, printing the console format\n");
-    const bool noColor = hasArgument(argc, argv, "--benchmark_color=false") || !isatty(STDOUT_FILENO);
-
     // No display needed: fonts and painting work the same offscreen.
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    // The program installs the typewriter font from its own folder at start; so does this.
-    QFontDatabase::addApplicationFont(QCoreApplication::applicationDirPath() +
-                                      QStringLiteral("/../MonospaceTypewriter.ttf"));
-
-    Fixture fixture;
-    if (const QString problem = prepare(fixture); !problem.isEmpty()) {
-        std::fprintf(stderr, "bench_feed: setup failed: %s\n", problem.toLocal8Bit().constData());
-        return 1;
-    }
-    g_fixture = &fixture;
-
-    std::unique_ptr<benchmark::BenchmarkReporter> display;
-    if (json)
-        display = std::make_unique<benchmark::JSONReporter>();
-    else
-        display = std::make_unique<benchmark::ConsoleReporter>(
-            noColor ? benchmark::ConsoleReporter::OO_None : benchmark::ConsoleReporter::OO_Color);
-    CollectingReporter reporter(std::move(display));
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::fflush(stdout);
-    // JSON output stays parseable when the summary goes elsewhere.
-    printSummary(json ? stderr : stdout, reporter);
-
-    benchmark::Shutdown();
-    g_fixture = nullptr;
-    return 0;
+    return BenchSupport::runMain<QApplication>(
+        argc, argv,
+        {.name = "bench_feed", .setUp = setUp, .printSummary = printSummary, .tearDown = tearDown});
 }

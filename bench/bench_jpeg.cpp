@@ -5,6 +5,8 @@
 #include "platform/JpegDecoder.h"
 #include "platform/UserError.h"
 
+#include "BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QBuffer>
@@ -17,14 +19,7 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
-#include <map>
 #include <memory>
-#include <optional>
-#include <string>
-#include <vector>
-
-#include <unistd.h>
 
 namespace {
 
@@ -39,7 +34,13 @@ struct Fixture
     QByteArray jpeg;
 };
 
-Fixture* g_fixture = nullptr;
+// Made by prepare, gone by tearDown while the application still exists.
+std::unique_ptr<Fixture> g_fixture;
+
+void tearDown()
+{
+    g_fixture.reset();
+}
 
 // A full-HD-wide advert strip: a colour gradient (smooth areas) under large text (sharp edges),
 // which is what a sponsor's picture mostly holds.
@@ -69,8 +70,10 @@ QImage makeAdvert()
     return image;
 }
 
-QString prepare(Fixture& f)
+QString prepare()
 {
+    g_fixture = std::make_unique<Fixture>();
+    Fixture& f = *g_fixture;
     QBuffer buffer(&f.jpeg);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "JPG");
@@ -138,139 +141,26 @@ void BM_qt_reader(benchmark::State& state)
 BENCHMARK(BM_decodeJpeg)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_qt_reader)->Unit(benchmark::kMicrosecond);
 
-double toNanoseconds(double value, benchmark::TimeUnit unit)
+void printSummary(const BenchSupport::Summary& s)
 {
-    switch (unit) {
-    case benchmark::kNanosecond:
-        return value;
-    case benchmark::kMicrosecond:
-        return value * 1e3;
-    case benchmark::kMillisecond:
-        return value * 1e6;
-    case benchmark::kSecond:
-        return value * 1e9;
-    }
-    return value;
-}
-
-// Passes every report on to the display reporter and keeps the times, so the summary is
-// computed from exactly what was printed above it.
-class CollectingReporter : public benchmark::BenchmarkReporter
-{
-public:
-    explicit CollectingReporter(std::unique_ptr<benchmark::BenchmarkReporter> display)
-        : m_display(std::move(display))
-    {
-    }
-
-    bool ReportContext(const Context& context) override { return m_display->ReportContext(context); }
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            if (run.error_occurred)
-                continue;
-            Times& t = m_times[run.run_name.function_name];
-            const double ns = toNanoseconds(run.GetAdjustedCPUTime(), run.time_unit);
-            if (run.run_type == Run::RT_Iteration)
-                t.iterations.push_back(ns);
-            else if (run.aggregate_name == "median")
-                t.median = ns;
-        }
-        m_display->ReportRuns(runs);
-    }
-    void Finalize() override { m_display->Finalize(); }
-
-    // The median over repetitions when there were some, else the mean of the runs.
-    std::optional<double> nanoseconds(const std::string& name) const
-    {
-        const auto it = m_times.find(name);
-        if (it == m_times.end())
-            return std::nullopt;
-        if (it->second.median)
-            return it->second.median;
-        if (it->second.iterations.empty())
-            return std::nullopt;
-        double sum = 0;
-        for (double v : it->second.iterations)
-            sum += v;
-        return sum / double(it->second.iterations.size());
-    }
-
-private:
-    struct Times
-    {
-        std::vector<double> iterations;
-        std::optional<double> median;
-    };
-    std::unique_ptr<benchmark::BenchmarkReporter> m_display;
-    std::map<std::string, Times> m_times;
-};
-
-void printSummary(std::FILE* out, const CollectingReporter& r)
-{
-    const auto ours = r.nanoseconds("BM_decodeJpeg");
-    const auto qts = r.nanoseconds("BM_qt_reader");
-    std::fprintf(out,
+    std::fprintf(s.out(),
                  "\nSummary (%d x %d advert, quality %d, %lld bytes; CPU time per decode, this run; the "
                  "target is informative)\n",
                  kWidth, kHeight, kQuality, static_cast<long long>(g_fixture->jpeg.size()));
-    if (ours && qts) {
-        const double ratio = *ours / *qts;
-        std::fprintf(out,
-                     "  decodeJpeg  %9.1f us  vs Qt's reader %9.1f us  ratio %5.2fx  target <= %.1fx: %s\n",
-                     *ours / 1e3, *qts / 1e3, ratio, kRatioTarget, ratio <= kRatioTarget ? "met" : "NOT met");
-    } else {
-        std::fprintf(out, "  decodeJpeg: not measured together with its baseline in this run\n");
-    }
-}
-
-bool hasArgument(int argc, char** argv, const char* arg)
-{
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], arg) == 0)
-            return true;
-    return false;
+    s.printRatio("decodeJpeg", "BM_decodeJpeg", "Qt's reader", "BM_qt_reader", {.maxRatio = kRatioTarget});
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    // Read before benchmark::Initialize consumes them: with our own reporter in front, the
-    // library no longer picks the display format itself.
-    const bool json = hasArgument(argc, argv, "--benchmark_format=json");
-    if (hasArgument(argc, argv, "--benchmark_format=csv"))
-        std::fprintf(stderr, "bench_jpeg: csv output is not offered, printing the console format\n");
-    const bool noColor = hasArgument(argc, argv, "--benchmark_color=false") || !isatty(STDOUT_FILENO);
-
     // Drawing the advert's text needs the font machinery of a GUI application, not a screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-
-    Fixture fixture;
-    if (const QString problem = prepare(fixture); !problem.isEmpty()) {
-        std::fprintf(stderr, "bench_jpeg: setup failed: %s\n", problem.toLocal8Bit().constData());
-        return 1;
-    }
-    g_fixture = &fixture;
-
-    std::unique_ptr<benchmark::BenchmarkReporter> display;
-    if (json)
-        display = std::make_unique<benchmark::JSONReporter>();
-    else
-        display = std::make_unique<benchmark::ConsoleReporter>(
-            noColor ? benchmark::ConsoleReporter::OO_None : benchmark::ConsoleReporter::OO_Color);
-    CollectingReporter reporter(std::move(display));
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::fflush(stdout);
-    // JSON output stays parseable when the summary goes elsewhere.
-    printSummary(json ? stderr : stdout, reporter);
-
-    benchmark::Shutdown();
-    g_fixture = nullptr;
-    return 0;
+    return BenchSupport::runMain<QGuiApplication>(argc, argv,
+                                                  {.name = "bench_jpeg",
+                                                   .setUp = prepare,
+                                                   .printSummary = printSummary,
+                                                   .tearDown = tearDown,
+                                                   .clock = BenchSupport::Clock::Cpu});
 }

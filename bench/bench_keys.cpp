@@ -15,6 +15,8 @@
 #include "shell/ui/MessageWindow.h"
 #include "shell/ui/OperatorWindow.h"
 
+#include "BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -28,13 +30,10 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 namespace {
 
@@ -125,10 +124,13 @@ struct Rig
     qsizetype startLength = 0;
 };
 
-Rig* g_rig = nullptr;
+// Made by prepare, gone by tearDown while the application still exists.
+std::unique_ptr<Rig> g_rig;
 
-QString prepare(Rig& rig)
+QString prepare()
 {
+    g_rig = std::make_unique<Rig>();
+    Rig& rig = *g_rig;
     if (!rig.dir.isValid())
         return QStringLiteral("no temporary folder: ") + rig.dir.errorString();
     const QString path = rig.dir.filePath(QStringLiteral("KSV Hohenlimburg-AC Bergheim.ptlx"));
@@ -306,74 +308,59 @@ void printRow(std::FILE* out, const char* what, const std::vector<double>& us)
                  percentile(us, 99), percentile(us, 100));
 }
 
-void printSummary(std::FILE* out)
+void printSummary(const BenchSupport::Summary& s)
 {
     const Samples& e = g_eventSamples;
     const Samples& d = g_directSamples;
-    std::fprintf(out,
-                 "\nSummary (per F2 press, wall-clock from the call until updatepunkt has reached the console's own "
-                 "listeners; each press followed by an untimed Backspace; this run; targets are informative)\n");
+    std::FILE* out = s.out();
+    std::fprintf(
+        out,
+        "\nSummary (per F2 press, wall-clock from the call until updatepunkt has reached the console's own "
+        "listeners; each press followed by an untimed Backspace; this run; targets are informative)\n");
     if (e.toEmission.empty() || d.toEmission.empty()) {
         std::fprintf(out, "  the key event and its baseline were not both measured in this run\n");
-        return;
+    } else {
+        std::fprintf(out, "  %zu presses by key event, %zu by direct call\n", e.toEmission.size(),
+                     d.toEmission.size());
+        printRow(out, "F2 key event -> updatepunkt", e.toEmission);
+        printRow(out, "tastendruck(113) -> updatepunkt", d.toEmission);
+        printRow(out, "F2 key event -> last listener done", e.toLastSlot);
+        printRow(out, "F2 key event -> sendEvent returned", e.toReturn);
+        const BenchSupport::Time eventMedian{percentile(e.toEmission, 50) * 1e3, benchmark::kMicrosecond};
+        const BenchSupport::Time directMedian{percentile(d.toEmission, 50) * 1e3, benchmark::kMicrosecond};
+        s.printRatio("key event median", eventMedian, "direct call median", directMedian);
+        s.printTarget("key event median", eventMedian, kMedianTargetUs * 1e3);
     }
-    std::fprintf(out, "  %zu presses by key event, %zu by direct call\n", e.toEmission.size(), d.toEmission.size());
-    printRow(out, "F2 key event -> updatepunkt", e.toEmission);
-    printRow(out, "tastendruck(113) -> updatepunkt", d.toEmission);
-    printRow(out, "F2 key event -> last listener done", e.toLastSlot);
-    printRow(out, "F2 key event -> sendEvent returned", e.toReturn);
-    const double eventMedian = percentile(e.toEmission, 50);
-    const double directMedian = percentile(d.toEmission, 50);
-    std::fprintf(out, "  ratio of medians (key event / direct call) %.2fx\n", eventMedian / directMedian);
-    std::fprintf(out, "  target: key event median < %.0f us: %s\n", kMedianTargetUs,
-                 eventMedian < kMedianTargetUs ? "met" : "NOT met");
+    if (const QStringList shown = MessageBox::takeShownMessages(); !shown.isEmpty())
+        std::fprintf(stderr, "bench_keys: messages shown during the run: %s\n",
+                     shown.join(QStringLiteral(" | ")).toLocal8Bit().constData());
 }
 
-bool hasArgument(int argc, char** argv, const char* arg)
+QString setUp()
 {
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], arg) == 0)
-            return true;
-    return false;
+    QApplication::setApplicationName(QStringLiteral("vantor2"));
+    QApplication::setApplicationDisplayName(QStringLiteral("VANTOR²"));
+    // A failure during the presses must not wait for someone to close a message box.
+    MessageBox::setTestMode(true);
+    return prepare();
+}
+
+void tearDown()
+{
+    if (g_rig && g_rig->addedFont >= 0)
+        FontInstaller::remove(g_rig->addedFont);
+    g_rig.reset();
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const bool json = hasArgument(argc, argv, "--benchmark_format=json");
     // Delivering a key event needs no display; a platform chosen by the caller (xcb on a real
     // display) is kept.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("vantor2"));
-    QApplication::setApplicationDisplayName(QStringLiteral("VANTOR²"));
-    // A failure during the presses must not wait for someone to close a message box.
-    MessageBox::setTestMode(true);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-
-    Rig rig;
-    if (const QString problem = prepare(rig); !problem.isEmpty()) {
-        std::fprintf(stderr, "bench_keys: setup failed: %s\n", problem.toLocal8Bit().constData());
-        return 1;
-    }
-    g_rig = &rig;
-
-    benchmark::RunSpecifiedBenchmarks();
-    std::fflush(stdout);
-    // JSON output stays parseable when the summary goes elsewhere.
-    printSummary(json ? stderr : stdout);
-    if (const QStringList shown = MessageBox::takeShownMessages(); !shown.isEmpty())
-        std::fprintf(stderr, "bench_keys: messages shown during the run: %s\n",
-                     shown.join(QStringLiteral(" | ")).toLocal8Bit().constData());
-
-    benchmark::Shutdown();
-    g_rig = nullptr;
-    if (rig.addedFont >= 0)
-        FontInstaller::remove(rig.addedFont);
-    return 0;
+    return BenchSupport::runMain<QApplication>(
+        argc, argv,
+        {.name = "bench_keys", .setUp = setUp, .printSummary = printSummary, .tearDown = tearDown});
 }

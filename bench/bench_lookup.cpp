@@ -6,6 +6,8 @@
 #include "match/LicenceLookup.h"
 #include "platform/IniFile.h"
 
+#include "BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -15,15 +17,9 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
-#include <cstring>
-#include <map>
 #include <memory>
 #include <optional>
 #include <random>
-#include <string>
-#include <vector>
-
-#include <unistd.h>
 
 namespace {
 
@@ -55,11 +51,19 @@ struct Fixture
     qint64 bytes = 0;
 };
 
-Fixture* g_fixture = nullptr;
+// Made by prepare, gone by tearDown while the application still exists.
+std::unique_ptr<Fixture> g_fixture;
+
+void tearDown()
+{
+    g_fixture.reset();
+}
 
 // Seeded, so every run measures the same file.
-QString prepare(Fixture& f)
+QString prepare()
 {
+    g_fixture = std::make_unique<Fixture>();
+    Fixture& f = *g_fixture;
     if (!f.dir.isValid())
         return QStringLiteral("no temporary folder");
     f.path = f.dir.filePath(QStringLiteral("lizenzdaten.ini"));
@@ -134,145 +138,23 @@ BENCHMARK(BM_lookup)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_four_reads)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_grep)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-double toNanoseconds(double value, benchmark::TimeUnit unit)
+void printSummary(const BenchSupport::Summary& s)
 {
-    switch (unit) {
-    case benchmark::kNanosecond:
-        return value;
-    case benchmark::kMicrosecond:
-        return value * 1e3;
-    case benchmark::kMillisecond:
-        return value * 1e6;
-    case benchmark::kSecond:
-        return value * 1e9;
-    }
-    return value;
-}
-
-// Passes every report on to the display reporter and keeps the times, so the summary is
-// computed from exactly what was printed above it.
-class CollectingReporter : public benchmark::BenchmarkReporter
-{
-public:
-    explicit CollectingReporter(std::unique_ptr<benchmark::BenchmarkReporter> display)
-        : m_display(std::move(display))
-    {
-    }
-
-    bool ReportContext(const Context& context) override { return m_display->ReportContext(context); }
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            if (run.error_occurred)
-                continue;
-            Times& t = m_times[run.run_name.function_name];
-            const double ns = toNanoseconds(run.GetAdjustedRealTime(), run.time_unit);
-            if (run.run_type == Run::RT_Iteration)
-                t.iterations.push_back(ns);
-            else if (run.aggregate_name == "median")
-                t.median = ns;
-        }
-        m_display->ReportRuns(runs);
-    }
-    void Finalize() override { m_display->Finalize(); }
-
-    // The median over repetitions when there were some, else the mean of the runs.
-    std::optional<double> nanoseconds(const std::string& name) const
-    {
-        const auto it = m_times.find(name);
-        if (it == m_times.end())
-            return std::nullopt;
-        if (it->second.median)
-            return it->second.median;
-        if (it->second.iterations.empty())
-            return std::nullopt;
-        double sum = 0;
-        for (double v : it->second.iterations)
-            sum += v;
-        return sum / double(it->second.iterations.size());
-    }
-
-private:
-    struct Times
-    {
-        std::vector<double> iterations;
-        std::optional<double> median;
-    };
-    std::unique_ptr<benchmark::BenchmarkReporter> m_display;
-    std::map<std::string, Times> m_times;
-};
-
-void printSummary(std::FILE* out, const CollectingReporter& r)
-{
-    const auto lookup = r.nanoseconds("BM_lookup");
-    const auto fourReads = r.nanoseconds("BM_four_reads");
-    const auto grep = r.nanoseconds("BM_grep");
-    auto met = [](bool ok) { return ok ? "met" : "NOT met"; };
-
-    std::fprintf(out,
+    std::fprintf(s.out(),
                  "\nSummary (%d licences, %lld bytes, licence %d of them; wall-clock per lookup, this run; "
                  "targets are informative)\n",
                  kLicences, static_cast<long long>(g_fixture->bytes), kWantedIndex + 1);
-    if (lookup && grep) {
-        const double ratio = *lookup / *grep;
-        std::fprintf(out,
-                     "  lookup      %8.2f ms  vs grep -F -A4 %8.2f ms  ratio %5.2fx  target <= %.0fx and < "
-                     "%.0f ms: %s\n",
-                     *lookup / 1e6, *grep / 1e6, ratio, kGrepRatioTarget, kLookupTargetNs / 1e6,
-                     met(ratio <= kGrepRatioTarget && *lookup < kLookupTargetNs));
-    } else {
-        std::fprintf(out, "  lookup: not measured together with its baseline in this run\n");
-    }
-    if (fourReads && grep)
-        std::fprintf(
-            out, "  four reads  %8.2f ms  (one IniFile::read per key)       ratio %5.2fx  for reference\n",
-            *fourReads / 1e6, *fourReads / *grep);
-}
-
-bool hasArgument(int argc, char** argv, const char* arg)
-{
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], arg) == 0)
-            return true;
-    return false;
+    s.printRatio("lookup", "BM_lookup", "grep -F -A4", "BM_grep",
+                 {.maxRatio = kGrepRatioTarget, .limitNs = kLookupTargetNs});
+    // One IniFile::read per key.
+    s.printRatio("four reads", "BM_four_reads", "grep -F -A4", "BM_grep");
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    // Read before benchmark::Initialize consumes them: with our own reporter in front, the
-    // library no longer picks the display format itself.
-    const bool json = hasArgument(argc, argv, "--benchmark_format=json");
-    if (hasArgument(argc, argv, "--benchmark_format=csv"))
-        std::fprintf(stderr, "bench_lookup: csv output is not offered, printing the console format\n");
-    const bool noColor = hasArgument(argc, argv, "--benchmark_color=false") || !isatty(STDOUT_FILENO);
-
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-
-    Fixture fixture;
-    if (const QString problem = prepare(fixture); !problem.isEmpty()) {
-        std::fprintf(stderr, "bench_lookup: setup failed: %s\n", problem.toLocal8Bit().constData());
-        return 1;
-    }
-    g_fixture = &fixture;
-
-    std::unique_ptr<benchmark::BenchmarkReporter> display;
-    if (json)
-        display = std::make_unique<benchmark::JSONReporter>();
-    else
-        display = std::make_unique<benchmark::ConsoleReporter>(
-            noColor ? benchmark::ConsoleReporter::OO_None : benchmark::ConsoleReporter::OO_Color);
-    CollectingReporter reporter(std::move(display));
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::fflush(stdout);
-    // JSON output stays parseable when the summary goes elsewhere.
-    printSummary(json ? stderr : stdout, reporter);
-
-    benchmark::Shutdown();
-    g_fixture = nullptr;
-    return 0;
+    return BenchSupport::runMain<QCoreApplication>(
+        argc, argv,
+        {.name = "bench_lookup", .setUp = prepare, .printSummary = printSummary, .tearDown = tearDown});
 }

@@ -7,6 +7,8 @@
 #include "match/MatchRecord.h"
 #include "platform/UserError.h"
 
+#include "BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -18,15 +20,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <iostream>
-#include <map>
 #include <memory>
-#include <optional>
 #include <random>
-#include <string>
 #include <vector>
-
-#include <unistd.h>
 
 using namespace MatchFields;
 
@@ -177,7 +173,13 @@ struct Fixture
     QByteArray savedBytes;
 };
 
-Fixture* g_fixture = nullptr;
+// Made by prepare, gone by tearDown while the application still exists.
+std::unique_ptr<Fixture> g_fixture;
+
+void tearDown()
+{
+    g_fixture.reset();
+}
 
 void fillRecord(MatchRecord& record)
 {
@@ -212,8 +214,10 @@ QString roundTripProblem(const Fixture& f)
     return {};
 }
 
-QString prepare(Fixture& f)
+QString prepare()
 {
+    g_fixture = std::make_unique<Fixture>();
+    Fixture& f = *g_fixture;
     if (!f.dir.isValid())
         return QStringLiteral("no temporary folder: ") + f.dir.errorString();
     f.matchPath = f.dir.filePath(QStringLiteral("match.ptlx"));
@@ -315,142 +319,24 @@ BENCHMARK(BM_raw_write)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_loadfromfile)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_raw_read)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
-double toNanoseconds(double value, benchmark::TimeUnit unit)
+void printSummary(const BenchSupport::Summary& s)
 {
-    switch (unit) {
-    case benchmark::kNanosecond:
-        return value;
-    case benchmark::kMicrosecond:
-        return value * 1e3;
-    case benchmark::kMillisecond:
-        return value * 1e6;
-    case benchmark::kSecond:
-        return value * 1e9;
-    }
-    return value;
-}
-
-// Passes every report on to the display reporter and keeps the times, so the summary is
-// computed from exactly what was printed above it.
-class CollectingReporter : public benchmark::BenchmarkReporter
-{
-public:
-    explicit CollectingReporter(std::unique_ptr<benchmark::BenchmarkReporter> display) : m_display(std::move(display)) {}
-
-    bool ReportContext(const Context& context) override { return m_display->ReportContext(context); }
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            if (run.error_occurred)
-                continue;
-            Times& t = m_times[run.run_name.function_name];
-            const double ns = toNanoseconds(run.GetAdjustedRealTime(), run.time_unit);
-            if (run.run_type == Run::RT_Iteration)
-                t.iterations.push_back(ns);
-            else if (run.aggregate_name == "median")
-                t.median = ns;
-        }
-        m_display->ReportRuns(runs);
-    }
-    void Finalize() override { m_display->Finalize(); }
-
-    // The median over repetitions when there were some, else the mean of the runs.
-    std::optional<double> nanoseconds(const std::string& name) const
-    {
-        const auto it = m_times.find(name);
-        if (it == m_times.end())
-            return std::nullopt;
-        if (it->second.median)
-            return it->second.median;
-        if (it->second.iterations.empty())
-            return std::nullopt;
-        double sum = 0;
-        for (double v : it->second.iterations)
-            sum += v;
-        return sum / double(it->second.iterations.size());
-    }
-
-private:
-    struct Times
-    {
-        std::vector<double> iterations;
-        std::optional<double> median;
-    };
-    std::unique_ptr<benchmark::BenchmarkReporter> m_display;
-    std::map<std::string, Times> m_times;
-};
-
-void printSummary(std::FILE* out, const CollectingReporter& r)
-{
-    const auto save = r.nanoseconds("BM_saveall");
-    const auto rawWrite = r.nanoseconds("BM_raw_write");
-    const auto load = r.nanoseconds("BM_loadfromfile");
-    const auto rawRead = r.nanoseconds("BM_raw_read");
-    auto met = [](bool ok) { return ok ? "met" : "NOT met"; };
-
-    std::fprintf(out, "\nSummary (%d bouts x %d actions, %lld bytes; wall-clock per operation, this run; targets are informative)\n",
-                 kBouts, kActions, static_cast<long long>(g_fixture->savedBytes.size()));
-    if (save && rawWrite) {
-        const double ratio = *save / *rawWrite;
-        std::fprintf(out, "  saveall       %9.1f us  vs raw QSaveFile write %9.1f us  ratio %6.2fx  target <= %.0fx and < %.0f ms: %s\n",
-                     *save / 1e3, *rawWrite / 1e3, ratio, kSaveRatioTarget, kSaveTargetNs / 1e6,
-                     met(ratio <= kSaveRatioTarget && *save < kSaveTargetNs));
-    } else {
-        std::fprintf(out, "  saveall: not measured together with its baseline in this run\n");
-    }
-    if (load && rawRead) {
-        const double ratio = *load / *rawRead;
-        std::fprintf(out, "  loadfromfile  %9.1f us  vs raw QFile readAll    %9.1f us  ratio %6.2fx  target < %.0f ms: %s\n",
-                     *load / 1e3, *rawRead / 1e3, ratio, kLoadTargetNs / 1e6, met(*load < kLoadTargetNs));
-    } else {
-        std::fprintf(out, "  loadfromfile: not measured together with its baseline in this run\n");
-    }
-}
-
-bool hasArgument(int argc, char** argv, const char* arg)
-{
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], arg) == 0)
-            return true;
-    return false;
+    std::fprintf(
+        s.out(),
+        "\nSummary (%d bouts x %d actions, %lld bytes; wall-clock per operation, this run; targets are "
+        "informative)\n",
+        kBouts, kActions, static_cast<long long>(g_fixture->savedBytes.size()));
+    s.printRatio("saveall", "BM_saveall", "raw QSaveFile write", "BM_raw_write",
+                 {.maxRatio = kSaveRatioTarget, .limitNs = kSaveTargetNs});
+    s.printRatio("loadfromfile", "BM_loadfromfile", "raw QFile readAll", "BM_raw_read",
+                 {.limitNs = kLoadTargetNs});
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    // Read before benchmark::Initialize consumes them: with our own reporter in front, the
-    // library no longer picks the display format itself.
-    const bool json = hasArgument(argc, argv, "--benchmark_format=json");
-    if (hasArgument(argc, argv, "--benchmark_format=csv"))
-        std::fprintf(stderr, "bench_matchfile: csv output is not offered, printing the console format\n");
-    const bool noColor = hasArgument(argc, argv, "--benchmark_color=false") || !isatty(STDOUT_FILENO);
-
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-
-    Fixture fixture;
-    if (const QString problem = prepare(fixture); !problem.isEmpty()) {
-        std::fprintf(stderr, "bench_matchfile: setup failed: %s\n", problem.toLocal8Bit().constData());
-        return 1;
-    }
-    g_fixture = &fixture;
-
-    std::unique_ptr<benchmark::BenchmarkReporter> display;
-    if (json)
-        display = std::make_unique<benchmark::JSONReporter>();
-    else
-        display = std::make_unique<benchmark::ConsoleReporter>(noColor ? benchmark::ConsoleReporter::OO_None
-                                                                       : benchmark::ConsoleReporter::OO_Color);
-    CollectingReporter reporter(std::move(display));
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::fflush(stdout);
-    // JSON output stays parseable when the summary goes elsewhere.
-    printSummary(json ? stderr : stdout, reporter);
-
-    benchmark::Shutdown();
-    g_fixture = nullptr;
-    return 0;
+    return BenchSupport::runMain<QCoreApplication>(
+        argc, argv,
+        {.name = "bench_matchfile", .setUp = prepare, .printSummary = printSummary, .tearDown = tearDown});
 }

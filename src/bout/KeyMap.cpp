@@ -1,7 +1,10 @@
 #include "KeyMap.h"
 
-int virtualKeyFor(int qtKey, Qt::KeyboardModifiers modifiers)
+int virtualKeyFor(int qtKey, Qt::KeyboardModifiers modifiers, quint32 scanCode)
 {
+    // Shift plays no part in the key table: Ctrl+Shift+5 selects bout 5 like Ctrl+5.
+    if (scanCode >= 10 && scanCode <= 19 && !modifiers.testFlag(Qt::KeypadModifier))
+        return scanCode == 19 ? 48 : int(48 + scanCode - 9);
     if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F12)
         return 112 + (qtKey - Qt::Key_F1);
     // Qt reports letters by their capital, which is also the Windows code.

@@ -85,7 +85,7 @@ QDomElement MatchFile::kaempfe()
 
 void MatchFile::open(const QString& path)
 {
-    m_matchFileName = path;
+    m_matchFileName = QFileInfo(path).absoluteFilePath();
     loadfromfile();
 }
 
@@ -99,6 +99,11 @@ void MatchFile::loadfromfile()
 {
     setOpenFileState(m_matchFileName);
     m_doc.load(m_matchFileName); // throws; the document is then closed
+    // Another XML file (the settings, say) must never be taken for a match and overwritten.
+    if (m_doc.dom().documentElement().tagName() != kRoot) {
+        m_doc.close();
+        throw UserError(QStringLiteral("Die Datei „%1“ ist keine Kampfdatei.").arg(dateiname()));
+    }
 
     QDomElement inf = info();
     auto read = [&](const QString& name) { return XmlDocument::text(XmlDocument::child(inf, name)); };

@@ -1,6 +1,9 @@
+#include "bout/KeyMap.h"
 #include "bout/KeyboardControl.h"
 #include "bout/ui/BoutPanel.h"
 #include "match/ui/EntryPanel.h"
+#include "match/ui/ProtocolGrid.h"
+#include "scoreboard/ui/AudienceWindow.h"
 #include "platform/DocumentOpener.h"
 #include "platform/SignalSound.h"
 #include "shell/Console.h"
@@ -52,6 +55,11 @@ private slots:
     void quitSavesFirstAndStaysOnFailedSave();
     void helpFailureIsReported();
     void refereeListFillsOfficials();
+    void dragMayEndOverAnElement();
+    void messageWindowClosesOnlyByItsPicture();
+    void shiftedDigitRowStillSelectsABout();
+    void brokenSettingsEndTheStartSteps();
+    void audienceFollowsTheOperatorSide();
     void messageBoxCentring_data();
     void messageBoxCentring();
 
@@ -271,6 +279,107 @@ void TestOperatorWindow::refereeListFillsOfficials()
         QCOMPARE(combo->itemText(1), QStringLiteral("Jürgen Müller"));
         QVERIFY(combo->styleSheet().isEmpty());
     }
+}
+
+void TestOperatorWindow::dragMayEndOverAnElement()
+{
+    QTest::mouseClick(child("Image1"), Qt::LeftButton);
+    QWidget* panel = m_window->boutPanel();
+    QWidget* clock = child("uhr");
+    const QPoint over = clock->geometry().center();
+    QPoint start;
+    for (int y = over.y() + 101; y < panel->height() && start.isNull(); ++y)
+        if (!panel->childAt(over.x(), y))
+            start = QPoint(over.x(), y);
+    QVERIFY(!start.isNull());
+    // A press on an element is not a drag, wherever it is released.
+    QTest::mousePress(panel, Qt::LeftButton, {}, over + QPoint(0, 150));
+    QTest::mouseRelease(panel, Qt::LeftButton, {}, over);
+    QTest::mousePress(panel, Qt::LeftButton, {}, start);
+    QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(start.x(), start.y() - 101 - (start.y() - over.y() - 101)));
+    QVERIFY(view("panel_eingaben")->isVisible());
+}
+
+void TestOperatorWindow::messageWindowClosesOnlyByItsPicture()
+{
+    m_messages->resize(500, 400);
+    m_messages->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_messages.get()));
+    QTest::keyClick(m_messages.get(), Qt::Key_Escape);
+    QTest::keyClick(m_messages.get(), Qt::Key_Return);
+    QVERIFY(m_messages->isVisible());
+    auto* close = m_messages->findChild<QWidget*>(QStringLiteral("Image1"));
+    // On a screen narrower than the box the close picture stays reachable.
+    QVERIFY(close->geometry().right() < m_messages->width());
+    QTest::mouseClick(close, Qt::LeftButton);
+    QVERIFY(!m_messages->isVisible());
+}
+
+void TestOperatorWindow::shiftedDigitRowStillSelectsABout()
+{
+    // X11 key codes 10-19 are the digit row: Ctrl+Shift+5 arrives as "%" but means bout 5.
+    QCOMPARE(virtualKeyFor(Qt::Key_Percent, Qt::ControlModifier | Qt::ShiftModifier, 14), 53);
+    QCOMPARE(virtualKeyFor(Qt::Key_Equal, Qt::ControlModifier | Qt::ShiftModifier, 19), 48);
+    QCOMPARE(virtualKeyFor(Qt::Key_5, Qt::ControlModifier | Qt::KeypadModifier, 14), 0);
+    QCOMPARE(virtualKeyFor(Qt::Key_Percent, Qt::ShiftModifier, 0), 0);
+}
+
+void TestOperatorWindow::brokenSettingsEndTheStartSteps()
+{
+    QFile settings(m_dir->filePath(QStringLiteral("set.xml")));
+    QVERIFY(settings.open(QIODevice::WriteOnly));
+    settings.write("<settings><werbung><modus>x</modus></werbung></settings>");
+    settings.close();
+    Console console(m_dir->path(), &m_sound);
+    KeyboardControl keyboard(console.bout(), console.clock(), console.navigator());
+    OperatorShell shell(console, keyboard);
+    OperatorWindow second(console, keyboard, shell);
+    second.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&second));
+    const QStringList shown = MessageBox::takeShownMessages();
+    QCOMPARE(shown, QStringList{QStringLiteral("'x' ist kein gültiger Integerwert")});
+    QVERIFY(!console.settings().settingsReady);
+    QCOMPARE(second.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->toPlainText(), QStringLiteral("Tipp\n"));
+}
+
+void TestOperatorWindow::audienceFollowsTheOperatorSide()
+{
+    AudienceWindow audience(m_console->audience());
+    m_window->setAudienceWindow(&audience);
+    openMatch();
+    QImage advert(977, 100, QImage::Format_RGB32);
+    advert.fill(QColor(200, 20, 20));
+    const QString jpeg = m_dir->filePath(QStringLiteral("werbung.jpg"));
+    QVERIFY(advert.save(jpeg, "JPG"));
+    m_console->settings().setWerbung({jpeg});
+    m_console->settings().setModus(0);
+
+    // "Anzeige": the advert of mode 0, the window, then the bout panel with bout 1.
+    QTest::mouseClick(child("c"), Qt::LeftButton);
+    QVERIFY(audience.isVisible());
+    QVERIFY(view("panel_kampf")->isVisible());
+    QCOMPARE(audience.advert().size(), QSize(977, 100));
+    QCOMPARE(QColor(audience.advert().pixel(488, 50)).red() > 150, true);
+    QCOMPARE(m_console->navigator().kampfnr(), QStringLiteral("1"));
+
+    // "Ringer vorstellen" zooms to the introduction; the lamp turns red at the swap.
+    QTest::mouseClick(child("Label82"), Qt::LeftButton);
+    for (int i = 0; i < 30 && m_console->audience().overlayVisible(); ++i)
+        m_console->audience().Timer1Timer();
+    QVERIFY(m_console->view().lampRed());
+    QVERIFY(m_console->view().panel2Visible());
+
+    // The scale buttons scale the audience window.
+    QTest::mouseClick(child("Image6"), Qt::LeftButton);
+    QTest::mouseClick(child("Button8"), Qt::LeftButton);
+    QCOMPARE(m_console->settings().skalierung(), QStringLiteral("102"));
+    QCOMPARE(m_console->audience().clientSize(), QSize(1030, 747));
+
+    // The licence-or-pass choice renames the grid's licence columns.
+    QTest::mouseClick(child("RadioGroup3_1"), Qt::LeftButton);
+    auto* model = m_window->entryPanel()->grid()->model();
+    QCOMPARE(model->headerData(5, Qt::Horizontal).toString(), QStringLiteral("PassNr"));
+    QCOMPARE(model->headerData(12, Qt::Horizontal).toString(), QStringLiteral("PassNr"));
 }
 
 void TestOperatorWindow::messageBoxCentring_data()

@@ -2,6 +2,7 @@
 
 #include "bout/Bout.h"
 #include "shell/ui/ClickLabel.h"
+#include "shell/ui/Guard.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -142,7 +143,7 @@ QLabel* WinTypePicker::caption(const QString& text, const QRect& geometry, const
 void WinTypePicker::addCommand(ClickLabel* control, const QString& cmd)
 {
     connect(control, &ClickLabel::clicked, this, [this, cmd] {
-        m_bout.eingabe(cmd);
+        guarded(this, [&] { m_bout.eingabe(cmd); });
         accept();
     });
 }

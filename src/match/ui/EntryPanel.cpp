@@ -349,8 +349,9 @@ void EntryPanel::setRefereeList(const std::optional<QStringList>& names)
             combo->addItems(*names);
             combo->setStyleSheet(QString());
         } else {
-            combo->setStyleSheet(QStringLiteral("QComboBox::drop-down { width: 0px; border: none; }"
-                                                "QComboBox::down-arrow { image: none; }"));
+            combo->setStyleSheet(QStringLiteral("QComboBox { padding-right: 0px; }"
+                                                "QComboBox::drop-down { width: 0px; border: none; }"
+                                                "QComboBox::down-arrow { image: none; width: 0px; }"));
         }
         combo->setEditText(text);
     }

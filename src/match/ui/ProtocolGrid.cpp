@@ -51,6 +51,15 @@ public:
             editor->installEventFilter(QObject::parent());
         return editor;
     }
+
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override
+    {
+        // The record echoes every keystroke back; rewriting the same text would move the
+        // cursor to the end and drop the editor's undo.
+        if (auto* line = qobject_cast<QLineEdit*>(editor); line && line->text() == index.data(Qt::EditRole).toString())
+            return;
+        QStyledItemDelegate::setEditorData(editor, index);
+    }
 };
 
 constexpr int kWidths[MatchFields::ColumnCount] = {35, 20, 30, 70, 70, 40, 35, 40, 40, 30, 70, 70,

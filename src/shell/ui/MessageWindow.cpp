@@ -6,6 +6,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QKeyEvent>
 #include <QScreen>
 
 #include <cmath>
@@ -79,7 +80,14 @@ void MessageWindow::mitte()
     m_shape1->move(left, m_shape1->y());
     m_label1->move(left + 1, m_label1->y());
     m_memo1->move(left - 1, m_memo1->y());
-    m_image1->move(left + 497, m_image1->y());
+    // The close picture is the only way out of the window: it always stays on screen.
+    m_image1->move(std::min(left + 497, std::max(0, width() - m_image1->width())), m_image1->y());
+}
+
+void MessageWindow::keyPressEvent(QKeyEvent* event)
+{
+    // Only the close picture closes the message; Esc or Enter must not dismiss it unread.
+    event->accept();
 }
 
 void MessageWindow::showEvent(QShowEvent* event)

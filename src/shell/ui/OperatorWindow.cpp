@@ -74,7 +74,11 @@ OperatorWindow::OperatorWindow(Console& console, KeyboardControl& keyboard, Oper
 {
     setObjectName(QStringLiteral("TForm2"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    QFont tahoma(QStringLiteral("Tahoma"));
+    // The window itself takes the keyboard when a view's control gives it up.
+    setFocusPolicy(Qt::StrongFocus);
+    QFont tahoma;
+    // Tahoma is asked for first; on Linux a sans of similar width stands in.
+    tahoma.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     tahoma.setPointSize(8);
     setFont(tahoma);
 
@@ -97,7 +101,6 @@ OperatorWindow::OperatorWindow(Console& console, KeyboardControl& keyboard, Oper
 
     m_bout = new BoutPanel(console, m_viewArea);
     m_views << m_bout;
-    m_bout->installEventFilter(this); // the upward drag on the panel's own surface
     auto* uhrzeit = makeLabel(m_bout, QStringLiteral("uhrzeit"), QStringLiteral("0:00"), {40, 8}, 12, true,
                               QColor(0, 0, 128));
     uhrzeit->setFont([&] {
@@ -114,7 +117,12 @@ OperatorWindow::OperatorWindow(Console& console, KeyboardControl& keyboard, Oper
     m_boutChoice->setObjectName(QStringLiteral("ComboBox1"));
     m_boutChoice->setGeometry(20, 20, 400, 26);
 
-    makeView(QStringLiteral("panel_export"), QColor(2, 164, 22));
+    QWidget* exportPanel = makeView(QStringLiteral("panel_export"), QColor(2, 164, 22));
+    QLabel* tarvo = makeLabel(exportPanel, QStringLiteral("tarvomdb"), console.settings().tarvodir(), {20, 20}, 10,
+                              false, Qt::white);
+    tarvo->resize(700, 24);
+    connect(&console.settings(), &Settings::changed, tarvo,
+            [tarvo, &console] { tarvo->setText(console.settings().tarvodir()); });
 
     m_setup = new SetupPanel(console.settings(), m_viewArea);
     m_views << m_setup;
@@ -232,7 +240,7 @@ QWidget* OperatorWindow::makeMenu()
     minimieren->setPalette(mp);
     minimieren->setGeometry(9, 729, 88, 20);
     makeLabel(v, QStringLiteral("Label87"), QStringLiteral("Version:"), {9, 754}, 7, false, Qt::black);
-    makeLabel(v, QStringLiteral("version"), QStringLiteral("2.2.12.0"), {48, 754}, 7, false, Qt::black);
+    makeLabel(v, QStringLiteral("version"), QStringLiteral("2.2.12.0"), {55, 751}, 7, false, Qt::black);
 
     connect(anzeige, &ClickLabel::clicked, this, [this] {
         guarded(this, [this] { cClick(); });
@@ -309,6 +317,11 @@ void OperatorWindow::setWinTypePicker(WinTypePicker* picker)
 void OperatorWindow::showCurrentView()
 {
     const int current = m_shell.currentView();
+    // A control on a view that goes away must lose the keyboard: otherwise the bout's keys would
+    // also be typed into it, and leaving it would never save it.
+    if (QWidget* focused = QApplication::focusWidget();
+        focused && m_viewArea->isAncestorOf(focused) && !m_views[current]->isAncestorOf(focused))
+        setFocus(Qt::OtherFocusReason);
     for (int i = 0; i < m_views.size(); ++i)
         m_views[i]->setVisible(i == current);
 }
@@ -373,6 +386,7 @@ void OperatorWindow::cClick()
     adverts.werbungaktu();
     adverts.applyInterval();
     if (m_audience) {
+        m_audience->setWindowState(m_audience->windowState() & ~Qt::WindowMinimized);
         m_audience->show();
         m_audience->raise();
     }
@@ -403,21 +417,33 @@ bool OperatorWindow::eventFilter(QObject* watched, QEvent* event)
         const bool ours = window == windowHandle() || (m_audience && window == m_audience->windowHandle());
         if (ours) {
             auto* key = static_cast<QKeyEvent*>(event);
-            if (const int vk = virtualKeyFor(key->key(), key->modifiers()))
+            // On X11 the scan code tells the digit row even when Shift changes the character.
+            const quint32 scanCode = QGuiApplication::platformName() == QLatin1String("xcb") ? key->nativeScanCode() : 0;
+            if (const int vk = virtualKeyFor(key->key(), key->modifiers(), scanCode))
                 tastendruck(vk);
         }
     } else if (watched == m_bout
                && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease)) {
-        // Only the panel's own surface counts, not a press passed on from an element on it.
+        // A press counts on the panel's own surface only, not one passed on from an element on
+        // it; the panel then holds the mouse, so the release counts wherever it lands.
         const QPoint p = static_cast<QMouseEvent*>(event)->position().toPoint();
-        if (!m_bout->childAt(p)) {
-            if (event->type() == QEvent::MouseButtonPress)
+        if (event->type() == QEvent::MouseButtonPress) {
+            m_swipeFromSurface = !m_bout->childAt(p);
+            if (m_swipeFromSurface)
                 m_shell.panel_kampfMouseDown(p.x(), p.y());
-            else
-                m_shell.panel_kampfMouseUp(p.x(), p.y());
+        } else if (m_swipeFromSurface) {
+            m_swipeFromSurface = false;
+            m_shell.panel_kampfMouseUp(p.x(), p.y());
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void OperatorWindow::closeEvent(QCloseEvent* event)
+{
+    // Closing the operator window ends the program, also while the audience window is shown.
+    QWidget::closeEvent(event);
+    QApplication::quit();
 }
 
 void OperatorWindow::showEvent(QShowEvent* event)

@@ -56,6 +56,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -75,6 +76,7 @@ private:
     MessageWindow* m_messages = nullptr;
     WinTypePicker* m_picker = nullptr;
     bool m_shown = false;
+    bool m_swipeFromSurface = false;
 
     QWidget* m_menu = nullptr;
     QFrame* m_marker = nullptr;

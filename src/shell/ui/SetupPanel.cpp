@@ -86,6 +86,15 @@ SetupPanel::SetupPanel(Settings& settings, QWidget* parent) : QWidget(parent), m
     download->setGeometry(20, 348, 220, 28);
     connect(download, &QPushButton::clicked, this, &SetupPanel::licenceDownloadRequested);
 
+    int left = 20;
+    for (auto [list, name, width] : {std::tuple{&m_listBox1, "ListBox1", 130}, std::tuple{&m_xwerte, "xwerte", 50},
+                                     std::tuple{&m_ywerte, "ywerte", 50}}) {
+        *list = new QListWidget(this);
+        (*list)->setObjectName(QLatin1String(name));
+        (*list)->setGeometry(left, 400, width, 170);
+        left += width + 6;
+    }
+
     m_laufschrift = named(new QLineEdit(this), QStringLiteral("laufschrift"));
     m_laufschrift->setGeometry(20, 70, 500, 24);
 
@@ -170,6 +179,22 @@ void SetupPanel::showSettings()
     showText(m_edit4, m_settings.zeit());
     checkItem(m_modus, m_settings.modus());
     checkItem(m_protokoll, m_settings.protokoll());
+
+    QStringList names, xs, ys;
+    for (const Settings::Field& f : m_settings.felder()) {
+        names << f.bezeichnung;
+        xs << f.xwert;
+        ys << f.ywert;
+    }
+    for (auto [list, lines] : {std::pair{m_listBox1, names}, std::pair{m_xwerte, xs}, std::pair{m_ywerte, ys}}) {
+        QStringList shown;
+        for (int i = 0; i < list->count(); ++i)
+            shown << list->item(i)->text();
+        if (shown != lines) {
+            list->clear();
+            list->addItems(lines);
+        }
+    }
 
     // Entries are rewritten in place, so the selected line stays selected when its path is replaced.
     const QStringList& paths = m_settings.werbung();

@@ -72,4 +72,8 @@ private:
     QLineEdit* m_edit4 = nullptr;
     QGroupBox* m_radioGroup3 = nullptr;
     QButtonGroup* m_protokoll = nullptr;
+    // The score sheet's field layout: names, x and y in millimetres (edited with the printing).
+    QListWidget* m_listBox1 = nullptr;
+    QListWidget* m_xwerte = nullptr;
+    QListWidget* m_ywerte = nullptr;
 };
