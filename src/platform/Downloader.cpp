@@ -46,7 +46,8 @@ bool writeWhole(const QString& file, const QByteArray& body)
 {
     QSaveFile out(file);
     out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly))
+    // Unbuffered, so that a short write (a full disk) shows in the count and never commits.
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     if (out.write(body) != body.size()) {
         out.cancelWriting();

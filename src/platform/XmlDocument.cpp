@@ -162,7 +162,10 @@ void XmlDocument::writeFile(const QString& path, const QByteArray& bytes)
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
     const QString name = QFileInfo(path).fileName();
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: a buffered QSaveFile flushes at commit and takes a short write there (a full
+    // disk) for success, renaming a truncated file over the good one. Written directly, the
+    // short write shows in the count below and the previous file stays.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw UserError(QStringLiteral("Die Datei „%1“ kann nicht gespeichert werden: %2")
                             .arg(name, germanFileError(file.error())));
     if (file.write(bytes) != bytes.size()) {

@@ -133,7 +133,8 @@ private slots:
     void listsAndFolderNavigation();
     void doubleClickOnFile_data();
     void doubleClickOnFile();
-    void doubleClickOnEmptyListDoesNothing();
+    void doubleClickBesideFilesSaysNoneChosen_data();
+    void doubleClickBesideFilesSaysNoneChosen();
     void drivesKeepTheirFolders();
 };
 
@@ -348,6 +349,8 @@ void TestCreation::doubleClickOnFile()
     doubleClick(rig.files(), QStringLiteral("w.ptlx"));
 
     QCOMPARE(MessageBox::takeShownMessages().size(), loads ? 0 : 1);
+    // A file was chosen: the "none chosen" complaint must not come as well.
+    QCOMPARE(rig.messages.count(), 0);
     QCOMPARE(rig.file.matchFileName(), rig.path("wahl/w.ptlx"));
     QCOMPARE(rig.file.isOpen(), loads);
     QCOMPARE(rig.record.header(QStringLiteral("heim")),
@@ -356,21 +359,39 @@ void TestCreation::doubleClickOnFile()
     QCOMPARE(rig.settings.settingsReady, loads);
 }
 
-void TestCreation::doubleClickOnEmptyListDoesNothing()
+void TestCreation::doubleClickBesideFilesSaysNoneChosen_data()
 {
+    QTest::addColumn<QStringList>("present");
+    QTest::newRow("empty list") << QStringList();
+    QTest::newRow("below the entries") << QStringList{"a.ptlx", "b.ptlx"};
+}
+
+void TestCreation::doubleClickBesideFilesSaysNoneChosen()
+{
+    QFETCH(QStringList, present);
     Rig rig;
-    rig.browser.setCurrentFolder(rig.folder("leer"));
-    QCOMPARE(rig.files()->count(), 0);
+    const QString folder = rig.folder("wahl");
+    for (const QString& name : present)
+        writeAll(rig.path("wahl/" + name), kThreeBouts);
+    rig.browser.setCurrentFolder(folder);
+    QCOMPARE(texts(rig.files()), present);
+    rig.record.setRowCount(8);
     const QByteArray docBefore = rig.file.document().toBytes();
     QSignalSpy opened(&rig.file, &MatchFile::openFileChanged);
 
-    QTest::mouseDClick(rig.files()->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
+    const QPoint empty(10, rig.files()->viewport()->height() - 5);
+    QVERIFY(!rig.files()->itemAt(empty));
+    QTest::mouseClick(rig.files()->viewport(), Qt::LeftButton, {}, empty);
+    QTest::mouseDClick(rig.files()->viewport(), Qt::LeftButton, {}, empty);
 
+    QCOMPARE(rig.messages.count(), 1);
+    QCOMPARE(rig.messages.at(0),
+             (QVariantList{QStringLiteral("Fehler"), QStringLiteral("Keine Datei ausgewählt.")}));
     QCOMPARE(MessageBox::takeShownMessages(), QStringList());
-    QCOMPARE(rig.messages.count(), 0);
     QCOMPARE(opened.count(), 0);
     QCOMPARE(rig.file.matchFileName(), rig.path("alt.ptlx"));
     QCOMPARE(rig.file.document().toBytes(), docBefore);
+    QCOMPARE(rig.record.rowCount(), 8);
     QVERIFY(!rig.settings.settingsReady);
 }
 

@@ -11,6 +11,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#endif
+
 namespace {
 
 class NullSound : public SignalSound
@@ -79,6 +84,7 @@ private slots:
     void brokenFileIsNeverOverwritten();
     void emptyKaempfeOpensWithOneEmptyRow();
     void failedSaveKeepsContentForNextSave();
+    void fullDiskKeepsPreviousFile();
     void noOpenMatchWritesNothing();
     void numberBouts_data();
     void numberBouts();
@@ -463,6 +469,43 @@ void TestMatchFile::failedSaveKeepsContentForNextSave()
     QVERIFY(QDir().mkdir(folder));
     file.saveDocument(); // what the failed save put into the document reaches the file
     QVERIFY(readAll(path).contains("<heim>KSV</heim>"));
+}
+
+void TestMatchFile::fullDiskKeepsPreviousFile()
+{
+#ifdef Q_OS_LINUX
+    MatchRecord rec;
+    MatchFile file(rec);
+    const QString path = newFile();
+    file.open(path);
+    rec.setHeader(QStringLiteral("heim"), QStringLiteral("KSV"));
+    file.saveall();
+    const QByteArray before = readAll(path);
+
+    // A file size limit makes every write past it fail as a full disk would, even for root.
+    rec.setHeader(QStringLiteral("bemerkungen"), QString(4000, QLatin1Char('x')));
+    struct rlimit old {};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit tight = old;
+    tight.rlim_cur = 2048;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &tight), 0);
+    bool failed = false;
+    try {
+        file.saveall();
+    } catch (const UserError& e) {
+        failed = e.message().contains(QStringLiteral("kann nicht gespeichert werden"));
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    QVERIFY(failed);
+    QCOMPARE(readAll(path), before);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Heim-Gast.ptlx")});
+    file.saveDocument();
+    QVERIFY(readAll(path).contains(QByteArray(4000, 'x')));
+#else
+    QSKIP("file size limits are a Linux facility");
+#endif
 }
 
 void TestMatchFile::noOpenMatchWritesNothing()

@@ -5,11 +5,13 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QEvent>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStorageInfo>
@@ -89,6 +91,8 @@ FileBrowser::FileBrowser(MatchCreation& creation, QWidget* parent)
     connect(m_folders, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* item) { setCurrentFolder(item->data(PathRole).toString()); });
     connect(m_files, &QListWidget::itemDoubleClicked, this, &FileBrowser::openFile);
+    // A double-click beside the entries fires no itemDoubleClicked; only the viewport sees it.
+    //m_files->viewport()->installEventFilter(this);
     connect(m_create, &QPushButton::clicked, this, &FileBrowser::createFile);
 
     setDrives(mountedRoots());
@@ -208,6 +212,17 @@ void FileBrowser::fillFiles()
         auto* item = new QListWidgetItem(icons.icon(f), f.fileName(), m_files);
         item->setData(PathRole, f.absoluteFilePath());
     }
+}
+
+bool FileBrowser::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_files->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        const auto* click = static_cast<QMouseEvent*>(event);
+        // The operator meant to open something; silence would look like a hung program.
+        if (!m_files->itemAt(click->position().toPoint()))
+            emit message(QStringLiteral("Fehler"), QStringLiteral("Keine Datei ausgewählt."));
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void FileBrowser::openFile(QListWidgetItem* item)

@@ -45,6 +45,9 @@ signals:
     // For the message window ("Fehler" / "Die Datei existiert bereits").
     void message(const QString& title, const QString& text);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QString driveOf(const QString& folder);
     void fillFolders();

@@ -10,6 +10,8 @@
 #include <QScreen>
 #include <QSvgRenderer>
 
+#include <algorithm>
+
 namespace {
 
 const QString kStandardAdvert = QStringLiteral(":/adverts/standard.jpg");
@@ -281,31 +283,41 @@ void AudienceWindow::drawElement(QPainter& painter, const AudienceModel::Element
     }
 }
 
-void AudienceWindow::drawTextBox(QPainter& painter, const AudienceModel::Element& e) const
+AudienceWindow::TextBoxLayout AudienceWindow::layoutTextBox(const AudienceModel::Element& e)
 {
     const QRect& g = e.geometry;
-    const QFont font = AudienceModel::font(e.font);
-    const QFontMetrics fm(font);
-    const int lineHeight = fm.height();
-    QStringList lines = e.wrap ? wrapWords(fm, e.text, g.width()) : QStringList{e.text};
-    if (e.elide) {
-        const qsizetype room = std::max(1, g.height() / lineHeight);
-        if (lines.size() > room) {
-            const QString rest = lines.mid(room - 1).join(QLatin1Char(' '));
-            lines = lines.mid(0, room - 1);
-            lines << elideAtWord(fm, rest, g.width());
+    // Lines break at blanks only, so a word is the narrowest a wrapped text can get.
+    const QStringList units = e.wrap ? e.text.split(QLatin1Char(' ')) : QStringList{e.text};
+    QFont font = AudienceModel::font(e.font);
+    const int designPixels = font.pixelSize();
+    QStringList lines;
+    for (int pixels = designPixels;; --pixels) {
+        font.setPixelSize(pixels);
+        const QFontMetrics fm(font);
+        lines = e.wrap ? wrapWords(fm, e.text, g.width()) : QStringList{e.text};
+        if (e.elide) {
+            const qsizetype room = std::max(1, g.height() / fm.height());
+            if (lines.size() > room) {
+                const QString rest = lines.mid(room - 1).join(QLatin1Char(' '));
+                lines = lines.mid(0, room - 1);
+                lines << elideAtWord(fm, rest, g.width());
+            }
         }
+        const bool tallEnough = lines.size() * fm.height() <= g.height();
+        const bool wideEnough = std::all_of(units.cbegin(), units.cend(), [&](const QString& unit) {
+            return fm.horizontalAdvance(unit) <= g.width();
+        });
+        if ((tallEnough && wideEnough) || pixels <= std::min(designPixels, kSmallestTextPixels))
+            break;
     }
 
+    const QFontMetrics fm(font);
+    const int lineHeight = fm.height();
     const int total = int(lines.size()) * lineHeight;
     int y = g.top();
     if (e.alignment & Qt::AlignVCenter)
         y += (g.height() - total) / 2;
-
-    painter.save();
-    painter.setClipRect(g);
-    painter.setFont(font);
-    painter.setPen(e.colour);
+    TextBoxLayout layout{font, lines, {}};
     for (const QString& line : lines) {
         const int width = fm.horizontalAdvance(line);
         int x = g.left();
@@ -313,9 +325,34 @@ void AudienceWindow::drawTextBox(QPainter& painter, const AudienceModel::Element
             x += (g.width() - width) / 2;
         else if (e.alignment & Qt::AlignRight)
             x += g.width() - width;
-        painter.drawText(QPoint(x, y + fm.ascent()), line);
+        layout.baselines << QPoint(x, y + fm.ascent());
         y += lineHeight;
     }
+    return layout;
+}
+
+const AudienceWindow::TextBoxLayout& AudienceWindow::cachedLayout(const AudienceModel::Element& e) const
+{
+    CachedLayout& cached = m_textBoxes[e.name];
+    const AudienceModel::Element& b = cached.box;
+    if (cached.layout.lines.isEmpty() || b.text != e.text || b.font != e.font || b.geometry != e.geometry ||
+        b.alignment != e.alignment || b.wrap != e.wrap || b.elide != e.elide) {
+        cached.box = e;
+        cached.layout = layoutTextBox(e);
+    }
+    return cached.layout;
+}
+
+void AudienceWindow::drawTextBox(QPainter& painter, const AudienceModel::Element& e) const
+{
+    const TextBoxLayout& layout = cachedLayout(e);
+    painter.save();
+    // Only a text that does not fit even at the smallest size reaches past its box.
+    painter.setClipRect(e.geometry);
+    painter.setFont(layout.font);
+    painter.setPen(e.colour);
+    for (qsizetype i = 0; i < layout.lines.size(); ++i)
+        painter.drawText(layout.baselines.at(i), layout.lines.at(i));
     painter.restore();
 }
 

@@ -1,6 +1,11 @@
 #pragma once
 
+#include <QFont>
+#include <QHash>
 #include <QImage>
+#include <QList>
+#include <QPoint>
+#include <QStringList>
 #include <QWidget>
 
 #include "scoreboard/AudienceModel.h"
@@ -16,6 +21,21 @@ class AudienceWindow : public QWidget
 public:
     explicit AudienceWindow(QWidget* parent = nullptr);
     explicit AudienceWindow(AudienceModel& model, QWidget* parent = nullptr);
+
+    // Below this the hall cannot read a name any more; such a text is cut instead.
+    static constexpr int kSmallestTextPixels = 8;
+
+    // A fixed text box as drawn: its font and its lines, each with the start of its baseline.
+    struct TextBoxLayout
+    {
+        QFont font;
+        QStringList lines;
+        QList<QPoint> baselines;
+    };
+    // The design's font, made smaller a pixel at a time (not below kSmallestTextPixels) while
+    // the text's lines are taller than the box or one of its words is wider. Drawing only: the
+    // model keeps the design's size.
+    static TextBoxLayout layoutTextBox(const AudienceModel::Element& e);
 
     // Binds the window to the model; its size follows the model's client size from then on.
     void setModel(AudienceModel& model);
@@ -62,9 +82,18 @@ private:
     void followClientSize(const QSize& size);
     void drawElement(QPainter& painter, const AudienceModel::Element& e) const;
     void drawTextBox(QPainter& painter, const AudienceModel::Element& e) const;
+    const TextBoxLayout& cachedLayout(const AudienceModel::Element& e) const;
     void drawOverlay(QPainter& painter) const;
 
     AudienceModel* m_model = nullptr;
+    // Fitting a long name tries many sizes, and the presentation view is repainted with every
+    // ticker step; a box is laid out again only when what it shows changed.
+    struct CachedLayout
+    {
+        AudienceModel::Element box;
+        TextBoxLayout layout;
+    };
+    mutable QHash<QString, CachedLayout> m_textBoxes;
     // The built-in pictures are drawn when first needed: the window starts hidden, and the
     // operator should not wait for them at start-up.
     void ensurePictures() const;
