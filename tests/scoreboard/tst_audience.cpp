@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFontDatabase>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -30,6 +31,34 @@ struct BoutScene
 const BoutScene kLongNames = {"KSV Grünwald-Möhringen 1921 e.V.", "AC Bärenthal 1904",
                               "Maximilian-Alexander Schwarzenberger", "Gökhan Öztürk-Wöhrle"};
 const BoutScene kShortNames = {"SV Au", "TSV Lörrach-Stetten", "Jan Ott", "Ali Şahin"};
+// Longer still: three lines at the design size, and a single word wider than the blue box.
+const BoutScene kOverlongNames = {
+    "Kraftsportverein Grünwald-Möhringen-Oberschwarzach 1921 e.V. Abteilung Ringen und Gewichtheben",
+    "Athletenclub Bärenthal-Unterkirchberg-Hohenstaufen 1904 e.V. Ringerabteilung",
+    "Maximilian-Alexander Konstantin Schwarzenberger-Hohenlohe-Ingelfingen",
+    "Öztürk-Wöhrle-Schwarzenberger-Hohenlohe-Ingelfingen-Bärenthal-Möhringen"};
+// Both names need two lines at any size that fits their boxes, and the blue one has descenders
+// on its first line: the names meet where the boxes overlap.
+const BoutScene kTwoLineNames = {"KSV Grünwald", "AC Bärenthal",
+                                 "Maximilian-Alexander Konstantin Schwarzenberger-Hohenlohe-Ingelfingen",
+                                 "Gökhan-Jürgen Yılmaz Öztürk-Wöhrle-Hohenstaufen-Bärenthal-Gypsberg"};
+
+// The pixels a fixed text box inks when its lines are drawn without any clipping, on a
+// transparent picture with room around the window for whatever reaches past it.
+QImage inkOf(const AudienceWindow::TextBoxLayout& layout, const QColor& colour, const QSize& window,
+             int margin)
+{
+    QImage image(window + QSize(2 * margin, 2 * margin), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.translate(margin, margin);
+    p.setFont(layout.font);
+    p.setPen(colour);
+    for (qsizetype i = 0; i < layout.lines.size(); ++i)
+        p.drawText(layout.baselines.at(i), layout.lines.at(i));
+    return image;
+}
 
 } // namespace
 
@@ -48,6 +77,8 @@ private slots:
     void doubleClickTogglesInjuryTime();
     void overlayLiesOnTop();
     void advertCentredAndScaledDown();
+    void presentationTextsFitApart_data();
+    void presentationTextsFitApart();
     void screenshots();
 
 private:
@@ -278,6 +309,75 @@ void TestAudience::advertCentredAndScaledDown()
     QVERIFY(pixel(window.grab().toImage(), strip.center()) != QColor(0, 255, 0));
 }
 
+void TestAudience::presentationTextsFitApart_data()
+{
+    QTest::addColumn<int>("scale");
+    QTest::addColumn<const BoutScene*>("scene");
+    QTest::addColumn<bool>("designSize");
+    for (int s : {80, 100, 120}) {
+        QTest::addRow("%d short", s) << s << &kShortNames << true;
+        QTest::addRow("%d long", s) << s << &kLongNames << false;
+        QTest::addRow("%d overlong", s) << s << &kOverlongNames << false;
+        QTest::addRow("%d two lines", s) << s << &kTwoLineNames << false;
+    }
+}
+
+void TestAudience::presentationTextsFitApart()
+{
+    QFETCH(int, scale);
+    QFETCH(const BoutScene*, scene);
+    QFETCH(bool, designSize);
+    AudienceModel& model = m_console->audience();
+    const AudienceWindow window(model);
+    model.applyScaleStep(100, scale);
+    stage(*m_console, *scene);
+    const int margin = 200;
+    const QSize client = model.clientSize();
+
+    // Where each text inks, drawn without clipping: inside its area, and apart from the others.
+    QHash<QString, QRect> inked;
+    for (const char* name :
+         {"Label1", "Label2", "Label3", "Label4", "Label5", "Label6", "Label8", "Label9"}) {
+        const AudienceModel::Element& e = model.element(QLatin1String(name));
+        QVERIFY(!e.text.isEmpty());
+        const QRect area = window.textArea(e);
+        QVERIFY2(e.geometry.contains(area), name);
+        const AudienceWindow::TextBoxLayout layout = AudienceWindow::layoutTextBox(e, area);
+        QVERIFY2(layout.font.pixelSize() >= AudienceWindow::kSmallestTextPixels, name);
+        QVERIFY2(layout.font.pixelSize() <= AudienceModel::font(e.font).pixelSize(), name);
+        // What fits as designed is not made smaller.
+        if (designSize)
+            QCOMPARE(layout.font.pixelSize(), AudienceModel::font(e.font).pixelSize());
+        const QImage ink = inkOf(layout, e.colour, client, margin);
+        QRect bounds;
+        for (int y = 0; y < ink.height(); ++y)
+            for (int x = 0; x < ink.width(); ++x)
+                if (ink.pixelColor(x, y).alpha() != 0)
+                    bounds |= QRect(x - margin, y - margin, 1, 1);
+        const auto show = [](const QRect& r) {
+            return QStringLiteral("%1,%2 %3×%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+        };
+        QVERIFY2(!bounds.isEmpty(), name);
+        QVERIFY2(area.contains(bounds),
+                 qPrintable(QStringLiteral("%1 inks %2, outside %3").arg(name, show(bounds), show(area))));
+        for (auto it = inked.cbegin(); it != inked.cend(); ++it)
+            QVERIFY2(!it.value().intersects(bounds),
+                     qPrintable(QStringLiteral("%1 at %2 runs into %3 at %4")
+                                    .arg(name, show(bounds), it.key(), show(it.value()))));
+        inked.insert(QLatin1String(name), bounds);
+
+        // Every word is drawn, none is left out to make the rest fit; only the home club's box
+        // cuts at a word with an ellipsis, and keeps at least its first word.
+        const QString drawn = layout.lines.join(QLatin1Char(' '));
+        if (e.elide && drawn != e.text) {
+            QVERIFY2(drawn.endsWith(QStringLiteral("...")), qPrintable(drawn));
+            QVERIFY2(drawn.size() > 3, qPrintable(drawn));
+        } else {
+            QCOMPARE(drawn, e.text);
+        }
+    }
+}
+
 void TestAudience::screenshots()
 {
     const QString folder = qEnvironmentVariable("VANTOR_SHOTS");
@@ -285,7 +385,9 @@ void TestAudience::screenshots()
         QSKIP("VANTOR_SHOTS names no folder");
     QVERIFY(QDir().mkpath(folder));
     for (int scale : {80, 100, 120}) {
-        for (const auto& [scene, name] : {std::pair{kLongNames, "lang"}, std::pair{kShortNames, "kurz"}}) {
+        for (const auto& [scene, name] :
+             {std::pair{kLongNames, "lang"}, std::pair{kShortNames, "kurz"},
+              std::pair{kOverlongNames, "ueberlang"}, std::pair{kTwoLineNames, "zweizeilig"}}) {
             QTemporaryDir dir;
             Console console(dir.path(), &m_sound);
             AudienceModel& model = console.audience();

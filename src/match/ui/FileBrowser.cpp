@@ -92,7 +92,7 @@ FileBrowser::FileBrowser(MatchCreation& creation, QWidget* parent)
             [this](QListWidgetItem* item) { setCurrentFolder(item->data(PathRole).toString()); });
     connect(m_files, &QListWidget::itemDoubleClicked, this, &FileBrowser::openFile);
     // A double-click beside the entries fires no itemDoubleClicked; only the viewport sees it.
-    //m_files->viewport()->installEventFilter(this);
+    m_files->viewport()->installEventFilter(this);
     connect(m_create, &QPushButton::clicked, this, &FileBrowser::createFile);
 
     setDrives(mountedRoots());

@@ -283,9 +283,9 @@ void AudienceWindow::drawElement(QPainter& painter, const AudienceModel::Element
     }
 }
 
-AudienceWindow::TextBoxLayout AudienceWindow::layoutTextBox(const AudienceModel::Element& e)
+AudienceWindow::TextBoxLayout AudienceWindow::layoutTextBox(const AudienceModel::Element& e,
+                                                            const QRect& area)
 {
-    const QRect& g = e.geometry;
     // Lines break at blanks only, so a word is the narrowest a wrapped text can get.
     const QStringList units = e.wrap ? e.text.split(QLatin1Char(' ')) : QStringList{e.text};
     QFont font = AudienceModel::font(e.font);
@@ -294,18 +294,18 @@ AudienceWindow::TextBoxLayout AudienceWindow::layoutTextBox(const AudienceModel:
     for (int pixels = designPixels;; --pixels) {
         font.setPixelSize(pixels);
         const QFontMetrics fm(font);
-        lines = e.wrap ? wrapWords(fm, e.text, g.width()) : QStringList{e.text};
+        lines = e.wrap ? wrapWords(fm, e.text, area.width()) : QStringList{e.text};
         if (e.elide) {
-            const qsizetype room = std::max(1, g.height() / fm.height());
+            const qsizetype room = std::max(1, area.height() / fm.height());
             if (lines.size() > room) {
                 const QString rest = lines.mid(room - 1).join(QLatin1Char(' '));
                 lines = lines.mid(0, room - 1);
-                lines << elideAtWord(fm, rest, g.width());
+                lines << elideAtWord(fm, rest, area.width());
             }
         }
-        const bool tallEnough = lines.size() * fm.height() <= g.height();
+        const bool tallEnough = lines.size() * fm.height() <= area.height();
         const bool wideEnough = std::all_of(units.cbegin(), units.cend(), [&](const QString& unit) {
-            return fm.horizontalAdvance(unit) <= g.width();
+            return fm.horizontalAdvance(unit) <= area.width();
         });
         if ((tallEnough && wideEnough) || pixels <= std::min(designPixels, kSmallestTextPixels))
             break;
@@ -314,41 +314,95 @@ AudienceWindow::TextBoxLayout AudienceWindow::layoutTextBox(const AudienceModel:
     const QFontMetrics fm(font);
     const int lineHeight = fm.height();
     const int total = int(lines.size()) * lineHeight;
-    int y = g.top();
+    int y = area.top();
     if (e.alignment & Qt::AlignVCenter)
-        y += (g.height() - total) / 2;
+        y += (area.height() - total) / 2;
     TextBoxLayout layout{font, lines, {}};
     for (const QString& line : lines) {
         const int width = fm.horizontalAdvance(line);
-        int x = g.left();
+        int x = area.left();
         if (e.alignment & Qt::AlignHCenter)
-            x += (g.width() - width) / 2;
+            x += (area.width() - width) / 2;
         else if (e.alignment & Qt::AlignRight)
-            x += g.width() - width;
+            x += area.width() - width;
         layout.baselines << QPoint(x, y + fm.ascent());
         y += lineHeight;
     }
     return layout;
 }
 
-const AudienceWindow::TextBoxLayout& AudienceWindow::cachedLayout(const AudienceModel::Element& e) const
+QRect AudienceWindow::textArea(const AudienceModel::Element& e) const
 {
+    QRect area = e.geometry;
+    if (!m_model)
+        return area;
+    const bool red = e.name == QLatin1String("Label1");
+    if (red || e.name == QLatin1String("Label2")) {
+        // The red name's box reaches into the blue one's; two names of two lines each filled
+        // both boxes and ran into each other. Each keeps to its side of the middle of the shared
+        // rows.
+        const QRect r = m_model->element(QStringLiteral("Label1")).geometry;
+        const QRect b = m_model->element(QStringLiteral("Label2")).geometry;
+        const int shared = r.bottom() - b.top() + 1;
+        if (shared > 0) {
+            const int firstBlue = b.top() + shared / 2;
+            if (red)
+                area.setBottom(std::min(area.bottom(), firstBlue - 1));
+            else
+                area.setTop(std::max(area.top(), firstBlue));
+        }
+    } else if (e.name == QLatin1String("Label4") || e.name == QLatin1String("Label5")) {
+        // A club's box runs the full width, under the scores in the top corners, and a long
+        // club name ran into them. It keeps a blank's width clear of each score beside it, as
+        // much on both sides so that it stays centred.
+        int inset = 0;
+        for (const QString& name : {QStringLiteral("Label8"), QStringLiteral("Label9")}) {
+            const AudienceModel::Element& score = m_model->element(name);
+            if (!score.visible || score.text.isEmpty())
+                continue;
+            const TextBoxLayout layout = layoutTextBox(score, score.geometry);
+            const QFontMetrics fm(layout.font);
+            QRect taken;
+            for (qsizetype i = 0; i < layout.lines.size(); ++i)
+                taken |= QRect(layout.baselines.at(i) - QPoint(0, fm.ascent()),
+                               QSize(fm.horizontalAdvance(layout.lines.at(i)), fm.height()));
+            const int blank = fm.horizontalAdvance(QLatin1Char(' '));
+            taken = (taken & score.geometry).adjusted(-blank, 0, blank, 0);
+            if (taken.isEmpty() || taken.top() > area.bottom() || taken.bottom() < area.top())
+                continue;
+            if (taken.center().x() < area.center().x())
+                inset = std::max(inset, taken.right() + 1 - area.left());
+            else
+                inset = std::max(inset, area.right() + 1 - taken.left());
+        }
+        // Scores wide enough to leave nothing between them are not worth hiding the club for.
+        if (2 * inset < area.width())
+            area.adjust(inset, 0, -inset, 0);
+    }
+    return area;
+}
+
+const AudienceWindow::CachedLayout& AudienceWindow::cachedLayout(const AudienceModel::Element& e) const
+{
+    const QRect area = textArea(e);
     CachedLayout& cached = m_textBoxes[e.name];
     const AudienceModel::Element& b = cached.box;
-    if (cached.layout.lines.isEmpty() || b.text != e.text || b.font != e.font || b.geometry != e.geometry ||
+    if (cached.layout.lines.isEmpty() || cached.area != area || b.text != e.text || b.font != e.font ||
         b.alignment != e.alignment || b.wrap != e.wrap || b.elide != e.elide) {
         cached.box = e;
-        cached.layout = layoutTextBox(e);
+        cached.area = area;
+        cached.layout = layoutTextBox(e, area);
     }
-    return cached.layout;
+    return cached;
 }
 
 void AudienceWindow::drawTextBox(QPainter& painter, const AudienceModel::Element& e) const
 {
-    const TextBoxLayout& layout = cachedLayout(e);
+    const CachedLayout& cached = cachedLayout(e);
+    const TextBoxLayout& layout = cached.layout;
     painter.save();
-    // Only a text that does not fit even at the smallest size reaches past its box.
-    painter.setClipRect(e.geometry);
+    // Only a text that does not fit even at the smallest size reaches past its area.
+    painter.setClipRect(cached.area);
     painter.setFont(layout.font);
     painter.setPen(e.colour);
     for (qsizetype i = 0; i < layout.lines.size(); ++i)

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QList>
 #include <QPoint>
+#include <QRect>
 #include <QStringList>
 #include <QWidget>
 
@@ -14,7 +15,8 @@ class QPainter;
 
 // The audience window `TForm1`: the scoreboard shown to the hall, hidden until "Anzeige". It
 // draws the audience model's elements in their order, the zoom overlay with the logo on top,
-// and forwards a double-click on a side's points; the model holds every rule.
+// and forwards a double-click on a side's points; the model holds every rule of what is shown,
+// the window only how the presentation view's texts fit into their boxes.
 class AudienceWindow : public QWidget
 {
     Q_OBJECT
@@ -32,10 +34,13 @@ public:
         QStringList lines;
         QList<QPoint> baselines;
     };
-    // The design's font, made smaller a pixel at a time (not below kSmallestTextPixels) while
-    // the text's lines are taller than the box or one of its words is wider. Drawing only: the
-    // model keeps the design's size.
-    static TextBoxLayout layoutTextBox(const AudienceModel::Element& e);
+    // `e`'s text in `area`: the design's font, made smaller a pixel at a time (not below
+    // kSmallestTextPixels) while the lines are taller than the area or one of the words is
+    // wider. Drawing only: the model keeps the design's size.
+    static TextBoxLayout layoutTextBox(const AudienceModel::Element& e, const QRect& area);
+    // The part of a fixed text box that its text may use: the two names share out the rows
+    // their boxes have in common, and the clubs keep clear of the scores.
+    QRect textArea(const AudienceModel::Element& e) const;
 
     // Binds the window to the model; its size follows the model's client size from then on.
     void setModel(AudienceModel& model);
@@ -82,7 +87,6 @@ private:
     void followClientSize(const QSize& size);
     void drawElement(QPainter& painter, const AudienceModel::Element& e) const;
     void drawTextBox(QPainter& painter, const AudienceModel::Element& e) const;
-    const TextBoxLayout& cachedLayout(const AudienceModel::Element& e) const;
     void drawOverlay(QPainter& painter) const;
 
     AudienceModel* m_model = nullptr;
@@ -91,9 +95,11 @@ private:
     struct CachedLayout
     {
         AudienceModel::Element box;
+        QRect area;
         TextBoxLayout layout;
     };
     mutable QHash<QString, CachedLayout> m_textBoxes;
+    const CachedLayout& cachedLayout(const AudienceModel::Element& e) const;
     // The built-in pictures are drawn when first needed: the window starts hidden, and the
     // operator should not wait for them at start-up.
     void ensurePictures() const;
