@@ -18,6 +18,7 @@ for f in signal.wav MonospaceTypewriter.ttf hilfe.pdf; do
   [ -f "$(dirname "$exe")/$f" ] && cp "$(dirname "$exe")/$f" "$prog/"
 done
 
+unset QT_QPA_PLATFORM  # the program must appear on the virtual display
 xvfb-run -a -s "-screen 0 1280x800x24" bash "$here/drive_bout.sh" "$prog/$(basename "$exe")" "$work/e2e.ptlx" "${VANTOR_SHOTS:-}"
 
 file="$work/e2e.ptlx"
