@@ -60,6 +60,7 @@ private slots:
     void shiftedDigitRowStillSelectsABout();
     void brokenSettingsEndTheStartSteps();
     void audienceFollowsTheOperatorSide();
+    void boutPanelControlsDriveClockAndNavigation();
     void messageBoxCentring_data();
     void messageBoxCentring();
 
@@ -380,6 +381,52 @@ void TestOperatorWindow::audienceFollowsTheOperatorSide()
     auto* model = m_window->entryPanel()->grid()->model();
     QCOMPARE(model->headerData(5, Qt::Horizontal).toString(), QStringLiteral("PassNr"));
     QCOMPARE(model->headerData(12, Qt::Horizontal).toString(), QStringLiteral("PassNr"));
+}
+
+void TestOperatorWindow::boutPanelControlsDriveClockAndNavigation()
+{
+    openMatch();
+    QTest::mouseClick(child("Image1"), Qt::LeftButton);
+    BoutClock& clock = m_console->clock();
+    QTest::mouseClick(child("uhr"), Qt::LeftButton);
+    QVERIFY(clock.running());
+    QTest::mouseClick(child("uhr"), Qt::LeftButton);
+    QVERIFY(!clock.running());
+    QTest::mouseClick(child("Label6"), Qt::LeftButton);
+    QTest::mouseClick(child("Label6"), Qt::LeftButton);
+    QCOMPARE(child<QLabel>("uhr")->text(), QStringLiteral("0:02"));
+    QTest::mouseClick(child("Label7"), Qt::LeftButton);
+    QCOMPARE(clock.uhr(), QStringLiteral("0:01"));
+    QTest::mouseClick(child("Label77"), Qt::LeftButton);
+    QCOMPARE(clock.uhr(), QStringLiteral("0:00"));
+    QCOMPARE(child<QLabel>("Label77")->text(), QStringLiteral("R\nE\nS\nE\nT"));
+
+    clock.activityCountdown = 12;
+    QTest::mouseClick(child("Label23"), Qt::LeftButton);
+    QCOMPARE(clock.activityCountdown, 0);
+
+    for (const char* name : {"vzrot", "tpr"}) {
+        QTest::mouseDClick(child(name), Qt::LeftButton);
+        QVERIFY(clock.injuryRedRunning());
+        QTest::mouseDClick(child(name), Qt::LeftButton);
+        QVERIFY(!clock.injuryRedRunning());
+    }
+    for (const char* name : {"vzblau", "tpb"}) {
+        QTest::mouseDClick(child(name), Qt::LeftButton);
+        QVERIFY(clock.injuryBlueRunning());
+        QTest::mouseDClick(child(name), Qt::LeftButton);
+        QVERIFY(!clock.injuryBlueRunning());
+    }
+
+    QTest::mouseClick(child("Label36"), Qt::LeftButton); // "nächster Kampf >"
+    QCOMPARE(m_console->navigator().kampfnr(), QStringLiteral("2"));
+    QCOMPARE(child<QLabel>("kampfnr")->text(), QStringLiteral("2"));
+    QTest::mouseClick(child("Label39"), Qt::LeftButton); // "<"
+    QCOMPARE(m_console->navigator().kampfnr(), QStringLiteral("1"));
+    QTest::mouseClick(child("Label36"), Qt::LeftButton);
+    QTest::mouseClick(child("Label22"), Qt::LeftButton); // "Kampf Nr. 1"
+    QCOMPARE(m_console->navigator().kampfnr(), QStringLiteral("1"));
+    QVERIFY(readAll(m_path).contains("<zeit>0:00</zeit>"));
 }
 
 void TestOperatorWindow::messageBoxCentring_data()

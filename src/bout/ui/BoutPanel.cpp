@@ -144,25 +144,19 @@ BoutPanel::BoutPanel(Console& console, QWidget* parent) : QWidget(parent), m_con
 QLabel* BoutPanel::label(const QString& name, const QString& text, const QRect& geometry, int pointSize, bool bold,
                          const QColor& colour, Qt::Alignment align)
 {
-    auto* l = new QLabel(text, this);
-    l->setObjectName(name);
-    l->setGeometry(geometry);
-    QFont f = l->font();
-    f.setPointSize(pointSize);
-    f.setBold(bold);
-    l->setFont(f);
-    l->setAlignment(align);
-    QPalette p = l->palette();
-    p.setColor(QPalette::WindowText, colour);
-    l->setPalette(p);
-    m_labels.insert(name, l);
-    return l;
+    return place(new QLabel(text, this), name, geometry, pointSize, bold, colour, align);
 }
 
 ClickLabel* BoutPanel::clickLabel(const QString& name, const QString& text, const QRect& geometry, int pointSize,
                                   bool bold, const QColor& colour, Qt::Alignment align)
 {
-    auto* l = new ClickLabel(text, this);
+    return place(new ClickLabel(text, this), name, geometry, pointSize, bold, colour, align);
+}
+
+template <typename L>
+L* BoutPanel::place(L* l, const QString& name, const QRect& geometry, int pointSize, bool bold, const QColor& colour,
+                    Qt::Alignment align)
+{
     l->setObjectName(name);
     l->setGeometry(geometry);
     QFont f = l->font();

@@ -38,6 +38,10 @@ private:
     ClickLabel* clickLabel(const QString& name, const QString& text, const QRect& geometry, int pointSize,
                            bool bold = false, const QColor& colour = Qt::black,
                            Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter);
+    // Names, places and styles a label of the panel and registers it for refresh().
+    template <typename L>
+    L* place(L* l, const QString& name, const QRect& geometry, int pointSize, bool bold, const QColor& colour,
+             Qt::Alignment align);
     void setFill(QWidget* w, const QColor& colour);
     // A clickable scoring picture with the key that does the same shown above it; a click makes
     // `call` once. `file` empty: a click area over a larger picture.
