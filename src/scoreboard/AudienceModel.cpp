@@ -209,12 +209,14 @@ void AudienceModel::add(Element e)
 
 const AudienceModel::Element& AudienceModel::element(const QString& name) const
 {
+    ensureMeasured();
     Q_ASSERT_X(m_index.contains(name), "AudienceModel::element", qPrintable(name));
     return m_elements[m_index.value(name)];
 }
 
 AudienceModel::Element& AudienceModel::el(const QString& name)
 {
+    ensureMeasured();
     return m_elements[m_index.value(name)];
 }
 
@@ -292,9 +294,19 @@ int AudienceModel::measure(const FontStyle& style, const QString& text) const
     return m_measure ? m_measure(style, text) : defaultMeasure(style, text);
 }
 
+void AudienceModel::ensureMeasured() const
+{
+    if (m_measured)
+        return;
+    m_measured = true;
+    auto* self = const_cast<AudienceModel*>(this);
+    for (Element& e : self->m_elements)
+        self->autoSize(e);
+}
+
 void AudienceModel::autoSize(Element& e)
 {
-    if (e.kind != Kind::Text || !e.autoWidth)
+    if (!m_measured || e.kind != Kind::Text || !e.autoWidth)
         return;
     e.geometry.setWidth(measure(e.font, e.text));
     e.geometry.setHeight(lineHeight(e.font));

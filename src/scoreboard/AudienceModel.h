@@ -78,7 +78,11 @@ public:
 
     // The element of that name; every name of the design exists.
     const Element& element(const QString& name) const;
-    const std::vector<Element>& elements() const { return m_elements; }
+    const std::vector<Element>& elements() const
+    {
+        ensureMeasured();
+        return m_elements;
+    }
 
     // Whether the view `panel` (1 or 2) is shown: the console's view state decides.
     bool panelVisible(int panel) const;
@@ -154,6 +158,10 @@ private:
     void setPointSize(Element& e, int pointSize);
     // Re-measures an auto-width text after its text or font changed.
     void autoSize(Element& e);
+    // Texts are first measured when something asks for the layout: measuring loads every font
+    // of the design, which the operator should not wait for while the console starts.
+    void ensureMeasured() const;
+    mutable bool m_measured = false;
     void centreOver(Element& e, const Element& box);
     void alignRightInShape2(Element& e);
     void buildScoreboardView();
