@@ -210,7 +210,7 @@ void BoutPanel::addScoringPictures()
         auto* points = new QLabel(this);
         points->setObjectName(QLatin1String(name));
         points->setGeometry(left, kUpper, 3 * kStep + kSize, kSize);
-        points->setPixmap(scoringPicture(QLatin1String(file), points->size(), devicePixelRatioF()));
+        setScoringPictureWhenShown(points, QLatin1String(file));
     }
     // The point areas lie over the points pictures and carry no picture of their own.
     scoringControl(QStringLiteral("Image16"), {}, cell(kRedLeft, 0, kUpper), QStringLiteral("F1"), kRed, punkte("r", 1));
@@ -253,7 +253,7 @@ ClickLabel* BoutPanel::scoringControl(const QString& name, const QString& file, 
     control->setObjectName(name);
     control->setGeometry(geometry);
     if (!file.isEmpty())
-        control->setPixmap(scoringPicture(file, geometry.size(), devicePixelRatioF()));
+        setScoringPictureWhenShown(control, file);
     connect(control, &ClickLabel::clicked, this, [this, call] { guarded(this, call); });
 
     // Centred over the picture, as wide as its text: "Strg + M" is wider than the picture.

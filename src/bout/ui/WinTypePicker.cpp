@@ -57,6 +57,38 @@ void setBoldFont(QWidget* w, int pointSize)
 
 } // namespace
 
+namespace {
+
+class PictureOnShow : public QObject
+{
+public:
+    PictureOnShow(QLabel* label, QString file) : QObject(label), m_label(label), m_file(std::move(file))
+    {
+        label->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_label && event->type() == QEvent::Show) {
+            m_label->setPixmap(scoringPicture(m_file, m_label->size(), m_label->devicePixelRatioF()));
+            m_label->removeEventFilter(this);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QLabel* m_label;
+    QString m_file;
+};
+
+} // namespace
+
+void setScoringPictureWhenShown(QLabel* label, const QString& file)
+{
+    new PictureOnShow(label, file);
+}
+
 QPixmap scoringPicture(const QString& file, const QSize& size, qreal devicePixelRatio)
 {
     QPixmap pixmap(size * devicePixelRatio);
@@ -83,7 +115,7 @@ WinTypePicker::WinTypePicker(Bout& bout, QWidget* parent)
             auto* image = new ClickLabel({}, this);
             image->setObjectName(QLatin1String(p.name));
             image->setGeometry(x + (kCellWidth - 50) / 2, box.y() + 26, 50, 50);
-            image->setPixmap(scoringPicture(QLatin1String(p.file), image->size(), devicePixelRatioF()));
+            setScoringPictureWhenShown(image, QLatin1String(p.file));
             addCommand(image, QString::fromUtf16(p.cmd));
             x += kCellWidth;
         }

@@ -10,6 +10,9 @@ class QLabel;
 // One of the console's scoring pictures (resources/pictures), drawn sharp for a control of
 // `size` on a screen with the given device pixel ratio.
 QPixmap scoringPicture(const QString& file, const QSize& size, qreal devicePixelRatio);
+// Gives `label` its picture the first time it is shown: drawing the pictures is left out of
+// the console's start-up.
+void setScoringPictureWhenShown(QLabel* label, const QString& file);
 
 // The win-type picker `TForm4`: the win types without a key of their own, one click each.
 // A command click sends its command to the bout and closes the picker (accepted); "Schließen"
