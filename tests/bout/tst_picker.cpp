@@ -269,12 +269,9 @@ void TestPicker::clockRunsWhileOpen()
     // The first tick during the modal showing closes the picker; the single shot only guards
     // against a clock that never ticks.
     connect(&clock, &BoutClock::updatesek, &picker, &QDialog::reject);
-    QTimer::singleShot(5000, &picker, &QDialog::reject);
+    QTimer::singleShot(30000, &picker, &QDialog::reject);
     clock.startstop();
-    QElapsedTimer elapsed;
-    elapsed.start();
     picker.exec();
-    QVERIFY(elapsed.elapsed() < 4000);
     QCOMPARE(clock.uhr(), QStringLiteral("0:01"));
 }
 
