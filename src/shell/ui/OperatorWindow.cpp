@@ -202,7 +202,7 @@ QWidget* OperatorWindow::makeMenu()
         pic->setPixmap(QPixmap(QStringLiteral(":/menu/%1.svg").arg(QLatin1String(it.picture)))
                            .scaled(80, 83, Qt::KeepAspectRatio, Qt::SmoothTransformation));
         const auto click = it.click;
-        connect(pic, &ClickLabel::clicked, this, [this, click] { guarded(this, [&] { (m_shell.*click)(); }); });
+        connect(pic, &ClickLabel::clicked, this, [this, click] { guarded(this, [this, click] { (m_shell.*click)(); }); });
     }
 
     m_marker = new MarkerShape(v);
