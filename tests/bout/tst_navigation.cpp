@@ -8,27 +8,17 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "support/TestSupport.h"
+
 using namespace MatchFields;
 
 namespace {
-
-class NullSound : public SignalSound
-{
-public:
-    void play(const QString&) override {}
-};
 
 // One line-up row: class, style, names (red first/last, blue first/last), order number.
 struct RowSpec
 {
     QString klasse, stil, redFirst, redLast, blueFirst, blueLast, order;
 };
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 } // namespace
 

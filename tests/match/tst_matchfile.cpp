@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "support/TestSupport.h"
+
 #include <csignal>
 #ifdef Q_OS_LINUX
 #include <sys/resource.h>
@@ -18,23 +20,9 @@
 
 namespace {
 
-class NullSound : public SignalSound
-{
-public:
-    void play(const QString&) override {}
-};
-
 const QByteArray kSkeleton =
     "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><erstellt>07.12.2026</erstellt></info>"
     "<kaempfe><kampf1/></kaempfe></mk>";
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
-}
 
 void writeAll(const QString& path, const QByteArray& bytes)
 {

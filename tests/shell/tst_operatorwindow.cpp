@@ -21,21 +21,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
-
-class NullSound : public SignalSound
-{
-public:
-    void play(const QString&) override {}
-};
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-} // namespace
+#include "support/TestSupport.h"
 
 class TestOperatorWindow : public QObject
 {

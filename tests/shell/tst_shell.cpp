@@ -10,15 +10,7 @@
 #include <QTime>
 #include <QtTest>
 
-namespace {
-
-class NullSound : public SignalSound
-{
-public:
-    void play(const QString&) override {}
-};
-
-} // namespace
+#include "support/TestSupport.h"
 
 class TestShell : public QObject
 {
