@@ -1,5 +1,8 @@
 #include "BenchSupport.h"
 
+#include "platform/UserError.h"
+#include "platform/XmlDocument.h"
+
 #include <cstring>
 #include <string>
 
@@ -207,6 +210,20 @@ int runBenchmarks(int& argc, char** argv, OutputFlags flags, const Program& prog
     if (program.tearDown)
         program.tearDown();
     return 0;
+}
+
+void rawWrite(benchmark::State& state, const QByteArray& bytes, const QString& path)
+{
+    for (auto _ : state) {
+        try {
+            XmlDocument::writeFile(path, bytes);
+        } catch (const UserError& e) {
+            state.SkipWithError(e.what());
+            break;
+        }
+    }
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * bytes.size());
+    state.counters["file_bytes"] = double(bytes.size());
 }
 
 } // namespace BenchSupport

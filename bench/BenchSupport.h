@@ -114,6 +114,10 @@ OutputFlags readOutputFlags(const char* program, int argc, char** argv);
 // JSON output, which so stays parseable). The exit code of the program.
 int runBenchmarks(int& argc, char** argv, OutputFlags flags, const Program& program);
 
+// The baseline of every file save: `bytes` written to `path` through the very temp-file-and-
+// rename writer the match file uses, with none of the XML work. Counts the bytes per iteration.
+void rawWrite(benchmark::State& state, const QByteArray& bytes, const QString& path);
+
 // The whole main, with Application being QCoreApplication, QGuiApplication or QApplication.
 template <typename Application> int runMain(int argc, char** argv, const Program& program)
 {

@@ -1,7 +1,7 @@
 // Cost of what the operator feels during a bout: one scoring command (the whole bout is
 // recounted after each one) and one bout change (evaluation, row, full save, next bout loaded).
 // Each is set against a baseline measured in the same run, so the ratio says how much the
-// console adds on this machine: a bare character scan for the commands, a bare QSaveFile write
+// console adds on this machine: a bare character scan for the commands, a bare temp-file write
 // of the same match file for the bout change. Set TMPDIR to measure another file system.
 
 #include "bout/Bout.h"
@@ -20,7 +20,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QSaveFile>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -383,20 +382,10 @@ void BM_bout_change(benchmark::State& state)
     addSizeCounters(state);
 }
 
-// Same bytes, same temp-file-and-rename path as the match file's save, minus everything else.
+// Same bytes through the match file's own writer, minus everything else.
 void BM_raw_write(benchmark::State& state)
 {
-    const QByteArray& bytes = g_fixture->savedBytes;
-    const QString& path = g_fixture->rawPath;
-    for (auto _ : state) {
-        QSaveFile out(path);
-        out.setDirectWriteFallback(false);
-        if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
-            state.SkipWithError("raw QSaveFile write failed");
-            break;
-        }
-    }
-    addSizeCounters(state);
+    BenchSupport::rawWrite(state, g_fixture->savedBytes, g_fixture->rawPath);
 }
 
 // Wall-clock time throughout, so the CPU-bound commands and the disk-bound bout change are
@@ -429,7 +418,7 @@ void printSummary(const BenchSupport::Summary& s)
 
     std::fprintf(s.out(), "Bout change on %d bouts x %d actions (%lld bytes saved each time)\n", kBouts,
                  kMatchActions, static_cast<long long>(g_fixture->savedBytes.size()));
-    s.printRatio("naechsterkampf(999)", "BM_bout_change", "raw QSaveFile write", "BM_raw_write",
+    s.printRatio("naechsterkampf(999)", "BM_bout_change", "raw temp-file write", "BM_raw_write",
                  {.limitNs = kBoutChangeTargetNs});
 }
 

@@ -50,9 +50,11 @@ public:
     // which is what files written on Windows really contain).
     static QString decodeFile(const QByteArray& bytes);
 
-private:
+    // Writes `bytes` to `path` through a temporary file renamed over it; a short write or a
+    // failed rename throws UserError and leaves the previous file as it was.
     static void writeFile(const QString& path, const QByteArray& bytes);
 
+private:
     QDomDocument m_dom;
     bool m_active = false;
 };

@@ -135,7 +135,6 @@ BoutPanel::BoutPanel(Console& console, QWidget* parent) : QWidget(parent), m_con
 
     connect(&console.bout(), &Bout::changed, this, &BoutPanel::refresh);
     connect(&console.clock(), &BoutClock::changed, this, &BoutPanel::refresh);
-    connect(&console.clock(), &BoutClock::updatesek, this, &BoutPanel::refresh);
     connect(&console.navigator(), &BoutNavigator::changed, this, &BoutPanel::refresh);
     connect(&console.view(), &ViewState::changed, this, &BoutPanel::refresh);
     refresh();
