@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QHash>
+#include <QPainter>
+#include <QString>
+
+class QPrinter;
+
+// One print job on a page laid out in 0.1 mm: x grows to the right, y grows upward, and the
+// origin is the top-left corner of the printer's printable area, so everything on the page
+// has y <= 0. Fonts are sized by their cell (ascent + descent), which is what the layouts are
+// measured in, not by their em size.
+class PrintCanvas
+{
+public:
+    enum Style
+    {
+        Regular = 0,
+        Bold = 1,
+        Italic = 2,
+        Underline = 4
+    };
+
+    // Draws on `printer`, set up beforehand by the print dialog (or a test); the printer must
+    // outlive the canvas.
+    explicit PrintCanvas(QPrinter& printer);
+    // A job still open is given up, never half sent.
+    ~PrintCanvas();
+
+    PrintCanvas(const PrintCanvas&) = delete;
+    PrintCanvas& operator=(const PrintCanvas&) = delete;
+
+    // Before begin().
+    void setLandscape(bool landscape);
+    void setTitle(const QString& title);
+
+    // Starts the job; throws UserError when the printer cannot be opened.
+    void begin();
+    void newPage();
+    // Finishes the job and sends it.
+    void end();
+    // Gives a begun job up: nothing of it reaches the printer (a PDF file is not left behind),
+    // and the printer is free for the next job. Does nothing while no job is open.
+    void abort();
+    bool isActive() const { return m_painter.isActive(); }
+    // Pages begun in the current or last job.
+    int pageCount() const { return m_pages; }
+
+    void setFontFace(const QString& face);
+    // Cell height in 0.1 mm.
+    void setFontHeight(int height);
+    void setFontStyle(int style);
+    void setFontColor(const QColor& color);
+    // The solid brush rectangles are filled with.
+    void setBrushColor(const QColor& color);
+
+    // Text with the top-left corner of its cell at (x, y), on an opaque white background.
+    void textOut(int x, int y, const QString& text);
+    // A rectangle between two corners, outlined with a black pen one unit wide and filled with
+    // the brush.
+    void rectangle(int x1, int y1, int x2, int y2);
+
+private:
+    struct Metrics
+    {
+        QFont font;
+        qreal ascent = 0;
+        qreal height = 0;
+    };
+    const Metrics& metrics();
+    QPointF map(int x, int y) const { return {x * m_scale, -y * m_scale}; }
+
+    QPrinter& m_printer;
+    QPainter m_painter;
+    qreal m_scale = 1; // device pixels per 0.1 mm
+    int m_pages = 0;
+
+    QString m_face = QStringLiteral("Arial");
+    int m_height = 40;
+    int m_style = Regular;
+    QColor m_fontColor = Qt::black;
+    QColor m_brushColor = Qt::white;
+    // Sizing a font to its cell needs a measurement; a record sets the same few fonts again
+    // and again, so each is measured once per job.
+    QHash<QString, Metrics> m_fonts;
+};

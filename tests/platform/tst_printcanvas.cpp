@@ -1,0 +1,129 @@
+#include "platform/PrintCanvas.h"
+#include "platform/UserError.h"
+#include "support/PdfText.h"
+
+#include <QFile>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestPrintCanvas : public QObject
+{
+    Q_OBJECT
+private slots:
+    void textLandsAtItsCellInMillimetres_data();
+    void textLandsAtItsCellInMillimetres();
+    void orientationTitleAndPages();
+    void abortLeavesNoFileAndFreesThePrinter();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+namespace {
+
+void pdfPrinter(QPrinter& printer, const QString& path)
+{
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+}
+
+} // namespace
+
+void TestPrintCanvas::textLandsAtItsCellInMillimetres_data()
+{
+    QTest::addColumn<QString>("face");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<int>("style");
+    QTest::addColumn<int>("x");
+    QTest::addColumn<int>("y");
+    QTest::newRow("sheet field") << "DejaVu Sans" << 60 << int(PrintCanvas::Regular) << 180 << -400;
+    QTest::newRow("bold title") << "DejaVu Sans" << 80 << int(PrintCanvas::Bold | PrintCanvas::Underline)
+                                << 120 << -100;
+    QTest::newRow("typewriter") << "Courier Prime" << 30 << int(PrintCanvas::Regular) << 2700 << -1000;
+}
+
+void TestPrintCanvas::textLandsAtItsCellInMillimetres()
+{
+    QFETCH(QString, face);
+    QFETCH(int, height);
+    QFETCH(int, style);
+    QFETCH(int, x);
+    QFETCH(int, y);
+    const QString pdf = m_dir.filePath(QStringLiteral("cell.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    pdfPrinter(printer, pdf);
+    PrintCanvas canvas(printer);
+    canvas.setLandscape(true);
+    canvas.begin();
+    canvas.setFontFace(face);
+    canvas.setFontHeight(height);
+    canvas.setFontStyle(style);
+    canvas.textOut(x, y, QStringLiteral("Probe"));
+    canvas.end();
+
+    const auto words = pdfWords(pdf);
+    QCOMPARE(words.size(), 1);
+    QCOMPARE(words[0].text, QStringLiteral("Probe"));
+    // pdftotext's box is the face's own ascent to descent, as tall as the cell asked for.
+    QVERIFY2(qAbs(words[0].box.left() - x / 10.0) < 0.3, qPrintable(QString::number(words[0].box.left())));
+    QVERIFY2(qAbs(words[0].box.top() + y / 10.0) < 0.3, qPrintable(QString::number(words[0].box.top())));
+    QVERIFY2(qAbs(words[0].box.height() - height / 10.0) < 0.5,
+             qPrintable(QString::number(words[0].box.height())));
+}
+
+void TestPrintCanvas::orientationTitleAndPages()
+{
+    const QString pdf = m_dir.filePath(QStringLiteral("pages.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    pdfPrinter(printer, pdf);
+    PrintCanvas canvas(printer);
+    canvas.setLandscape(false);
+    canvas.setTitle(QStringLiteral("Punktzettel_"));
+    canvas.begin();
+    canvas.setFontHeight(60);
+    canvas.textOut(100, -100, QStringLiteral("eins"));
+    canvas.newPage();
+    canvas.textOut(100, -100, QStringLiteral("zwei"));
+    canvas.rectangle(0, 0, 500, -500);
+    canvas.end();
+    QCOMPARE(canvas.pageCount(), 2);
+    QCOMPARE(pdfPageCount(pdf), 2);
+    QCOMPARE(pdfInfoField(pdf, QStringLiteral("Title")), QStringLiteral("Punktzettel_"));
+    QVERIFY(pdfInfoField(pdf, QStringLiteral("Page size")).contains(QLatin1String("595")));
+    const auto words = pdfWords(pdf);
+    QCOMPARE(words.size(), 2);
+    QCOMPARE(words[1].page, 2);
+}
+
+void TestPrintCanvas::abortLeavesNoFileAndFreesThePrinter()
+{
+    const QString pdf = m_dir.filePath(QStringLiteral("abort.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    pdfPrinter(printer, pdf);
+    {
+        PrintCanvas canvas(printer);
+        canvas.begin();
+        canvas.textOut(100, -100, QStringLiteral("halb"));
+        canvas.abort();
+        QVERIFY(!canvas.isActive());
+        QVERIFY(!QFile::exists(pdf));
+        // The next job on the same printer goes through.
+        canvas.begin();
+        canvas.textOut(100, -100, QStringLiteral("ganz"));
+        canvas.end();
+    }
+    QCOMPARE(pdfWords(pdf).value(0).text, QStringLiteral("ganz"));
+    {
+        // A canvas that goes out of scope mid-job gives the job up, too.
+        PrintCanvas canvas(printer);
+        canvas.begin();
+        canvas.textOut(100, -100, QStringLiteral("weg"));
+    }
+    QVERIFY(!QFile::exists(pdf));
+}
+
+QTEST_MAIN(TestPrintCanvas)
+#include "tst_printcanvas.moc"
