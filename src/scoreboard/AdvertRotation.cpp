@@ -7,7 +7,10 @@
 #include "platform/UserError.h"
 #include "shell/Settings.h"
 
+#include <QDir>
+
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -54,21 +57,47 @@ void AdvertRotation::werbungtimerTimer()
     if (m_settings.modus() != 1 || paths.isEmpty())
         return;
 
-    ++advertIndex;
-    // The list may have shrunk since the last tick (or the index been set from outside).
-    if (advertIndex > paths.size() || advertIndex < 1)
-        advertIndex = 1;
+    // Each advert is tried at most once per step: when all fail, the picture stays.
+    for (qsizetype tried = 0; tried < paths.size(); ++tried) {
+        ++advertIndex;
+        // The list may have shrunk since the last tick (or the index been set from outside).
+        if (advertIndex > paths.size() || advertIndex < 1)
+            advertIndex = 1;
+        if (showInRotation(advertIndex))
+            return;
+    }
+}
+
+bool AdvertRotation::showInRotation(int position)
+{
+    const QString path = m_settings.werbung().at(position - 1);
     try {
-        show(advertIndex);
+        show(position);
+        m_reported.remove(path);
+        return true;
     } catch (const UserError& e) {
-        // No caller to stop here: the operator is told, and the next tick tries the next advert.
-        emit failed(e.message());
+        // No caller to stop here. A broken file stays broken until someone replaces it: telling
+        // the operator at every cycle, also mid-bout, would only be in the way.
+        if (!m_reported.contains(path)) {
+            m_reported.insert(path);
+            emit failed(
+                QStringLiteral("Die Werbung „%1“ kann nicht angezeigt werden und wird übersprungen.\n%2")
+                    .arg(QDir::toNativeSeparators(path), e.message()));
+        }
+        return false;
     }
 }
 
 void AdvertRotation::applyInterval()
 {
-    const qint64 seconds = strToInt(m_settings.zeit());
+    const QString zeit = m_settings.zeit();
+    std::optional<int> parsed;
+    try {
+        parsed = strToInt(zeit);
+    } catch (const UserError&) {
+        // Stands still as at zero seconds; only mode 1 has a reason to say so.
+    }
+    const qint64 seconds = parsed.value_or(0);
     // A QTimer at 0 ms would fire at every turn of the event loop; the old timer at 0 did not
     // fire at all, and a negative count of seconds means no sensible pause either.
     const int ms = seconds <= 0 ? 0 : int(qMin(seconds * 1000, qint64(std::numeric_limits<int>::max())));
@@ -80,6 +109,10 @@ void AdvertRotation::applyInterval()
         m_timer.stop();
     else if (m_switchedOn && !m_timer.isActive())
         m_timer.start();
+    if (!parsed && m_settings.modus() == 1)
+        throw UserError(conversionErrorText(zeit) +
+                        QStringLiteral(": Die Werbungen wechseln nicht, bis bei „Wechsel alle … Sekunden“ "
+                                       "eine ganze Zahl steht."));
 }
 
 void AdvertRotation::switchTimerForMode()
@@ -89,6 +122,23 @@ void AdvertRotation::switchTimerForMode()
         m_timer.stop();
     else if (!m_timer.isActive())
         m_timer.start();
+}
+
+QString AdvertRotation::prepareDisplay()
+{
+    switchTimerForMode();
+    QStringList faults;
+    try {
+        werbungaktu();
+    } catch (const UserError& e) {
+        faults << e.message();
+    }
+    try {
+        applyInterval();
+    } catch (const UserError& e) {
+        faults << e.message();
+    }
+    return faults.join(QLatin1Char('\n'));
 }
 
 void AdvertRotation::show(int position)

@@ -2,6 +2,8 @@
 
 #include <QImage>
 #include <QObject>
+#include <QSet>
+#include <QString>
 #include <QTimer>
 
 class BoutNavigator;
@@ -28,16 +30,22 @@ public:
     // The advert that modes 0 and 2 call for. Throws UserError when the file cannot be read
     // as a JPEG; the previous picture stays.
     void werbungaktu();
-    // Interval := the seconds of the settings × 1000 ms. Throws the conversion error, leaving
-    // the interval as it was. Zero or negative seconds make the rotation stand still (the
-    // timer is stopped, not run at 0 ms) until a positive interval is applied.
+    // Interval := the seconds of the settings × 1000 ms. Zero or negative seconds, or seconds
+    // that are no number, make the rotation stand still (the timer is stopped, not run at 0 ms)
+    // until a positive interval is applied. Seconds that are no number throw, naming the field,
+    // only in mode 1: the other modes never use them.
     void applyInterval();
     // On exactly when the advert mode is 1; it ticks only while the interval is positive.
     // Switch through here, not through werbungtimer() directly, so both stay consistent.
     void switchTimerForMode();
+    // The advert steps of "Anzeige": the timer for the mode, the advert of the mode, the
+    // interval. Never throws: what failed comes back as the text to report (empty when all
+    // went well), so the audience window is shown whatever the adverts do.
+    QString prepareDisplay();
 
 public slots:
-    // One rotation step; a failing picture is reported through failed() and the rotation goes on.
+    // One rotation step. A picture that fails is skipped for the next one in the same step, so
+    // the hall gets a new advert; failed() names each failing file once, not at every cycle.
     void werbungtimerTimer();
 
 signals:
@@ -46,6 +54,9 @@ signals:
 
 private:
     void show(int position);
+    // show() for the rotation: reports a failure through failed() the first time that file
+    // fails, and tells whether the picture was shown.
+    bool showInRotation(int position);
 
     Settings& m_settings;
     const MatchRecord& m_record;
@@ -55,4 +66,6 @@ private:
     // positive interval resumes the rotation, as the seconds field alone can change it.
     bool m_switchedOn = false;
     QImage m_picture;
+    // Files whose failure the operator has been told of; a file that loads again leaves it.
+    QSet<QString> m_reported;
 };

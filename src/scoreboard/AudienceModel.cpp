@@ -1,6 +1,11 @@
 #include "AudienceModel.h"
 
-#include "shell/Console.h"
+#include "bout/Bout.h"
+#include "bout/BoutClock.h"
+#include "bout/BoutNavigator.h"
+#include "platform/TimerResolution.h"
+#include "scoreboard/ViewState.h"
+#include "shell/Settings.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -26,6 +31,8 @@ constexpr int kZoomStep = 100;
 constexpr int kTickerStep = 5;
 constexpr int kRightInset = 5;
 constexpr int kNamesGap = 35;
+// Between two officials' texts at the borders of their thirds.
+constexpr int kOfficialsGap = 10;
 
 // Fonts are measured through the font database, which exists only in a GUI application; the
 // console's rules also run headless (core tests), where an estimate stands in.
@@ -105,13 +112,17 @@ AudienceModel::Element textBox(const char* name, const QRect& geometry, int pt, 
 
 } // namespace
 
-AudienceModel::AudienceModel(Console& console, QObject* parent) : QObject(parent), m_console(console)
+AudienceModel::AudienceModel(const Bout& bout, BoutClock& clock, const BoutNavigator& navigator,
+                             ViewState& view, const Settings& settings, QObject* parent)
+    : QObject(parent), m_bout(bout), m_clock(clock), m_navigator(navigator), m_view(view),
+      m_settings(settings)
 {
     buildScoreboardView();
     buildPresentationView();
 
     m_timer1.setParent(this);
-    m_timer1.setInterval(1);
+    // Asked for 1 ms by the design, which the system's timer turned into its own tick.
+    m_timer1.setInterval(kSystemTimerResolutionMs);
     m_timer2.setParent(this);
     m_timer2.setInterval(100);
     connect(&m_timer1, &QTimer::timeout, this, &AudienceModel::Timer1Timer);
@@ -222,7 +233,7 @@ AudienceModel::Element& AudienceModel::el(const QString& name)
 
 bool AudienceModel::panelVisible(int panel) const
 {
-    const ViewState& view = m_console.view();
+    const ViewState& view = m_view;
     return panel == 1 ? view.panel1Visible() : view.panel2Visible();
 }
 
@@ -340,6 +351,33 @@ void AudienceModel::alignRightInShape2(Element& e)
     e.geometry.moveLeft(s.left() + s.width() - e.geometry.width() - kRightInset);
 }
 
+void AudienceModel::layoutOfficials()
+{
+    const QRect s1 = el(QStringLiteral("Shape1")).geometry;
+    const QRect s2 = el(QStringLiteral("Shape2")).geometry;
+    const int total = s1.width() + s2.width();
+    const int leftBorder = s1.left() + total / 3;
+    const int rightBorder = s1.left() + 2 * total / 3;
+    const int end = s2.left() + s2.width() - kRightInset;
+
+    Element& mp = el(QStringLiteral("mp"));
+    Element& kr = el(QStringLiteral("kr"));
+    Element& pr = el(QStringLiteral("pr"));
+    // Long names of officials are common; at the design size they ran into each other.
+    for (int pt = m_officialsPointSize;; --pt) {
+        setPointSize(mp, pt);
+        setPointSize(kr, pt);
+        setPointSize(pr, pt);
+        const bool fits = mp.geometry.left() + mp.geometry.width() + kOfficialsGap / 2 <= leftBorder &&
+                          kr.geometry.width() + kOfficialsGap <= rightBorder - leftBorder &&
+                          pr.geometry.width() + kOfficialsGap / 2 <= end - rightBorder;
+        if (fits || pt <= kFittingFloor)
+            break;
+    }
+    kr.geometry.moveLeft(halfEven(2 * s1.left() + total - kr.geometry.width()));
+    alignRightInShape2(pr);
+}
+
 void AudienceModel::scaleBy(int m, int d)
 {
     if (m == d || d == 0)
@@ -354,6 +392,7 @@ void AudienceModel::scaleBy(int m, int d)
         autoSize(e);
     }
     m_overlay = scaled(m_overlay);
+    m_officialsPointSize = mulDiv(m_officialsPointSize, m, d);
     const QSize size(mulDiv(m_clientSize.width(), m, d), mulDiv(m_clientSize.height(), m, d));
     if (size != m_clientSize) {
         m_clientSize = size;
@@ -392,7 +431,7 @@ void AudienceModel::Timer1Timer()
 
     if (o.width() > w + kZoomStep) {
         m_zoomdir = 2;
-        ViewState& view = m_console.view();
+        ViewState& view = m_view;
         // The views swap behind the overlay at its widest, so the hall never sees both.
         if (view.panel1Visible()) {
             view.setPanelsVisible(false, true);
@@ -424,7 +463,7 @@ void AudienceModel::Timer2Timer()
 
 void AudienceModel::updatesek()
 {
-    const BoutClock& clock = m_console.clock();
+    const BoutClock& clock = m_clock;
     setText(el(QStringLiteral("uhr")), clock.uhr());
     Element& zeitinfo = el(QStringLiteral("zeitinfo"));
     setText(zeitinfo, clock.label23());
@@ -445,8 +484,8 @@ void AudienceModel::updatesek()
 
 void AudienceModel::updatekampf()
 {
-    const BoutNavigator& nav = m_console.navigator();
-    const QString& stil = m_console.bout().stil;
+    const BoutNavigator& nav = m_navigator;
+    const QString& stil = m_bout.stil;
     const QRect s1 = el(QStringLiteral("Shape1")).geometry;
     const QRect s2 = el(QStringLiteral("Shape2")).geometry;
 
@@ -472,9 +511,7 @@ void AudienceModel::updatekampf()
     centreOver(punkteheim, el(QStringLiteral("Shape1")));
     centreOver(punktegast, el(QStringLiteral("Shape2")));
 
-    Element& kr = el(QStringLiteral("kr"));
-    kr.geometry.moveLeft(halfEven(2 * s1.left() + s1.width() + s2.width() - kr.geometry.width()));
-    alignRightInShape2(el(QStringLiteral("pr")));
+    layoutOfficials();
 
     setText(el(QStringLiteral("kampfnr")), QStringLiteral("Kampf ") + nav.kampfnr());
     setText(el(QStringLiteral("gew")), nav.gew);
@@ -500,7 +537,7 @@ void AudienceModel::updatekampf()
     setText(el(QStringLiteral("Label5")), nav.gastverein);
     setText(el(QStringLiteral("Label8")), nav.punkteheim);
     setText(el(QStringLiteral("Label9")), nav.punktegast);
-    setText(el(QStringLiteral("Label7")), m_console.settings().laufschrift());
+    setText(el(QStringLiteral("Label7")), m_settings.laufschrift());
 
     setText(el(QStringLiteral("gewr")), nav.gewrot);
     Element& gewb = el(QStringLiteral("gewb"));
@@ -522,7 +559,7 @@ void AudienceModel::updatekampf()
 
 void AudienceModel::updatepunkt()
 {
-    const Bout& bout = m_console.bout();
+    const Bout& bout = m_bout;
     setText(el(QStringLiteral("wr")), bout.wr);
     setText(el(QStringLiteral("wb")), bout.wb);
     Element& tpr = el(QStringLiteral("tpr"));
@@ -550,10 +587,11 @@ void AudienceModel::updatepunkt()
 
 void AudienceModel::showLoadedBout()
 {
-    const BoutNavigator& nav = m_console.navigator();
+    const BoutNavigator& nav = m_navigator;
     setText(el(QStringLiteral("mp")), nav.audienceMp);
     setText(el(QStringLiteral("kr")), nav.audienceKr);
     setText(el(QStringLiteral("pr")), nav.audiencePr);
+    layoutOfficials();
     el(QStringLiteral("vzrot")).visible = false;
     el(QStringLiteral("vzblau")).visible = false;
     emit changed();
@@ -562,7 +600,7 @@ void AudienceModel::showLoadedBout()
 void AudienceModel::showClockText()
 {
     Element& uhr = el(QStringLiteral("uhr"));
-    const QString text = m_console.clock().uhr();
+    const QString text = m_clock.uhr();
     if (uhr.text == text)
         return;
     setText(uhr, text);
@@ -571,10 +609,10 @@ void AudienceModel::showClockText()
 
 void AudienceModel::tprDoubleClick()
 {
-    m_console.clock().vzrotDblClick();
+    m_clock.vzrotDblClick();
 }
 
 void AudienceModel::tpbDoubleClick()
 {
-    m_console.clock().vzblauDblClick();
+    m_clock.vzblauDblClick();
 }

@@ -12,12 +12,18 @@
 #include <functional>
 #include <vector>
 
-class Console;
+class Bout;
+class BoutClock;
+class BoutNavigator;
+class Settings;
+class ViewState;
 
 // Everything the audience window `TForm1` shows, without a widget: the elements of the
 // scoreboard view `Panel1` and the presentation view `Panel2` in drawing order, the zoom
 // overlay `Panel3`, the zoom and ticker timers, the display scaling and the scoreboard feed
-// that copies the running bout from the console into the elements and lays them out.
+// that copies the running bout into the elements and lays them out. It reads the bout, the
+// clock, the navigator and the settings, and swaps the views in the view state; whoever owns
+// those owns this too.
 //
 // Sizes of text are points at 96 pixels per inch: an element's font is asked for by pixel
 // size, round(pt × 96 / 72) (30 pt = 40 px), both when a text is measured and when it is drawn,
@@ -74,7 +80,8 @@ public:
     static constexpr int kFittingStart = 30;
     static constexpr int kFittingFloor = 1;
 
-    explicit AudienceModel(Console& console, QObject* parent = nullptr);
+    AudienceModel(const Bout& bout, BoutClock& clock, const BoutNavigator& navigator, ViewState& view,
+                  const Settings& settings, QObject* parent = nullptr);
 
     // The element of that name; every name of the design exists.
     const Element& element(const QString& name) const;
@@ -84,7 +91,7 @@ public:
         return m_elements;
     }
 
-    // Whether the view `panel` (1 or 2) is shown: the console's view state decides.
+    // Whether the view `panel` (1 or 2) is shown: the view state decides.
     bool panelVisible(int panel) const;
 
     // The window's client area: 1010 × 732 at scale 100, multiplied by every scaleBy, and
@@ -125,7 +132,7 @@ public slots:
 
     // Starts the zoom transition towards the other view; a start while growing changes nothing.
     void startZoom();
-    // One zoom step (`Timer1`, 1 ms).
+    // One zoom step (`Timer1`, at the system timer's resolution).
     void Timer1Timer();
     // One ticker step (`Timer2`, 100 ms).
     void Timer2Timer();
@@ -164,10 +171,17 @@ private:
     mutable bool m_measured = false;
     void centreOver(Element& e, const Element& box);
     void alignRightInShape2(Element& e);
+    // The officials' line `mp`, `kr`, `pr`: one size for all three, shrunk from the design size
+    // until each fits its third of the header boxes; then `kr` centred and `pr` right-aligned.
+    void layoutOfficials();
     void buildScoreboardView();
     void buildPresentationView();
 
-    Console& m_console;
+    const Bout& m_bout;
+    BoutClock& m_clock;
+    const BoutNavigator& m_navigator;
+    ViewState& m_view;
+    const Settings& m_settings;
     std::vector<Element> m_elements;
     QHash<QString, std::size_t> m_index;
     Measure m_measure;
@@ -175,6 +189,8 @@ private:
     QRect m_overlay{456, 330, 73, 55};
     bool m_overlayVisible = false;
     int m_zoomdir = 0;
+    // The officials' design size at the current display scale, where their fitting starts.
+    int m_officialsPointSize = 20;
     QTimer m_timer1;
     QTimer m_timer2;
 };

@@ -56,6 +56,6 @@ private:
     Settings m_settings;
     MatchCreation m_creation{m_file, m_record, m_settings};
     AdvertRotation m_adverts{m_settings, m_record, m_navigator};
-    // Declared last: its feed reads every object above.
-    AudienceModel m_audience{*this};
+    // After the objects its feed reads.
+    AudienceModel m_audience{m_bout, m_clock, m_navigator, m_view, m_settings};
 };

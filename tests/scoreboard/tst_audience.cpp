@@ -25,11 +25,16 @@ struct BoutScene
     const char* guest;
     const char* red;
     const char* blue;
+    const char* mp = "MP: Günter Süß";
+    const char* kr = "KR: Hans-Jörg Bäcker";
+    const char* pr = "PR: Jürgen Böhm";
 };
 
 // Fictitious clubs and wrestlers: one pair of names far too long for the header, one short.
-const BoutScene kLongNames = {"KSV Grünwald-Möhringen 1921 e.V.", "AC Bärenthal 1904",
-                              "Maximilian-Alexander Schwarzenberger", "Gökhan Öztürk-Wöhrle"};
+const BoutScene kLongNames = {"KSV Grünwald-Möhringen 1921 e.V.",      "AC Bärenthal 1904",
+                              "Maximilian-Alexander Schwarzenberger",  "Gökhan Öztürk-Wöhrle",
+                              "MP: Friedrich-Wilhelm Mattenpräsident", "KR: Bernhard Kampfrichter-Oberhauser",
+                              "PR: Petra Punktrichterin-Schmidt"};
 const BoutScene kShortNames = {"SV Au", "TSV Lörrach-Stetten", "Jan Ott", "Ali Şahin"};
 // Longer still: three lines at the design size, and a single word wider than the blue box.
 const BoutScene kOverlongNames = {
@@ -121,9 +126,9 @@ void TestAudience::stage(Console& console, const BoutScene& scene)
     nav.gew = QStringLiteral("75 kg");
     nav.punkteheim = QStringLiteral("12");
     nav.punktegast = QStringLiteral("9");
-    nav.audienceMp = QStringLiteral("MP: Günter Süß");
-    nav.audienceKr = QStringLiteral("KR: Hans-Jörg Bäcker");
-    nav.audiencePr = QStringLiteral("PR: Jürgen Böhm");
+    nav.audienceMp = QString::fromUtf8(scene.mp);
+    nav.audienceKr = QString::fromUtf8(scene.kr);
+    nav.audiencePr = QString::fromUtf8(scene.pr);
     nav.setKampfnr(QStringLiteral("7"));
     console.settings().setLaufschrift(
         QStringLiteral("Herzlich Willkommen zum Derby! Nächster Heimkampf: Samstag, 19:30 Uhr"));
@@ -173,6 +178,17 @@ void TestAudience::rendersAtScales()
     QVERIFY(g("gast").left() >= g("Shape2").left() && g("gast").right() <= g("Shape2").right());
     QVERIFY(g("rot").right() < g("blau").left());
     QVERIFY(g("siegart_rot").left() >= 0 && g("siegart_rot").right() <= g("Shape15").right());
+    // The officials' line: long names share one smaller size and keep apart.
+    const auto pt = [&model](const char* name) { return model.element(QLatin1String(name)).font.pointSize; };
+    const int design = AudienceModel::mulDiv(20, scale, 100);
+    QVERIFY2(pt("mp") < design, qPrintable(QString::number(pt("mp"))));
+    QCOMPARE(pt("kr"), pt("mp"));
+    QCOMPARE(pt("pr"), pt("mp"));
+    QVERIFY(g("mp").right() < g("kr").left());
+    QVERIFY(g("kr").right() < g("pr").left());
+    QVERIFY(g("pr").right() <= g("Shape2").right());
+    QVERIFY(qAbs(2 * g("kr").left() + g("kr").width() - 2 * g("Shape1").left() - g("Shape1").width() -
+                 g("Shape2").width()) <= 1);
 
     const QImage shot = window.grab().toImage();
     QCOMPARE(shot.size(), window.size() * shot.devicePixelRatio());
@@ -191,6 +207,15 @@ void TestAudience::rendersAtScales()
     const QImage intro = window.grab().toImage();
     QVERIFY(pixel(intro, at(3, 3)) != QColor(255, 0, 0));
     QVERIFY(intro != shot);
+
+    // Short names of the next bout are back at the design size of this scale.
+    m_console->navigator().audienceMp = QStringLiteral("MP: Ott");
+    m_console->navigator().audienceKr = QStringLiteral("KR: Au");
+    m_console->navigator().audiencePr = QStringLiteral("PR: Ek");
+    model.showLoadedBout();
+    model.updatekampf();
+    QCOMPARE(pt("mp"), design);
+    QCOMPARE(pt("pr"), design);
 }
 
 void TestAudience::escapeHides()

@@ -46,6 +46,8 @@ private slots:
     void shiftedDigitRowStillSelectsABout();
     void brokenSettingsEndTheStartSteps();
     void audienceFollowsTheOperatorSide();
+    void anzeigeAlwaysShowsTheWindow_data();
+    void anzeigeAlwaysShowsTheWindow();
     void boutPanelControlsDriveClockAndNavigation();
     void messageBoxCentring_data();
     void messageBoxCentring();
@@ -300,6 +302,10 @@ void TestOperatorWindow::messageWindowClosesOnlyByItsPicture()
     QVERIFY(close->geometry().right() < m_messages->width());
     QTest::mouseClick(close, Qt::LeftButton);
     QVERIFY(!m_messages->isVisible());
+    // Its text in the console's face, not the system's fallback.
+    const QString face = QFontInfo(m_window->font()).family();
+    QCOMPARE(QFontInfo(m_messages->findChild<QWidget*>(QStringLiteral("Memo1"))->font()).family(), face);
+    QCOMPARE(QFontInfo(m_messages->findChild<QWidget*>(QStringLiteral("Label1"))->font()).family(), face);
 }
 
 void TestOperatorWindow::shiftedDigitRowStillSelectsABout()
@@ -315,7 +321,9 @@ void TestOperatorWindow::brokenSettingsEndTheStartSteps()
 {
     QFile settings(m_dir->filePath(QStringLiteral("set.xml")));
     QVERIFY(settings.open(QIODevice::WriteOnly));
-    settings.write("<settings><werbung><modus>x</modus></werbung></settings>");
+    settings.write(
+        "<settings><anzeige><skalierung>110</skalierung></anzeige><werbung><modus>x</modus></werbung>"
+        "</settings>");
     settings.close();
     Console console(m_dir->path(), &m_sound);
     KeyboardControl keyboard(console.bout(), console.clock(), console.navigator());
@@ -327,6 +335,9 @@ void TestOperatorWindow::brokenSettingsEndTheStartSteps()
     QCOMPARE(shown, QStringList{QStringLiteral("'x' ist kein gültiger Integerwert")});
     QVERIFY(!console.settings().settingsReady);
     QCOMPARE(second.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->toPlainText(), QStringLiteral("Tipp\n"));
+    // The scale read before the failure is the scale the hall sees.
+    QCOMPARE(second.findChild<QLineEdit*>(QStringLiteral("Edit1"))->text(), QStringLiteral("110"));
+    QCOMPARE(console.audience().clientSize(), QSize(1111, 805));
 }
 
 void TestOperatorWindow::audienceFollowsTheOperatorSide()
@@ -355,6 +366,11 @@ void TestOperatorWindow::audienceFollowsTheOperatorSide()
         m_console->audience().Timer1Timer();
     QVERIFY(m_console->view().lampRed());
     QVERIFY(m_console->view().panel2Visible());
+    // The lamp is a rounded box: red inside, the panel's own colour in its corners.
+    QWidget* lamp = child("Shape43");
+    const QImage panel = view("panel_kampf")->grab(lamp->geometry()).toImage();
+    QCOMPARE(panel.pixelColor(panel.width() / 2, 3), QColor(255, 0, 0));
+    QCOMPARE(panel.pixelColor(1, 1), view("panel_kampf")->palette().color(QPalette::Window));
 
     // The scale buttons scale the audience window.
     QTest::mouseClick(child("Image6"), Qt::LeftButton);
@@ -367,6 +383,63 @@ void TestOperatorWindow::audienceFollowsTheOperatorSide()
     auto* model = m_window->entryPanel()->grid()->model();
     QCOMPARE(model->headerData(5, Qt::Horizontal).toString(), QStringLiteral("PassNr"));
     QCOMPARE(model->headerData(12, Qt::Horizontal).toString(), QStringLiteral("PassNr"));
+}
+
+void TestOperatorWindow::anzeigeAlwaysShowsTheWindow_data()
+{
+    QTest::addColumn<int>("modus");
+    QTest::addColumn<QString>("zeit");
+    QTest::addColumn<bool>("brokenAdvert");
+    QTest::addColumn<QString>("message"); // a part of it; empty: no message
+
+    QTest::newRow("0: no seconds") << 0 << "" << false << "";
+    QTest::newRow("2: letters") << 2 << "abc" << false << "";
+    QTest::newRow("1: no seconds") << 1 << "" << false << "„Wechsel alle … Sekunden“";
+    QTest::newRow("1: letters") << 1 << "abc" << false << "'abc' ist kein gültiger Integerwert";
+    QTest::newRow("0: broken advert") << 0 << "120" << true << "JPEG-Fehler #53";
+}
+
+// Neither the adverts nor their seconds keep the hall from its scoreboard.
+void TestOperatorWindow::anzeigeAlwaysShowsTheWindow()
+{
+    QFETCH(int, modus);
+    QFETCH(QString, zeit);
+    QFETCH(bool, brokenAdvert);
+    QFETCH(QString, message);
+
+    AudienceWindow audience(m_console->audience());
+    m_window->setAudienceWindow(&audience);
+    openMatch();
+    const QString advert = m_dir->filePath(QStringLiteral("werbung.jpg"));
+    QFile file(advert);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(brokenAdvert ? QByteArray("\x89PNG\r\n") : QByteArray());
+    file.close();
+    if (!brokenAdvert) {
+        QImage picture(977, 100, QImage::Format_RGB32);
+        picture.fill(Qt::green);
+        QVERIFY(picture.save(advert, "JPG"));
+    }
+    Settings& settings = m_console->settings();
+    settings.setWerbung({advert});
+    settings.setModus(modus);
+    settings.setZeit(zeit);
+    MessageBox::takeShownMessages();
+
+    QTest::mouseClick(child("c"), Qt::LeftButton);
+
+    QVERIFY(audience.isVisible());
+    QVERIFY(view("panel_kampf")->isVisible());
+    QCOMPARE(m_console->navigator().kampfnr(), QStringLiteral("1"));
+    const QStringList shown = MessageBox::takeShownMessages();
+    if (message.isEmpty()) {
+        QCOMPARE(shown, QStringList());
+    } else {
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown.first().contains(message), qPrintable(shown.first()));
+    }
+    // Seconds that are no number leave no rotation running.
+    QVERIFY(!m_console->adverts().werbungtimer().isActive());
 }
 
 void TestOperatorWindow::boutPanelControlsDriveClockAndNavigation()

@@ -7,6 +7,9 @@
 
 #include <QFontDatabase>
 #include <QFrame>
+#include <QPainter>
+
+#include <algorithm>
 
 namespace {
 
@@ -22,6 +25,26 @@ QFont typewriterFont(int pointSize)
     f.setFixedPitch(true);
     return f;
 }
+
+// The live-view lamp: a rounded box, outlined, filled with its palette's window colour (white
+// or red); the panel shows through at the corners.
+class RoundedLamp : public QFrame
+{
+public:
+    using QFrame::QFrame;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(Qt::black, 1));
+        p.setBrush(palette().color(QPalette::Window));
+        // Corners of a quarter of the shorter side: round enough to read as a lamp, not a field.
+        const qreal radius = std::min(width(), height()) / 4.0;
+        p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
+    }
+};
 
 } // namespace
 
@@ -115,11 +138,9 @@ BoutPanel::BoutPanel(Console& console, QWidget* parent) : QWidget(parent), m_con
     connect(first, &ClickLabel::clicked, this, [this] { guarded(this, [this] { m_console.navigator().naechsterkampf(1); }); });
     connect(prev, &ClickLabel::clicked, this, [this] { guarded(this, [this] { m_console.navigator().naechsterkampf(888); }); });
     connect(next, &ClickLabel::clicked, this, [this] { guarded(this, [this] { m_console.navigator().naechsterkampf(999); }); });
-    m_shape43 = new QFrame(this);
+    m_shape43 = new RoundedLamp(this);
     m_shape43->setObjectName(QStringLiteral("Shape43"));
     m_shape43->setGeometry(470, 700, 240, 40);
-    m_shape43->setFrameShape(QFrame::Box);
-    m_shape43->setAutoFillBackground(true);
 
     // Audience window. The lamp holds its caption, so the operator reads the live view on the
     // very entry that swaps it.

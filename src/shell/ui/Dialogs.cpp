@@ -62,6 +62,19 @@ void MessageBox::error(QWidget* parent, const QString& text)
     QMessageBox::critical(parent, appTitle(), text);
 }
 
+void MessageBox::notice(QWidget* parent, const QString& text)
+{
+    if (hooks().on) {
+        hooks().shown << text;
+        return;
+    }
+    auto* box = new QMessageBox(QMessageBox::Critical, appTitle(), text, QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setAttribute(Qt::WA_ShowWithoutActivating);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+}
+
 void MessageBox::information(QWidget* parent, const QString& title, const QString& text)
 {
     if (hooks().on) {

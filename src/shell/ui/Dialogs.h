@@ -14,6 +14,9 @@ public:
 
     // The message box every failed operation ends in (title: the application's title).
     static void error(QWidget* parent, const QString& text);
+    // A failure that no operation waits for (a timer's): shown without a modal loop and without
+    // taking the keyboard, so the operator scores on while it stands.
+    static void notice(QWidget* parent, const QString& text);
     static void information(QWidget* parent, const QString& title, const QString& text);
     static Answer question(QWidget* parent, const QString& title, const QString& text);
 

@@ -29,7 +29,11 @@ MessageWindow::MessageWindow(QWidget* parent) : QDialog(parent, Qt::FramelessWin
     sp.setColor(QPalette::Window, QColor(0, 0, 128));
     m_shape1->setPalette(sp);
 
-    QFont tahoma(QStringLiteral("Tahoma"));
+    // The same stand-ins as the operator window's font, so the box reads like the console.
+    QFont tahoma;
+    tahoma.setFamilies(
+        {QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    tahoma.setStyleHint(QFont::SansSerif);
     tahoma.setPointSize(12);
 
     m_label1 = new QLabel(this);

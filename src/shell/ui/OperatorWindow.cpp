@@ -15,6 +15,7 @@
 #include "exchange/RefereeList.h"
 #include "shell/ui/SetupPanel.h"
 #include "platform/DocumentOpener.h"
+#include "platform/UserError.h"
 #include "scoreboard/ui/AudienceWindow.h"
 #include "shell/Console.h"
 #include "shell/OperatorShell.h"
@@ -129,7 +130,8 @@ OperatorWindow::OperatorWindow(Console& console, KeyboardControl& keyboard, Oper
     connect(m_setup, &SetupPanel::licenceDownloadRequested, this, &OperatorWindow::Button17Click);
     AdvertRotation& adverts = console.adverts();
     m_setup->setAdvertTimer([&adverts] { adverts.applyInterval(); }, [&adverts] { adverts.switchTimerForMode(); });
-    connect(&adverts, &AdvertRotation::failed, this, [this](const QString& text) { MessageBox::error(this, text); });
+    connect(&adverts, &AdvertRotation::failed, this,
+            [this](const QString& text) { MessageBox::notice(this, text); });
     connect(&console.settings(), &Settings::protokollChanged, this,
             [this](int choice) { m_entry->grid()->setPassNumberCaptions(choice != 0); });
 
@@ -381,16 +383,23 @@ void OperatorWindow::Label1Click()
 
 void OperatorWindow::cClick()
 {
-    AdvertRotation& adverts = m_console.adverts();
-    adverts.switchTimerForMode();
-    adverts.werbungaktu();
-    adverts.applyInterval();
+    // A broken advert or seconds field must not leave the hall without its scoreboard: the
+    // window is shown first, the fault reported after.
+    const QString advertFault = m_console.adverts().prepareDisplay();
     if (m_audience) {
         m_audience->setWindowState(m_audience->windowState() & ~Qt::WindowMinimized);
         m_audience->show();
         m_audience->raise();
     }
-    m_shell.steuerungsansicht();
+    if (!advertFault.isEmpty())
+        MessageBox::error(this, advertFault);
+    try {
+        m_shell.steuerungsansicht();
+    } catch (const UserError& e) {
+        // Loading the first bout shows the mode's advert again: the same fault is told once.
+        if (advertFault.isEmpty() || !advertFault.contains(e.message()))
+            throw;
+    }
 }
 
 void OperatorWindow::Button17Click()
@@ -462,10 +471,13 @@ void OperatorWindow::FormShow()
     // start steps here, and nothing is saved until a match file is opened or created.
     Settings& settings = m_console.settings();
     settings.settingsReady = false;
-    if (!guarded(this, [&] { settings.loadset(); }))
+    const bool loaded = guarded(this, [&] { settings.loadset(); });
+    // A load that failed part-way may have filled the scale field already: the window follows
+    // it either way, or "+" and "-" would step from a scale the hall does not see.
+    m_console.audience().scaleBy(settings.scalePercent(), 100);
+    if (!loaded)
         return;
     settings.settingsReady = true;
-    m_console.audience().scaleBy(settings.scalePercent(), 100);
     m_console.adverts().switchTimerForMode();
     m_shell.drawTip();
     m_shell.readLicenceDate(m_console.besideProgram(QStringLiteral("lizenzdaten.ini")));
