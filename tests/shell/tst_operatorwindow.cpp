@@ -8,6 +8,7 @@
 #include "platform/SignalSound.h"
 #include "shell/Console.h"
 #include "shell/OperatorShell.h"
+#include "shell/Settings.h"
 #include "shell/ui/Dialogs.h"
 #include "shell/ui/MessageWindow.h"
 #include "shell/ui/OperatorWindow.h"
@@ -51,6 +52,7 @@ private slots:
     void boutPanelControlsDriveClockAndNavigation();
     void messageBoxCentring_data();
     void messageBoxCentring();
+    void openingTheSetupPanelRedrawsThePreview();
 
 private:
     void openMatch();
@@ -503,6 +505,22 @@ void TestOperatorWindow::messageBoxCentring()
     QFETCH(int, width);
     QFETCH(int, left);
     QCOMPARE(MessageWindow::boxLeft(width), left);
+}
+
+void TestOperatorWindow::openingTheSetupPanelRedrawsThePreview()
+{
+    Settings& settings = m_console->settings();
+    settings.setFeld(0, {QStringLiteral("pzDatum"), QStringLiteral("40"), QStringLiteral("100")});
+    QTest::mouseClick(child("Image6"), Qt::LeftButton);
+    QVERIFY(view("panel_einrichten")->isVisible());
+    QCOMPARE(child("pzdatum")->pos(), QPoint(496, 215));
+
+    // Every opening, not only the first; a damaged value is reported and the panel stays open.
+    settings.setFeld(2, {QStringLiteral("pzStil"), QStringLiteral("107"), QStringLiteral("4O")});
+    QTest::mouseClick(child("Image2"), Qt::LeftButton);
+    QTest::mouseClick(child("Image6"), Qt::LeftButton);
+    QCOMPARE(MessageBox::takeShownMessages(), QStringList{QStringLiteral("'4O' ist kein gültiger Integerwert")});
+    QVERIFY(view("panel_einrichten")->isVisible());
 }
 
 QTEST_MAIN(TestOperatorWindow)

@@ -2,12 +2,16 @@
 #include "shell/Settings.h"
 #include "shell/ui/Dialogs.h"
 #include "shell/ui/FileDialogs.h"
+#include "shell/ui/Guard.h"
 #include "shell/ui/SetupPanel.h"
+#include "shell/ui/UpDown.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDomDocument>
 #include <QFile>
+#include <QFrame>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -72,10 +76,16 @@ struct Fixture
     QLineEdit* elsewhere = nullptr;
     std::unique_ptr<SaveCounter> saves;
 
-    bool start(const QStringList& adverts = {})
+    // `file`: a set.xml to read first; none when empty.
+    bool start(const QStringList& adverts = {}, const QByteArray& file = {})
     {
         if (!tmp.isValid())
             return false;
+        if (!file.isEmpty()) {
+            QFile out(path);
+            if (!out.open(QIODevice::WriteOnly) || out.write(file) != file.size())
+                return false;
+        }
         settings.loadset();
         settings.setWerbung(adverts);
         settings.settingsReady = true;
@@ -94,7 +104,35 @@ struct Fixture
             return false;
         elsewhere->setFocus();
         saves = std::make_unique<SaveCounter>(tmp.path());
-        return elsewhere->hasFocus() && !QFile::exists(path);
+        return elsewhere->hasFocus() && QFile::exists(path) == !file.isEmpty();
+    }
+
+    // What opening the panel does, through the guard as the menu runs it.
+    void open() const
+    {
+        guarded(panel, [this] { panel->punktzettelvorschau(); });
+    }
+    // A click on a line of the field list, as the operator chooses a field.
+    void choose(int row) const
+    {
+        auto* box = control<QListWidget>(QStringLiteral("ListBox1"));
+        QTest::mouseClick(box->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          box->visualItemRect(box->item(row)).center());
+    }
+    QLabel* previewLabel(int i) const
+    {
+        static const char* const names[] = {"pzdatum",   "pzklasse",    "pzstil",     "pzkampfnr",
+                                            "pznamerot", "pzvereinrot", "pznameblau", "pzvereinblau"};
+        return control<QLabel>(QLatin1String(names[i]));
+    }
+    // The fields whose preview label shows its sky-blue background.
+    QList<int> highlighted() const
+    {
+        QList<int> out;
+        for (int i = 0; i < 8; ++i)
+            if (previewLabel(i)->autoFillBackground())
+                out << i;
+        return out;
     }
 
     template <class T = QWidget> T* control(const QString& name) const { return panel->findChild<T*>(name); }
@@ -159,6 +197,15 @@ private slots:
     void leavingTheSecondsField();
     void leavingTheTickerSavesOnce();
     void introductionOptionClick();
+    void previewAtStart_data();
+    void previewAtStart();
+    void movingAField_data();
+    void movingAField();
+    void arrowWithNoFieldChosen_data();
+    void arrowWithNoFieldChosen();
+    void highlightFollowsTheChoice();
+    void damagedLayoutValue_data();
+    void damagedLayoutValue();
 };
 
 void TestSetupPanel::initTestCase()
@@ -192,6 +239,10 @@ void TestSetupPanel::designTexts()
     QVERIFY(field.left() > textLeft + fm.horizontalAdvance(QStringLiteral("Wechsel alle")));
     QVERIFY(field.right() < textLeft + fm.horizontalAdvance(item->text().chopped(QStringLiteral("Sekunden").size())));
     QVERIFY(field.top() < item->height() / 2 && field.bottom() > item->height() / 2);
+
+    // The score sheet's preview and the headings of the field layout.
+    QCOMPARE(f.control(QStringLiteral("Shape31"))->geometry(), QRect(462, 135, 176, 241));
+    QCOMPARE(f.control<QLabel>(QStringLiteral("Label_punktzettel"))->text(), QStringLiteral("Punktzettel"));
 
     auto* date = f.control<QLabel>(QStringLiteral("datumlizenzdatei"));
     QCOMPARE(date->text(), QString());
@@ -512,6 +563,243 @@ void TestSetupPanel::introductionOptionClick()
     QCOMPARE(spy.count(), 1);
     COMPARE_SAVES(1);
     QCOMPARE(stored(f.path, QStringLiteral("anzeige/vorstellung")), QStringLiteral("-1"));
+}
+
+void TestSetupPanel::previewAtStart_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QColor>("ink"); // invalid: the system's window text
+    QTest::addColumn<QPoint>("at");
+
+    QTest::newRow("date") << 0 << "pzDatum"
+                          << "Datum" << QColor() << QPoint(477, 167);
+    QTest::newRow("class") << 1 << "pzKlasse"
+                           << "Klasse" << QColor() << QPoint(515, 167);
+    QTest::newRow("style") << 2 << "pzStil"
+                           << "Stil" << QColor() << QPoint(552, 167);
+    QTest::newRow("bout number") << 3 << "pzKampfnr"
+                                 << "Kampf Nr." << QColor() << QPoint(589, 167);
+    QTest::newRow("red name") << 4 << "pzNameRot"
+                              << "Name" << QColor(Qt::red) << QPoint(477, 182);
+    QTest::newRow("red team") << 5 << "pzVereinRot"
+                              << "Verein" << QColor(Qt::red) << QPoint(477, 191);
+    QTest::newRow("blue name") << 6 << "pzNameBlau"
+                               << "Name" << QColor(Qt::blue) << QPoint(554, 182);
+    QTest::newRow("blue team") << 7 << "pzVereinBlau"
+                               << "Verein" << QColor(Qt::blue) << QPoint(554, 191);
+}
+
+void TestSetupPanel::previewAtStart()
+{
+    QFETCH(int, field);
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    QFETCH(QColor, ink);
+    QFETCH(QPoint, at);
+    Fixture f;
+    QVERIFY(f.start());
+    f.open();
+    QCOMPARE(MessageBox::takeShownMessages(), QStringList());
+
+    QCOMPARE(f.control<QListWidget>(QStringLiteral("ListBox1"))->item(field)->text(), name);
+    QLabel* label = f.previewLabel(field);
+    QCOMPARE(label->text(), caption);
+    QCOMPARE(label->pos(), at);
+    // Not the panel's white: the sheet is white paper.
+    QCOMPARE(label->palette().color(QPalette::WindowText),
+             ink.isValid() ? ink : QGuiApplication::palette().color(QPalette::WindowText));
+    QVERIFY(label->isVisible());
+    QCOMPARE(f.highlighted(), QList<int>());
+    COMPARE_SAVES(0);
+}
+
+void TestSetupPanel::movingAField_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("x"); // empty: as at start
+    QTest::addColumn<QString>("y");
+    QTest::addColumn<int>("upDown1");
+    QTest::addColumn<int>("upDown2");
+    QTest::addColumn<QString>("arrow");
+    QTest::addColumn<QString>("xAfter");
+    QTest::addColumn<QString>("yAfter");
+    QTest::addColumn<QPoint>("at");
+
+    QTest::newRow("blue name one up") << 6 << ""
+                                      << "" << 110 << 941 << "UpDown2_next"
+                                      << "110"
+                                      << "58" << QPoint(554, 182);
+    QTest::newRow("blue name one down") << 6 << ""
+                                        << "" << 110 << 941 << "UpDown2_prev"
+                                        << "110"
+                                        << "60" << QPoint(554, 183);
+    QTest::newRow("date one right") << 0 << ""
+                                    << "" << 18 << 960 << "UpDown1_next"
+                                    << "19"
+                                    << "40" << QPoint(478, 167);
+    QTest::newRow("bout number one left") << 3 << ""
+                                          << "" << 152 << 960 << "UpDown1_prev"
+                                          << "151"
+                                          << "40" << QPoint(589, 167);
+    // 150 mm lies exactly between two pixels of the preview: the even one is taken.
+    QTest::newRow("tie to even") << 5 << ""
+                                 << "151" << 18 << 849 << "UpDown2_next"
+                                 << "18"
+                                 << "150" << QPoint(477, 255);
+    QTest::newRow("x at its end") << 1 << "300"
+                                  << "" << 300 << 960 << "UpDown1_next"
+                                  << "300"
+                                  << "40" << QPoint(713, 167);
+    // Values only a hand-edited file holds: the up-down keeps to its range, so does the field.
+    QTest::newRow("x beyond its end") << 1 << "500"
+                                      << "" << 300 << 960 << "UpDown1_next"
+                                      << "300"
+                                      << "40" << QPoint(713, 167);
+    QTest::newRow("y below the sheet") << 2 << ""
+                                       << "1500" << 107 << 0 << "UpDown2_prev"
+                                       << "107"
+                                       << "1000" << QPoint(552, 938);
+    QTest::newRow("y at its top end") << 7 << ""
+                                      << "-9000" << 110 << 10000 << "UpDown2_next"
+                                      << "110"
+                                      << "-9000" << QPoint(554, -7095);
+}
+
+void TestSetupPanel::movingAField()
+{
+    QFETCH(int, field);
+    QFETCH(QString, x);
+    QFETCH(QString, y);
+    QFETCH(int, upDown1);
+    QFETCH(int, upDown2);
+    QFETCH(QString, arrow);
+    QFETCH(QString, xAfter);
+    QFETCH(QString, yAfter);
+    QFETCH(QPoint, at);
+    Fixture f;
+    QVERIFY(f.start());
+    Settings::Field preset = f.settings.felder().at(field);
+    preset.xwert = x.isEmpty() ? preset.xwert : x;
+    preset.ywert = y.isEmpty() ? preset.ywert : y;
+    f.settings.setFeld(field, preset);
+    f.open();
+
+    f.choose(field);
+    QCOMPARE(f.control<UpDown>(QStringLiteral("UpDown1"))->position(), upDown1);
+    QCOMPARE(f.control<UpDown>(QStringLiteral("UpDown2"))->position(), upDown2);
+    QCOMPARE(f.highlighted(), QList<int>{field});
+    COMPARE_SAVES(0); // choosing stores nothing
+
+    QTest::mouseClick(f.control<QAbstractButton>(arrow), Qt::LeftButton);
+    QCOMPARE(MessageBox::takeShownMessages(), QStringList());
+    QCOMPARE(f.settings.felder().at(field), (Settings::Field{preset.bezeichnung, xAfter, yAfter}));
+    QCOMPARE(f.control<QListWidget>(QStringLiteral("xwerte"))->item(field)->text(), xAfter);
+    QCOMPARE(f.control<QListWidget>(QStringLiteral("ywerte"))->item(field)->text(), yAfter);
+    QCOMPARE(f.previewLabel(field)->pos(), at);
+    COMPARE_SAVES(1);
+    const QString stored_at = QStringLiteral("print/punktzettel/feld%1/").arg(field);
+    QCOMPARE(stored(f.path, stored_at + QStringLiteral("xwert")), xAfter);
+    QCOMPARE(stored(f.path, stored_at + QStringLiteral("ywert")), yAfter);
+}
+
+void TestSetupPanel::arrowWithNoFieldChosen_data()
+{
+    QTest::addColumn<QString>("arrow");
+
+    QTest::newRow("UpDown1") << "UpDown1_next";
+    QTest::newRow("UpDown2") << "UpDown2_prev";
+}
+
+void TestSetupPanel::arrowWithNoFieldChosen()
+{
+    QFETCH(QString, arrow);
+    Fixture f;
+    QVERIFY(f.start());
+    f.open();
+    // A layout the preview does not show yet: the click redraws it.
+    f.settings.setFeld(0, {QStringLiteral("pzDatum"), QStringLiteral("40"), QStringLiteral("100")});
+    const QList<Settings::Field> before = f.settings.felder();
+    QCOMPARE(f.previewLabel(0)->pos(), QPoint(477, 167));
+
+    QTest::mouseClick(f.control<QAbstractButton>(arrow), Qt::LeftButton);
+    QCOMPARE(f.settings.felder(), before);
+    QCOMPARE(f.previewLabel(0)->pos(), QPoint(496, 215));
+    COMPARE_SAVES(1);
+    QCOMPARE(stored(f.path, QStringLiteral("print/punktzettel/feld0/xwert")), QStringLiteral("40"));
+    QCOMPARE(MessageBox::takeShownMessages(), QStringList());
+}
+
+void TestSetupPanel::highlightFollowsTheChoice()
+{
+    Fixture f;
+    QVERIFY(f.start());
+    f.window->resize(1200, 700);
+    f.open();
+    f.choose(2);
+    QCOMPARE(f.highlighted(), QList<int>{2});
+
+    // The keys move the choice as well.
+    auto* box = f.control<QListWidget>(QStringLiteral("ListBox1"));
+    QVERIFY(box->hasFocus());
+    QTest::keyClick(box, Qt::Key_Down);
+    QTest::keyClick(box, Qt::Key_Down);
+    QCOMPARE(f.highlighted(), QList<int>{4});
+    QCOMPARE(f.control<UpDown>(QStringLiteral("UpDown2"))->position(), 941);
+
+    // Seen on the panel: sky blue behind the chosen label, white paper behind the others.
+    const QImage shown = f.panel->grab().toImage();
+    const auto background = [&](int i) {
+        const QRect r = f.previewLabel(i)->geometry();
+        return QColor(shown.pixel(r.right(), r.top()));
+    };
+    QCOMPARE(background(4), QColor(166, 202, 240));
+    QCOMPARE(background(2), QColor(Qt::white));
+    QCOMPARE(background(5), QColor(Qt::white));
+    COMPARE_SAVES(0);
+}
+
+void TestSetupPanel::damagedLayoutValue_data()
+{
+    QTest::addColumn<QString>("action"); // "open", "choose" (the damaged field) or "arrow" (none chosen)
+
+    QTest::newRow("opening the panel") << "open";
+    QTest::newRow("choosing the field") << "choose";
+    QTest::newRow("arrow with none chosen") << "arrow";
+}
+
+void TestSetupPanel::damagedLayoutValue()
+{
+    QFETCH(QString, action);
+    Fixture f;
+    QVERIFY(f.start({}, "<?xml version=\"1.0\"?><settings><print><punktzettel>"
+                        "<feld0><xwert>20</xwert><ywert>50</ywert></feld0>"
+                        "<feld2><xwert>107</xwert><ywert>4O</ywert></feld2>"
+                        "</punktzettel></print><werbung><modus>-1</modus></werbung></settings>"));
+    f.saves->take();
+
+    if (action == QLatin1String("open")) {
+        f.open();
+    } else if (action == QLatin1String("choose")) {
+        f.choose(2);
+        // Marked before the value was read; the x up-down was set before the y failed.
+        QCOMPARE(f.highlighted(), QList<int>{2});
+        QCOMPARE(f.control<UpDown>(QStringLiteral("UpDown1"))->position(), 107);
+    } else {
+        QTest::mouseClick(f.control<QAbstractButton>(QStringLiteral("UpDown1_next")), Qt::LeftButton);
+    }
+    QCOMPARE(MessageBox::takeShownMessages(),
+             QStringList{QStringLiteral("'4O' ist kein gültiger Integerwert")});
+    if (action != QLatin1String("choose")) {
+        // The fields before the damaged one are placed, and the damaged one's left.
+        QCOMPARE(f.previewLabel(0)->pos(), QPoint(479, 175));
+        QCOMPARE(f.previewLabel(1)->pos(), QPoint(515, 167));
+        QCOMPARE(f.previewLabel(2)->x(), 552);
+        QCOMPARE(f.previewLabel(3)->pos(), QPoint(0, 0));
+    }
+    // The failed redraw stops the arrow's save as well.
+    COMPARE_SAVES(0);
 }
 
 QTEST_MAIN(TestSetupPanel)

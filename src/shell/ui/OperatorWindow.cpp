@@ -204,7 +204,14 @@ QWidget* OperatorWindow::makeMenu()
         pic->setPixmap(QPixmap(QStringLiteral(":/menu/%1.svg").arg(QLatin1String(it.picture)))
                            .scaled(80, 83, Qt::KeepAspectRatio, Qt::SmoothTransformation));
         const auto click = it.click;
-        connect(pic, &ClickLabel::clicked, this, [this, click] { guarded(this, [this, click] { (m_shell.*click)(); }); });
+        connect(pic, &ClickLabel::clicked, this, [this, click] {
+            guarded(this, [this, click] {
+                (m_shell.*click)();
+                // The layout may have been changed by a loaded settings file since the last look.
+                if (click == &OperatorShell::Image6Click)
+                    m_setup->punktzettelvorschau();
+            });
+        });
     }
 
     m_marker = new MarkerShape(v);

@@ -3,11 +3,14 @@
 #include "FileDialogs.h"
 #include "FocusExit.h"
 #include "Guard.h"
+#include "UpDown.h"
 #include "shell/Settings.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QEvent>
+#include <QFrame>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -24,6 +27,9 @@ namespace {
 const QString kWechselVor = QStringLiteral("Wechsel alle");
 const QString kWechselNach = QStringLiteral("Sekunden");
 constexpr int kWechselBlanks = 15;
+
+const QColor kSkyBlue(166, 202, 240);
+const QRect kShape31(462, 135, 176, 241);
 
 template <class T> T* named(T* widget, const QString& name)
 {
@@ -80,19 +86,63 @@ SetupPanel::SetupPanel(Settings& settings, QWidget* parent) : QWidget(parent), m
     QFont dateFont = m_datumlizenzdatei->font();
     dateFont.setPointSize(10);
     m_datumlizenzdatei->setFont(dateFont);
-    m_datumlizenzdatei->setGeometry(20, 320, 500, 24);
+    m_datumlizenzdatei->setGeometry(20, 320, 430, 24);
     auto* download = new QPushButton(QStringLiteral("Neuste Lizenzen laden"), this);
     download->setObjectName(QStringLiteral("Button17"));
     download->setGeometry(20, 348, 220, 28);
     connect(download, &QPushButton::clicked, this, &SetupPanel::licenceDownloadRequested);
 
     int left = 20;
-    for (auto [list, name, width] : {std::tuple{&m_listBox1, "ListBox1", 130}, std::tuple{&m_xwerte, "xwerte", 50},
-                                     std::tuple{&m_ywerte, "ywerte", 50}}) {
+    for (auto [list, name, heading, width] :
+         {std::tuple{&m_listBox1, "ListBox1", "Feld", 130}, std::tuple{&m_xwerte, "xwerte", "X", 50},
+          std::tuple{&m_ywerte, "ywerte", "Y", 50}}) {
         *list = new QListWidget(this);
         (*list)->setObjectName(QLatin1String(name));
         (*list)->setGeometry(left, 400, width, 170);
+        (*list)->setSelectionMode(QAbstractItemView::SingleSelection);
+        named(new QLabel(QLatin1String(heading), this), QStringLiteral("Label_") + QLatin1String(name))
+            ->move(left + 2, 382);
         left += width + 6;
+    }
+    // The value lists only show the layout; the field is chosen by its name.
+    m_xwerte->setSelectionMode(QAbstractItemView::NoSelection);
+    m_ywerte->setSelectionMode(QAbstractItemView::NoSelection);
+    m_upDown1 = new UpDown(QStringLiteral("UpDown1"), Qt::Horizontal, 0, SheetLayout::kUpDown1Max, this);
+    m_upDown1->move(m_xwerte->x() + (m_xwerte->width() - m_upDown1->width()) / 2, 576);
+    m_upDown2 = new UpDown(QStringLiteral("UpDown2"), Qt::Vertical, 0, SheetLayout::kUpDown2Max, this);
+    m_upDown2->move(m_ywerte->x() + (m_ywerte->width() - m_upDown2->width()) / 2, 576);
+
+    // The sheet: white paper with a black edge, the preview labels above it.
+    m_shape31 = named(new QFrame(this), QStringLiteral("Shape31"));
+    m_shape31->setGeometry(kShape31);
+    m_shape31->setFrameStyle(QFrame::Box | QFrame::Plain);
+    m_shape31->setAutoFillBackground(true);
+    QPalette paper = m_shape31->palette();
+    paper.setColor(QPalette::Window, Qt::white);
+    paper.setColor(QPalette::WindowText, Qt::black);
+    m_shape31->setPalette(paper);
+    auto* title = named(new QLabel(QStringLiteral("Punktzettel"), this), QStringLiteral("Label_punktzettel"));
+    QFont titleFont = title->font();
+    titleFont.setBold(true);
+    title->setFont(titleFont);
+    title->move(kShape31.left(), kShape31.top() - 40);
+    named(new QLabel(QStringLiteral("X"), this), QStringLiteral("Label_x"))
+        ->move(kShape31.left() + kShape31.width() / 2, kShape31.top() - 18);
+    named(new QLabel(QStringLiteral("Y"), this), QStringLiteral("Label_y"))
+        ->move(kShape31.left() - 14, kShape31.top() + kShape31.height() / 2);
+    const QColor windowText = QGuiApplication::palette().color(QPalette::WindowText);
+    for (int i = 0; i < SheetLayout::kFieldCount; ++i) {
+        const SheetLayout::PreviewField& field = SheetLayout::previewFields()[i];
+        QLabel* label = named(new QLabel(QLatin1String(field.caption), this), QLatin1String(field.label));
+        QPalette lp = label->palette();
+        lp.setColor(QPalette::WindowText, field.ink == SheetLayout::Ink::Red    ? QColor(Qt::red)
+                                          : field.ink == SheetLayout::Ink::Blue ? QColor(Qt::blue)
+                                                                                : windowText);
+        // Shown only while the label fills its background, which marks the chosen field.
+        lp.setColor(QPalette::Window, kSkyBlue);
+        label->setPalette(lp);
+        label->setAutoFillBackground(false);
+        m_preview[i] = label;
     }
 
     m_laufschrift = named(new QLineEdit(this), QStringLiteral("laufschrift"));
@@ -122,16 +172,16 @@ SetupPanel::SetupPanel(Settings& settings, QWidget* parent) : QWidget(parent), m
     m_werbung = named(new QListWidget(this), QStringLiteral("werbung"));
     m_werbung->setSelectionMode(QAbstractItemView::SingleSelection);
     m_werbung->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_werbung->setGeometry(560, 20, 420, 180);
+    m_werbung->setGeometry(680, 20, 420, 180);
     auto* listHint = named(new QLabel(QStringLiteral("Ändern mit Doppelklick / Löschen mit [Entf]"), this),
                            QStringLiteral("Label_werbung"));
-    listHint->move(560, 204);
+    listHint->move(680, 204);
     auto* add = named(new QPushButton(QStringLiteral("+"), this), QStringLiteral("Button12"));
-    add->setGeometry(560, 228, 30, 24);
+    add->setGeometry(680, 228, 30, 24);
 
     m_radioGroup1 =
         named(new QGroupBox(QStringLiteral("Werbungen | Modus"), this), QStringLiteral("RadioGroup1"));
-    m_radioGroup1->setGeometry(560, 270, 420, 110);
+    m_radioGroup1->setGeometry(680, 270, 420, 110);
     m_modus =
         radioItems(m_radioGroup1, {QStringLiteral("Immer Werbung 1 anzeigen"),
                                    kWechselVor + QString(kWechselBlanks, QLatin1Char(' ')) + kWechselNach,
@@ -154,6 +204,9 @@ SetupPanel::SetupPanel(Settings& settings, QWidget* parent) : QWidget(parent), m
     connect(m_edit4, &QLineEdit::textEdited, this, [this](const QString& t) { m_settings.setZeit(t); });
     onFocusExit(m_edit4, [this] { Edit4Exit(); });
     connect(m_protokoll, &QButtonGroup::idClicked, this, &SetupPanel::RadioGroup3Click);
+    connect(m_listBox1, &QListWidget::itemSelectionChanged, this, &SetupPanel::ListBox1Click);
+    connect(m_upDown1, &UpDown::clicked, this, &SetupPanel::UpDown1Click);
+    connect(m_upDown2, &UpDown::clicked, this, &SetupPanel::UpDown2Click);
 
     connect(&settings, &Settings::changed, this, &SetupPanel::showSettings);
     relayout();
@@ -186,11 +239,14 @@ void SetupPanel::showSettings()
         xs << f.xwert;
         ys << f.ywert;
     }
-    for (auto [list, lines] : {std::pair{m_listBox1, names}, std::pair{m_xwerte, xs}, std::pair{m_ywerte, ys}}) {
+    for (auto [list, lines] :
+         {std::pair{m_listBox1, names}, std::pair{m_xwerte, xs}, std::pair{m_ywerte, ys}}) {
         QStringList shown;
         for (int i = 0; i < list->count(); ++i)
             shown << list->item(i)->text();
         if (shown != lines) {
+            // Refilling is no choice of the operator's.
+            const QSignalBlocker quiet(list);
             list->clear();
             list->addItems(lines);
         }
@@ -361,6 +417,64 @@ void SetupPanel::RadioGroup3Click(int index)
         return;
     guarded(this, [this, index] {
         m_settings.setProtokoll(index);
+        m_settings.saveset();
+    });
+}
+
+int SetupPanel::chosenField() const
+{
+    const QList<QListWidgetItem*> items = m_listBox1->selectedItems();
+    return items.isEmpty() ? -1 : m_listBox1->row(items.first());
+}
+
+void SetupPanel::punktzettelvorschau()
+{
+    const QList<Settings::Field>& felder = m_settings.felder();
+    for (int i = 0; i < SheetLayout::kFieldCount && i < felder.size(); ++i) {
+        QLabel* label = m_preview[i];
+        label->move(SheetLayout::previewLeft(felder[i].xwert, kShape31), label->y());
+        label->move(label->x(), SheetLayout::previewTop(felder[i].ywert, kShape31));
+    }
+}
+
+void SetupPanel::ListBox1Click()
+{
+    const int i = chosenField();
+    if (i < 0)
+        return;
+    guarded(this, [this, i] {
+        for (QLabel* label : m_preview)
+            label->setAutoFillBackground(false);
+        if (i < SheetLayout::kFieldCount)
+            m_preview[i]->setAutoFillBackground(true);
+        const Settings::Field& field = m_settings.felder().at(i);
+        m_upDown1->setPosition(SheetLayout::upDown1Position(field.xwert));
+        m_upDown2->setPosition(SheetLayout::upDown2Position(field.ywert));
+    });
+}
+
+void SetupPanel::UpDown1Click()
+{
+    guarded(this, [this] {
+        if (const int i = chosenField(); i >= 0) {
+            Settings::Field field = m_settings.felder().at(i);
+            field.xwert = SheetLayout::xwertFor(m_upDown1->position());
+            m_settings.setFeld(i, field);
+        }
+        punktzettelvorschau();
+        m_settings.saveset();
+    });
+}
+
+void SetupPanel::UpDown2Click()
+{
+    guarded(this, [this] {
+        if (const int i = chosenField(); i >= 0) {
+            Settings::Field field = m_settings.felder().at(i);
+            field.ywert = SheetLayout::ywertFor(m_upDown2->position());
+            m_settings.setFeld(i, field);
+        }
+        punktzettelvorschau();
         m_settings.saveset();
     });
 }
