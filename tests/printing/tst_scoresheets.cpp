@@ -66,7 +66,8 @@ void TestScoreSheets::sheetOrder_data()
     };
     auto pick = [](int chosen) { return Request{ScoreSheetPrintout::Auswahl, {}, {}, chosen}; };
 
-    QTest::newRow("all, shuffled") << shuffled << Request{} << QList<int>{3, 6, 1, 8, 5, 10, 2, 9, 7, 4} << "";
+    QTest::newRow("all, shuffled") << shuffled << Request{} << QList<int>{3, 6, 1, 8, 5, 10, 2, 9, 7, 4}
+                                   << "";
     // Numbers match as text only; a repeated number gives a sheet per row, in grid order.
     QTest::newRow("all, odd numbers") << odd << Request{} << QList<int>{1, 7, 8} << "";
     QTest::newRow("all, no bouts") << QStringList{} << Request{} << QList<int>{} << "";
