@@ -66,7 +66,12 @@ void PrintCanvas::abort()
 
 void PrintCanvas::setFontFace(const QString& face)
 {
-    m_face = face;
+    m_faces = QStringList{face};
+}
+
+void PrintCanvas::setFontFamilies(const QStringList& families)
+{
+    m_faces = families.isEmpty() ? QStringList{QStringLiteral("Arial")} : families;
 }
 
 void PrintCanvas::setFontHeight(int height)
@@ -91,13 +96,14 @@ void PrintCanvas::setBrushColor(const QColor& color)
 
 const PrintCanvas::Metrics& PrintCanvas::metrics()
 {
-    const QString key =
-        m_face + QLatin1Char('|') + QString::number(m_height) + QLatin1Char('|') + QString::number(m_style);
+    const QString key = m_faces.join(QLatin1Char(',')) + QLatin1Char('|') + QString::number(m_height) +
+                        QLatin1Char('|') + QString::number(m_style);
     auto it = m_fonts.constFind(key);
     if (it != m_fonts.constEnd())
         return *it;
 
-    QFont font(m_face);
+    QFont font(m_faces.first());
+    font.setFamilies(m_faces);
     font.setBold(m_style & Bold);
     font.setItalic(m_style & Italic);
     font.setUnderline(m_style & Underline);

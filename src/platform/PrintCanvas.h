@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QPainter>
 #include <QString>
+#include <QStringList>
 
 class QPrinter;
 
@@ -49,6 +50,9 @@ public:
     int pageCount() const { return m_pages; }
 
     void setFontFace(const QString& face);
+    // A face asked for by name with the faces that stand in where it is not installed, in
+    // order of preference.
+    void setFontFamilies(const QStringList& families);
     // Cell height in 0.1 mm.
     void setFontHeight(int height);
     void setFontStyle(int style);
@@ -77,7 +81,7 @@ private:
     qreal m_scale = 1; // device pixels per 0.1 mm
     int m_pages = 0;
 
-    QString m_face = QStringLiteral("Arial");
+    QStringList m_faces{QStringLiteral("Arial")};
     int m_height = 40;
     int m_style = Regular;
     QColor m_fontColor = Qt::black;

@@ -16,12 +16,12 @@
 #include "shell/ui/SetupPanel.h"
 #include "platform/DocumentOpener.h"
 #include "platform/UserError.h"
+#include "printing/ui/PrintPanel.h"
 #include "scoreboard/ui/AudienceWindow.h"
 #include "shell/Console.h"
 #include "shell/OperatorShell.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -113,10 +113,11 @@ OperatorWindow::OperatorWindow(Console& console, KeyboardControl& keyboard, Oper
     uhrzeit->resize(200, 24);
     m_labels.insert(QStringLiteral("uhrzeit"), uhrzeit);
 
-    QWidget* print = makeView(QStringLiteral("panel_drucken"), QColor(128, 0, 64));
-    m_boutChoice = new QComboBox(print);
-    m_boutChoice->setObjectName(QStringLiteral("ComboBox1"));
-    m_boutChoice->setGeometry(20, 20, 400, 26);
+    m_print = new PrintPanel(console.record(), console.settings(), *m_entry, m_viewArea);
+    QPalette pp = m_print->palette();
+    pp.setColor(QPalette::Window, QColor(128, 0, 64));
+    m_print->setPalette(pp);
+    m_views << m_print;
 
     QWidget* exportPanel = makeView(QStringLiteral("panel_export"), QColor(2, 164, 22));
     QLabel* tarvo = makeLabel(exportPanel, QStringLiteral("tarvomdb"), console.settings().tarvodir(), {20, 20}, 10,
@@ -137,11 +138,8 @@ OperatorWindow::OperatorWindow(Console& console, KeyboardControl& keyboard, Oper
 
     connect(&shell, &OperatorShell::viewChanged, this, &OperatorWindow::showCurrentView);
     connect(&shell, &OperatorShell::markerMoved, this, [this] { m_marker->move(2, m_shell.markerPos()); });
-    connect(&shell, &OperatorShell::boutChoicesChanged, this, [this] {
-        m_boutChoice->clear();
-        m_boutChoice->addItems(m_shell.boutChoices());
-        m_boutChoice->setCurrentIndex(-1);
-    });
+    connect(&shell, &OperatorShell::boutChoicesChanged, this,
+            [this] { m_print->setBoutChoices(m_shell.boutChoices()); });
     connect(&shell, &OperatorShell::textsChanged, this, &OperatorWindow::updateTexts);
     connect(&shell, &OperatorShell::mymessage, this, [this](const QString& title, const QString& text) {
         if (m_messages)

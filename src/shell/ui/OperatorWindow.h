@@ -13,7 +13,7 @@ class EntryPanel;
 class KeyboardControl;
 class MessageWindow;
 class OperatorShell;
-class QComboBox;
+class PrintPanel;
 class QFrame;
 class QLabel;
 class QPlainTextEdit;
@@ -85,7 +85,7 @@ private:
     EntryPanel* m_entry = nullptr;
     BoutPanel* m_bout = nullptr;
     QPlainTextEdit* m_tipBox = nullptr;
-    QComboBox* m_boutChoice = nullptr;
+    PrintPanel* m_print = nullptr;
     SetupPanel* m_setup = nullptr;
     QHash<QString, QLabel*> m_labels;
 };

@@ -1,0 +1,93 @@
+#include "ScoreSheetPrintout.h"
+
+#include "match/MatchRecord.h"
+#include "platform/IntConvert.h"
+#include "platform/PrintCanvas.h"
+
+#include <QPoint>
+
+#include <algorithm>
+#include <utility>
+
+using namespace MatchFields;
+
+namespace {
+
+// Millimetres to 0.1 mm. A value from a hand-edited settings file may be far off the page;
+// it stays off the page rather than wrapping around onto it.
+int toUnits(int mm)
+{
+    return int(std::clamp<qint64>(qint64(mm) * 10, -100'000'000, 100'000'000));
+}
+
+} // namespace
+
+ScoreSheetPrintout::ScoreSheetPrintout(const MatchRecord& record, QList<Settings::Field> felder)
+    : m_record(record), m_felder(std::move(felder))
+{
+}
+
+QList<int> ScoreSheetPrintout::sheetRows(const Request& request) const
+{
+    if (request.choice == Auswahl) {
+        // No bout chosen gives no sheet: a sheet of column captions would only spoil a form.
+        const int row = request.chosen + 1;
+        if (request.chosen < 0 || row >= m_record.rowCount())
+            return {};
+        return {row};
+    }
+    if (request.choice != Alle && request.choice != Bereich)
+        return {};
+    QList<int> rows;
+    const int bouts = m_record.rowCount() - 1;
+    for (int k = 1; k <= bouts; ++k) {
+        const QString number = QString::number(k);
+        for (int r = 1; r <= bouts; ++r) {
+            if (m_record.cell(ColReihenfolge, r) != number)
+                continue;
+            if (request.choice == Bereich && !(strToInt(request.von) <= k && strToInt(request.bis) >= k))
+                continue;
+            rows.append(r);
+        }
+    }
+    return rows;
+}
+
+QStringList ScoreSheetPrintout::sheetTexts(int row) const
+{
+    auto cell = [this, row](int column) { return m_record.cell(column, row); };
+    return {
+        m_record.header(QStringLiteral("datum")),
+        cell(ColKlasse),
+        cell(ColStil),
+        cell(ColReihenfolge),
+        cell(3) + QLatin1Char(' ') + cell(4),
+        m_record.header(QStringLiteral("heim")),
+        cell(10) + QLatin1Char(' ') + cell(11),
+        m_record.header(QStringLiteral("gast")),
+    };
+}
+
+void ScoreSheetPrintout::print(PrintCanvas& canvas, const Request& request) const
+{
+    const QList<int> rows = sheetRows(request);
+    // Layout values come from the settings file and are read only when a sheet needs them.
+    QList<QPoint> places;
+    if (!rows.isEmpty())
+        for (const Settings::Field& f : m_felder)
+            places.append(QPoint(toUnits(strToInt(f.xwert)), -toUnits(strToInt(f.ywert))));
+
+    canvas.setLandscape(false);
+    canvas.setTitle(jobTitle());
+    canvas.begin();
+    canvas.setFontHeight(60);
+    bool first = true;
+    for (int row : rows) {
+        if (!std::exchange(first, false))
+            canvas.newPage();
+        const QStringList texts = sheetTexts(row);
+        for (int i = 0; i < places.size() && i < texts.size(); ++i)
+            canvas.textOut(places[i].x(), places[i].y(), texts[i]);
+    }
+    canvas.end();
+}

@@ -1,0 +1,256 @@
+#include "SampleMatch.h"
+#include "platform/PrintCanvas.h"
+#include "platform/UserError.h"
+#include "printing/RecordPrintout.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+// Positions are those of the page a printer gets: every check reads the PDF back.
+class TestRecordPrintout : public QObject
+{
+    Q_OBJECT
+private slots:
+    void layoutFollowsTheBoutCount_data();
+    void layoutFollowsTheBoutCount();
+    void totalsAndWinner_data();
+    void totalsAndWinner();
+    void lineUpOptionSendsAnEmptyJob();
+    void badTeamPointsSendNoJob();
+    void scoringStringsInTypewriterRedAndBlue();
+
+private:
+    QString print(const MatchRecord& record, const QString& name, bool official = true,
+                  RecordPrintout::Captions captions = {});
+    QTemporaryDir m_dir;
+};
+
+namespace {
+
+constexpr int X0 = 120, YT = -350, W = 90;
+
+// Faces the set-up script installs, as the operator window asks for them.
+RecordPrintout::Faces faces()
+{
+    return {{QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")},
+            {QStringLiteral("Courier New"), QStringLiteral("MonospaceTypewriter"),
+             QStringLiteral("Courier Prime")}};
+}
+
+} // namespace
+
+QString TestRecordPrintout::print(const MatchRecord& record, const QString& name, bool official,
+                                  RecordPrintout::Captions captions)
+{
+    const QString pdf = m_dir.filePath(name + QStringLiteral(".pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    usePdf(printer, pdf);
+    PrintCanvas canvas(printer);
+    RecordPrintout(record, std::move(captions), faces()).print(canvas, official);
+    // Set VANTOR_PRINT_SAMPLES to a folder to look at the pages.
+    if (const QString samples = qEnvironmentVariable("VANTOR_PRINT_SAMPLES"); !samples.isEmpty()) {
+        QDir().mkpath(samples);
+        QFile::remove(samples + QLatin1Char('/') + name + QStringLiteral(".pdf"));
+        QFile::copy(pdf, samples + QLatin1Char('/') + name + QStringLiteral(".pdf"));
+    }
+    return pdf;
+}
+
+void TestRecordPrintout::layoutFollowsTheBoutCount_data()
+{
+    QTest::addColumn<int>("bouts");
+    QTest::addColumn<int>("band");
+    QTest::addColumn<int>("totalsY");
+    QTest::addColumn<int>("lowerHeadY");
+    QTest::addColumn<int>("signatureY");
+    QTest::addColumn<int>("captionY");
+    // Lower heads stand 2 below the top of the lower boxes; captions one line pitch below the
+    // signature lines.
+    QTest::newRow("10 bouts") << 10 << 90 << -1455 << -1565 << -1925 << -1970;
+    QTest::newRow("11 bouts") << 11 << 70 << -1285 << -1365 << -1645 << -1680;
+    QTest::newRow("14 bouts") << 14 << 70 << -1495 << -1575 << -1855 << -1890;
+    QTest::newRow("no bouts") << 0 << 90 << -555 << -665 << -1025 << -1070;
+}
+
+void TestRecordPrintout::layoutFollowsTheBoutCount()
+{
+    QFETCH(int, bouts);
+    QFETCH(int, band);
+    QFETCH(int, totalsY);
+    QFETCH(int, lowerHeadY);
+    QFETCH(int, signatureY);
+    QFETCH(int, captionY);
+    MatchRecord record;
+    fillSampleMatch(record, bouts);
+    const QString lines = QStringLiteral("eins\r\nzwei\r\ndrei\r\nvier\r\nfünf\r\nsechs\r\n");
+    record.setHeader(QStringLiteral("bemerkungen"), lines);
+    const QString pdf = print(record, QStringLiteral("protokoll_%1").arg(bouts));
+
+    QCOMPARE(pdfPageCount(pdf), 1);
+    QCOMPARE(pdfInfoField(pdf, QStringLiteral("Title")),
+             QStringLiteral("Protokoll_KSV Rotenfels-TSV Weilimdorf"));
+    QVERIFY(pdfInfoField(pdf, QStringLiteral("Page size")).startsWith(QLatin1String("842 x 595")));
+    const auto words = pdfWords(pdf);
+    for (const PdfWord& w : words)
+        QVERIFY2(w.box.right() < 297 && w.box.bottom() < 210, qPrintable(w.text));
+
+    QCOMPARE(wordAt(words, X0, -100).text, QStringLiteral("Protokoll"));
+    QCOMPARE(wordAt(words, X0 + 3 * W + 8, YT - 20).text, QStringLiteral("KSV"));
+    QCOMPARE(wordAt(words, X0 + 20, YT - band - 25).text, QStringLiteral("Stil"));
+    for (int r = 1; r <= bouts; ++r) {
+        const int y = YT - (r + 1) * band - 25;
+        QCOMPARE(wordAt(words, X0 + 3 * W + 5, y).text, QStringLiteral("Rvor%1").arg(r));
+        QCOMPARE(wordAt(words, X0 + 26 * W + 25, y).text, QStringLiteral("6:00"));
+        QCOMPARE(wordAt(words, X0 + 27 * W + 25, y + 20).text, record.cell(20, r));
+    }
+    QCOMPARE(wordAt(words, X0 + 20, totalsY).text, QStringLiteral("Sieger:"));
+    QCOMPARE(wordAt(words, X0 + 10, lowerHeadY).text, QStringLiteral("Kampfgericht:"));
+    QCOMPARE(wordAt(words, X0 + 10 * W, lowerHeadY - 4 * band / 2).text, QStringLiteral("Anzahl"));
+    // Every remarks line, past the box too, at the same pitch.
+    const QStringList remarks = {"eins", "zwei", "drei", "vier", "fünf", "sechs"};
+    for (int k = 0; k < remarks.size(); ++k)
+        QCOMPARE(wordAt(words, X0 + 20 * W, lowerHeadY - (k + 1) * (band / 2)).text, remarks[k]);
+    QCOMPARE(wordAt(words, X0 + 20 * W, lowerHeadY - 7 * (band / 2)).text, QString());
+    QCOMPARE(wordAt(words, X0, signatureY).text, QStringLiteral("Peter"));
+    QCOMPARE(wordAt(words, X0 + 12 * W, signatureY).text, QStringLiteral("Nils"));
+    QCOMPARE(wordAt(words, X0, captionY).text, QStringLiteral("Kampfrichter"));
+    QCOMPARE(wordAt(words, X0 + 6 * W, captionY).text, QStringLiteral("Mannschaftsführer"));
+}
+
+void TestRecordPrintout::totalsAndWinner_data()
+{
+    QTest::addColumn<QStringList>("heim");
+    QTest::addColumn<QStringList>("gast");
+    QTest::addColumn<QString>("winner");
+    QTest::addColumn<QString>("heimTotal");
+    QTest::addColumn<QString>("gastTotal");
+    QTest::newRow("all empty") << QStringList{"", "", ""} << QStringList{"", "", ""} << "unentschieden"
+                               << "0"
+                               << "0";
+    QTest::newRow("home ahead") << QStringList{"4", "", "3"} << QStringList{"", "2", "0"} << "Gastgeber"
+                                << "7"
+                                << "2";
+    QTest::newRow("guest ahead") << QStringList{"0", "1", ""} << QStringList{"4", "", " 2"} << "Besucher"
+                                 << "1"
+                                 << "6";
+    QTest::newRow("level with signs")
+        << QStringList{"-1", "+3", ""} << QStringList{"2", "", "0"} << "unentschieden"
+        << "2"
+        << "2";
+}
+
+void TestRecordPrintout::totalsAndWinner()
+{
+    QFETCH(QStringList, heim);
+    QFETCH(QStringList, gast);
+    QFETCH(QString, winner);
+    QFETCH(QString, heimTotal);
+    QFETCH(QString, gastTotal);
+    MatchRecord record;
+    fillSampleMatch(record, 3);
+    for (int r = 1; r <= 3; ++r) {
+        record.setCell(8, r, heim[r - 1]);
+        record.setCell(15, r, gast[r - 1]);
+    }
+    // The team names are those of the header when the record is printed.
+    record.setHeader(QStringLiteral("heim"), QStringLiteral("Gastgeber"));
+    record.setHeader(QStringLiteral("gast"), QStringLiteral("Besucher"));
+    const auto words = pdfWords(print(record, QStringLiteral("totals")));
+    const int y = YT - 5 * 90 - 25;
+    QCOMPARE(wordAt(words, X0 + 20, y).text, QStringLiteral("Sieger:"));
+    const auto onLine = std::find_if(words.begin(), words.end(), [&](const PdfWord& w) {
+        return w.text == winner && qAbs(w.box.top() + y / 10.0) < 0.3 && w.box.left() < (X0 + 3 * W) / 10.0;
+    });
+    QVERIFY(onLine != words.end());
+    QCOMPARE(wordAt(words, X0 + 12 * W + 25, y).text, heimTotal);
+    QCOMPARE(wordAt(words, X0 + 23 * W + 25, y).text, gastTotal);
+}
+
+void TestRecordPrintout::lineUpOptionSendsAnEmptyJob()
+{
+    MatchRecord record;
+    fillSampleMatch(record, 10);
+    record.setCell(8, 2, QStringLiteral("x")); // never read: nothing is drawn
+    const QString pdf = print(record, QStringLiteral("aufstellung"), false);
+    QCOMPARE(pdfInfoField(pdf, QStringLiteral("Title")),
+             QStringLiteral("Protokoll_KSV Rotenfels-TSV Weilimdorf"));
+    QVERIFY(pdfWords(pdf).isEmpty());
+}
+
+void TestRecordPrintout::badTeamPointsSendNoJob()
+{
+    MatchRecord record;
+    fillSampleMatch(record, 10);
+    record.setCell(15, 7, QStringLiteral("2,5"));
+    const QString pdf = m_dir.filePath(QStringLiteral("bad.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    usePdf(printer, pdf);
+    PrintCanvas canvas(printer);
+    try {
+        RecordPrintout(record, {}, faces()).print(canvas, true);
+        QFAIL("printed a record with a bad team-point cell");
+    } catch (const UserError& e) {
+        QCOMPARE(e.message(), QStringLiteral("'2,5' ist kein gültiger Integerwert"));
+    }
+    QVERIFY(!canvas.isActive());
+    QVERIFY(!QFile::exists(pdf));
+    // Corrected, the record goes to the same printer.
+    record.setCell(15, 7, QStringLiteral("2"));
+    RecordPrintout(record, {}, faces()).print(canvas, true);
+    QCOMPARE(pdfPageCount(pdf), 1);
+}
+
+void TestRecordPrintout::scoringStringsInTypewriterRedAndBlue()
+{
+    MatchRecord record;
+    fillSampleMatch(record, 2);
+    record.setCell(20, 1, QStringLiteral("1111"));
+    record.setCell(21, 1, QStringLiteral("PPPP"));
+    const QString pdf = print(record, QStringLiteral("farben"));
+    const auto words = pdfWords(pdf);
+    const int y = YT - 2 * 90 - 25;
+    const PdfWord red = wordAt(words, X0 + 27 * W + 25, y + 20);
+    const PdfWord blue = wordAt(words, X0 + 27 * W + 25, y - 5);
+    QCOMPARE(red.text, QStringLiteral("1111"));
+    QCOMPARE(blue.text, QStringLiteral("PPPP"));
+    QVERIFY2(red.box.height() < 3.3 && red.box.height() > 2.7, qPrintable(QString::number(red.box.height())));
+    // A typewriter face: "1111" is as wide as "PPPP", which no proportional face manages.
+    QVERIFY2(qAbs(red.box.width() - blue.box.width()) < 0.02 * blue.box.width(),
+             qPrintable(QStringLiteral("%1 %2").arg(red.box.width()).arg(blue.box.width())));
+
+    // Count the pixels of each colour inside each word's box on the rendered page.
+    const QString png = m_dir.filePath(QStringLiteral("farben"));
+    QCOMPARE(QProcess::execute(QStringLiteral("pdftoppm"),
+                               {QStringLiteral("-r"), QStringLiteral("150"), QStringLiteral("-png"),
+                                QStringLiteral("-singlefile"), pdf, png}),
+             0);
+    const QImage page(png + QStringLiteral(".png"));
+    QVERIFY(!page.isNull());
+    auto count = [&page](const QRectF& mm, QRgb want) {
+        const double s = 150 / 25.4;
+        int n = 0;
+        for (int y = int(mm.top() * s); y <= int(mm.bottom() * s); ++y)
+            for (int x = int(mm.left() * s); x <= int(mm.right() * s); ++x) {
+                const QColor c = page.pixelColor(x, y);
+                const QColor w(want);
+                if (qAbs(c.red() - w.red()) < 40 && qAbs(c.green() - w.green()) < 40 &&
+                    qAbs(c.blue() - w.blue()) < 40)
+                    ++n;
+            }
+        return n;
+    };
+    QVERIFY(count(red.box, qRgb(255, 0, 0)) > 20);
+    QCOMPARE(count(red.box, qRgb(0, 0, 255)), 0);
+    QVERIFY(count(blue.box, qRgb(0, 0, 255)) > 20);
+    QCOMPARE(count(blue.box, qRgb(255, 0, 0)), 0);
+    // The names stay black.
+    const PdfWord name = wordAt(words, X0 + 3 * W + 5, y);
+    QCOMPARE(count(name.box, qRgb(255, 0, 0)) + count(name.box, qRgb(0, 0, 255)), 0);
+}
+
+QTEST_MAIN(TestRecordPrintout)
+#include "tst_recordprintout.moc"
