@@ -1,7 +1,9 @@
 #include "exchange/LicenceData.h"
 #include "exchange/RefereeList.h"
+#include "exchange/ZelmoExport.h"
 #include "platform/Downloader.h"
 #include "platform/IniFile.h"
+#include "platform/UserError.h"
 
 #include <QDir>
 #include <QFile>
@@ -114,6 +116,14 @@ private slots:
     void licenceDownload_data();
     void licenceDownload();
     void silentServerGivesUp();
+    void zelmoNamensteil_data();
+    void zelmoNamensteil();
+    void zelmoHeaderLine_data();
+    void zelmoHeaderLine();
+    void zelmoBoutLine_data();
+    void zelmoBoutLine();
+    void zelmoFile_data();
+    void zelmoFile();
 };
 
 void TestExchange::refereeEntries_data()
@@ -229,6 +239,203 @@ void TestExchange::silentServerGivesUp()
     QVERIFY(!downloadfile(QUrl(server.base() + QStringLiteral("/still")), target, options));
     QCOMPARE(server.requests(), 1);
     QCOMPARE(readAll(target), kOldData);
+}
+
+Q_DECLARE_METATYPE(BoutRow)
+
+namespace {
+
+// The current data row's value of a column, inside an expression.
+template <class T> T fetched(const char* column)
+{
+    return *static_cast<T*>(QTest::qData(column, qMetaTypeId<T>()));
+}
+
+// The bout row of the example line: 66 kg Greco-Roman, 3:0, PS 5:1, four actions at 0:47 .. 3:30.
+BoutRow exampleRow()
+{
+    BoutRow r;
+    r[0] = "66";
+    r[1] = "G";
+    r[3] = "Hans";
+    r[4] = "Muster";
+    r[5] = "4711";
+    r[6] = "A";
+    r[8] = "3";
+    r[10] = "Karl";
+    r[11] = "Beispiel";
+    r[12] = "815";
+    r[13] = "A";
+    r[15] = "0";
+    r[16] = "PS";
+    r[17] = "5";
+    r[18] = "1";
+    r[19] = "5:10";
+    r[20] = "2 12";
+    r[21] = " 1  ";
+    r[22] = "0:47;1:12;2:05;3:30;";
+    return r;
+}
+
+BoutRow withCells(std::initializer_list<std::pair<int, const char*>> cells)
+{
+    BoutRow r = exampleRow();
+    for (const auto& [column, text] : cells)
+        r[std::size_t(column)] = QString::fromUtf8(text);
+    return r;
+}
+
+} // namespace
+
+void TestExchange::zelmoNamensteil_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("rest");
+    QTest::newRow("three words") << "Hans Peter Muster"
+                                 << "Hans"
+                                 << "Peter Muster";
+    QTest::newRow("one word") << "Muster"
+                              << "Muster"
+                              << "";
+    QTest::newRow("empty") << ""
+                           << ""
+                           << "";
+    QTest::newRow("leading blank") << " Muster"
+                                   << ""
+                                   << "Muster";
+    QTest::newRow("double blank") << "Hans  Muster"
+                                  << "Hans"
+                                  << " Muster";
+}
+
+void TestExchange::zelmoNamensteil()
+{
+    QFETCH(QString, text);
+    QCOMPARE(ZelmoExport::namensteil(text, 1), fetched<QString>("first"));
+    QCOMPARE(ZelmoExport::namensteil(text, 2), fetched<QString>("rest"));
+}
+
+void TestExchange::zelmoHeaderLine_data()
+{
+    QTest::addColumn<QString>("ml");
+    QTest::addColumn<QString>("remarks");
+    QTest::addColumn<QString>("expected");
+    const QString head = QStringLiteral("zelmoi;2.0.0;MK;0;Oberliga;12.10.2012;KSV Heim;AC Gast;24;8;350;");
+    QTest::newRow("empty remarks") << "Hans Peter Muster"
+                                   << "" << head + "Peter Muster;Hans;";
+    QTest::newRow("two-line remarks")
+        << "Muster"
+        << "Halle kalt\r\nBeginn 20 Uhr" << head + ";Muster;Halle kalt / Beginn 20 Uhr";
+    QTest::newRow("pasted LF break") << ""
+                                     << "a\nb\rc" << head + ";;a / b / c";
+    QTest::newRow("semicolon unquoted") << "A B"
+                                        << "x;y" << head + "B;A;x;y";
+}
+
+void TestExchange::zelmoHeaderLine()
+{
+    MatchRecord record;
+    record.setHeader("liga", "Oberliga");
+    record.setHeader("datum", "12.10.2012");
+    record.setHeader("heim", "KSV Heim");
+    record.setHeader("gast", "AC Gast");
+    record.setHeader("zuschauer", "350");
+    record.setHeader("ml", fetched<QString>("ml"));
+    record.setHeader("bemerkungen", fetched<QString>("remarks"));
+    QCOMPARE(ZelmoExport::headerLine(record, "24", "8"), fetched<QString>("expected"));
+}
+
+void TestExchange::zelmoBoutLine_data()
+{
+    QTest::addColumn<BoutRow>("row");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<QString>("error");
+    const QString names = "66;GR;4711;Muster;Hans;A;815;Beispiel;Karl;A;3;0;PS;5:1";
+    QTest::newRow("example") << exampleRow() << names + "(points 2r47,1b72,1r125,2r210)(duration 310)"
+                             << "";
+    QTest::newRow("empty row") << BoutRow{} << ";;;;;;;;;;;;;:(points )(duration )"
+                               << "";
+    QTest::newRow("freestyle, no actions, 10:00")
+        << withCells({{1, "F"}, {19, "10:00"}, {20, ""}, {21, ""}, {22, ""}})
+        << QString(names).replace("GR", "LL") + "(points )(duration )"
+        << "";
+    QTest::newRow("other style") << withCells({{1, "x"}})
+                                 << QString(names).replace("GR", "") +
+                                        "(points 2r47,1b72,1r125,2r210)(duration 310)"
+                                 << "";
+    QTest::newRow("two-digit minutes: no times")
+        << withCells({{22, "10:47;11:12;12:05;13:30;"}}) << names + "(points 2r,1b,1r,2r)(duration 310)"
+        << "";
+    QTest::newRow("caution and passivity") << withCells({{20, "P "}, {21, " V"}, {22, "0:05;1:00;"}})
+                                           << names + "(points Pr5,Vb60)(duration 310)"
+                                           << "";
+    QTest::newRow("blue string shorter")
+        << withCells({{20, "2  "}, {21, " "}, {22, ""}}) << names + "(points 2r)(duration 310)"
+        << "";
+    QTest::newRow("non-digit action time") << withCells({{22, "0:47;1:x2;2:05;3:30;"}}) << ""
+                                           << "'x2' ist kein gültiger Integerwert";
+    QTest::newRow("non-digit clock") << withCells({{19, "a:10"}}) << ""
+                                     << "'a' ist kein gültiger Integerwert";
+}
+
+void TestExchange::zelmoBoutLine()
+{
+    QFETCH(BoutRow, row);
+    QFETCH(QString, error);
+    try {
+        QCOMPARE(ZelmoExport::boutLine(row), fetched<QString>("expected"));
+        QVERIFY(error.isEmpty());
+    } catch (const UserError& e) {
+        QCOMPARE(e.message(), error);
+    }
+}
+
+void TestExchange::zelmoFile_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes"); // of the second line, without its CR LF
+    QTest::addColumn<QString>("error");
+    QTest::newRow("Latin-1 and Windows-1252") << "Müßig „€“" << QByteArray("M\xfc\xdfig \x84\x80\x93;") << "";
+    QTest::newRow("accents without a code") << "Ćwik Dvořák" << QByteArray("Cwik Dvor\xe1k;") << "";
+    QTest::newRow("no letter to fall back on") << "Łukasz" << QByteArray()
+                                               << "Das Zeichen „Ł“ (U+0141) in Zeile 1 des Protokolls kann "
+                                                  "in der ZELMO-Exportdatei nicht geschrieben "
+                                                  "werden. Es wurde keine Datei geschrieben.";
+}
+
+void TestExchange::zelmoFile()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, error);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("zelmo.txt");
+    writeAll(path, "previous");
+    MatchRecord record;
+    record.setRowCount(3);
+    record.setCell(4, 1, name);
+    try {
+        ZelmoExport::write(path, record, "0", "0");
+        QVERIFY(error.isEmpty());
+    } catch (const UserError& e) {
+        QCOMPARE(e.message(), error);
+        QCOMPARE(readAll(path), QByteArray("previous"));
+        return;
+    }
+    const QByteArray file = readAll(path);
+    const QList<QByteArray> lines = file.split('\n');
+    // Three lines each ending in CR LF, then nothing.
+    QCOMPARE(lines.size(), 4);
+    QCOMPARE(lines.last(), QByteArray());
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(lines[i].endsWith('\r'));
+    QVERIFY(lines[1].startsWith(";;;" + fetched<QByteArray>("bytes")));
+    QCOMPARE(lines[2], QByteArray(";;;;;;;;;;;;;:(points )(duration )\r"));
+    // The empty match gives the header line alone.
+    record.setRowCount(1);
+    ZelmoExport::write(path, record, "0", "0");
+    QCOMPARE(readAll(path), QByteArray("zelmoi;2.0.0;MK;0;;;;;0;0;;;;\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestExchange)
