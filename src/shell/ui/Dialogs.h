@@ -10,11 +10,17 @@ class QWidget;
 class MessageBox
 {
 public:
-    enum Answer { Yes, No };
+    enum Answer
+    {
+        Yes,
+        No
+    };
 
     // The message box every failed operation ends in (title: the application's title).
     static void error(QWidget* parent, const QString& text);
     static void information(QWidget* parent, const QString& title, const QString& text);
+    // A warning with only an OK button (title: the application's title).
+    static void warning(QWidget* parent, const QString& text);
     static Answer question(QWidget* parent, const QString& title, const QString& text);
 
     static void setTestMode(bool on);
