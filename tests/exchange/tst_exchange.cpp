@@ -1,12 +1,16 @@
 #include "exchange/LicenceData.h"
 #include "exchange/RefereeList.h"
 #include "exchange/ZelmoExport.h"
+#include "platform/AdoConnection.h"
+#include "platform/AdoTable.h"
 #include "platform/Downloader.h"
 #include "platform/IniFile.h"
 #include "platform/UserError.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QSemaphore>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -124,6 +128,8 @@ private slots:
     void zelmoBoutLine();
     void zelmoFile_data();
     void zelmoFile();
+    void databaseEngine_data();
+    void databaseEngine();
 };
 
 void TestExchange::refereeEntries_data()
@@ -436,6 +442,102 @@ void TestExchange::zelmoFile()
     record.setRowCount(1);
     ZelmoExport::write(path, record, "0", "0");
     QCOMPARE(readAll(path), QByteArray("zelmoi;2.0.0;MK;0;;;;;0;0;;;;\r\n"));
+}
+
+void TestExchange::databaseEngine_data()
+{
+    QTest::addColumn<QByteArray>("head");
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QStringList>("drivers");
+    QTest::addColumn<QString>("driver");
+    QTest::addColumn<bool>("writes");
+    // Part of the message of connecting, opening or writing. A file with only the Access
+    // signature fails when MDBTools connects or when it opens the table ("geöffnet", "Öffnen").
+    QTest::addColumn<QString>("error");
+    const QByteArray jet = QByteArray("\0\1\0\0Standard Jet DB\0", 20);
+    QTest::newRow("SQLite read-write") << QByteArray() << "ReadWrite" << QStringList{} << "" << false << "";
+    QTest::newRow("SQLite opened to read")
+        << QByteArray() << "Read" << QStringList{} << "" << false
+        << "Fehler in der Datenbank beim Anfügen (Tabelle „t“): Die Datenbank "
+           "kann hier nur gelesen werden.";
+    QTest::newRow("Access, MDBTools only")
+        << jet << "ReadWrite" << QStringList{"PostgreSQL", "MDBTools"} << "MDBTools" << false << "ffne";
+    QTest::newRow("Access, a writing driver registered")
+        << jet << "ReadWrite" << QStringList{"MDBTools", "Microsoft Access Driver (*.mdb, *.accdb)"}
+        << "Microsoft Access Driver (*.mdb, *.accdb)" << true << "ffne";
+    QTest::newRow("neither") << QByteArray("PK\3\4") << "ReadWrite" << QStringList{} << "" << false
+                             << "ist keine Access- oder SQLite-Datenbank.";
+}
+
+void TestExchange::databaseEngine()
+{
+    QFETCH(QByteArray, head);
+    QFETCH(QString, mode);
+    QFETCH(QStringList, drivers);
+    QFETCH(QString, error);
+    const AdoConnection::Driver d = AdoConnection::accessDriver(drivers);
+    QCOMPARE(d.name, fetched<QString>("driver"));
+    QCOMPARE(d.writes, fetched<bool>("writes"));
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString file = dir.filePath("tarvo03.mdb");
+    if (head.isEmpty()) {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "make");
+        db.setDatabaseName(file);
+        QVERIFY(db.open());
+        QSqlQuery(db).exec("CREATE TABLE t (a INTEGER, b TEXT)");
+        QSqlQuery(db).exec("INSERT INTO t VALUES (1, 'x'), (2, NULL)");
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase("make");
+    } else {
+        writeAll(file, head + QByteArray(2048, '\0'));
+    }
+    QCOMPARE(AdoConnection::engineOf(readAll(file).left(32)), head.isEmpty() ? AdoConnection::Engine::Sqlite
+                                                              : head.startsWith("PK")
+                                                                  ? AdoConnection::Engine::Unknown
+                                                                  : AdoConnection::Engine::Access);
+    AdoConnection connection;
+    // The folder as the operator's program names it, with a backslash before the file.
+    connection.setConnectionString("Provider=X;Data Source=" + dir.path() + "\\tarvo03.mdb;Mode=" + mode +
+                                   ";");
+    try {
+        connection.connect();
+        AdoTable table(connection);
+        table.open("t");
+        QCOMPARE(table.recordCount(), 2);
+        table.moveTo(2);
+        QCOMPARE(table.field("A"), QString("2"));
+        QCOMPARE(table.field(1), QString());
+        table.append();
+        table.setField("b", "neu");
+        table.post();
+        table.moveTo(1);
+        table.edit();
+        table.setField("B", "y");
+        table.post();
+        QCOMPARE(table.recordCount(), 3);
+        table.moveTo(3);
+        QCOMPARE(table.field("b"), QString("neu"));
+        QVERIFY(error.isEmpty());
+    } catch (const UserError& e) {
+        QVERIFY2(!error.isEmpty() && e.message().contains(error), qPrintable(e.message()));
+    }
+    connection.disconnect();
+    if (head.isEmpty()) {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "check");
+        db.setDatabaseName(file);
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        q.exec("SELECT group_concat(ifnull(b, '-'), ',') FROM t");
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toString(), error.isEmpty() ? QString("y,-,neu") : QString("x,-"));
+        q = QSqlQuery();
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase("check");
+    }
 }
 
 QTEST_GUILESS_MAIN(TestExchange)
