@@ -1,10 +1,16 @@
 #include "exchange/LicenceData.h"
 #include "exchange/RefereeList.h"
+#include "exchange/ZelmoExport.h"
+#include "platform/AdoConnection.h"
+#include "platform/AdoTable.h"
 #include "platform/Downloader.h"
 #include "platform/IniFile.h"
+#include "platform/UserError.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QSemaphore>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -114,6 +120,16 @@ private slots:
     void licenceDownload_data();
     void licenceDownload();
     void silentServerGivesUp();
+    void zelmoNamensteil_data();
+    void zelmoNamensteil();
+    void zelmoHeaderLine_data();
+    void zelmoHeaderLine();
+    void zelmoBoutLine_data();
+    void zelmoBoutLine();
+    void zelmoFile_data();
+    void zelmoFile();
+    void databaseEngine_data();
+    void databaseEngine();
 };
 
 void TestExchange::refereeEntries_data()
@@ -229,6 +245,299 @@ void TestExchange::silentServerGivesUp()
     QVERIFY(!downloadfile(QUrl(server.base() + QStringLiteral("/still")), target, options));
     QCOMPARE(server.requests(), 1);
     QCOMPARE(readAll(target), kOldData);
+}
+
+Q_DECLARE_METATYPE(BoutRow)
+
+namespace {
+
+// The current data row's value of a column, inside an expression.
+template <class T> T fetched(const char* column)
+{
+    return *static_cast<T*>(QTest::qData(column, qMetaTypeId<T>()));
+}
+
+// The bout row of the example line: 66 kg Greco-Roman, 3:0, PS 5:1, four actions at 0:47 .. 3:30.
+BoutRow exampleRow()
+{
+    BoutRow r;
+    r[0] = "66";
+    r[1] = "G";
+    r[3] = "Hans";
+    r[4] = "Muster";
+    r[5] = "4711";
+    r[6] = "A";
+    r[8] = "3";
+    r[10] = "Karl";
+    r[11] = "Beispiel";
+    r[12] = "815";
+    r[13] = "A";
+    r[15] = "0";
+    r[16] = "PS";
+    r[17] = "5";
+    r[18] = "1";
+    r[19] = "5:10";
+    r[20] = "2 12";
+    r[21] = " 1  ";
+    r[22] = "0:47;1:12;2:05;3:30;";
+    return r;
+}
+
+BoutRow withCells(std::initializer_list<std::pair<int, const char*>> cells)
+{
+    BoutRow r = exampleRow();
+    for (const auto& [column, text] : cells)
+        r[std::size_t(column)] = QString::fromUtf8(text);
+    return r;
+}
+
+} // namespace
+
+void TestExchange::zelmoNamensteil_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("rest");
+    QTest::newRow("three words") << "Hans Peter Muster"
+                                 << "Hans"
+                                 << "Peter Muster";
+    QTest::newRow("one word") << "Muster"
+                              << "Muster"
+                              << "";
+    QTest::newRow("empty") << ""
+                           << ""
+                           << "";
+    QTest::newRow("leading blank") << " Muster"
+                                   << ""
+                                   << "Muster";
+    QTest::newRow("double blank") << "Hans  Muster"
+                                  << "Hans"
+                                  << " Muster";
+}
+
+void TestExchange::zelmoNamensteil()
+{
+    QFETCH(QString, text);
+    QCOMPARE(ZelmoExport::namensteil(text, 1), fetched<QString>("first"));
+    QCOMPARE(ZelmoExport::namensteil(text, 2), fetched<QString>("rest"));
+}
+
+void TestExchange::zelmoHeaderLine_data()
+{
+    QTest::addColumn<QString>("ml");
+    QTest::addColumn<QString>("remarks");
+    QTest::addColumn<QString>("expected");
+    const QString head = QStringLiteral("zelmoi;2.0.0;MK;0;Oberliga;12.10.2012;KSV Heim;AC Gast;24;8;350;");
+    QTest::newRow("empty remarks") << "Hans Peter Muster"
+                                   << "" << head + "Peter Muster;Hans;";
+    QTest::newRow("two-line remarks")
+        << "Muster"
+        << "Halle kalt\r\nBeginn 20 Uhr" << head + ";Muster;Halle kalt / Beginn 20 Uhr";
+    QTest::newRow("pasted LF break") << ""
+                                     << "a\nb\rc" << head + ";;a / b / c";
+    QTest::newRow("semicolon unquoted") << "A B"
+                                        << "x;y" << head + "B;A;x;y";
+}
+
+void TestExchange::zelmoHeaderLine()
+{
+    MatchRecord record;
+    record.setHeader("liga", "Oberliga");
+    record.setHeader("datum", "12.10.2012");
+    record.setHeader("heim", "KSV Heim");
+    record.setHeader("gast", "AC Gast");
+    record.setHeader("zuschauer", "350");
+    record.setHeader("ml", fetched<QString>("ml"));
+    record.setHeader("bemerkungen", fetched<QString>("remarks"));
+    QCOMPARE(ZelmoExport::headerLine(record, "24", "8"), fetched<QString>("expected"));
+}
+
+void TestExchange::zelmoBoutLine_data()
+{
+    QTest::addColumn<BoutRow>("row");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<QString>("error");
+    const QString names = "66;GR;4711;Muster;Hans;A;815;Beispiel;Karl;A;3;0;PS;5:1";
+    QTest::newRow("example") << exampleRow() << names + "(points 2r47,1b72,1r125,2r210)(duration 310)"
+                             << "";
+    QTest::newRow("empty row") << BoutRow{} << ";;;;;;;;;;;;;:(points )(duration )"
+                               << "";
+    QTest::newRow("freestyle, no actions, 10:00")
+        << withCells({{1, "F"}, {19, "10:00"}, {20, ""}, {21, ""}, {22, ""}})
+        << QString(names).replace("GR", "LL") + "(points )(duration )"
+        << "";
+    QTest::newRow("other style") << withCells({{1, "x"}})
+                                 << QString(names).replace("GR", "") +
+                                        "(points 2r47,1b72,1r125,2r210)(duration 310)"
+                                 << "";
+    QTest::newRow("two-digit minutes: no times")
+        << withCells({{22, "10:47;11:12;12:05;13:30;"}}) << names + "(points 2r,1b,1r,2r)(duration 310)"
+        << "";
+    QTest::newRow("caution and passivity") << withCells({{20, "P "}, {21, " V"}, {22, "0:05;1:00;"}})
+                                           << names + "(points Pr5,Vb60)(duration 310)"
+                                           << "";
+    QTest::newRow("blue string shorter")
+        << withCells({{20, "2  "}, {21, " "}, {22, ""}}) << names + "(points 2r)(duration 310)"
+        << "";
+    QTest::newRow("non-digit action time") << withCells({{22, "0:47;1:x2;2:05;3:30;"}}) << ""
+                                           << "'x2' ist kein gültiger Integerwert";
+    QTest::newRow("non-digit clock") << withCells({{19, "a:10"}}) << ""
+                                     << "'a' ist kein gültiger Integerwert";
+}
+
+void TestExchange::zelmoBoutLine()
+{
+    QFETCH(BoutRow, row);
+    QFETCH(QString, error);
+    try {
+        QCOMPARE(ZelmoExport::boutLine(row), fetched<QString>("expected"));
+        QVERIFY(error.isEmpty());
+    } catch (const UserError& e) {
+        QCOMPARE(e.message(), error);
+    }
+}
+
+void TestExchange::zelmoFile_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes"); // of the second line, without its CR LF
+    QTest::addColumn<QString>("error");
+    QTest::newRow("Latin-1 and Windows-1252") << "Müßig „€“" << QByteArray("M\xfc\xdfig \x84\x80\x93;") << "";
+    QTest::newRow("accents without a code") << "Ćwik Dvořák" << QByteArray("Cwik Dvor\xe1k;") << "";
+    QTest::newRow("no letter to fall back on") << "Łukasz" << QByteArray()
+                                               << "Das Zeichen „Ł“ (U+0141) in Zeile 1 des Protokolls kann "
+                                                  "in der ZELMO-Exportdatei nicht geschrieben "
+                                                  "werden. Es wurde keine Datei geschrieben.";
+}
+
+void TestExchange::zelmoFile()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, error);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("zelmo.txt");
+    writeAll(path, "previous");
+    MatchRecord record;
+    record.setRowCount(3);
+    record.setCell(4, 1, name);
+    try {
+        ZelmoExport::write(path, record, "0", "0");
+        QVERIFY(error.isEmpty());
+    } catch (const UserError& e) {
+        QCOMPARE(e.message(), error);
+        QCOMPARE(readAll(path), QByteArray("previous"));
+        return;
+    }
+    const QByteArray file = readAll(path);
+    const QList<QByteArray> lines = file.split('\n');
+    // Three lines each ending in CR LF, then nothing.
+    QCOMPARE(lines.size(), 4);
+    QCOMPARE(lines.last(), QByteArray());
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(lines[i].endsWith('\r'));
+    QVERIFY(lines[1].startsWith(";;;" + fetched<QByteArray>("bytes")));
+    QCOMPARE(lines[2], QByteArray(";;;;;;;;;;;;;:(points )(duration )\r"));
+    // The empty match gives the header line alone.
+    record.setRowCount(1);
+    ZelmoExport::write(path, record, "0", "0");
+    QCOMPARE(readAll(path), QByteArray("zelmoi;2.0.0;MK;0;;;;;0;0;;;;\r\n"));
+}
+
+void TestExchange::databaseEngine_data()
+{
+    QTest::addColumn<QByteArray>("head");
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QStringList>("drivers");
+    QTest::addColumn<QString>("driver");
+    QTest::addColumn<bool>("writes");
+    // Part of the message of connecting, opening or writing. A file with only the Access
+    // signature fails when MDBTools connects or when it opens the table ("geöffnet", "Öffnen").
+    QTest::addColumn<QString>("error");
+    const QByteArray jet = QByteArray("\0\1\0\0Standard Jet DB\0", 20);
+    QTest::newRow("SQLite read-write") << QByteArray() << "ReadWrite" << QStringList{} << "" << false << "";
+    QTest::newRow("SQLite opened to read")
+        << QByteArray() << "Read" << QStringList{} << "" << false
+        << "Fehler in der Datenbank beim Anfügen (Tabelle „t“): Die Datenbank "
+           "kann hier nur gelesen werden.";
+    QTest::newRow("Access, MDBTools only")
+        << jet << "ReadWrite" << QStringList{"PostgreSQL", "MDBTools"} << "MDBTools" << false << "ffne";
+    QTest::newRow("Access, a writing driver registered")
+        << jet << "ReadWrite" << QStringList{"MDBTools", "Microsoft Access Driver (*.mdb, *.accdb)"}
+        << "Microsoft Access Driver (*.mdb, *.accdb)" << true << "ffne";
+    QTest::newRow("neither") << QByteArray("PK\3\4") << "ReadWrite" << QStringList{} << "" << false
+                             << "ist keine Access- oder SQLite-Datenbank.";
+}
+
+void TestExchange::databaseEngine()
+{
+    QFETCH(QByteArray, head);
+    QFETCH(QString, mode);
+    QFETCH(QStringList, drivers);
+    QFETCH(QString, error);
+    const AdoConnection::Driver d = AdoConnection::accessDriver(drivers);
+    QCOMPARE(d.name, fetched<QString>("driver"));
+    QCOMPARE(d.writes, fetched<bool>("writes"));
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString file = dir.filePath("tarvo03.mdb");
+    if (head.isEmpty()) {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "make");
+        db.setDatabaseName(file);
+        QVERIFY(db.open());
+        QSqlQuery(db).exec("CREATE TABLE t (a INTEGER, b TEXT)");
+        QSqlQuery(db).exec("INSERT INTO t VALUES (1, 'x'), (2, NULL)");
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase("make");
+    } else {
+        writeAll(file, head + QByteArray(2048, '\0'));
+    }
+    QCOMPARE(AdoConnection::engineOf(readAll(file).left(32)), head.isEmpty() ? AdoConnection::Engine::Sqlite
+                                                              : head.startsWith("PK")
+                                                                  ? AdoConnection::Engine::Unknown
+                                                                  : AdoConnection::Engine::Access);
+    AdoConnection connection;
+    // The folder as the operator's program names it, with a backslash before the file.
+    connection.setConnectionString("Provider=X;Data Source=" + dir.path() + "\\tarvo03.mdb;Mode=" + mode +
+                                   ";");
+    try {
+        connection.connect();
+        AdoTable table(connection);
+        table.open("t");
+        QCOMPARE(table.recordCount(), 2);
+        table.moveTo(2);
+        QCOMPARE(table.field("A"), QString("2"));
+        QCOMPARE(table.field(1), QString());
+        table.append();
+        table.setField("b", "neu");
+        table.post();
+        table.moveTo(1);
+        table.edit();
+        table.setField("B", "y");
+        table.post();
+        QCOMPARE(table.recordCount(), 3);
+        table.moveTo(3);
+        QCOMPARE(table.field("b"), QString("neu"));
+        QVERIFY(error.isEmpty());
+    } catch (const UserError& e) {
+        QVERIFY2(!error.isEmpty() && e.message().contains(error), qPrintable(e.message()));
+    }
+    connection.disconnect();
+    if (head.isEmpty()) {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "check");
+        db.setDatabaseName(file);
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        q.exec("SELECT group_concat(ifnull(b, '-'), ',') FROM t");
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toString(), error.isEmpty() ? QString("y,-,neu") : QString("x,-"));
+        q = QSqlQuery();
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase("check");
+    }
 }
 
 QTEST_GUILESS_MAIN(TestExchange)

@@ -84,11 +84,22 @@ void MessageBox::information(QWidget* parent, const QString& title, const QStrin
     QMessageBox::information(parent, title, text);
 }
 
+void MessageBox::warning(QWidget* parent, const QString& text)
+{
+    if (hooks().on) {
+        hooks().shown << text;
+        return;
+    }
+    QMessageBox::warning(parent, appTitle(), text);
+}
+
 MessageBox::Answer MessageBox::question(QWidget* parent, const QString& title, const QString& text)
 {
     if (hooks().on) {
         hooks().shown << text;
         return hooks().nextAnswer;
     }
-    return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes ? Yes : No;
+    return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes
+               ? Yes
+               : No;
 }

@@ -10,7 +10,11 @@ class QWidget;
 class MessageBox
 {
 public:
-    enum Answer { Yes, No };
+    enum Answer
+    {
+        Yes,
+        No
+    };
 
     // The message box every failed operation ends in (title: the application's title).
     static void error(QWidget* parent, const QString& text);
@@ -18,6 +22,8 @@ public:
     // taking the keyboard, so the operator scores on while it stands.
     static void notice(QWidget* parent, const QString& text);
     static void information(QWidget* parent, const QString& title, const QString& text);
+    // A warning with only an OK button (title: the application's title).
+    static void warning(QWidget* parent, const QString& text);
     static Answer question(QWidget* parent, const QString& title, const QString& text);
 
     static void setTestMode(bool on);

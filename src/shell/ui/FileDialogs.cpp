@@ -47,3 +47,21 @@ QString FileDialogs::openPicture(QWidget* parent)
         return {};
     return QFileDialog::getOpenFileName(parent);
 }
+
+QString FileDialogs::saveFile(QWidget* parent, const QString& defaultName, const QString& defaultSuffix)
+{
+    ++hooks().shown;
+    if (hooks().next)
+        return *std::exchange(hooks().next, std::nullopt);
+    if (MessageBox::testMode())
+        return {};
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setDefaultSuffix(defaultSuffix);
+    dialog.selectFile(defaultName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}

@@ -13,6 +13,7 @@
 #include "match/ui/ProtocolGrid.h"
 #include "exchange/LicenceData.h"
 #include "exchange/RefereeList.h"
+#include "exchange/ui/ExportPanel.h"
 #include "shell/ui/SetupPanel.h"
 #include "platform/DocumentOpener.h"
 #include "platform/UserError.h"
@@ -119,12 +120,7 @@ OperatorWindow::OperatorWindow(Console& console, KeyboardControl& keyboard, Oper
     m_print->setPalette(pp);
     m_views << m_print;
 
-    QWidget* exportPanel = makeView(QStringLiteral("panel_export"), QColor(2, 164, 22));
-    QLabel* tarvo = makeLabel(exportPanel, QStringLiteral("tarvomdb"), console.settings().tarvodir(), {20, 20}, 10,
-                              false, Qt::white);
-    tarvo->resize(700, 24);
-    connect(&console.settings(), &Settings::changed, tarvo,
-            [tarvo, &console] { tarvo->setText(console.settings().tarvodir()); });
+    m_views << new ExportPanel(console, m_viewArea);
 
     m_setup = new SetupPanel(console.settings(), m_viewArea);
     m_views << m_setup;

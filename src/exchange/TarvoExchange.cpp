@@ -1,0 +1,282 @@
+#include "TarvoExchange.h"
+
+#include "match/MatchRecord.h"
+#include "platform/IntConvert.h"
+#include "platform/UserError.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+using namespace MatchFields;
+
+namespace {
+
+const QStringList kTables = {QStringLiteral("MProtokollKopf"), QStringLiteral("MProtokollPositionen"),
+                             QStringLiteral("MKKampfrunden"), QStringLiteral("MEKWertungen")};
+
+// Header columns after SIEGERM, each with its header field, in the order they are written.
+const QList<std::pair<QString, QString>> kHeaderColumns = {
+    {QStringLiteral("ORT"), QStringLiteral("ort")},
+    {QStringLiteral("KAMPFST"), QStringLiteral("halle")},
+    {QStringLiteral("PUNKTEHEIM"), QString()}, // the home score label
+    {QStringLiteral("PUNKTEGAST"), QString()}, // the guest score label
+    {QStringLiteral("ZUSCHAUER"), QStringLiteral("zuschauer")},
+    {QStringLiteral("Bemerkung"), QStringLiteral("bemerkungen")},
+    {QStringLiteral("MFUEHRERG"), QStringLiteral("mannschaftsfuehrer_gast")},
+    {QStringLiteral("MFUEHRERH"), QStringLiteral("mannschaftsfuehrer_heim")},
+    {QStringLiteral("KAMPFRICHT"), QStringLiteral("ml")},
+    {QStringLiteral("MATTENPRAESIDENT"), QStringLiteral("mp")},
+    {QStringLiteral("PUNKTRICHTER"), QStringLiteral("pr")},
+    {QStringLiteral("Beginn"), QStringLiteral("beginn")},
+    {QStringLiteral("Ende"), QStringLiteral("ende")},
+    {QStringLiteral("Protokollfuehrer"), QStringLiteral("protokollfuehrer")},
+    {QStringLiteral("ProtokollfuehrerPZ"), QStringLiteral("punktzettel")},
+    {QStringLiteral("Zeitnehmer"), QStringLiteral("zeitnehmer")},
+    {QStringLiteral("Ordner1"), QStringLiteral("ordner1")},
+    {QStringLiteral("Ordner2"), QStringLiteral("ordner2")},
+    {QStringLiteral("VERHARING"), QStringLiteral("verhalten_ringer")},
+    {QStringLiteral("VERHAZUSCH"), QStringLiteral("verhalten_zuschauer")},
+};
+
+// Position columns and the grid column each one is written from.
+const QList<std::pair<QString, int>> kPositionColumns = {
+    {QStringLiteral("HISTGEW"), 2},    {QStringLiteral("HVName"), 3},     {QStringLiteral("HFName"), 4},
+    {QStringLiteral("HLIZENZNR"), 5},  {QStringLiteral("HSPEZI"), 6},     {QStringLiteral("JahrgangH"), 7},
+    {QStringLiteral("HPUNKTE"), 8},    {QStringLiteral("GISTGEW"), 9},    {QStringLiteral("GVName"), 10},
+    {QStringLiteral("GFName"), 11},    {QStringLiteral("GLIZENZNR"), 12}, {QStringLiteral("GSPEZI"), 13},
+    {QStringLiteral("JahrgangG"), 14}, {QStringLiteral("GPUNKTE"), 15},
+};
+
+constexpr int kTransferRows = 10;
+
+// The scoring string as Tarvo keeps it: no blanks, a caution counted as "0".
+QString tarvoScoring(QString s)
+{
+    s.remove(QLatin1Char(' '));
+    s.replace(QLatin1Char('V'), QLatin1Char('0'));
+    s.replace(QLatin1Char('v'), QLatin1Char('0'));
+    return s;
+}
+
+bool isWhole(const QString& text)
+{
+    return strToIntDef(text, 0) == strToIntDef(text, 1);
+}
+
+} // namespace
+
+TarvoExchange::TarvoExchange(QObject* parent) : QObject(parent)
+{
+    m_connection.setCommandTimeout(100);
+}
+
+QString TarvoExchange::connectionString(const QString& folder)
+{
+    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + folder +
+           QStringLiteral(
+               "\\tarvo03.mdb;"
+               "Mode=ReadWrite;Persist Security Info=False;Jet OLEDB:System database=\"\";"
+               "Jet OLEDB:Registry Path=\"\";Jet OLEDB:Database Password=\"\";Jet OLEDB:Engine Type=4;"
+               "Jet OLEDB:Database Locking Mode=0;Jet OLEDB:Global Partial Bulk Ops=2;"
+               "Jet OLEDB:Global Bulk Transactions=1;Jet OLEDB:New Database Password=\"\";"
+               "Jet OLEDB:Create System Database=False;Jet OLEDB:Encrypt Database=False;"
+               "Jet OLEDB:Don't Copy Locale on Compact=False;Jet OLEDB:Compact Without Replica "
+               "Repair=False;Jet OLEDB:SFP=False");
+}
+
+QString TarvoExchange::databaseFile(const QString& folder)
+{
+    return AdoConnection::dataSourcePath(QStringLiteral("Data Source=") + folder +
+                                         QStringLiteral("\\tarvo03.mdb"));
+}
+
+std::optional<TarvoExchange::SeasonList> TarvoExchange::readtarvo(const QString& folder,
+                                                                  const QString& season, const QString& datum)
+{
+    if (!QFileInfo(databaseFile(folder)).isFile())
+        return std::nullopt;
+    m_connection.disconnect();
+    for (AdoTable* t : {&m_kopf, &m_positionen, &m_runden, &m_wertungen})
+        t->close();
+    m_connection.setConnectionString(connectionString(folder));
+    m_connection.connect();
+    AdoTable* tables[] = {&m_kopf, &m_positionen, &m_runden, &m_wertungen};
+    for (int i = 0; i < 4; ++i)
+        tables[i]->open(kTables[i]);
+
+    SeasonList list;
+    list.recordCount = m_kopf.recordCount();
+    for (int r = 1; r <= list.recordCount; ++r) {
+        m_kopf.moveTo(r);
+        if (m_kopf.field(QStringLiteral("Saison")) != season)
+            continue;
+        list.transform << r;
+        // A database null reads as empty text, so the item keeps its blanks and colon.
+        list.items << m_kopf.field(QStringLiteral("TAG")) + QStringLiteral("     ") +
+                          m_kopf.field(QStringLiteral("KLASSE")) + QStringLiteral("     ") +
+                          m_kopf.field(QStringLiteral("HeimManns")) + QStringLiteral("  :  ") +
+                          m_kopf.field(QStringLiteral("GastManns"));
+        if (m_kopf.field(0) == datum)
+            list.selections << int(list.items.size()) - 1;
+    }
+    return list;
+}
+
+void TarvoExchange::requireOpen() const
+{
+    if (!m_connection.connected() || !m_kopf.isOpen())
+        throw UserError(
+            QStringLiteral("Die Tarvo-Datenbank ist nicht geöffnet. Bitte wählen Sie die Saison neu."));
+}
+
+QString TarvoExchange::matchCaption(int recordNumber)
+{
+    requireOpen();
+    m_kopf.moveTo(recordNumber);
+    return m_kopf.field(QStringLiteral("TAG")) + QLatin1Char(' ') + m_kopf.field(QStringLiteral("KLASSE")) +
+           QLatin1Char('\n') + m_kopf.field(QStringLiteral("HeimManns")) + QStringLiteral("  :  ") +
+           m_kopf.field(QStringLiteral("GastManns")) + QStringLiteral("\nÜBERTRAGEN...");
+}
+
+QString TarvoExchange::confirmationText(const QString& item)
+{
+    return QStringLiteral("Sollen die Daten in den Kampf\n") + item + QStringLiteral("\neingelesen werden?");
+}
+
+void TarvoExchange::checkTransfer(const MatchRecord& record, const QString& punkteheim,
+                                  const QString& punktegast) const
+{
+    requireOpen();
+    if (m_connection.readOnly())
+        throw UserError(
+            QStringLiteral("Die Tarvo-Datenbank „%1“ kann auf diesem System nur gelesen werden: Es ist "
+                           "kein ODBC-Treiber installiert, der Access-Dateien schreiben kann, oder die "
+                           "Datei ist schreibgeschützt. Es wurde nichts übertragen.")
+                .arg(QDir::toNativeSeparators(m_connection.databaseFile())));
+    strToInt(punkteheim);
+    strToInt(punktegast);
+    QStringList rows;
+    for (int k = 1; k <= kTransferRows && k < record.rowCount(); ++k) {
+        if (!isWhole(record.cell(ColPunkteRot, k)) || !isWhole(record.cell(ColPunkteBlau, k)))
+            rows << QString::number(k);
+    }
+    if (!rows.isEmpty())
+        throw UserError(
+            QStringLiteral("Es wurde nichts übertragen: Die Mannschaftspunkte in Zeile %1 des "
+                           "Protokolls sind keine ganzen Zahlen. Bitte werten Sie erst alle Kämpfe aus.")
+                .arg(rows.join(QStringLiteral(", "))));
+}
+
+void TarvoExchange::transfer(int recordNumber, const MatchRecord& record, const QString& punkteheim,
+                             const QString& punktegast)
+{
+    checkTransfer(record, punkteheim, punktegast);
+    m_progress = 0;
+    emit progressChanged(m_progress);
+
+    m_kopf.moveTo(recordNumber);
+    m_kopf.edit();
+    emit progressChanged(++m_progress);
+    const QString protokollId = m_kopf.field(QStringLiteral("ProtokollID"));
+    const int home = strToInt(punkteheim);
+    const int guest = strToInt(punktegast);
+    m_kopf.setField(QStringLiteral("SIEGERM"), home > guest   ? m_kopf.field(QStringLiteral("HEIMMANNS"))
+                                               : home < guest ? m_kopf.field(QStringLiteral("GASTMANNS"))
+                                                              : QStringLiteral("unentschieden"));
+    for (const auto& [column, source] : kHeaderColumns) {
+        const QString value = !source.isEmpty()                       ? record.header(source)
+                              : column == QLatin1String("PUNKTEHEIM") ? punkteheim
+                                                                      : punktegast;
+        if (!value.isEmpty())
+            m_kopf.setField(column, value);
+    }
+    m_kopf.post();
+    emit progressChanged(++m_progress);
+
+    for (int k = 1; k <= kTransferRows; ++k) {
+        emit progressChanged(++m_progress);
+        // A row the grid does not have (a match of fewer bouts) has nothing to send.
+        if (k < record.rowCount())
+            transferBout(k, protokollId, record);
+    }
+}
+
+void TarvoExchange::transferBout(int row, const QString& protokollId, const MatchRecord& record)
+{
+    const BoutRow& bout = record.boutRow(row);
+    const QString sortiernummer = QString::number(row);
+    const int protokoll = m_positionen.fieldIndex(QStringLiteral("ProtokollID"));
+    const int sortierung = m_positionen.fieldIndex(QStringLiteral("Sortiernummer"));
+    if (protokoll < 0 || sortierung < 0)
+        m_positionen.field(protokoll < 0 ? QStringLiteral("ProtokollID") : QStringLiteral("Sortiernummer"));
+    const int count = m_positionen.recordCount();
+    for (int r = 1; r <= count; ++r) {
+        m_positionen.moveTo(r);
+        if (m_positionen.field(protokoll) != protokollId || m_positionen.field(sortierung) != sortiernummer)
+            continue;
+        m_positionen.edit();
+        const QString ppid = m_positionen.field(QStringLiteral("PPID"));
+        for (const auto& [column, source] : kPositionColumns) {
+            if (!bout[std::size_t(source)].isEmpty())
+                m_positionen.setField(column, bout[std::size_t(source)]);
+        }
+        if (!bout[ColSieg].isEmpty())
+            m_positionen.setField(QStringLiteral("PUNKTEVER"), bout[ColSieg] + QLatin1Char(' ') +
+                                                                   bout[ColTpRot] + QLatin1Char(':') +
+                                                                   bout[ColTpBlau]);
+        if (!bout[ColZeit].isEmpty())
+            m_positionen.setField(QStringLiteral("KampfZeit"), QStringLiteral("00:") + bout[ColZeit]);
+        m_positionen.post();
+
+        // The first round of this bout, and the largest round key for a new one. A key that is
+        // not a whole number (empty, text) takes no part in the largest.
+        const int idColumn = m_runden.fieldIndex(QStringLiteral("KRundenID"));
+        const int nrColumn = m_runden.fieldIndex(QStringLiteral("KRundenNr"));
+        const int ppidColumn = m_runden.fieldIndex(QStringLiteral("PPID"));
+        if (idColumn < 0 || nrColumn < 0 || ppidColumn < 0)
+            m_runden.field(idColumn < 0   ? QStringLiteral("KRundenID")
+                           : nrColumn < 0 ? QStringLiteral("KRundenNr")
+                                          : QStringLiteral("PPID"));
+        std::optional<int> largest;
+        int found = 0;
+        for (int rr = 1; rr <= m_runden.recordCount(); ++rr) {
+            m_runden.moveTo(rr);
+            const QString id = m_runden.field(idColumn);
+            if (isWhole(id)) {
+                const int v = strToInt(id);
+                largest = largest ? std::max(*largest, v) : v;
+            }
+            if (m_runden.field(ppidColumn) == ppid && m_runden.field(nrColumn) == QLatin1String("1"))
+                found = rr;
+        }
+        if (found > 0) {
+            m_runden.moveTo(found);
+            m_runden.edit();
+        } else {
+            m_runden.append();
+            m_runden.setField(QStringLiteral("KRundenID"), QString::number(largest ? *largest + 1 : 1));
+            m_runden.setField(QStringLiteral("KRundenNr"), QStringLiteral("1"));
+            m_runden.setField(QStringLiteral("PPID"), ppid);
+        }
+        const auto setIfAny = [this](const char* column, const QString& value) {
+            if (!value.isEmpty())
+                m_runden.setField(QLatin1String(column), value);
+        };
+        setIfAny("TPR", bout[ColTpRot]);
+        setIfAny("TPB", bout[ColTpBlau]);
+        setIfAny("Siegart", bout[ColSieg]);
+        // The clock text as it stands: the later of the two forms the old sequence wrote.
+        setIfAny("Zeit", bout[ColZeit]);
+        for (const char* zero : {"R5er", "R3er", "R2er", "R1er", "B5er", "B3er", "B2er", "B1er",
+                                 "RVerwarnungen", "BVerwarnungen", "RPassivitaet", "BPassivitaet"})
+            m_runden.setField(QLatin1String(zero), QStringLiteral("0"));
+        setIfAny("RWertungen", tarvoScoring(bout[ColWertungenRot]));
+        setIfAny("BWertungen", tarvoScoring(bout[ColWertungenBlau]));
+        const int red = strToInt(bout[ColPunkteRot]);
+        const int blue = strToInt(bout[ColPunkteBlau]);
+        m_runden.setField(QStringLiteral("SiegerRB"), red > blue   ? QStringLiteral("R")
+                                                      : red < blue ? QStringLiteral("B")
+                                                                   : QStringLiteral(" "));
+        m_runden.post();
+    }
+}

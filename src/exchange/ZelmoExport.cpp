@@ -1,0 +1,140 @@
+#include "ZelmoExport.h"
+
+#include "platform/IntConvert.h"
+#include "platform/UserError.h"
+#include "platform/Windows1252.h"
+#include "platform/XmlDocument.h"
+
+using namespace MatchFields;
+
+namespace {
+
+// Whole seconds of "m:ss" read from `text` at the minute digit `at` (0-based).
+int seconds(const QString& text, qsizetype at)
+{
+    return strToInt(text.mid(at, 1)) * 60 + strToInt(text.mid(at + 2, 2));
+}
+
+QString pointsList(const BoutRow& row)
+{
+    const QString& red = row[ColWertungenRot];
+    const QString& blue = row[ColWertungenBlau];
+    const QString& times = row[ColZeiten];
+    const bool timed = times.size() == 5 * red.size();
+    QString list;
+    for (qsizetype i = 0; i < red.size(); ++i) {
+        QString item;
+        if (red.at(i) != QLatin1Char(' '))
+            item = red.at(i) + QLatin1Char('r');
+        else if (i < blue.size())
+            item = blue.at(i) + QLatin1Char('b');
+        else
+            continue; // a damaged blue string shorter than the red one: nothing happened here
+        if (timed)
+            item += QString::number(seconds(times, 5 * i));
+        if (!list.isEmpty())
+            list += QLatin1Char(',');
+        list += item;
+    }
+    return list;
+}
+
+} // namespace
+
+QString ZelmoExport::namensteil(const QString& text, int k)
+{
+    const qsizetype blank = text.indexOf(QLatin1Char(' '));
+    if (k == 1)
+        return blank < 0 ? text : text.left(blank);
+    return blank < 0 ? QString() : text.mid(blank + 1);
+}
+
+QString ZelmoExport::headerLine(const MatchRecord& record, const QString& punkteheim,
+                                const QString& punktegast)
+{
+    QString remarks = record.header(QStringLiteral("bemerkungen"));
+    // A break pasted as LF or CR alone is a line break all the same, and must not split the line.
+    remarks.replace(QStringLiteral("\r\n"), QStringLiteral(" / "));
+    remarks.replace(QLatin1Char('\n'), QStringLiteral(" / "));
+    remarks.replace(QLatin1Char('\r'), QStringLiteral(" / "));
+    const QString ml = record.header(QStringLiteral("ml"));
+    const QStringList fields = {
+        record.header(QStringLiteral("liga")),
+        record.header(QStringLiteral("datum")),
+        record.header(QStringLiteral("heim")),
+        record.header(QStringLiteral("gast")),
+        punkteheim,
+        punktegast,
+        record.header(QStringLiteral("zuschauer")),
+        namensteil(ml, 2),
+        namensteil(ml, 1),
+        remarks,
+    };
+    return QStringLiteral("zelmoi;2.0.0;MK;0;") + fields.join(QLatin1Char(';'));
+}
+
+QString ZelmoExport::boutLine(const BoutRow& row)
+{
+    const QString& stil = row[ColStil];
+    const QString style = stil == QLatin1String("F")   ? QStringLiteral("LL")
+                          : stil == QLatin1String("G") ? QStringLiteral("GR")
+                                                       : QString();
+    const QString& zeit = row[ColZeit];
+    const QString duration = zeit.size() == 4 ? QString::number(seconds(zeit, 0)) : QString();
+    const QStringList fields = {
+        row[ColKlasse],
+        style,
+        row[ColLizenzRot],
+        row[4],
+        row[3],
+        row[6],
+        row[ColLizenzBlau],
+        row[11],
+        row[10],
+        row[13],
+        row[ColPunkteRot],
+        row[ColPunkteBlau],
+        row[ColSieg],
+        row[ColTpRot] + QLatin1Char(':') + row[ColTpBlau] + QStringLiteral("(points ") + pointsList(row) +
+            QStringLiteral(")(duration ") + duration + QLatin1Char(')'),
+    };
+    return fields.join(QLatin1Char(';'));
+}
+
+QStringList ZelmoExport::lines(const MatchRecord& record, const QString& punkteheim,
+                               const QString& punktegast)
+{
+    QStringList out;
+    out.reserve(record.rowCount());
+    out << headerLine(record, punkteheim, punktegast);
+    for (int row = 1; row < record.rowCount(); ++row)
+        out << boutLine(record.boutRow(row));
+    return out;
+}
+
+QByteArray ZelmoExport::encode(const QStringList& lines)
+{
+    QByteArray bytes;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const Windows1252::Encoded e = Windows1252::encode(lines.at(i));
+        if (!e.unwritable.isNull()) {
+            const QString where = i == 0 ? QStringLiteral("in der Kopfzeile")
+                                         : QStringLiteral("in Zeile %1 des Protokolls").arg(i);
+            throw UserError(
+                QStringLiteral("Das Zeichen „%1“ (U+%2) %3 kann in der ZELMO-Exportdatei nicht "
+                               "geschrieben werden. Es wurde keine Datei geschrieben.")
+                    .arg(QString(e.unwritable))
+                    .arg(QString::number(e.unwritable.unicode(), 16).toUpper().rightJustified(4, u'0'))
+                    .arg(where));
+        }
+        bytes += e.bytes;
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+void ZelmoExport::write(const QString& path, const MatchRecord& record, const QString& punkteheim,
+                        const QString& punktegast)
+{
+    XmlDocument::writeFile(path, encode(lines(record, punkteheim, punktegast)));
+}

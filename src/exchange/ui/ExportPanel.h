@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QWidget>
+
+class ClickLabel;
+class Console;
+class DirectoryList;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QListWidget;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class TarvoExchange;
+
+// The export panel `panel_export`: the Tarvo folder, the season's matches of the Tarvo database
+// and the transfer into one of them, and the ZELMO export file.
+class ExportPanel : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit ExportPanel(Console& console, QWidget* parent = nullptr);
+    ~ExportPanel() override;
+
+    TarvoExchange& tarvo() { return *m_tarvo; }
+
+private:
+    void tarvomdbDblClick();
+    void Button14Click();
+    void Label76Click();
+    void readtarvo();
+    void aktkampf();
+    void Button4Click();
+    void Button13Click();
+    void setTarvomdbColour(const QColor& colour);
+
+    Console& m_console;
+    TarvoExchange* m_tarvo = nullptr;
+    ClickLabel* m_tarvomdb = nullptr;
+    QFrame* m_panel4 = nullptr;
+    DirectoryList* m_directoryListBox2 = nullptr;
+    QComboBox* m_saison = nullptr;
+    QGroupBox* m_radioGroup2 = nullptr;
+    QButtonGroup* m_items = nullptr;
+    QListWidget* m_transform = nullptr;
+    QPushButton* m_button4 = nullptr;
+    QProgressBar* m_progressBar1 = nullptr;
+    QCheckBox* m_checkBoxwertungen = nullptr;
+    QPushButton* m_button13 = nullptr;
+    QPlainTextEdit* m_zelmo = nullptr;
+};

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QByteArray>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+// A connection to a desktop database file, set up from an OLE DB style connection string
+// ("Data Source=<file>;Mode=ReadWrite;..."). The Jet provider does not exist here, so the file
+// is reached through Qt SQL, chosen by what the file really is: an SQLite file read-write
+// through QSQLITE, an Access file through an ODBC driver (read-write when a driver that can
+// write Access files is registered, else read-only through MDBTools).
+class AdoConnection
+{
+public:
+    enum class Engine
+    {
+        Unknown,
+        Sqlite,
+        Access
+    };
+
+    AdoConnection();
+    ~AdoConnection();
+    AdoConnection(const AdoConnection&) = delete;
+    AdoConnection& operator=(const AdoConnection&) = delete;
+
+    void setConnectionString(const QString& text) { m_connectionString = text; }
+    QString connectionString() const { return m_connectionString; }
+    // Seconds a statement waits for a locked file before it fails.
+    void setCommandTimeout(int seconds) { m_timeoutSeconds = seconds; }
+
+    // Opens the file named by "Data Source". Throws UserError with a German text.
+    void connect();
+    void disconnect();
+    bool connected() const { return m_connected; }
+    // True when the file can only be read here (no writing driver, "Mode=Read", read-only file).
+    bool readOnly() const { return m_readOnly; }
+    Engine engine() const { return m_engine; }
+    QString databaseFile() const { return m_file; }
+    QSqlDatabase database() const;
+
+    // The value of `key` in a "key=value;..." string (key case-insensitive), "" when missing.
+    static QString connectionValue(const QString& connectionString, const QString& key);
+    // Data Source as a path of this system: a backslash is a folder separator.
+    static QString dataSourcePath(const QString& connectionString);
+    static Engine engineOf(const QByteArray& firstBytes);
+
+    struct Driver
+    {
+        QString name; // empty: none usable
+        bool writes = false;
+    };
+    // The ODBC driver for Access files among the registered driver names: one that writes
+    // when there is one, else MDBTools, which only reads.
+    static Driver accessDriver(const QStringList& registered);
+    // Driver names registered with unixODBC (odbcinst.ini of the system and of the user).
+    static QStringList registeredOdbcDrivers();
+
+private:
+    QString m_connectionString;
+    QString m_name;
+    QString m_file;
+    int m_timeoutSeconds = 30;
+    bool m_connected = false;
+    bool m_readOnly = false;
+    Engine m_engine = Engine::Unknown;
+};

@@ -1,0 +1,459 @@
+#include "exchange/TarvoExchange.h"
+#include "exchange/ui/ExportPanel.h"
+#include "exchange/ui/DirectoryList.h"
+#include "shell/Console.h"
+#include "shell/ui/Dialogs.h"
+#include "shell/ui/FileDialogs.h"
+#include "support/TestSupport.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+// The export panel of a real console, driven through its controls with the dialogs answered
+// by their test hooks.
+class TestExportPanel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void zelmoExport_data();
+    void zelmoExport();
+    void folderPicker();
+    void seasonList_data();
+    void seasonList();
+    void transfer_data();
+    void transfer();
+    void refused_data();
+    void refused();
+
+private:
+    // A Tarvo database in the temporary folder, as SQLite, with the four tables; `kopf` rows are
+    // (Datum, ProtokollID, Saison, TAG, KLASSE, HeimManns, GastManns).
+    void makeDatabase(const QList<QStringList>& kopf);
+    QSqlQuery sql(const QString& statement);
+    QList<QStringList> rows(const QString& select);
+    // A played 14-bout match: row k has names "Rk"/"Bk", team points k:0 (row 3 drawn 1:1).
+    void fillMatch();
+    void chooseSeason(const QString& season);
+    template <class T> T* control(const char* name) const
+    {
+        return m_panel->findChild<T*>(QLatin1String(name));
+    }
+
+    NullSound m_sound;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<Console> m_console;
+    std::unique_ptr<ExportPanel> m_panel;
+};
+
+void TestExportPanel::init()
+{
+    MessageBox::setTestMode(true);
+    MessageBox::takeShownMessages();
+    FileDialogs::takeShownCount();
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_console = std::make_unique<Console>(m_dir->path(), &m_sound);
+    m_panel = std::make_unique<ExportPanel>(*m_console);
+    m_panel->resize(1200, 800);
+    m_panel->show();
+}
+
+void TestExportPanel::cleanup()
+{
+    QSqlDatabase::removeDatabase("check");
+    m_panel.reset();
+    m_console.reset();
+    m_dir.reset();
+}
+
+void TestExportPanel::zelmoExport_data()
+{
+    QTest::addColumn<QString>("zeiten");
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("message");
+    const QByteArray head = "zelmoi;2.0.0;MK;0;Bezirksliga;06.10.2012;Heim;Gast;3;0;;Peter Muster;Hans;\r\n";
+    QTest::newRow("example")
+        << "0:47;1:12;2:05;3:30;" << false
+        << head + "66;GR;4711;Muster;Hans;A;815;Beispiel;Karl;A;3;0;PS;5:1"
+                  "(points 2r47,1b72,1r125,2r210)(duration 310)\r\n;;;;;;;;;;;;;:(points )(duration )\r\n"
+        << "";
+    QTest::newRow("cancelled") << "0:47;1:12;2:05;3:30;" << true << QByteArray("vorher") << "";
+    QTest::newRow("non-digit time") << "0:47;1:12;2:0x;3:30;" << false << QByteArray("vorher")
+                                    << "'0x' ist kein gültiger Integerwert";
+}
+
+void TestExportPanel::zelmoExport()
+{
+    QFETCH(QString, zeiten);
+    QFETCH(bool, cancel);
+    QFETCH(QString, message);
+    QFETCH(QByteArray, file);
+    MatchRecord& r = m_console->record();
+    r.setHeader("liga", "Bezirksliga");
+    r.setHeader("datum", "06.10.2012");
+    r.setHeader("heim", "Heim");
+    r.setHeader("gast", "Gast");
+    r.setHeader("ml", "Hans Peter Muster");
+    r.setRowCount(3);
+    const QStringList cells = {"66", "G", "",     "Hans",     "Muster", "4711", "A",    "",
+                               "3",  "",  "Karl", "Beispiel", "815",    "A",    "",     "0",
+                               "PS", "5", "1",    "5:10",     "2 12",   " 1  ", zeiten, "1"};
+    for (int c = 0; c < cells.size(); ++c)
+        r.setCell(c, 1, cells[c]);
+    m_console->navigator().recountTeamScore();
+
+    const QString path = m_dir->filePath("zelmo.txt");
+    QFile old(path);
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("vorher") == 6);
+    old.close();
+    if (cancel)
+        FileDialogs::setNextCancel();
+    else
+        FileDialogs::setNextFileName(path);
+    QTest::mouseClick(control<QPushButton>("Button13"), Qt::LeftButton);
+
+    QCOMPARE(FileDialogs::takeShownCount(), 1);
+    QCOMPARE(readAll(path), file);
+    QCOMPARE(MessageBox::takeShownMessages(), message.isEmpty() ? QStringList() : QStringList{message});
+}
+
+namespace {
+
+const QStringList kPositionColumns = {
+    "HISTGEW", "HVName", "HFName",    "HLIZENZNR", "HSPEZI",    "JahrgangH", "HPUNKTE",   "GISTGEW",
+    "GVName",  "GFName", "GLIZENZNR", "GSPEZI",    "JahrgangG", "GPUNKTE",   "PUNKTEVER", "KampfZeit"};
+const QStringList kHeaderColumns = {
+    "SIEGERM",   "ORT",       "KAMPFST",          "PUNKTEHEIM",         "PUNKTEGAST",       "ZUSCHAUER",
+    "Bemerkung", "MFUEHRERG", "MFUEHRERH",        "KAMPFRICHT",         "MATTENPRAESIDENT", "PUNKTRICHTER",
+    "Beginn",    "Ende",      "Protokollfuehrer", "ProtokollfuehrerPZ", "Zeitnehmer",       "Ordner1",
+    "Ordner2",   "VERHARING", "VERHAZUSCH"};
+const QStringList kRoundColumns = {
+    "TPR",          "TPB",          "Siegart",    "Zeit",       "R5er",    "R3er",          "R2er",
+    "R1er",         "B5er",         "B3er",       "B2er",       "B1er",    "RVerwarnungen", "BVerwarnungen",
+    "RPassivitaet", "BPassivitaet", "RWertungen", "BWertungen", "SiegerRB"};
+
+} // namespace
+
+QSqlQuery TestExportPanel::sql(const QString& statement)
+{
+    QSqlDatabase db = QSqlDatabase::contains("check") ? QSqlDatabase::database("check")
+                                                      : QSqlDatabase::addDatabase("QSQLITE", "check");
+    db.setDatabaseName(m_dir->filePath("tarvo03.mdb"));
+    if (!db.isOpen())
+        db.open();
+    QSqlQuery q(db);
+    if (!q.exec(statement))
+        qWarning() << statement << q.lastError().text();
+    return q;
+}
+
+QList<QStringList> TestExportPanel::rows(const QString& select)
+{
+    QSqlQuery q = sql(select);
+    QList<QStringList> out;
+    while (q.next()) {
+        QStringList row;
+        for (int i = 0; i < q.record().count(); ++i)
+            row << (q.value(i).isNull() ? QStringLiteral("<null>") : q.value(i).toString());
+        out << row;
+    }
+    return out;
+}
+
+void TestExportPanel::makeDatabase(const QList<QStringList>& kopf)
+{
+    sql("CREATE TABLE MProtokollKopf (Datum TEXT, ProtokollID INTEGER, Saison TEXT, TAG TEXT, KLASSE TEXT, "
+        "HeimManns TEXT, GastManns TEXT, " +
+        kHeaderColumns.join(" TEXT, ") + " TEXT)");
+    sql("CREATE TABLE MProtokollPositionen (PPID INTEGER, ProtokollID INTEGER, Sortiernummer INTEGER, " +
+        kPositionColumns.join(" TEXT, ") + " TEXT)");
+    sql("CREATE TABLE MKKampfrunden (KRundenID INTEGER, KRundenNr INTEGER, PPID INTEGER, " +
+        kRoundColumns.join(" TEXT, ") + " TEXT)");
+    sql("CREATE TABLE MEKWertungen (WertungID INTEGER, PPID INTEGER)");
+    for (const QStringList& k : kopf) {
+        QStringList values;
+        for (const QString& v : k)
+            values << (v == "<null>" ? "NULL" : "'" + v + "'");
+        sql("INSERT INTO MProtokollKopf (Datum, ProtokollID, Saison, TAG, KLASSE, HeimManns, GastManns, ORT) "
+            "VALUES (" +
+            values.join(',') + ", 'Altort')");
+    }
+}
+
+void TestExportPanel::fillMatch()
+{
+    MatchRecord& r = m_console->record();
+    r.setHeader("datum", "06.10.2012");
+    r.setHeader("halle", "Sporthalle Süd");
+    r.setHeader("ml", "Hans Muster");
+    r.setHeader("bemerkungen", "Halle kalt\r\nBeginn 20 Uhr");
+    r.setRowCount(15);
+    for (int k = 1; k <= 14; ++k) {
+        r.setCell(3, k, QString("R%1").arg(k));
+        r.setCell(10, k, QString("B%1").arg(k));
+        r.setCell(8, k, k == 3 ? "1" : QString::number(k));
+        r.setCell(15, k, k == 3 ? "1" : "0");
+        r.setCell(16, k, "PS");
+        r.setCell(17, k, "5");
+        r.setCell(18, k, "1");
+        r.setCell(19, k, "4:1" + QString::number(k % 10));
+        r.setCell(20, k, "2 1V");
+        r.setCell(21, k, " 4  ");
+        r.setCell(23, k, QString::number(15 - k)); // wrestled in another order than the grid's
+    }
+    m_console->navigator().recountTeamScore();
+}
+
+void TestExportPanel::chooseSeason(const QString& season)
+{
+    auto* saison = control<QComboBox>("saison");
+    saison->setEditText(QString());
+    saison->setEditText(season);
+}
+
+void TestExportPanel::folderPicker()
+{
+    auto* label = control<QLabel>("tarvomdb");
+    QCOMPARE(label->text(), QStringLiteral("Doppelklick und Pfad zu Tarvo wählen"));
+    QVERIFY(QDir(m_dir->path()).mkdir("Tarvo"));
+    QDir::setCurrent(m_dir->path());
+    QTest::mouseDClick(label, Qt::LeftButton);
+    auto* picker = control<QWidget>("Panel4");
+    QVERIFY(picker->isVisible());
+    QCOMPARE(label->palette().color(QPalette::Window), QColor(0, 0, 128));
+    auto* list = control<DirectoryList>("DirectoryListBox2");
+    QCOMPARE(QDir(list->directory()), QDir(m_dir->path()));
+    const auto tarvo = list->findItems("Tarvo", Qt::MatchExactly);
+    QCOMPARE(tarvo.size(), 1);
+    emit list->itemDoubleClicked(tarvo.first());
+
+    m_console->settings().settingsReady = true;
+    QTest::mouseClick(control<QPushButton>("Button14"), Qt::LeftButton);
+    QVERIFY(!picker->isVisible());
+    QCOMPARE(label->text(), m_dir->filePath("Tarvo"));
+    QCOMPARE(label->palette().color(QPalette::Window), QColor(2, 164, 22));
+    QVERIFY(readAll(m_dir->filePath("set.xml")).contains("<tarvodir>" + m_dir->filePath("Tarvo").toUtf8()));
+
+    // "X" closes the picker and changes nothing.
+    QTest::mouseDClick(label, Qt::LeftButton);
+    emit list->itemDoubleClicked(list->item(1)); // ".."
+    QTest::mouseClick(control<QLabel>("Label76"), Qt::LeftButton);
+    QVERIFY(!picker->isVisible());
+    QCOMPARE(label->text(), m_dir->filePath("Tarvo"));
+}
+
+void TestExportPanel::seasonList_data()
+{
+    QTest::addColumn<bool>("database");
+    QTest::addColumn<QString>("season");
+    QTest::addColumn<QStringList>("items");
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QStringList>("transform");
+    QTest::newRow("third record alone matches the date")
+        << true << "2012" << QStringList{"Sa 6.10.     Oberliga     KSV Heim  :  AC Gast"} << 0
+        << "Sa 6.10. Oberliga\nKSV Heim  :  AC Gast\nÜBERTRAGEN..." << QStringList{"3"};
+    QTest::newRow("later match of the date is selected")
+        << true << "2011" << QStringList{"Sa 1.9.     Landesliga     A  :  B", "     Landesliga       :  C"}
+        << 1 << " Landesliga\n  :  C\nÜBERTRAGEN..." << QStringList{"1", "2"};
+    QTest::newRow("no match of the season")
+        << true << "1999" << QStringList{} << -1 << "kein Kampf gewählt" << QStringList{};
+    QTest::newRow("no database file")
+        << false << "2012" << QStringList{} << -1 << "kein Kampf gewählt" << QStringList{};
+}
+
+void TestExportPanel::seasonList()
+{
+    QFETCH(bool, database);
+    QFETCH(QStringList, items);
+    QFETCH(int, selected);
+    if (database)
+        makeDatabase({{"06.10.2012", "7", "2011", "Sa 1.9.", "Landesliga", "A", "B"},
+                      {"06.10.2012", "8", "2011", "<null>", "Landesliga", "<null>", "C"},
+                      {"06.10.2012", "9", "2012", "Sa 6.10.", "Oberliga", "KSV Heim", "AC Gast"},
+                      {"13.10.2012", "10", "2013", "Sa 13.10.", "Oberliga", "X", "Y"}});
+    m_console->record().setHeader("datum", "06.10.2012");
+    m_console->settings().setTarvodir(m_dir->path());
+    QFETCH(QString, season);
+    chooseSeason(season);
+
+    auto* group = control<QGroupBox>("RadioGroup2");
+    const QList<QRadioButton*> buttons = group->findChildren<QRadioButton*>();
+    QStringList texts;
+    int checked = -1;
+    for (int i = 0; i < buttons.size(); ++i) {
+        texts << buttons[i]->text();
+        if (buttons[i]->isChecked())
+            checked = i;
+    }
+    QCOMPARE(texts, items);
+    QCOMPARE(checked, selected);
+    auto* button4 = control<QPushButton>("Button4");
+    QFETCH(QString, caption);
+    QCOMPARE(button4->text(), caption);
+    QCOMPARE(button4->isEnabled(), selected >= 0);
+    QStringList transformed;
+    for (int i = 0; i < control<QListWidget>("transform")->count(); ++i)
+        transformed << control<QListWidget>("transform")->item(i)->text();
+    QFETCH(QStringList, transform);
+    QCOMPARE(transformed, transform);
+    if (database)
+        QCOMPARE(group->height(), 25 * 4 + 20);
+    QCOMPARE(MessageBox::takeShownMessages(), QStringList());
+}
+
+void TestExportPanel::transfer_data()
+{
+    QTest::addColumn<QStringList>("roundIds"); // KRundenID of round records of other bouts
+    QTest::addColumn<int>("firstNewId");
+    QTest::newRow("empty round table") << QStringList{} << 1;
+    QTest::newRow("keys not whole numbers are passed over") << QStringList{"5", "", "x", "3"} << 6;
+}
+
+void TestExportPanel::transfer()
+{
+    QFETCH(QStringList, roundIds);
+    QFETCH(int, firstNewId);
+    makeDatabase({{"01.09.2012", "6", "2012", "Sa 1.9.", "Oberliga", "KSV", "TuS"},
+                  {"06.10.2012", "7", "2012", "Sa 6.10.", "Oberliga", "KSV Heim", "AC Gast"}});
+    // Positions of match 7 for Sortiernummer 1..11 but 4, listed out of order, and one of match 6.
+    for (int k : {2, 1, 3, 5, 6, 7, 8, 9, 10, 11})
+        sql(QString("INSERT INTO MProtokollPositionen (PPID, ProtokollID, Sortiernummer, HVName) "
+                    "VALUES (%1, 7, %2, 'alt')")
+                .arg(700 + k)
+                .arg(k));
+    sql("INSERT INTO MProtokollPositionen (PPID, ProtokollID, Sortiernummer, HVName) VALUES (601, 6, 1, "
+        "'alt')");
+    for (const QString& id : roundIds)
+        sql("INSERT INTO MKKampfrunden (KRundenID, KRundenNr, PPID) VALUES (" +
+            (id.isEmpty() ? "NULL" : "'" + id + "'") + ", 1, 601)");
+    // Bout 2 already has its first round.
+    sql("INSERT INTO MKKampfrunden (KRundenID, KRundenNr, PPID, TPR) VALUES (NULL, 2, 702, 'x'), "
+        "(NULL, 1, 702, 'alt')");
+    fillMatch();
+    m_console->settings().setTarvodir(m_dir->path());
+    chooseSeason("2012");
+    auto* button4 = control<QPushButton>("Button4");
+    QVERIFY(button4->isEnabled());
+
+    for (int pass = 0; pass < 2; ++pass) {
+        MessageBox::setNextAnswer(MessageBox::Yes);
+        QTest::mouseClick(button4, Qt::LeftButton);
+        QCOMPARE(MessageBox::takeShownMessages(),
+                 QStringList{"Sollen die Daten in den Kampf\nSa 6.10.     Oberliga     KSV Heim  :  AC Gast\n"
+                             "eingelesen werden?"});
+        QCOMPARE(control<QProgressBar>("ProgressBar1")->value(), 12);
+
+        // Header: home won 103:1 (rows 1..14), the empty place left as it was.
+        QCOMPARE(
+            rows("SELECT SIEGERM, ORT, KAMPFST, PUNKTEHEIM, PUNKTEGAST, Bemerkung, KAMPFRICHT, ZUSCHAUER "
+                 "FROM MProtokollKopf ORDER BY rowid"),
+            (QList<QStringList>{
+                {"<null>", "Altort", "<null>", "<null>", "<null>", "<null>", "<null>", "<null>"},
+                {"KSV Heim", "Altort", "Sporthalle Süd", "103", "1", "Halle kalt\r\nBeginn 20 Uhr",
+                 "Hans Muster", "<null>"}}));
+        // Positions by grid row, not by bout order; no record made for row 4, row 11 not sent.
+        QList<QStringList> expected;
+        for (int k : {2, 1, 3, 5, 6, 7, 8, 9, 10})
+            expected << QStringList{QString::number(k),
+                                    QString("R%1").arg(k),
+                                    QString("B%1").arg(k),
+                                    k == 3 ? "1" : QString::number(k),
+                                    k == 3 ? "1" : "0",
+                                    "PS 5:1",
+                                    "00:4:1" + QString::number(k % 10)};
+        expected << QStringList{"11", "alt", "<null>", "<null>", "<null>", "<null>", "<null>"};
+        QCOMPARE(rows("SELECT Sortiernummer, HVName, GVName, HPUNKTE, GPUNKTE, PUNKTEVER, KampfZeit "
+                      "FROM MProtokollPositionen WHERE ProtokollID = 7 ORDER BY rowid"),
+                 expected);
+        QCOMPARE(rows("SELECT HVName FROM MProtokollPositionen WHERE ProtokollID = 6"),
+                 QList<QStringList>{{"alt"}});
+
+        // Rounds: bout 2's edited in place, one new record each for the others, numbered on.
+        expected.clear();
+        for (const QString& id : roundIds)
+            expected << QStringList{id.isEmpty() ? "<null>" : id, "601", "<null>", "<null>"};
+        expected << QStringList{"<null>", "702", "x", "<null>"};
+        expected << QStringList{"<null>", "702", "5", "R"};
+        int id = firstNewId;
+        for (int k : {1, 3, 5, 6, 7, 8, 9, 10})
+            expected << QStringList{QString::number(id++), QString::number(700 + k), "5", k == 3 ? " " : "R"};
+        QCOMPARE(rows("SELECT KRundenID, PPID, TPR, SiegerRB FROM MKKampfrunden ORDER BY rowid"), expected);
+        QCOMPARE(rows("SELECT KRundenNr, TPB, Siegart, Zeit, R5er, RVerwarnungen, BPassivitaet, RWertungen, "
+                      "BWertungen FROM MKKampfrunden WHERE PPID = 701"),
+                 (QList<QStringList>{{"1", "1", "PS", "4:11", "0", "0", "0", "210", "4"}}));
+    }
+    // A draw names no team; a guest win names the record's own guest text.
+    for (const auto& [home, guest, winner] :
+         {std::tuple{"12", "12", "unentschieden"}, {"3", "30", "AC Gast"}}) {
+        m_console->navigator().punkteheim = home;
+        m_console->navigator().punktegast = guest;
+        MessageBox::setNextAnswer(MessageBox::Yes);
+        QTest::mouseClick(button4, Qt::LeftButton);
+        QCOMPARE(rows("SELECT SIEGERM, PUNKTEHEIM FROM MProtokollKopf WHERE ProtokollID = 7"),
+                 (QList<QStringList>{{winner, home}}));
+    }
+    QCOMPARE(rows("SELECT COUNT(*) FROM MKKampfrunden"),
+             QList<QStringList>{{QString::number(roundIds.size() + 10)}});
+}
+
+void TestExportPanel::refused_data()
+{
+    QTest::addColumn<QString>("season");
+    QTest::addColumn<QString>("punkteBlau5"); // team points of the blue side in grid row 5
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("no match chosen") << "2013"
+                                     << "0" << int(MessageBox::Yes)
+                                     << QStringList{"Es ist kein Kampf ausgewählt."};
+    QTest::newRow("operator says no") << "2012"
+                                      << "0" << int(MessageBox::No)
+                                      << QStringList{"Sollen die Daten in den Kampf\nSa 6.10.     Oberliga   "
+                                                     "  KSV Heim  :  AC Gast\neingelesen werden?"};
+    QTest::newRow("bout not yet fought")
+        << "2012"
+        << "" << int(MessageBox::Yes)
+        << QStringList{
+               "Es wurde nichts übertragen: Die Mannschaftspunkte in Zeile 5 des Protokolls sind keine "
+               "ganzen Zahlen. Bitte werten Sie erst alle Kämpfe aus."};
+}
+
+void TestExportPanel::refused()
+{
+    QFETCH(QString, season);
+    QFETCH(QString, punkteBlau5);
+    QFETCH(int, answer);
+    QFETCH(QStringList, messages);
+    makeDatabase({{"06.10.2012", "7", "2012", "Sa 6.10.", "Oberliga", "KSV Heim", "AC Gast"}});
+    sql("INSERT INTO MProtokollPositionen (PPID, ProtokollID, Sortiernummer) VALUES (701, 7, 1)");
+    fillMatch();
+    m_console->record().setCell(15, 5, punkteBlau5);
+    m_console->settings().setTarvodir(m_dir->path());
+    chooseSeason(season);
+    MessageBox::setNextAnswer(MessageBox::Answer(answer));
+    control<QPushButton>("Button4")->setEnabled(true); // a disabled button cannot be clicked
+    QTest::mouseClick(control<QPushButton>("Button4"), Qt::LeftButton);
+    QCOMPARE(MessageBox::takeShownMessages(), messages);
+    QCOMPARE(rows("SELECT SIEGERM, HVName FROM MProtokollKopf, MProtokollPositionen"),
+             (QList<QStringList>{{"<null>", "<null>"}}));
+    QCOMPARE(rows("SELECT COUNT(*) FROM MKKampfrunden"), QList<QStringList>{{"0"}});
+}
+
+QTEST_MAIN(TestExportPanel)
+#include "tst_exportpanel.moc"
