@@ -356,9 +356,9 @@ void OperatorWindow::openMatchFile(const QString& path)
     guarded(this, [&] { m_console.matchFile().open(path); });
 }
 
-void OperatorWindow::tastendruck(int vk)
+void OperatorWindow::tastendruck(int vk, Qt::KeyboardModifiers held)
 {
-    guarded(this, [&] { m_keyboard.tastendruck(vk); });
+    guarded(this, [&] { m_keyboard.tastendruck(vk, held); });
 }
 
 void OperatorWindow::runPicker()
@@ -420,7 +420,7 @@ bool OperatorWindow::eventFilter(QObject* watched, QEvent* event)
             // On X11 the scan code tells the digit row even when Shift changes the character.
             const quint32 scanCode = QGuiApplication::platformName() == QLatin1String("xcb") ? key->nativeScanCode() : 0;
             if (const int vk = virtualKeyFor(key->key(), key->modifiers(), scanCode))
-                tastendruck(vk);
+                tastendruck(vk, key->modifiers());
         }
     } else if (watched == m_bout
                && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease)) {
