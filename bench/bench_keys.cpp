@@ -294,8 +294,8 @@ void BM_tastendruck_direct(benchmark::State& state)
 {
     KeyboardControl& keyboard = *g_rig->keyboard;
     measurePresses(
-        state, g_directSamples, [&keyboard] { keyboard.tastendruck(kF2); },
-        [&keyboard] { keyboard.tastendruck(kBackspace); });
+        state, g_directSamples, [&keyboard] { keyboard.tastendruck(kF2, Qt::NoModifier); },
+        [&keyboard] { keyboard.tastendruck(kBackspace, Qt::NoModifier); });
 }
 
 // Manual time: only the press is on the clock, not the undo and the repaint after it.

@@ -15,8 +15,10 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("vantor2"));
-    QApplication::setApplicationDisplayName(QStringLiteral("VANTOR²"));
+    // The product's name is the application's name; no display name is set, since Qt would
+    // append that to every window's caption ("Anzeige — VANTOR²"), and each window has its own.
+    // Message boxes take the name as their title all the same.
+    QApplication::setApplicationName(QStringLiteral("VANTOR²"));
     installGermanTranslations(app);
 
     Console console(QCoreApplication::applicationDirPath());

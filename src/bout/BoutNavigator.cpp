@@ -179,6 +179,16 @@ void BoutNavigator::ladedaten()
         m_advertHook();
 }
 
+void BoutNavigator::followRows(int firstRow, int lastRow)
+{
+    const int row = m_kampfid.toInt();
+    if (row < firstRow || row > lastRow)
+        return;
+    // Should the reload fail on a bad cell, the stale panel must not write into any row.
+    m_kampfid = QStringLiteral("0");
+    ladedaten();
+}
+
 void BoutNavigator::recountTeamScore()
 {
     // The panel shows the sums even when a bad cell stops the recount half way.

@@ -38,6 +38,11 @@ public:
     // 999 next, 888 previous, any other n the bout with order number n.
     void naechsterkampf(int n);
     void ladedaten();
+    // Bout rows firstRow..lastRow were rewritten or removed by a bout-list operation. If the
+    // loaded bout's row is among them, the bout is loaded again by its number, so that the
+    // panel never writes back what the row no longer says; it belongs to no row ("0") when no
+    // row carries its number any more.
+    void followRows(int firstRow, int lastRow);
     // punkteheim/punktegast := the sums of the team points of all bout rows. Throws the
     // conversion error at a cell that is not a whole number (the partial sums stay).
     void recountTeamScore();

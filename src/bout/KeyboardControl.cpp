@@ -4,7 +4,7 @@
 #include "BoutClock.h"
 #include "BoutNavigator.h"
 
-#include <QGuiApplication>
+#include <QScopedValueRollback>
 
 namespace {
 
@@ -36,18 +36,6 @@ enum VirtualKey : int {
     VkUdiaeresis = 186,
 };
 
-Qt::KeyboardModifiers heldModifiers(const KeyboardControl::ModifierSource& source)
-{
-    if (source)
-        return source();
-    // A program without a GUI (core tests, tools) has no keyboard to ask.
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        return Qt::NoModifier;
-    // The state now, not that of the key event being handled: a Ctrl released meanwhile counts
-    // as released.
-    return QGuiApplication::queryKeyboardModifiers();
-}
-
 } // namespace
 
 KeyboardControl::KeyboardControl(Bout& bout, BoutClock& clock, BoutNavigator& navigator, QObject* parent)
@@ -55,24 +43,16 @@ KeyboardControl::KeyboardControl(Bout& bout, BoutClock& clock, BoutNavigator& na
 {
 }
 
-bool KeyboardControl::ctrldown() const
-{
-    return heldModifiers(m_modifiers).testFlag(Qt::ControlModifier);
-}
-
-bool KeyboardControl::shiftdown() const
-{
-    return heldModifiers(m_modifiers).testFlag(Qt::ShiftModifier);
-}
-
-void KeyboardControl::tastendruck(int vk)
+void KeyboardControl::tastendruck(int vk, Qt::KeyboardModifiers held)
 {
     if (!keyboardActive)
         return;
+    // Not the state the keyboard is in now: by the time a queued key is handled, Ctrl may have
+    // been let go or pressed for the next key.
+    const QScopedValueRollback heldDuringKey(m_held, held);
 
     const QString r = QStringLiteral("r");
     const QString b = QStringLiteral("b");
-    // Ctrl is asked at the moment a row is tested, not once per key.
     const auto sideCommand = [this](const QString& red, const QString& blue) {
         m_bout.eingabe(ctrldown() ? blue : red);
     };

@@ -2,32 +2,29 @@
 
 #include <QObject>
 
-#include <functional>
-
 class Bout;
 class BoutClock;
 class BoutNavigator;
 
 // Translates a key (Windows virtual-key code) into one bout command while the bout panel is
-// shown. Ctrl and Shift are read live at the moment of the call.
+// shown. Ctrl and Shift are those held when the key was pressed, as its key event carries them:
+// a key that waits in the queue while the window is busy still counts as it was typed.
 class KeyboardControl : public QObject
 {
     Q_OBJECT
 public:
-    // Live modifier state; tests replace it.
-    using ModifierSource = std::function<Qt::KeyboardModifiers()>;
-
     KeyboardControl(Bout& bout, BoutClock& clock, BoutNavigator& navigator, QObject* parent = nullptr);
 
     // True while the bout panel is shown; keys do nothing otherwise.
     bool keyboardActive = false;
 
-    void setModifierSource(ModifierSource source) { m_modifiers = std::move(source); }
-    bool ctrldown() const;
-    bool shiftdown() const;
+    // Ctrl and Shift of the key being handled (both false outside tastendruck).
+    bool ctrldown() const { return m_held.testFlag(Qt::ControlModifier); }
+    bool shiftdown() const { return m_held.testFlag(Qt::ShiftModifier); }
 
-    // One key press. May throw UserError (a bout change that cannot save).
-    void tastendruck(int vk);
+    // One key press with the modifiers of its key event. May throw UserError (a bout change
+    // that cannot save).
+    void tastendruck(int vk, Qt::KeyboardModifiers held);
 
 signals:
     // Ctrl+M or a "Strg + M" picture: the win-type picker is to be shown modally.
@@ -37,5 +34,5 @@ private:
     Bout& m_bout;
     BoutClock& m_clock;
     BoutNavigator& m_navigator;
-    ModifierSource m_modifiers;
+    Qt::KeyboardModifiers m_held;
 };

@@ -64,11 +64,12 @@ void protokollSelectCell(MatchRecord& record, GridCell& remembered, int column, 
     remembered = GridCell{column, row};
 }
 
-void protokollKeyDown(MatchRecord& record, const GridCell& remembered, int key,
+bool protokollKeyDown(MatchRecord& record, const GridCell& remembered, int key,
                       Qt::KeyboardModifiers modifiers)
 {
-    if (key != Qt::Key_Delete || remembered.row < 1)
-        return;
+    if (key != Qt::Key_Delete || remembered.row < 1 ||
+        !(modifiers & (Qt::ControlModifier | Qt::ShiftModifier)))
+        return false;
     if (modifiers & Qt::ControlModifier) {
         for (int c = 2; c <= ColZeiten; ++c)
             record.setCell(c, remembered.row, QString());
@@ -78,6 +79,7 @@ void protokollKeyDown(MatchRecord& record, const GridCell& remembered, int key,
         for (int c = ColPunkteBlau; c <= ColZeiten; ++c)
             record.setCell(c, remembered.row, QString());
     }
+    return true;
 }
 
 } // namespace GridRules

@@ -33,8 +33,8 @@ void protokollSelectCell(MatchRecord& record, GridCell& remembered, int column, 
 
 // Del with Ctrl clears columns 2 to 22 of the remembered row, with Shift the results (column 8
 // and 15 to 22). Weight class, style and order number always stay; nothing is saved, and the
-// caption row (no selection yet) is never touched.
-void protokollKeyDown(MatchRecord& record, const GridCell& remembered, int key,
+// caption row (no selection yet) is never touched. True when a row was cleared.
+bool protokollKeyDown(MatchRecord& record, const GridCell& remembered, int key,
                       Qt::KeyboardModifiers modifiers);
 
 } // namespace GridRules

@@ -5,6 +5,7 @@
 #include "platform/IntConvert.h"
 #include "platform/UserError.h"
 
+#include <algorithm>
 #include <utility>
 
 using namespace MatchFields;
@@ -72,6 +73,7 @@ void LineUp::applyTemplate(int bouts)
 {
     if (!isTemplate(bouts))
         return;
+    const int rowsBefore = m_record.boutCount();
     m_record.setRowCount(bouts + 1);
     stilarteneintragen();
     if (bouts == 14) {
@@ -86,6 +88,7 @@ void LineUp::applyTemplate(int bouts)
     for (int r = 1; r <= int(classes.size()); ++r)
         m_record.setCell(ColKlasse, r, classes[r - 1]);
     emit applied();
+    emit rowsRewritten(1, std::max(rowsBefore, bouts));
     m_file.saveall();
 }
 
@@ -132,6 +135,7 @@ void LineUp::swapSides()
             m_record.setCell(blue, r, redText);
         }
     }
+    emit rowsRewritten(1, m_record.boutCount());
     m_file.saveall();
 }
 
@@ -143,6 +147,7 @@ void LineUp::appendRow()
 void LineUp::clearRows()
 {
     m_record.setBoutRows(std::vector<BoutRow>(std::size_t(m_record.boutCount())));
+    emit rowsRewritten(1, m_record.boutCount());
 }
 
 bool LineUp::removeLastBout()
@@ -160,6 +165,8 @@ bool LineUp::removeLastBout()
     if (!last.isNull())
         kaempfe.removeChild(last);
     m_file.saveDocument();
-    m_record.setRowCount(m_record.rowCount() - 1);
+    const int removed = m_record.boutCount();
+    m_record.setRowCount(removed);
+    emit rowsRewritten(removed, removed);
     return true;
 }

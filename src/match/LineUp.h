@@ -52,6 +52,9 @@ public:
 signals:
     // A template was laid out: no bout is current any more.
     void applied();
+    // Bout rows firstRow..lastRow were rewritten or removed as a whole (template, swap,
+    // emptying, removal); emitted before the save, so it holds also when the save fails.
+    void rowsRewritten(int firstRow, int lastRow);
 
 private:
     MatchRecord& m_record;

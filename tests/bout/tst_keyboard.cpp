@@ -9,7 +9,6 @@
 #include <QGuiApplication>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QWindow>
 #include <QtTest>
 
 #include <memory>
@@ -42,7 +41,6 @@ private slots:
     void heldKeyRepeats();
     void failedBoutChangeReachesCaller_data();
     void failedBoutChangeReachesCaller();
-    void modifiersAreReadLive();
 
     void keyMap_data();
     void keyMap();
@@ -58,7 +56,6 @@ private:
     std::unique_ptr<Console> m_console;
     std::unique_ptr<KeyboardControl> m_keyboard;
     std::unique_ptr<QSignalSpy> m_pickerSpy;
-    Qt::KeyboardModifiers m_held;
 };
 
 void TestKeyboard::init()
@@ -68,8 +65,6 @@ void TestKeyboard::init()
     m_console = std::make_unique<Console>(m_dir->path(), &m_sound);
     m_keyboard = std::make_unique<KeyboardControl>(m_console->bout(), m_console->clock(), m_console->navigator());
     m_keyboard->keyboardActive = true;
-    m_held = Qt::NoModifier;
-    m_keyboard->setModifierSource([this] { return m_held; });
     m_pickerSpy = std::make_unique<QSignalSpy>(m_keyboard.get(), &KeyboardControl::pickerRequested);
 }
 
@@ -227,8 +222,7 @@ void TestKeyboard::keys()
     startBout();
     State expected = state();
     expected.insert(changes);
-    m_held = held;
-    m_keyboard->tastendruck(vk);
+    m_keyboard->tastendruck(vk, held);
     QCOMPARE(state(), expected);
 }
 
@@ -244,8 +238,7 @@ void TestKeyboard::inactiveKeysDoNothing()
     startBout();
     const State before = state();
     m_keyboard->keyboardActive = false;
-    m_held = held;
-    m_keyboard->tastendruck(vk);
+    m_keyboard->tastendruck(vk, held);
     QCOMPARE(state(), before);
 }
 
@@ -253,11 +246,11 @@ void TestKeyboard::heldKeyRepeats()
 {
     startBout();
     for (int i = 0; i < 3; ++i)
-        m_keyboard->tastendruck(113);
+        m_keyboard->tastendruck(113, Qt::NoModifier);
     QCOMPARE(m_console->bout().wr, QStringLiteral(" 222"));
     QCOMPARE(m_console->bout().tpr, QStringLiteral("6"));
     for (int i = 0; i < 2; ++i)
-        m_keyboard->tastendruck(38);
+        m_keyboard->tastendruck(38, Qt::NoModifier);
     QCOMPARE(m_console->clock().uhr(), QStringLiteral("1:12"));
 }
 
@@ -277,41 +270,13 @@ void TestKeyboard::failedBoutChangeReachesCaller()
     m_console->record().setCell(MatchFields::ColReihenfolge, 1, QStringLiteral("1"));
     m_console->navigator().setKampfnr(QStringLiteral("1"));
     m_console->navigator().ladedaten();
-    m_held = held;
     try {
-        m_keyboard->tastendruck(vk);
+        m_keyboard->tastendruck(vk, held);
         QFAIL("no exception");
     } catch (const UserError& e) {
         QCOMPARE(e.message(), QStringLiteral("Kein aktives Dokument"));
     }
     QCOMPARE(m_console->navigator().kampfnr(), QStringLiteral("1"));
-}
-
-void TestKeyboard::modifiersAreReadLive()
-{
-    startBout();
-    m_keyboard->setModifierSource({});
-    QWindow window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-
-    QVERIFY(!m_keyboard->ctrldown());
-    QTest::keyPress(&window, Qt::Key_Control, Qt::ControlModifier);
-    QVERIFY(m_keyboard->ctrldown());
-    QVERIFY(!m_keyboard->shiftdown());
-    m_keyboard->tastendruck(80);
-    QCOMPARE(m_console->bout().wb, QStringLiteral("1P"));
-
-    QTest::keyRelease(&window, Qt::Key_Control, Qt::NoModifier);
-    QVERIFY(!m_keyboard->ctrldown());
-    m_keyboard->tastendruck(80);
-    QCOMPARE(m_console->bout().wr, QStringLiteral("  P"));
-
-    QTest::keyPress(&window, Qt::Key_Shift, Qt::ShiftModifier);
-    QVERIFY(m_keyboard->shiftdown());
-    QVERIFY(!m_keyboard->ctrldown());
-    QTest::keyRelease(&window, Qt::Key_Shift, Qt::NoModifier);
-    QVERIFY(!m_keyboard->shiftdown());
 }
 
 void TestKeyboard::keyMap_data()

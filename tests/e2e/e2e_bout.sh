@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the real console under a virtual display: opens a match file, scores a bout with the
-# keyboard, leaves it with F9, quits with "Beenden" and checks the match file it wrote.
+# keyboard, leaves it with F9, checks the captions of the operator window, the picture dialog
+# and the audience window, quits with "Beenden" and checks the match file it wrote.
 set -euo pipefail
 exe="$1"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"

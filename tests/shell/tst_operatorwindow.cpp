@@ -1,6 +1,7 @@
 #include "bout/KeyMap.h"
 #include "bout/KeyboardControl.h"
 #include "bout/ui/BoutPanel.h"
+#include "match/MatchFields.h"
 #include "match/ui/EntryPanel.h"
 #include "match/ui/ProtocolGrid.h"
 #include "scoreboard/ui/AudienceWindow.h"
@@ -15,7 +16,9 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -23,6 +26,9 @@
 #include <QtTest>
 
 #include "support/TestSupport.h"
+
+// Cells of one bout row by column.
+using Cells = QMap<int, QString>;
 
 class TestOperatorWindow : public QObject
 {
@@ -36,6 +42,10 @@ private slots:
     void entryPanelGuardShowsMessage();
     void keysReachKeyboardControlAndFocusedControl();
     void keysActOnlyOnBoutPanel();
+    void queuedKeysKeepTheirModifiers_data();
+    void queuedKeysKeepTheirModifiers();
+    void boutFollowsItsRow_data();
+    void boutFollowsItsRow();
     void numberPadDigitsNeverSelectABout();
     void upwardDragOnPanelSurfaceOpensEntryPanel();
     void markerWidgetFollowsTheShell();
@@ -172,6 +182,171 @@ void TestOperatorWindow::keysActOnlyOnBoutPanel()
     QTest::mouseClick(child("Image2"), Qt::LeftButton);
     QTest::keyClick(m_window->windowHandle(), Qt::Key_F2);
     QCOMPARE(m_console->bout().wr, QString());
+}
+
+void TestOperatorWindow::queuedKeysKeepTheirModifiers_data()
+{
+    QTest::addColumn<QStringList>("keys");
+    QTest::addColumn<bool>("ctrlNow");
+    QTest::addColumn<bool>("fromAudience");
+    QTest::addColumn<QString>("wr");
+    QTest::addColumn<QString>("wb");
+    QTest::addColumn<QString>("kampfnr");
+
+    QTest::newRow("Ctrl+P, Ctrl let go") << QStringList{"Ctrl+P"} << false << false << " "
+                                         << "P"
+                                         << "1";
+    QTest::newRow("P, then Ctrl") << QStringList{"P"} << true << false << "P"
+                                  << " "
+                                  << "1";
+    QTest::newRow("2, then Ctrl") << QStringList{"2"} << true << false << ""
+                                  << ""
+                                  << "1";
+    QTest::newRow("Ctrl+2, Ctrl let go") << QStringList{"Ctrl+2"} << false << false << ""
+                                         << ""
+                                         << "2";
+    QTest::newRow("mixed, Ctrl held") << QStringList{"Ctrl+P", "P", "Ctrl+V", "V"} << true << false << " P V"
+                                      << "P V "
+                                      << "1";
+    QTest::newRow("mixed, Ctrl let go")
+        << QStringList{"Ctrl+P", "P", "Ctrl+V", "V"} << false << false << " P V"
+        << "P V "
+        << "1";
+    QTest::newRow("audience: Ctrl+P, Ctrl let go") << QStringList{"Ctrl+P"} << false << true << " "
+                                                   << "P"
+                                                   << "1";
+    QTest::newRow("audience: P, then Ctrl") << QStringList{"P"} << true << true << "P"
+                                            << " "
+                                            << "1";
+}
+
+// Keys that wait in the queue while the window is busy (a save, a repaint) count with the
+// modifiers held when they were typed, not with those held by the time they are handled.
+void TestOperatorWindow::queuedKeysKeepTheirModifiers()
+{
+    QFETCH(QStringList, keys);
+    QFETCH(bool, ctrlNow);
+    QFETCH(bool, fromAudience);
+    QFETCH(QString, wr);
+    QFETCH(QString, wb);
+    QFETCH(QString, kampfnr);
+
+    AudienceWindow audience(m_console->audience());
+    m_window->setAudienceWindow(&audience);
+    openMatch();
+    QTest::mouseClick(child("Image1"), Qt::LeftButton);
+    audience.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&audience));
+    QWindow* target = fromAudience ? audience.windowHandle() : m_window->windowHandle();
+
+    // The keyboard's state by the time the queue is handled: Ctrl pressed for the next key, or
+    // let go already. (Set first: a simulated key press runs the queue itself.)
+    if (ctrlNow)
+        QTest::keyPress(m_window->windowHandle(), Qt::Key_Control, Qt::ControlModifier);
+    else
+        QTest::keyRelease(m_window->windowHandle(), Qt::Key_Control, Qt::NoModifier);
+    // The keys typed before, waiting while the window was busy.
+    for (const QString& key : keys) {
+        const QKeyCombination k = QKeySequence(key)[0];
+        QCoreApplication::postEvent(
+            target, new QKeyEvent(QEvent::KeyPress, k.key(), k.keyboardModifiers(), key.right(1)));
+    }
+    QEventLoop loop;
+    QTimer::singleShot(0, &loop, &QEventLoop::quit);
+    loop.exec();
+    QTest::keyRelease(m_window->windowHandle(), Qt::Key_Control, Qt::NoModifier);
+
+    QCOMPARE(m_console->bout().wr, wr);
+    QCOMPARE(m_console->bout().wb, wb);
+    QCOMPARE(m_console->navigator().kampfnr(), kampfnr);
+    // Bout 1 was left only when a bout change was asked for.
+    QCOMPARE(m_console->record().cell(MatchFields::ColZeit, 1).isEmpty(), kampfnr == QLatin1String("1"));
+}
+
+void TestOperatorWindow::boutFollowsItsRow_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<int>("bout");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<Cells>("expected");
+
+    using namespace MatchFields;
+    // Bout 1 was won 4 : 0 "SS" by Huber (red) with two points. Bout 2 got two points for blue:
+    // written 0 : 1 "PS" when bout 1 is taken back onto the panel, still on the panel otherwise.
+    QTest::newRow("Shift+Del") << "Shift+Del" << 1 << 1
+                               << Cells{{4, "Huber"},  {ColPunkteRot, ""}, {ColPunkteBlau, ""},
+                                        {ColSieg, ""}, {ColTpRot, "0"},    {ColWertungenRot, ""}};
+    // No wrestlers left: both sides "KL", 0 : 0.
+    QTest::newRow("Ctrl+Del")
+        << "Ctrl+Del" << 1 << 1
+        << Cells{{4, ""}, {ColPunkteRot, "0"}, {ColPunkteBlau, "0"}, {ColSieg, "KL"}, {ColWertungenRot, ""}};
+    // Another bout's row: the bout on the panel goes on as it was.
+    QTest::newRow("Shift+Del, other row")
+        << "Shift+Del" << 2 << 2 << Cells{{ColPunkteBlau, "1"}, {ColSieg, "PS"}, {ColWertungenBlau, "2"}};
+    QTest::newRow("Leeren")
+        << "Button15" << 1 << 1
+        << Cells{{4, ""}, {ColPunkteRot, ""}, {ColSieg, ""}, {ColZeit, ""}, {ColReihenfolge, ""}};
+    QTest::newRow("Rot <-> Blau") << "Button18" << 1 << 1
+                                  << Cells{{4, "Nowak"},         {11, "Huber"},   {ColPunkteRot, "0"},
+                                           {ColPunkteBlau, "4"}, {ColSieg, "SS"}, {ColTpRot, "0"},
+                                           {ColTpBlau, "2"}};
+    QTest::newRow("8 Kämpfe") << "Button7" << 1 << 1
+                              << Cells{{4, "Huber"},
+                                       {ColPunkteRot, "4"},
+                                       {ColSieg, "SS"},
+                                       {ColWertungenRot, "2"}};
+    // Bout 2's row goes; the first stays as it was.
+    QTest::newRow("-") << "Button3" << 2 << 1
+                       << Cells{{ColPunkteRot, "4"}, {ColSieg, "SS"}, {ColWertungenRot, "2"}};
+    // A row appended in the place of the removed one is a new, empty bout.
+    QTest::newRow("-, +")
+        << "Button3 Button1" << 2 << 2
+        << Cells{{11, ""}, {ColPunkteBlau, ""}, {ColSieg, ""}, {ColZeit, ""}, {ColWertungenBlau, ""}};
+}
+
+// A change on the entry panel to the row of the bout on the bout panel is what the next bout
+// change writes back, not the panel's copy from before the change.
+void TestOperatorWindow::boutFollowsItsRow()
+{
+    QFETCH(QString, operation);
+    QFETCH(int, bout);
+    QFETCH(int, row);
+    QFETCH(Cells, expected);
+
+    openMatch();
+    QWindow* window = m_window->windowHandle();
+    QTest::mouseClick(child("Image1"), Qt::LeftButton);
+    QTest::keyClick(window, Qt::Key_F2);
+    QTest::keyClick(window, Qt::Key_S);
+    QTest::keyClick(window, Qt::Key_F9);
+    QTest::keyClick(window, Qt::Key_F6);
+    if (bout == 1)
+        QTest::keyClick(window, Qt::Key_1, Qt::ControlModifier);
+    const MatchRecord& record = m_console->record();
+    QCOMPARE(record.cell(MatchFields::ColSieg, 1), QStringLiteral("SS"));
+    QCOMPARE(m_console->navigator().kampfnr(), QString::number(bout));
+
+    QTest::mouseClick(child("Image3"), Qt::LeftButton);
+    ProtocolGrid* grid = m_window->entryPanel()->grid();
+    if (operation.endsWith(QLatin1String("+Del"))) {
+        grid->setFocus(Qt::OtherFocusReason);
+        grid->setCurrentIndex(grid->model()->index(0, 3));
+        const Qt::KeyboardModifier held =
+            operation.startsWith(QLatin1String("Shift")) ? Qt::ShiftModifier : Qt::ControlModifier;
+        // The cell's editor has the keyboard, as after a click into the row.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete, held);
+    } else {
+        for (const QString& button : operation.split(QLatin1Char(' ')))
+            QTest::mouseClick(m_window->findChild<QWidget*>(button), Qt::LeftButton);
+    }
+    QVERIFY(MessageBox::takeShownMessages().isEmpty());
+    QTest::mouseClick(child("Image1"), Qt::LeftButton);
+    QTest::keyClick(window, Qt::Key_F9);
+
+    for (auto it = expected.cbegin(); it != expected.cend(); ++it)
+        QVERIFY2(
+            record.cell(it.key(), row) == it.value(),
+            qPrintable(QStringLiteral("column %1: \"%2\"").arg(it.key()).arg(record.cell(it.key(), row))));
 }
 
 void TestOperatorWindow::numberPadDigitsNeverSelectABout()

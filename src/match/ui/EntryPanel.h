@@ -43,6 +43,8 @@ public:
 signals:
     // A line-up template was applied: no bout is current any more (`kampfnr` "0").
     void lineUpApplied();
+    // Bout rows firstRow..lastRow were cleared, swapped, laid out anew or removed.
+    void boutRowsRewritten(int firstRow, int lastRow);
 
 private:
     QWidget* makeLineUpButtons();

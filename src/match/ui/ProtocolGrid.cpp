@@ -152,7 +152,8 @@ void ProtocolGrid::protokollKeyDown(const QKeyEvent* event)
 {
     // The modifiers travel with the key: the state the operator held when pressing it.
     guarded(this, [&] {
-        GridRules::protokollKeyDown(m_model->record(), m_remembered, event->key(), event->modifiers());
+        if (GridRules::protokollKeyDown(m_model->record(), m_remembered, event->key(), event->modifiers()))
+            emit rowCleared(m_remembered.row);
     });
 }
 

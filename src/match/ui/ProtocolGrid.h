@@ -39,6 +39,10 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+signals:
+    // Ctrl+Del or Shift+Del cleared this bout row.
+    void rowCleared(int row);
+
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void keyPressEvent(QKeyEvent* event) override;

@@ -96,6 +96,8 @@ OperatorWindow::OperatorWindow(Console& console, KeyboardControl& keyboard, Oper
     m_entry->setRefereeList(RefereeList::kampfrichter(console.programFolder()));
     connect(m_entry, &EntryPanel::lineUpApplied, this,
             [this] { m_console.navigator().setKampfnr(QStringLiteral("0")); });
+    // The bout on the panel follows its row: written back later, a stale copy would undo the change.
+    connect(m_entry, &EntryPanel::boutRowsRewritten, &console.navigator(), &BoutNavigator::followRows);
     QPalette ep = m_entry->palette();
     ep.setColor(QPalette::Window, QColor(255, 128, 0));
     m_entry->setPalette(ep);
@@ -359,9 +361,9 @@ void OperatorWindow::openMatchFile(const QString& path)
     guarded(this, [&] { m_console.matchFile().open(path); });
 }
 
-void OperatorWindow::tastendruck(int vk)
+void OperatorWindow::tastendruck(int vk, Qt::KeyboardModifiers held)
 {
-    guarded(this, [&] { m_keyboard.tastendruck(vk); });
+    guarded(this, [&] { m_keyboard.tastendruck(vk, held); });
 }
 
 void OperatorWindow::runPicker()
@@ -430,7 +432,7 @@ bool OperatorWindow::eventFilter(QObject* watched, QEvent* event)
             // On X11 the scan code tells the digit row even when Shift changes the character.
             const quint32 scanCode = QGuiApplication::platformName() == QLatin1String("xcb") ? key->nativeScanCode() : 0;
             if (const int vk = virtualKeyFor(key->key(), key->modifiers(), scanCode))
-                tastendruck(vk);
+                tastendruck(vk, key->modifiers());
         }
     } else if (watched == m_bout
                && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease)) {

@@ -41,8 +41,9 @@ public:
     // Opens a match file; a failure is shown and leaves the previous match on screen.
     void openMatchFile(const QString& path);
 
-    // Runs one key through the keyboard control (a Windows virtual-key code).
-    void tastendruck(int vk);
+    // Runs one key through the keyboard control (a Windows virtual-key code), with the
+    // modifiers its key event carried.
+    void tastendruck(int vk, Qt::KeyboardModifiers held);
 
     // "Beenden": saves the match, then ends the program.
     void Label1Click();
