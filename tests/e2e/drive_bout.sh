@@ -34,7 +34,7 @@ xdotool key F9                        # evaluate and go to the next bout
 sleep 0.3
 xdotool mousemove 52 535 click 1      # menu picture of the set-up panel
 sleep 0.4
-xdotool mousemove 672 240 click 1     # "+" beside the advert list: the picture dialog
+xdotool mousemove 792 240 click 1     # "+" beside the advert list: the picture dialog
 dialog=$(timeout 10 xdotool search --sync --onlyvisible --name 'ffnen' | head -n 1)
 title_is "$dialog" "Öffnen"
 xdotool key Escape
