@@ -144,13 +144,15 @@ QString IniFile::value(const QString& section, const QString& key, const QString
     const char* const end = p + m_data.size();
     bool inSection = false;
     while (p < end) {
+        // A bare CR ends a line as well: left in a value it would reach a grid cell and the
+        // match file, whose reader turns it into LF. The LF of a CR LF then ends an empty line.
         const char* eol = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
         if (!eol)
             eol = end;
+        if (const void* cr = std::memchr(p, '\r', size_t(eol - p)))
+            eol = static_cast<const char*>(cr);
         Span line{p, eol};
         p = eol < end ? eol + 1 : end;
-        if (line.end > line.begin && line.end[-1] == '\r')
-            --line.end;
         while (line.begin < line.end && isBlank(*line.begin))
             ++line.begin;
         if (line.begin == line.end || *line.begin == ';')

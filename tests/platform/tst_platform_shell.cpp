@@ -104,6 +104,8 @@ void TestPlatformShell::iniValue_data()
     QTest::newRow("equals sign in value") << QByteArray("[s]\nk=a=b\n") << s << k << "a=b";
     QTest::newRow("LF") << QByteArray("[s]\nk=v\nx=w\n") << s << k << "v";
     QTest::newRow("CR LF") << QByteArray("[s]\r\nk=v\r\nx=w\r\n") << s << k << "v";
+    QTest::newRow("bare CR") << QByteArray("[s]\rk=v\rx=w") << s << k << "v";
+    QTest::newRow("CR inside a line ends it") << QByteArray("[s]\nk=a\rb=c\n") << s << k << "a";
     QTest::newRow("no line end at the end") << QByteArray("[s]\r\nk=v") << s << k << "v";
     QTest::newRow("Windows-1252 umlauts") << QByteArray("[s]\nk=M\xfcller \xc4\xd6\xdc\xe4\xf6\xdf\n") << s
                                           << k << QString::fromUtf8("Müller ÄÖÜäöß");
