@@ -6,5 +6,11 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${VANTOR_TEST_BUILD:-$here/build-tests}"
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_WERROR=ON >/dev/null
 cmake --build "$build" --parallel
-cd "$build"
-ctest --output-on-failure --parallel "$(nproc)"
+(cd "$build" && ctest --output-on-failure --parallel "$(nproc)")
+
+# The loaders once more, instrumented: every fuzz target over its checked-in seed corpus.
+fuzzbuild="${build}-fuzz"
+CC=clang CXX=clang++ cmake -S "$here" -B "$fuzzbuild" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DVANTOR_FUZZ=ON -DVANTOR_BENCH=OFF >/dev/null
+cmake --build "$fuzzbuild" --parallel --target fuzz
+(cd "$fuzzbuild" && ctest -R '^fuzz_' --output-on-failure --parallel "$(nproc)")

@@ -58,9 +58,32 @@ Span trimmed(Span s)
     return s;
 }
 
-// `wanted` is already case-folded, so the bytes need one table lookup each.
-bool sameName(Span bytes, const QString& wanted)
+bool isAscii(Span bytes)
 {
+    for (const char* p = bytes.begin; p < bytes.end; ++p) {
+        if (uchar(*p) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+// Folded one character at a time, like the table: a full-string fold may turn one character
+// into two ("ß" into "ss") and the lengths would no longer line up with the bytes.
+QString foldedName(const QString& name)
+{
+    QString out = name;
+    for (QChar& c : out)
+        c = c.toCaseFolded();
+    return out;
+}
+
+// `wanted` is already case-folded, so single-byte text needs one table lookup a byte. UTF-8
+// names are decoded first, unless they are plain ASCII, which both codes spell alike: licence
+// numbers are, so a large file costs no decoding either way.
+bool sameName(Span bytes, const QString& wanted, bool utf8)
+{
+    if (utf8 && !isAscii(bytes))
+        return foldedName(QString::fromUtf8(bytes.begin, bytes.size())) == wanted;
     if (bytes.size() != wanted.size())
         return false;
     const Codepage& cp = codepage();
@@ -72,8 +95,10 @@ bool sameName(Span bytes, const QString& wanted)
     return true;
 }
 
-QString decoded(Span bytes)
+QString decoded(Span bytes, bool utf8)
 {
+    if (utf8)
+        return QString::fromUtf8(bytes.begin, bytes.size());
     const Codepage& cp = codepage();
     QString text(bytes.size(), Qt::Uninitialized);
     QChar* out = text.data();
@@ -93,16 +118,6 @@ Span unquoted(Span v)
     return v;
 }
 
-// Folded one character at a time, like the table: a full-string fold may turn one character
-// into two ("ß" into "ss") and the lengths would no longer line up with the bytes.
-QString foldedName(const QString& name)
-{
-    QString out = name;
-    for (QChar& c : out)
-        c = c.toCaseFolded();
-    return out;
-}
-
 } // namespace
 
 IniFile::IniFile(const QString& path)
@@ -111,6 +126,12 @@ IniFile::IniFile(const QString& path)
     if (file.open(QIODevice::ReadOnly)) {
         m_data = file.readAll();
         m_exists = true;
+        // Editors that save "UTF-8 with BOM" put the mark in front of the first section name,
+        // which would then never match. The mark also says how the rest is encoded.
+        if (m_data.startsWith("\xEF\xBB\xBF")) {
+            m_data.remove(0, 3);
+            m_utf8 = true;
+        }
     }
 }
 
@@ -123,13 +144,15 @@ QString IniFile::value(const QString& section, const QString& key, const QString
     const char* const end = p + m_data.size();
     bool inSection = false;
     while (p < end) {
+        // A bare CR ends a line as well: left in a value it would reach a grid cell and the
+        // match file, whose reader turns it into LF. The LF of a CR LF then ends an empty line.
         const char* eol = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
         if (!eol)
             eol = end;
+        if (const void* cr = std::memchr(p, '\r', size_t(eol - p)))
+            eol = static_cast<const char*>(cr);
         Span line{p, eol};
         p = eol < end ? eol + 1 : end;
-        if (line.end > line.begin && line.end[-1] == '\r')
-            --line.end;
         while (line.begin < line.end && isBlank(*line.begin))
             ++line.begin;
         if (line.begin == line.end || *line.begin == ';')
@@ -141,7 +164,7 @@ QString IniFile::value(const QString& section, const QString& key, const QString
             while (close > line.begin && close[-1] != ']')
                 --close;
             if (close > line.begin + 1)
-                inSection = sameName(trimmed(Span{line.begin + 1, close - 1}), wantedSection);
+                inSection = sameName(trimmed(Span{line.begin + 1, close - 1}), wantedSection, m_utf8);
             continue;
         }
         if (!inSection)
@@ -150,8 +173,8 @@ QString IniFile::value(const QString& section, const QString& key, const QString
         const char* eq = static_cast<const char*>(std::memchr(line.begin, '=', size_t(line.size())));
         if (!eq)
             continue;
-        if (sameName(trimmed(Span{line.begin, eq}), wantedKey))
-            return decoded(unquoted(trimmed(Span{eq + 1, line.end})));
+        if (sameName(trimmed(Span{line.begin, eq}), wantedKey, m_utf8))
+            return decoded(unquoted(trimmed(Span{eq + 1, line.end})), m_utf8);
     }
     return fallback;
 }

@@ -6,7 +6,8 @@
 // Read access to an INI file with the lookup rules of the Windows profile reader the console's
 // files were written for: section and key names match without regard to case, values lose
 // surrounding blanks and one pair of enclosing quotes, and anything missing gives the fallback.
-// The text is Windows-1252; lines end in CR LF or LF; lines starting with ';' are comments.
+// The text is Windows-1252, or UTF-8 when it starts with the UTF-8 byte-order mark; lines end in
+// CR LF, LF or CR; lines starting with ';' are comments.
 //
 // The file is read once; each lookup scans it afresh and stops at the first match, so a
 // licence-data file of 100,000 sections costs no index and no start-up time.
@@ -30,4 +31,5 @@ public:
 private:
     QByteArray m_data;
     bool m_exists = false;
+    bool m_utf8 = false;
 };

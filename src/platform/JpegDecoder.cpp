@@ -18,6 +18,11 @@ namespace {
 // 65500 × 65500 pixels, and an advert strip never needs one that big.
 constexpr qint64 kMaxPictureBytes = qint64(256) * 1024 * 1024;
 
+// A progressive file may repeat empty scans without end, and each one walks the whole picture:
+// 3,000 of them in 690 kB keep the window thread busy for many seconds. Real encoders write
+// about ten; libjpeg-turbo's own tools stop at 500 as well.
+constexpr int kMaxScans = 500;
+
 // libjpeg writes Format_RGB32's byte order (0xffRRGGBB in a native 32-bit word) directly, and
 // the alpha variants guarantee the 0xff byte that the X variants leave undefined.
 constexpr J_COLOR_SPACE kRgb32Space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRA : JCS_EXT_ARGB;
@@ -35,6 +40,7 @@ struct Session
 {
     jpeg_decompress_struct cinfo{};
     jpeg_error_mgr err{};
+    jpeg_progress_mgr progress{};
     std::jmp_buf escape{};
     Failure failure = Failure::None;
     int code = 0;
@@ -81,6 +87,15 @@ void emitMessage(j_common_ptr cinfo, int level)
     }
 }
 
+// Called while libjpeg takes in the scans. libjpeg has no message of its own for too many
+// scans; a scan script it cannot accept is the nearest, and no other decode reports it.
+void progressMonitor(j_common_ptr cinfo)
+{
+    const auto d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    if (d->input_scan_number > kMaxScans)
+        fail(sessionOf(cinfo), JERR_BAD_SCAN_SCRIPT);
+}
+
 // The default prints to stderr, which nobody at the console reads.
 void outputMessage(j_common_ptr) {}
 
@@ -106,6 +121,9 @@ bool run(Session& s, const QByteArray& data)
         return false;
 
     jpeg_create_decompress(&s.cinfo);
+    // Creation clears every field but the error manager and client data.
+    s.progress.progress_monitor = progressMonitor;
+    s.cinfo.progress = &s.progress;
     jpeg_mem_src(&s.cinfo, reinterpret_cast<const unsigned char*>(data.constData()),
                  static_cast<unsigned long>(data.size()));
     jpeg_read_header(&s.cinfo, TRUE);

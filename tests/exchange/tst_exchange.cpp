@@ -184,6 +184,8 @@ void TestExchange::licenceDownload_data()
     QTest::addColumn<bool>("ok");
 
     QTest::newRow("success") << true << 200 << kNewData << true << true;
+    QTest::newRow("success, UTF-8 with mark")
+        << true << 200 << QByteArray("\xEF\xBB\xBF") + kNewData << true << true;
     QTest::newRow("success without previous file") << true << 200 << kNewData << false << true;
     QTest::newRow("not found") << true << 404 << QByteArray("<html>404</html>") << true << false;
     QTest::newRow("server error, data-like body") << true << 500 << kNewData << true << false;

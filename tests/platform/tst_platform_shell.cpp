@@ -104,6 +104,8 @@ void TestPlatformShell::iniValue_data()
     QTest::newRow("equals sign in value") << QByteArray("[s]\nk=a=b\n") << s << k << "a=b";
     QTest::newRow("LF") << QByteArray("[s]\nk=v\nx=w\n") << s << k << "v";
     QTest::newRow("CR LF") << QByteArray("[s]\r\nk=v\r\nx=w\r\n") << s << k << "v";
+    QTest::newRow("bare CR") << QByteArray("[s]\rk=v\rx=w") << s << k << "v";
+    QTest::newRow("CR inside a line ends it") << QByteArray("[s]\nk=a\rb=c\n") << s << k << "a";
     QTest::newRow("no line end at the end") << QByteArray("[s]\r\nk=v") << s << k << "v";
     QTest::newRow("Windows-1252 umlauts") << QByteArray("[s]\nk=M\xfcller \xc4\xd6\xdc\xe4\xf6\xdf\n") << s
                                           << k << QString::fromUtf8("Müller ÄÖÜäöß");
@@ -125,6 +127,19 @@ void TestPlatformShell::iniValue_data()
     QTest::newRow("key before any section") << QByteArray("k=0\n[s]\nk=1\n") << s << k << "1";
     QTest::newRow("key before any section, none after") << QByteArray("k=0\n[s]\n") << s << k << missing;
     QTest::newRow("key before any section, empty name") << QByteArray("k=0\n[s]\n") << "" << k << missing;
+    QTest::newRow("UTF-8 mark before the first section")
+        << QByteArray("\xEF\xBB\xBF[allgemein]\r\ndatum=07.12.2026\r\n") << "allgemein"
+        << "datum"
+        << "07.12.2026";
+    QTest::newRow("UTF-8 mark: names and values are UTF-8")
+        << QByteArray("\xEF\xBB\xBF[\xC3\x84rzte]\nN\xC3\x84HE=M\xC3\xBCller \xE2\x82\xAC \xC5\x81\n")
+        << QString::fromUtf8("ärzte") << QString::fromUtf8("nähe") << QString::fromUtf8("Müller € Ł");
+    QTest::newRow("UTF-8 mark: ASCII names ignore case")
+        << QByteArray("\xEF\xBB\xBF[Allgemein]\nDatum=1\n") << "ALLGEMEIN"
+        << "datum"
+        << "1";
+    QTest::newRow("mark elsewhere is text")
+        << QByteArray("[s]\nk=\xEF\xBB\xBFx\n") << s << k << QString::fromUtf8("ï»¿x");
     QTest::newRow("unclosed header changes nothing") << QByteArray("[s]\n[t\nk=1\n") << s << k << "1";
 }
 

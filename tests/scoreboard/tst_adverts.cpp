@@ -122,6 +122,25 @@ QByteArray inkJpeg(J_COLOR_SPACE stored)
     return bytes;
 }
 
+constexpr int kMaxScans = 500;
+
+int scanCount(const QByteArray& jpeg)
+{
+    return int(jpeg.count(QByteArray("\xff\xda", 2)));
+}
+
+// Appends `count` scans that carry no data before the end marker: DC refinements of all three
+// components, which change no coefficient, so the picture stays the same however many there are.
+QByteArray withEmptyScans(QByteArray jpeg, int count)
+{
+    // SOS: length 12, three components (ids 1-3, tables 0), Ss 0, Se 0, Ah 1, Al 0.
+    const QByteArray scan("\xff\xda\x00\x0c\x03\x01\x00\x02\x00\x03\x00\x00\x00\x10", 14);
+    if (!jpeg.endsWith("\xff\xd9"))
+        qFatal("test picture without end marker");
+    jpeg.insert(jpeg.size() - 2, scan.repeated(count));
+    return jpeg;
+}
+
 bool near(QRgb pixel, const QColor& colour, int tolerance = 12)
 {
     return qAbs(qRed(pixel) - colour.red()) <= tolerance &&
@@ -174,6 +193,8 @@ private slots:
     void brokenDataFails_data();
     void brokenDataFails();
     void missingEndMarkerStillDecodes();
+    void emptyScansAreLimited_data();
+    void emptyScansAreLimited();
     void oversizedPictureIsRefused();
     void warningsStayOffStderr();
     void filesByContentNotByName();
@@ -337,6 +358,35 @@ void TestAdverts::missingEndMarkerStillDecodes()
     const QByteArray jpeg = encode(pattern(90, 50));
     QVERIFY(jpeg.endsWith("\xff\xd9"));
     QCOMPARE(decodeJpeg(jpeg.chopped(2)), decodeJpeg(jpeg));
+}
+
+void TestAdverts::emptyScansAreLimited_data()
+{
+    const QByteArray jpeg = encode(pattern(320, 240), true);
+    const int own = scanCount(jpeg);
+    QTest::addColumn<QByteArray>("original");
+    QTest::addColumn<int>("extra");
+    QTest::addColumn<bool>("decodes");
+    QTest::newRow("as written") << jpeg << 0 << true;
+    QTest::newRow("up to the limit") << jpeg << kMaxScans - own << true;
+    QTest::newRow("one beyond the limit") << jpeg << kMaxScans - own + 1 << false;
+    QTest::newRow("3000 empty scans") << jpeg << 3000 << false;
+}
+
+// Thousands of empty scans would hold the window thread for seconds: refused like damage.
+void TestAdverts::emptyScansAreLimited()
+{
+    QFETCH(QByteArray, original);
+    QFETCH(int, extra);
+    QFETCH(bool, decodes);
+    QVERIFY(scanCount(original) > 1);
+    const QByteArray crafted = withEmptyScans(original, extra);
+    QCOMPARE(scanCount(crafted), scanCount(original) + extra);
+    if (decodes)
+        QCOMPARE(decodeJpeg(crafted), decodeJpeg(original));
+    else
+        QCOMPARE(errorOf([&] { decodeJpeg(crafted); }),
+                 QStringLiteral("JPEG-Fehler #%1").arg(JERR_BAD_SCAN_SCRIPT));
 }
 
 // A few hundred bytes may announce 65000 × 65000 pixels (16 GB as RGB32): refused before
