@@ -9,10 +9,21 @@ using namespace MatchFields;
 
 namespace {
 
+// The number in `digits`, which must be digits alone: the integer reader would take a sign or a
+// leading blank, and "0:-5" would then be written as minus five seconds.
+int digitsValue(const QString& digits)
+{
+    for (const QChar c : digits) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            throw UserError(conversionErrorText(digits));
+    }
+    return strToInt(digits);
+}
+
 // Whole seconds of "m:ss" read from `text` at the minute digit `at` (0-based).
 int seconds(const QString& text, qsizetype at)
 {
-    return strToInt(text.mid(at, 1)) * 60 + strToInt(text.mid(at + 2, 2));
+    return digitsValue(text.mid(at, 1)) * 60 + digitsValue(text.mid(at + 2, 2));
 }
 
 QString pointsList(const BoutRow& row)

@@ -385,6 +385,11 @@ void TestExchange::zelmoBoutLine_data()
                                            << "'x2' ist kein gültiger Integerwert";
     QTest::newRow("non-digit clock") << withCells({{19, "a:10"}}) << ""
                                      << "'a' ist kein gültiger Integerwert";
+    // A sign or a blank is no digit either: it would give negative or shifted seconds.
+    QTest::newRow("signed action time") << withCells({{22, "0:47;1:-2;2:05;3:30;"}}) << ""
+                                        << "'-2' ist kein gültiger Integerwert";
+    QTest::newRow("blank in clock") << withCells({{19, "5: 9"}}) << ""
+                                    << "' 9' ist kein gültiger Integerwert";
 }
 
 void TestExchange::zelmoBoutLine()

@@ -266,16 +266,28 @@ void TestExportPanel::seasonList_data()
     QTest::addColumn<int>("selected");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QStringList>("transform");
+    QTest::addColumn<int>("otherSeasons"); // further records of season 1990
+    QTest::addColumn<int>("height");
     QTest::newRow("third record alone matches the date")
         << true << "2012" << QStringList{"Sa 6.10.     Oberliga     KSV Heim  :  AC Gast"} << 0
-        << "Sa 6.10. Oberliga\nKSV Heim  :  AC Gast\nÜBERTRAGEN..." << QStringList{"3"};
+        << "Sa 6.10. Oberliga\nKSV Heim  :  AC Gast\nÜBERTRAGEN..." << QStringList{"3"} << 0 << 25 * 5 + 20;
     QTest::newRow("later match of the date is selected")
         << true << "2011" << QStringList{"Sa 1.9.     Landesliga     A  :  B", "     Landesliga       :  C"}
-        << 1 << " Landesliga\n  :  C\nÜBERTRAGEN..." << QStringList{"1", "2"};
+        << 1 << " Landesliga\n  :  C\nÜBERTRAGEN..." << QStringList{"1", "2"} << 0 << 25 * 5 + 20;
+    QTest::newRow("ampersand in a team name")
+        << true << "2014" << QStringList{"Sa 3.11.     Oberliga     KSV & TuS  :  Z"} << 0
+        << "Sa 3.11. Oberliga\nKSV & TuS  :  Z\nÜBERTRAGEN..." << QStringList{"5"} << 0 << 25 * 5 + 20;
     QTest::newRow("no match of the season")
-        << true << "1999" << QStringList{} << -1 << "kein Kampf gewählt" << QStringList{};
+        << true << "1999" << QStringList{} << -1 << "kein Kampf gewählt" << QStringList{} << 0 << 25 * 5 + 20;
+    // Counted over every record of the table, of all seasons: 670 is the most at 25 a record.
+    QTest::newRow("26 records, 25 pixels each")
+        << true << "2013" << QStringList{"Sa 13.10.     Oberliga     X  :  Y"} << -1 << "kein Kampf gewählt"
+        << QStringList{"4"} << 21 << 670;
+    QTest::newRow("27 records, 15 pixels each")
+        << true << "2013" << QStringList{"Sa 13.10.     Oberliga     X  :  Y"} << -1 << "kein Kampf gewählt"
+        << QStringList{"4"} << 22 << 15 * 27 + 20;
     QTest::newRow("no database file")
-        << false << "2012" << QStringList{} << -1 << "kein Kampf gewählt" << QStringList{};
+        << false << "2012" << QStringList{} << -1 << "kein Kampf gewählt" << QStringList{} << 0 << 0;
 }
 
 void TestExportPanel::seasonList()
@@ -283,11 +295,16 @@ void TestExportPanel::seasonList()
     QFETCH(bool, database);
     QFETCH(QStringList, items);
     QFETCH(int, selected);
+    QFETCH(int, otherSeasons);
+    QList<QStringList> kopf = {{"06.10.2012", "7", "2011", "Sa 1.9.", "Landesliga", "A", "B"},
+                               {"06.10.2012", "8", "2011", "<null>", "Landesliga", "<null>", "C"},
+                               {"06.10.2012", "9", "2012", "Sa 6.10.", "Oberliga", "KSV Heim", "AC Gast"},
+                               {"13.10.2012", "10", "2013", "Sa 13.10.", "Oberliga", "X", "Y"},
+                               {"06.10.2012", "11", "2014", "Sa 3.11.", "Oberliga", "KSV & TuS", "Z"}};
+    for (int i = 0; i < otherSeasons; ++i)
+        kopf << QStringList{"01.01.1990", QString::number(100 + i), "1990", "T", "K", "H", "G"};
     if (database)
-        makeDatabase({{"06.10.2012", "7", "2011", "Sa 1.9.", "Landesliga", "A", "B"},
-                      {"06.10.2012", "8", "2011", "<null>", "Landesliga", "<null>", "C"},
-                      {"06.10.2012", "9", "2012", "Sa 6.10.", "Oberliga", "KSV Heim", "AC Gast"},
-                      {"13.10.2012", "10", "2013", "Sa 13.10.", "Oberliga", "X", "Y"}});
+        makeDatabase(kopf);
     m_console->record().setHeader("datum", "06.10.2012");
     m_console->settings().setTarvodir(m_dir->path());
     QFETCH(QString, season);
@@ -298,7 +315,9 @@ void TestExportPanel::seasonList()
     QStringList texts;
     int checked = -1;
     for (int i = 0; i < buttons.size(); ++i) {
-        texts << buttons[i]->text();
+        // Shown as read, and no letter of it taken for a shortcut.
+        QVERIFY(QKeySequence::mnemonic(buttons[i]->text()).isEmpty());
+        texts << buttons[i]->text().replace("&&", "&");
         if (buttons[i]->isChecked())
             checked = i;
     }
@@ -306,15 +325,17 @@ void TestExportPanel::seasonList()
     QCOMPARE(checked, selected);
     auto* button4 = control<QPushButton>("Button4");
     QFETCH(QString, caption);
-    QCOMPARE(button4->text(), caption);
+    QVERIFY(QKeySequence::mnemonic(button4->text()).isEmpty());
+    QCOMPARE(button4->text().replace("&&", "&"), caption);
     QCOMPARE(button4->isEnabled(), selected >= 0);
     QStringList transformed;
     for (int i = 0; i < control<QListWidget>("transform")->count(); ++i)
         transformed << control<QListWidget>("transform")->item(i)->text();
     QFETCH(QStringList, transform);
     QCOMPARE(transformed, transform);
+    QFETCH(int, height);
     if (database)
-        QCOMPARE(group->height(), 25 * 4 + 20);
+        QCOMPARE(group->height(), height);
     QCOMPARE(MessageBox::takeShownMessages(), QStringList());
 }
 
@@ -324,6 +345,7 @@ void TestExportPanel::transfer_data()
     QTest::addColumn<int>("firstNewId");
     QTest::newRow("empty round table") << QStringList{} << 1;
     QTest::newRow("keys not whole numbers are passed over") << QStringList{"5", "", "x", "3"} << 6;
+    QTest::newRow("no key a whole number") << QStringList{"", "x"} << 1;
 }
 
 void TestExportPanel::transfer()
@@ -425,7 +447,7 @@ void TestExportPanel::refused_data()
     QTest::newRow("operator says no") << "2012"
                                       << "0" << int(MessageBox::No)
                                       << QStringList{"Sollen die Daten in den Kampf\nSa 6.10.     Oberliga   "
-                                                     "  KSV Heim  :  AC Gast\neingelesen werden?"};
+                                                     "  KSV & Heim  :  AC Gast\neingelesen werden?"};
     QTest::newRow("bout not yet fought")
         << "2012"
         << "" << int(MessageBox::Yes)
@@ -440,7 +462,7 @@ void TestExportPanel::refused()
     QFETCH(QString, punkteBlau5);
     QFETCH(int, answer);
     QFETCH(QStringList, messages);
-    makeDatabase({{"06.10.2012", "7", "2012", "Sa 6.10.", "Oberliga", "KSV Heim", "AC Gast"}});
+    makeDatabase({{"06.10.2012", "7", "2012", "Sa 6.10.", "Oberliga", "KSV & Heim", "AC Gast"}});
     sql("INSERT INTO MProtokollPositionen (PPID, ProtokollID, Sortiernummer) VALUES (701, 7, 1)");
     fillMatch();
     m_console->record().setCell(15, 5, punkteBlau5);

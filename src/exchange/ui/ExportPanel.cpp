@@ -28,6 +28,13 @@ const QColor kGreen(2, 164, 22);
 const QColor kNavy(0, 0, 128);
 const QString kNoMatch = QStringLiteral("kein Kampf gewählt");
 
+// A button draws "&" as the mark of a shortcut letter; a team name such as "KSV & TuS" must
+// show as it is and must not grab Alt+blank.
+QString shown(QString text)
+{
+    return text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
 template <class T> T* named(T* widget, const QString& name)
 {
     widget->setObjectName(name);
@@ -189,6 +196,7 @@ void ExportPanel::readtarvo()
     for (QAbstractButton* b : m_items->buttons())
         delete b;
     m_transform->clear();
+    m_itemTexts.clear();
     guarded(this, [this] {
         const auto list = m_tarvo->readtarvo(m_console.settings().tarvodir(), m_saison->currentText(),
                                              m_console.record().header(QStringLiteral("datum")));
@@ -200,13 +208,14 @@ void ExportPanel::readtarvo()
         const int count = int(list->items.size());
         const int step = count > 0 ? std::max(1, (height - 20) / count) : 0;
         for (int i = 0; i < count; ++i) {
-            auto* b = new QRadioButton(list->items[i], m_radioGroup2);
+            auto* b = new QRadioButton(shown(list->items[i]), m_radioGroup2);
             b->setObjectName(QStringLiteral("RadioGroup2_%1").arg(i));
             b->setGeometry(10, 18 + i * step, m_radioGroup2->width() - 20, std::min(step, 24));
             b->show();
             m_items->addButton(b, i);
             m_transform->addItem(QString::number(list->transform[i]));
         }
+        m_itemTexts = list->items;
         for (int selected : list->selections) {
             m_items->button(selected)->setChecked(true);
             aktkampf();
@@ -223,7 +232,7 @@ void ExportPanel::aktkampf()
     if (selected < 0)
         return;
     guarded(this, [this, selected] {
-        m_button4->setText(m_tarvo->matchCaption(m_transform->item(selected)->text().toInt()));
+        m_button4->setText(shown(m_tarvo->matchCaption(m_transform->item(selected)->text().toInt())));
         m_button4->setEnabled(true);
     });
 }
@@ -238,7 +247,7 @@ void ExportPanel::Button4Click()
     const BoutNavigator& nav = m_console.navigator();
     if (!guarded(this, [&] { m_tarvo->checkTransfer(m_console.record(), nav.punkteheim, nav.punktegast); }))
         return;
-    const QString item = m_items->button(selected)->text();
+    const QString item = m_itemTexts.value(selected);
     if (MessageBox::question(this, QStringLiteral("Tarvo"), TarvoExchange::confirmationText(item)) !=
         MessageBox::Yes)
         return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
 
 class ClickLabel;
@@ -46,6 +47,7 @@ private:
     QGroupBox* m_radioGroup2 = nullptr;
     QButtonGroup* m_items = nullptr;
     QListWidget* m_transform = nullptr;
+    QStringList m_itemTexts; // the season list's items as read, before escaping for display
     QPushButton* m_button4 = nullptr;
     QProgressBar* m_progressBar1 = nullptr;
     QCheckBox* m_checkBoxwertungen = nullptr;
