@@ -1,5 +1,6 @@
 #include "exchange/LicenceData.h"
 #include "exchange/RefereeList.h"
+#include "exchange/TarvoExchange.h"
 #include "exchange/ZelmoExport.h"
 #include "platform/AdoConnection.h"
 #include "platform/AdoTable.h"
@@ -130,6 +131,7 @@ private slots:
     void zelmoFile();
     void databaseEngine_data();
     void databaseEngine();
+    void tarvoConnectionString();
 };
 
 void TestExchange::refereeEntries_data()
@@ -545,6 +547,26 @@ void TestExchange::databaseEngine()
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase("check");
     }
+}
+
+void TestExchange::tarvoConnectionString()
+{
+    // The outside program's own string, piece by piece; the file is found in it again here.
+    const QString folder = "/srv/Tarvo Verein";
+    const QString expected =
+        "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + folder + "\\tarvo03.mdb;" +
+        "Mode=ReadWrite;Persist Security Info=False;Jet OLEDB:System database=\"\";" +
+        "Jet OLEDB:Registry Path=\"\";Jet OLEDB:Database Password=\"\";Jet OLEDB:Engine Type=4;" +
+        "Jet OLEDB:Database Locking Mode=0;Jet OLEDB:Global Partial Bulk Ops=2;" +
+        "Jet OLEDB:Global Bulk Transactions=1;Jet OLEDB:New Database Password=\"\";" +
+        "Jet OLEDB:Create System Database=False;Jet OLEDB:Encrypt Database=False;" +
+        "Jet OLEDB:Don't Copy Locale on Compact=False;Jet OLEDB:Compact Without Replica Repair=False;" +
+        "Jet OLEDB:SFP=False";
+    const QString text = TarvoExchange::connectionString(folder);
+    QCOMPARE(text, expected);
+    QCOMPARE(AdoConnection::dataSourcePath(text), folder + "/tarvo03.mdb");
+    QCOMPARE(TarvoExchange::databaseFile(folder), folder + "/tarvo03.mdb");
+    QCOMPARE(AdoConnection::connectionValue(text, "mode"), QString("ReadWrite"));
 }
 
 QTEST_GUILESS_MAIN(TestExchange)
