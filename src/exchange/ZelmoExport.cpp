@@ -128,14 +128,14 @@ QByteArray ZelmoExport::encode(const QStringList& lines)
     QByteArray bytes;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const Windows1252::Encoded e = Windows1252::encode(lines.at(i));
-        if (!e.unwritable.isNull()) {
+        if (e.unwritable != 0) {
             const QString where = i == 0 ? QStringLiteral("in der Kopfzeile")
                                          : QStringLiteral("in Zeile %1 des Protokolls").arg(i);
             throw UserError(
                 QStringLiteral("Das Zeichen „%1“ (U+%2) %3 kann in der ZELMO-Exportdatei nicht "
                                "geschrieben werden. Es wurde keine Datei geschrieben.")
-                    .arg(QString(e.unwritable))
-                    .arg(QString::number(e.unwritable.unicode(), 16).toUpper().rightJustified(4, u'0'))
+                    .arg(QString::fromUcs4(&e.unwritable, 1))
+                    .arg(QString::number(e.unwritable, 16).toUpper().rightJustified(4, u'0'))
                     .arg(where));
         }
         bytes += e.bytes;

@@ -1,5 +1,7 @@
 #include "Windows1252.h"
 
+#include <QList>
+
 namespace {
 
 // Code points of the bytes 0x80..0x9F; 0 where the code page leaves the byte unused.
@@ -29,14 +31,18 @@ Encoded encode(const QString& text)
 {
     Encoded out;
     out.bytes.reserve(text.size());
-    for (const QChar c : text) {
-        if (const auto b = byteFor(c)) {
-            out.bytes.append(*b);
-            continue;
+    for (const uint u : text.toUcs4()) {
+        const char32_t code = u;
+        const QString c = QString::fromUcs4(&code, 1);
+        if (c.size() == 1) {
+            if (const auto b = byteFor(c.at(0))) {
+                out.bytes.append(*b);
+                continue;
+            }
         }
-        const QString parts = QString(c).normalized(QString::NormalizationForm_KD);
+        const QString parts = c.normalized(QString::NormalizationForm_KD);
         QByteArray replacement;
-        bool ok = parts != QString(c);
+        bool ok = parts != c;
         for (const QChar p : parts) {
             if (p.category() == QChar::Mark_NonSpacing)
                 continue;
@@ -48,7 +54,7 @@ Encoded encode(const QString& text)
             replacement.append(*b);
         }
         if (!ok || replacement.isEmpty()) {
-            out.unwritable = c;
+            out.unwritable = code;
             return out;
         }
         out.bytes.append(replacement);

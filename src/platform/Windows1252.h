@@ -14,9 +14,9 @@ std::optional<char> byteFor(QChar c);
 struct Encoded
 {
     QByteArray bytes;
-    // The first character that could be written neither as itself nor as its base letter;
-    // null when everything was written.
-    QChar unwritable;
+    // The first character (a code point, so one beyond the 16-bit range is named whole) that
+    // could be written neither as itself nor as its base letter; 0 when everything was written.
+    char32_t unwritable = 0;
 };
 
 // Every character the code page holds becomes its byte. A character it lacks is written as

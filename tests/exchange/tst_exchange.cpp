@@ -417,6 +417,10 @@ void TestExchange::zelmoFile_data()
                                                << "Das Zeichen „Ł“ (U+0141) in Zeile 1 des Protokolls kann "
                                                   "in der ZELMO-Exportdatei nicht geschrieben "
                                                   "werden. Es wurde keine Datei geschrieben.";
+    QTest::newRow("character beyond 16 bits") << "Kai 🤼" << QByteArray()
+                                              << "Das Zeichen „🤼“ (U+1F93C) in Zeile 1 des Protokolls kann "
+                                                 "in der ZELMO-Exportdatei nicht geschrieben "
+                                                 "werden. Es wurde keine Datei geschrieben.";
 }
 
 void TestExchange::zelmoFile()
