@@ -88,8 +88,21 @@ void LineUp::applyTemplate(int bouts)
     for (int r = 1; r <= int(classes.size()); ++r)
         m_record.setCell(ColKlasse, r, classes[r - 1]);
     emit applied();
-    emit rowsRewritten(1, std::max(rowsBefore, bouts));
-    m_file.saveall();
+    saveThenTell(1, std::max(rowsBefore, bouts));
+}
+
+void LineUp::saveThenTell(int firstRow, int lastRow)
+{
+    // Saved first: a listener that cannot follow the new rows (a bout that no longer loads)
+    // must not keep them out of the file. It hears of them also when the save fails, or it
+    // would hold on to rows that are gone.
+    try {
+        m_file.saveall();
+    } catch (const UserError&) {
+        emit rowsRewritten(firstRow, lastRow);
+        throw;
+    }
+    emit rowsRewritten(firstRow, lastRow);
 }
 
 void LineUp::stilarteneintragen()
@@ -135,8 +148,7 @@ void LineUp::swapSides()
             m_record.setCell(blue, r, redText);
         }
     }
-    emit rowsRewritten(1, m_record.boutCount());
-    m_file.saveall();
+    saveThenTell(1, m_record.boutCount());
 }
 
 void LineUp::appendRow()

@@ -53,10 +53,14 @@ signals:
     // A template was laid out: no bout is current any more.
     void applied();
     // Bout rows firstRow..lastRow were rewritten or removed as a whole (template, swap,
-    // emptying, removal); emitted before the save, so it holds also when the save fails.
+    // emptying, removal). Where the operation saves, it is emitted after the save, also when
+    // the save fails.
     void rowsRewritten(int firstRow, int lastRow);
 
 private:
+    // saveall, then rowsRewritten(firstRow, lastRow) whether or not the save went through.
+    void saveThenTell(int firstRow, int lastRow);
+
     MatchRecord& m_record;
     MatchFile& m_file;
 };

@@ -115,6 +115,15 @@ void AdvertRotation::applyInterval()
                                        "eine ganze Zahl steht."));
 }
 
+void AdvertRotation::applyEnteredInterval()
+{
+    // Only "Anzeige" and a settings file may carry seconds that are no number past this point:
+    // the hall must get its window whatever the field holds, but the field's own exit is where
+    // the operator learns of the typing error.
+    strToInt(m_settings.zeit());
+    applyInterval();
+}
+
 void AdvertRotation::switchTimerForMode()
 {
     m_switchedOn = m_settings.modus() == 1;

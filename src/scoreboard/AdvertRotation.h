@@ -35,6 +35,10 @@ public:
     // until a positive interval is applied. Seconds that are no number throw, naming the field,
     // only in mode 1: the other modes never use them.
     void applyInterval();
+    // The seconds field was left: seconds that are no number throw the conversion error in
+    // every mode, before anything changes, so a typing error is told and never stored; other
+    // seconds as applyInterval.
+    void applyEnteredInterval();
     // On exactly when the advert mode is 1; it ticks only while the interval is positive.
     // Switch through here, not through werbungtimer() directly, so both stay consistent.
     void switchTimerForMode();

@@ -5,6 +5,7 @@
 #include "match/MatchRecord.h"
 #include "platform/UserError.h"
 
+#include <QDir>
 #include <QDomDocument>
 #include <QFile>
 #include <QSignalSpy>
@@ -111,6 +112,8 @@ private slots:
     void stylesWithoutChosenHalf_data();
     void stylesWithoutChosenHalf();
     void swapTwiceRestoresMatch();
+    void rewrittenRowsAreSavedAndTold_data();
+    void rewrittenRowsAreSavedAndTold();
     void appendAndClearDoNotSave();
     void numberingAfterLineUpOperations_data();
     void numberingAfterLineUpOperations();
@@ -298,6 +301,50 @@ void TestLineUp::swapTwiceRestoresMatch()
 
     m.lineUp.swapSides();
     QCOMPARE(fileBytes(m.path), before);
+}
+
+void TestLineUp::rewrittenRowsAreSavedAndTold_data()
+{
+    QTest::addColumn<int>("bouts"); // 0: "Rot <-> Blau"
+    QTest::addColumn<bool>("saveFails");
+
+    QTest::newRow("swap, listener fails") << 0 << false;
+    QTest::newRow("swap, save fails") << 0 << true;
+    QTest::newRow("8 Kämpfe, listener fails") << 8 << false;
+    QTest::newRow("8 Kämpfe, save fails") << 8 << true;
+}
+
+// The bout on the bout panel is loaded again when its rows change. A reload that fails (a
+// team-point cell that is no number) must not keep the change out of the file, and a save
+// that fails must not leave the panel with rows that are gone.
+void TestLineUp::rewrittenRowsAreSavedAndTold()
+{
+    QFETCH(int, bouts);
+    QFETCH(bool, saveFails);
+    Match m;
+    QVERIFY(m.open(10));
+    QVERIFY(m.forgetFile());
+    if (saveFails)
+        QVERIFY(QDir(m.tmp.path()).removeRecursively());
+    QStringList told;
+    connect(&m.lineUp, &LineUp::rowsRewritten, this, [&](int first, int last) {
+        told << QStringLiteral("%1-%2").arg(first).arg(last);
+        if (!saveFails)
+            throw UserError(QStringLiteral("'r1c8' ist kein gültiger Integerwert"));
+    });
+
+    QString thrown;
+    try {
+        if (bouts)
+            m.lineUp.applyTemplate(bouts);
+        else
+            m.lineUp.swapSides();
+    } catch (const UserError& e) {
+        thrown = e.message();
+    }
+    QVERIFY(!thrown.isEmpty());
+    QCOMPARE(told, QStringList{QStringLiteral("1-10")});
+    QCOMPARE(m.saved(), !saveFails);
 }
 
 void TestLineUp::appendAndClearDoNotSave()

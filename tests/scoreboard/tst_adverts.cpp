@@ -748,6 +748,16 @@ void TestAdverts::applyInterval()
         QCOMPARE(m_adverts->prepareDisplay(), QString());
         QVERIFY(!m_adverts->werbungtimer().isActive());
     }
+
+    // Leaving the seconds field tells a typing error in every mode and keeps the interval.
+    for (int modus : {0, 1, 2}) {
+        settings().setModus(modus);
+        settings().setZeit(QStringLiteral("45"));
+        m_adverts->applyEnteredInterval();
+        settings().setZeit(zeit);
+        QCOMPARE(errorOf([&] { m_adverts->applyEnteredInterval(); }), error);
+        QCOMPARE(m_adverts->werbungtimer().interval(), error.isEmpty() ? interval : 45000);
+    }
 }
 
 // "Anzeige" switches first and applies the seconds after; the seconds field alone can stop

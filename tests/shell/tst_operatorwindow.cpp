@@ -617,6 +617,29 @@ void TestOperatorWindow::anzeigeAlwaysShowsTheWindow()
     }
     // Seconds that are no number leave no rotation running.
     QVERIFY(!m_console->adverts().werbungtimer().isActive());
+
+    // Leaving the seconds field is where a typing error is told, in every mode, and it is
+    // never stored.
+    QTest::mouseClick(child("Image6"), Qt::LeftButton);
+    auto* edit4 = child<QLineEdit>("Edit4");
+    edit4->setFocus();
+    QTRY_VERIFY(edit4->hasFocus());
+    edit4->selectAll();
+    QTest::keyClick(edit4, Qt::Key_Delete);
+    QTest::keyClicks(edit4, zeit);
+    child("laufschrift")->setFocus();
+    QTRY_VERIFY(!edit4->hasFocus());
+    bool number = false;
+    zeit.toInt(&number);
+    QCOMPARE(MessageBox::takeShownMessages(),
+             number ? QStringList()
+                    : QStringList{QStringLiteral("'%1' ist kein gültiger Integerwert").arg(zeit)});
+    QFile stored(m_dir->filePath(QStringLiteral("set.xml")));
+    if (!number && stored.open(QIODevice::ReadOnly)) {
+        const QByteArray xml = stored.readAll();
+        QVERIFY2(!xml.contains("<zeit>" + zeit.toLatin1() + "</zeit>") && !xml.contains("<zeit/>"),
+                 xml.constData());
+    }
 }
 
 void TestOperatorWindow::boutPanelControlsDriveClockAndNavigation()

@@ -128,7 +128,8 @@ OperatorWindow::OperatorWindow(Console& console, KeyboardControl& keyboard, Oper
     m_views << m_setup;
     connect(m_setup, &SetupPanel::licenceDownloadRequested, this, &OperatorWindow::Button17Click);
     AdvertRotation& adverts = console.adverts();
-    m_setup->setAdvertTimer([&adverts] { adverts.applyInterval(); }, [&adverts] { adverts.switchTimerForMode(); });
+    m_setup->setAdvertTimer([&adverts] { adverts.applyEnteredInterval(); },
+                            [&adverts] { adverts.switchTimerForMode(); });
     connect(&adverts, &AdvertRotation::failed, this,
             [this](const QString& text) { MessageBox::notice(this, text); });
     connect(&console.settings(), &Settings::protokollChanged, this,
