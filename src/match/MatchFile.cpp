@@ -1,6 +1,7 @@
 #include "MatchFile.h"
 
 #include "MatchRecord.h"
+#include "platform/ElementIndex.h"
 #include "platform/IntConvert.h"
 #include "platform/UserError.h"
 
@@ -45,7 +46,13 @@ QString storedToMemo(QString text)
 
 } // namespace
 
-MatchFile::MatchFile(MatchRecord& record, QObject* parent) : QObject(parent), m_record(record) {}
+MatchFile::MatchFile(MatchRecord& record, QObject* parent) : QObject(parent), m_record(record)
+{
+    const auto edited = [this] { m_unsaved = true; };
+    connect(&m_record, &MatchRecord::headerChanged, this, edited);
+    connect(&m_record, &MatchRecord::cellChanged, this, edited);
+    connect(&m_record, &MatchRecord::rowsReset, this, edited);
+}
 
 QString MatchFile::dateiname() const
 {
@@ -85,8 +92,7 @@ QDomElement MatchFile::kaempfe()
 
 void MatchFile::open(const QString& path)
 {
-    m_matchFileName = QFileInfo(path).absoluteFilePath();
-    loadfromfile();
+    loadFrom(QFileInfo(path).absoluteFilePath());
 }
 
 void MatchFile::adoptDocument(const QString& path, const QString& xml)
@@ -97,34 +103,32 @@ void MatchFile::adoptDocument(const QString& path, const QString& xml)
 
 void MatchFile::loadfromfile()
 {
-    setOpenFileState(m_matchFileName);
-    m_doc.load(m_matchFileName); // throws; the document is then closed
+    loadFrom(m_matchFileName);
+}
+
+void MatchFile::loadFrom(const QString& path)
+{
+    // Everything that can fail is read and checked in a document of its own; the open match,
+    // its document and the open-file state change only once all of it has succeeded.
+    const QString name = QFileInfo(path).fileName();
+    XmlDocument doc;
+    doc.load(path);
     // Another XML file (the settings, say) must never be taken for a match and overwritten.
-    if (m_doc.dom().documentElement().tagName() != kRoot) {
-        m_doc.close();
-        throw UserError(QStringLiteral("Die Datei „%1“ ist keine Kampfdatei.").arg(dateiname()));
-    }
+    if (doc.dom().documentElement().tagName() != kRoot)
+        throw UserError(QStringLiteral("Die Datei „%1“ ist keine Kampfdatei.").arg(name));
 
-    QDomElement inf = info();
-    auto read = [&](const QString& name) { return XmlDocument::text(XmlDocument::child(inf, name)); };
+    QDomElement mk = doc.root(kRoot);
+    ElementIndex inf(XmlDocument::child(mk, kInfo));
+    auto read = [&](const QString& field) { return XmlDocument::text(inf.get(field)); };
 
-    const QString heim = read(QStringLiteral("heim"));
-    const QString gast = read(QStringLiteral("gast"));
-    m_record.setHeader(QStringLiteral("heim"), heim);
-    m_record.setHeader(QStringLiteral("gast"), gast);
-    m_label51 = heim;
-    m_label52 = gast;
-    // Two statements: the elements are created in this order when missing.
-    const QString datum = read(QStringLiteral("datum"));
-    const QString liga = read(QStringLiteral("liga"));
-    m_label42 = datum + QStringLiteral(", ") + liga;
-    emit summaryChanged();
-
+    // Read in the order of the reader's steps: missing elements are created in that order.
+    QHash<QString, QString> header;
+    for (const QString& f : {QStringLiteral("heim"), QStringLiteral("gast"), QStringLiteral("datum"),
+                             QStringLiteral("liga")})
+        header.insert(f, read(f));
     static const QStringList textFields = {
         QStringLiteral("ort"),
         QStringLiteral("halle"),
-        QStringLiteral("liga"),
-        QStringLiteral("datum"),
         QStringLiteral("ml"),
         QStringLiteral("mp"),
         QStringLiteral("pr"),
@@ -143,35 +147,102 @@ void MatchFile::loadfromfile()
         QStringLiteral("ende"),
     };
     for (const QString& f : textFields)
-        m_record.setHeader(f, read(f));
-    m_record.setHeader(QStringLiteral("bemerkungen"), storedToMemo(read(QStringLiteral("bemerkungen"))));
+        header.insert(f, read(f));
+    header.insert(QStringLiteral("bemerkungen"), storedToMemo(read(QStringLiteral("bemerkungen"))));
 
-    // Bouts are counted by the children of `kaempfe` and read by name.
-    QDomElement kae = kaempfe();
-    int n = 0;
-    for (QDomElement e = kae.firstChildElement(); !e.isNull(); e = e.nextSiblingElement())
-        ++n;
-    std::vector<BoutRow> rows(std::size_t(std::max(n, 1)));
-    for (int i = 1; i <= n; ++i) {
-        QDomElement bout = XmlDocument::child(kae, boutElementName(i));
-        BoutRow& row = rows[std::size_t(i - 1)];
-        for (int c = 0; c < ColumnCount; ++c) {
-            QString v = XmlDocument::text(XmlDocument::child(bout, boutColumns().at(c)));
-            if (isScoringColumn(c))
-                v.replace(QLatin1Char('#'), QLatin1Char(' '));
-            row[std::size_t(c)] = v;
-        }
-    }
+    // Bouts are counted by the children of `kaempfe` and read by name, each found once.
+    ElementIndex kae(XmlDocument::child(mk, kKaempfe));
+    const int n = kae.elementCount();
+    if (n > kMaxBouts)
+        throw UserError(QStringLiteral("Die Datei „%1“ enthält %2 Kämpfe; VANTOR² öffnet Kampfdateien mit "
+                                       "höchstens %3 Kämpfen.")
+                            .arg(name)
+                            .arg(n)
+                            .arg(kMaxBouts));
     // A file without bouts opens with one empty bout row, as a new file does; nothing is
     // written until the next save.
-    m_record.setBoutRows(std::move(rows));
+    std::vector<BoutRow> rows(std::size_t(std::max(n, 1)));
+    for (int i = 1; i <= n; ++i) {
+        const BoutCells cells = boutCells(kae.get(boutElementName(i)));
+        BoutRow& row = rows[std::size_t(i - 1)];
+        for (int c = 0; c < ColumnCount; ++c) {
+            QString v = XmlDocument::text(cells[std::size_t(c)]);
+            if (isScoringColumn(c))
+                v.replace(QLatin1Char('#'), QLatin1Char(' '));
+            row[std::size_t(c)] = std::move(v);
+        }
+    }
 
+    std::vector<std::pair<QString, QString>> radios;
     for (const QString& f : {QStringLiteral("punktfreund"), QStringLiteral("vorrueck"), QStringLiteral("altersklasse")}) {
         const QString t = read(f);
         if (t.isEmpty())
             continue;
-        const int v = std::clamp(strToInt(t), -1, radioItemCount(f) - 1);
-        m_record.setHeader(f, QString::number(v));
+        int v = 0;
+        try {
+            v = strToInt(t);
+        } catch (const UserError& e) {
+            throw UserError(QStringLiteral("Die Datei „%1“ kann nicht geöffnet werden: Das Feld „%2“ enthält „%3“, "
+                                           "das ist keine ganze Zahl (%4).")
+                                .arg(name, f, t, e.message()));
+        }
+        radios.emplace_back(f, QString::number(std::clamp(v, -1, radioItemCount(f) - 1)));
+    }
+
+    // From here on nothing fails.
+    m_doc = doc;
+    setOpenFileState(path);
+    for (const QString& f : {QStringLiteral("heim"), QStringLiteral("gast")})
+        m_record.setHeader(f, header.value(f));
+    m_label51 = header.value(QStringLiteral("heim"));
+    m_label52 = header.value(QStringLiteral("gast"));
+    m_label42 = header.value(QStringLiteral("datum")) + QStringLiteral(", ") + header.value(QStringLiteral("liga"));
+    emit summaryChanged();
+    for (const QString& f : {QStringLiteral("ort"), QStringLiteral("halle"), QStringLiteral("liga"), QStringLiteral("datum")})
+        m_record.setHeader(f, header.value(f));
+    for (const QString& f : textFields)
+        m_record.setHeader(f, header.value(f));
+    m_record.setHeader(QStringLiteral("bemerkungen"), header.value(QStringLiteral("bemerkungen")));
+    m_record.setBoutRows(std::move(rows));
+    for (const auto& [field, value] : radios)
+        m_record.setHeader(field, value);
+    m_unsaved = false;
+}
+
+MatchFile::BoutCells MatchFile::boutCells(QDomElement bout)
+{
+    // One pass over the bout's children finds the first element of each column; missing ones
+    // are appended in column order.
+    static const QHash<QString, int> columnOf = [] {
+        QHash<QString, int> h;
+        for (int c = 0; c < ColumnCount; ++c)
+            h.insert(boutColumns().at(c), c);
+        return h;
+    }();
+    BoutCells cells;
+    for (QDomElement e = bout.firstChildElement(); !e.isNull(); e = e.nextSiblingElement()) {
+        const int c = columnOf.value(e.tagName(), -1);
+        if (c >= 0 && cells[std::size_t(c)].isNull())
+            cells[std::size_t(c)] = e;
+    }
+    for (int c = 0; c < ColumnCount; ++c) {
+        QDomElement& e = cells[std::size_t(c)];
+        if (e.isNull()) {
+            e = bout.ownerDocument().createElement(boutColumns().at(c));
+            bout.appendChild(e);
+        }
+    }
+    return cells;
+}
+
+void MatchFile::writeBout(QDomElement bout, int row)
+{
+    const BoutCells cells = boutCells(bout);
+    for (int c = 0; c < ColumnCount; ++c) {
+        QString v = m_record.cell(c, row);
+        if (isScoringColumn(c))
+            v.replace(QLatin1Char(' '), QLatin1Char('#'));
+        XmlDocument::setText(cells[std::size_t(c)], v);
     }
 }
 
@@ -179,45 +250,51 @@ void MatchFile::savematch(int row)
 {
     if (!m_doc.isActive())
         return;
-    QDomElement bout = XmlDocument::child(kaempfe(), boutElementName(row));
-    for (int c = 0; c < ColumnCount; ++c) {
-        QString v = m_record.cell(c, row);
-        if (isScoringColumn(c))
-            v.replace(QLatin1Char(' '), QLatin1Char('#'));
-        XmlDocument::setText(XmlDocument::child(bout, boutColumns().at(c)), v);
-    }
+    writeBout(XmlDocument::child(kaempfe(), boutElementName(row)), row);
 }
 
 void MatchFile::saveall()
 {
-    if (!m_doc.isActive())
+    if (!m_doc.isActive()) {
+        // Nothing to write into; edits that would be lost are not dropped without a word.
+        if (m_unsaved)
+            throw UserError(QStringLiteral("Es ist keine Kampfdatei geöffnet: Die Eingaben werden nicht gespeichert. "
+                                           "Öffnen Sie eine Kampfdatei oder legen Sie eine neue an, damit sie "
+                                           "erhalten bleiben."));
         return;
-    QDomElement inf = info();
+    }
+    ElementIndex inf(info());
     for (const QString& f : editableHeaderFields()) {
         QString v = m_record.header(f);
         if (f == QLatin1String("bemerkungen"))
             v = memoToStored(v);
-        XmlDocument::setText(XmlDocument::child(inf, f), v);
+        XmlDocument::setText(inf.get(f), v);
     }
+
+    // Each bout element is found once; the first of its name is the one written and kept.
+    QDomElement kaeElement = kaempfe();
+    ElementIndex kae(kaeElement);
     const int last = m_record.rowCount() - 1;
     for (int r = 1; r <= last; ++r)
-        savematch(r);
-
-    QDomElement kae = kaempfe();
-    std::vector<QDomElement> keep;
-    keep.reserve(std::size_t(last));
-    for (int r = 1; r <= last; ++r)
-        keep.push_back(kae.firstChildElement(boutElementName(r)));
-    for (QDomNode n = kae.firstChild(); !n.isNull();) {
-        QDomNode next = n.nextSibling();
-        const bool written = n.isElement() && std::find(keep.begin(), keep.end(), n.toElement()) != keep.end();
+        writeBout(kae.get(boutElementName(r)), r);
+    static const QRegularExpression boutName(QStringLiteral("^kampf([1-9][0-9]*)$"));
+    for (QDomNode n = kaeElement.firstChild(); !n.isNull();) {
+        const QDomNode next = n.nextSibling();
+        bool written = false;
+        if (n.isElement()) {
+            const QDomElement e = n.toElement();
+            const auto m = boutName.match(e.tagName());
+            bool ok = false;
+            const int r = m.hasMatch() ? m.captured(1).toInt(&ok) : 0;
+            written = ok && r >= 1 && r <= last && kae.isFirst(e);
+        }
         if (!written)
-            kae.removeChild(n);
+            kaeElement.removeChild(n);
         n = next;
     }
     saveDocument();
+    m_unsaved = false;
 }
-
 void MatchFile::saveDocument()
 {
     if (!m_doc.isActive())

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "MatchFields.h"
 #include "platform/XmlDocument.h"
 
 #include <QObject>
 #include <QString>
+
+#include <array>
 
 class MatchRecord;
 
@@ -13,23 +16,30 @@ class MatchFile : public QObject
 {
     Q_OBJECT
 public:
+    // More bouts than this are refused when opening: a team match has at most 14, and the
+    // protocol grid and every save are built for a few dozen.
+    static constexpr int kMaxBouts = 10'000;
+
     explicit MatchFile(MatchRecord& record, QObject* parent = nullptr);
 
     QString matchFileName() const { return m_matchFileName; }
     // True while a match document is loaded (saves write only then).
     bool isOpen() const { return m_doc.isActive(); }
 
-    // Opens `path`: sets the open-file state, then loads (see loadfromfile).
+    // Opens `path` (see loadfromfile).
     void open(const QString& path);
 
-    // Reads the file named by matchFileName() into the record. Writes nothing. Throws
-    // UserError for a file that cannot be read or parsed (the previous document is closed,
-    // the record keeps the previous match) and for a radio value that is not an integer.
+    // Reads the file named by matchFileName() into the record. Writes nothing. The whole file
+    // is read and checked first: a file that cannot be read or parsed, is no match file, holds
+    // more than kMaxBouts bouts or a radio value that is not an integer throws UserError (naming
+    // the file, and the field) and changes nothing: the open match stays open as it was, and
+    // with none open none is.
     void loadfromfile();
 
     // Writes header and every bout row into the document, drops stray bout elements and
-    // saves the document. Does nothing while no match is open. Throws UserError when the file
-    // cannot be written; the document keeps the new content for the next save.
+    // saves the document. Throws UserError when the file cannot be written; the document keeps
+    // the new content for the next save. While no match is open it writes nothing, and throws
+    // UserError when the record was edited since (the edits would be lost without a word).
     void saveall();
     // Writes bout row `row` into its element; does not touch the file.
     void savematch(int row);
@@ -53,6 +63,8 @@ public:
     QString label52() const { return m_label52; }
 
     XmlDocument& document() { return m_doc; }
+    // The record was changed since the last load or successful saveall.
+    bool hasUnsavedEdits() const { return m_unsaved; }
 
 signals:
     // The open-file state changed: a new file is now named (kampfnr goes back to "0").
@@ -60,6 +72,12 @@ signals:
     void summaryChanged();
 
 private:
+    using BoutCells = std::array<QDomElement, MatchFields::ColumnCount>;
+
+    void loadFrom(const QString& path);
+    // The column elements of a bout element (first of each name), missing ones appended.
+    static BoutCells boutCells(QDomElement bout);
+    void writeBout(QDomElement bout, int row);
     void setOpenFileState(const QString& path);
     QDomElement info();
     QDomElement kaempfe();
@@ -68,4 +86,5 @@ private:
     XmlDocument m_doc;
     QString m_matchFileName;
     QString m_label42, m_label51, m_label52;
+    bool m_unsaved = false;
 };

@@ -1,16 +1,29 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDomDocument>
 #include <QDomElement>
 #include <QString>
 
 // The element-only XML document the match file and the settings file live in.
-// Files are written as ISO-8859-1: every character of the Latin-1 range as one byte, every
-// other one as a character reference, so no name is ever lost to "?". Saving goes through a
-// temporary file renamed over the target, so a failed save leaves the previous file intact.
+//
+// Reading builds the tree from QXmlStreamReader's tokens, so a value made only of blanks is
+// kept (QDomDocument::setContent drops it); whitespace between elements is not kept.
+// Writing serialises the tree itself and checks, before the file is replaced, that the bytes
+// load again into the same tree: a file the console cannot read back is never written.
+// Match files are written as ISO-8859-1 (every character of the Latin-1 range as one byte,
+// every other one in text as a character reference); when a name, comment or processing
+// instruction holds a character Latin-1 cannot, the file is written as UTF-8 and declared so.
+// Files are replaced durably (DurableFile): a failed save leaves the previous file intact.
 class XmlDocument
 {
 public:
+    // Beyond these a file is refused with a German message: a real match file is about 15 kB
+    // with some 400 elements, a settings file smaller still.
+    static constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
+    static constexpr int kMaxNodes = 600'000;
+    static constexpr int kMaxDepth = 64;
+
     bool isActive() const { return m_active; }
     void close();
 
@@ -22,16 +35,22 @@ public:
     // Replaces the whole document by the given text and activates it.
     void setContentText(const QString& xml);
 
-    // Writes the document to `path` through temp file and rename; throws UserError on failure.
+    // Writes the document to `path` in the match file's encoding (see above), checked and
+    // durably; throws UserError on failure, the previous file then stays as it was.
     void save(const QString& path) const;
     QByteArray toBytes() const;
 
-    // For files whose declaration belongs to the file, not to this class: the document's own
-    // declaration (or none) is written as it stands, and the bytes follow it: Latin-1 with
-    // character references when it names the Latin-1 family, UTF-8 otherwise (also when it
-    // names no encoding, which XML reads as UTF-8). Same temp-and-rename as save().
+    // For files whose declaration belongs to the file, not to this class (set.xml): the bytes
+    // are those the declaration names (ISO-8859-15, windows-1250, UTF-16, ...; none named is
+    // UTF-8), a byte-order mark read is written again, and text the encoding cannot hold goes
+    // as character references. Where the declared encoding is unknown, or cannot hold a name,
+    // comment or processing instruction, the file is written as UTF-8 (or as the encoding it was
+    // read in, for an unknown name) and the declaration is changed to say so.
     void saveAsDeclared(const QString& path) const;
     QByteArray toBytesAsDeclared() const;
+
+    // The encoding the bytes were decoded with by the last load ("UTF-8", "windows-1252", ...).
+    QString readEncoding() const { return m_readEncoding; }
 
     QDomDocument& dom() { return m_dom; }
     const QDomDocument& dom() const { return m_dom; }
@@ -46,15 +65,29 @@ public:
 
     // Latin-1 bytes with character references for what Latin-1 cannot hold.
     static QByteArray encodeLatin1(const QString& xml);
-    // Decodes file bytes honouring the declared encoding (Latin-1 is read as Windows-1252,
-    // which is what files written on Windows really contain).
+    // Decodes file bytes honouring a byte-order mark and the declared encoding (Latin-1 is read
+    // as Windows-1252, which is what files written on Windows really contain; undeclared or
+    // unknown encodings as UTF-8, or as Windows-1252 where the bytes are no UTF-8).
     static QString decodeFile(const QByteArray& bytes);
 
-    // Writes `bytes` to `path` through a temporary file renamed over it; a short write or a
-    // failed rename throws UserError and leaves the previous file as it was.
+    // Writes `bytes` to `path` through a synced temporary file renamed over it; any failure
+    // throws UserError naming the cause and leaves the previous file as it was.
     static void writeFile(const QString& path, const QByteArray& bytes);
 
 private:
+    enum class Format
+    {
+        Match,
+        AsDeclared
+    };
+    void parse(const QString& text, const QString& name);
+    QByteArray encode(Format format, bool forceUtf8) const;
+    QByteArray checkedBytes(Format format, const QString& name) const;
+    QString canonical() const;
+
     QDomDocument m_dom;
     bool m_active = false;
+    QString m_doctype;      // the document type declaration as read, written back before the root
+    QByteArray m_bom;       // the byte-order mark the file began with
+    QString m_readEncoding; // what the bytes were decoded with
 };

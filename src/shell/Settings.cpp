@@ -1,5 +1,6 @@
 #include "Settings.h"
 
+#include "platform/ElementIndex.h"
 #include "platform/FileErrors.h"
 #include "platform/IntConvert.h"
 #include "platform/UserError.h"
@@ -19,14 +20,6 @@ QDomElement element(QDomElement from, const QStringList& path)
     for (const QString& name : path)
         from = XmlDocument::child(from, name);
     return from;
-}
-
-int childElementCount(const QDomElement& parent)
-{
-    int n = 0;
-    for (QDomElement e = parent.firstChildElement(); !e.isNull(); e = e.nextSiblingElement())
-        ++n;
-    return n;
 }
 
 QString indexed(const char* stem, int i)
@@ -190,49 +183,63 @@ void Settings::loadset()
         return;
 
     const QString name = QFileInfo(m_path).fileName();
-    QString fault;
-    QString detail;
     QFile file(m_path);
-    if (file.open(QIODevice::ReadOnly)) {
-        const QByteArray bytes = file.readAll();
-        file.close();
-        try {
-            m_doc.loadFromBytes(bytes, name);
-        } catch (const UserError& e) {
-            fault = QStringLiteral("ist beschädigt");
-            detail = e.message();
-        }
-    } else {
-        fault = QStringLiteral("kann nicht gelesen werden");
-        detail = germanFileError(file.error());
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly))
+        bytes = file.readAll();
+    if (!file.isOpen() || file.error() != QFileDevice::NoError) {
+        // A file that is there but cannot be read is not damaged: it stays where it is, and
+        // nothing may replace it with defaults.
+        const QString cause = QFileInfo(m_path).isReadable() ? germanFileError(file.error())
+                                                             : QStringLiteral("keine Leseberechtigung");
+        m_saveBlocked = true;
+        throw UserError(QStringLiteral("Die Einstellungsdatei „%1“ kann nicht gelesen werden (%2). Sie bleibt "
+                                       "unverändert; es gelten die Standardeinstellungen, und Änderungen an den "
+                                       "Einstellungen werden bis zum nächsten Programmstart nicht gespeichert.")
+                            .arg(name, cause));
     }
-    if (!fault.isEmpty()) {
+    file.close();
+    try {
+        m_doc.loadFromBytes(bytes, name);
+    } catch (const UserError& e) {
         // Every save rewrites the whole file from the document, which is now empty: the old
-        // file would be replaced by defaults without a trace. It is kept under a new name.
+        // file would be replaced by defaults without a trace. It is kept under a new name, and
+        // from then on changes are saved into a new file.
         m_doc.close();
         QString aside = m_path + QStringLiteral(".defekt");
         for (int k = 2; QFileInfo::exists(aside) || QFileInfo(aside).isSymLink(); ++k)
             aside = m_path + QStringLiteral(".defekt-") + QString::number(k);
         if (QFile::rename(m_path, aside))
-            throw UserError(QStringLiteral("Die Einstellungsdatei „%1“ %2 und wurde als „%3“ beiseitegelegt. "
-                                           "Es gelten die Standardeinstellungen.\n%4")
-                                .arg(name, fault, QFileInfo(aside).fileName(), detail));
+            throw UserError(QStringLiteral("Die Einstellungsdatei „%1“ ist beschädigt und wurde als „%2“ "
+                                           "beiseitegelegt. Es gelten die Standardeinstellungen.\n%3")
+                                .arg(name, QFileInfo(aside).fileName(), e.message()));
         m_saveBlocked = true;
         throw UserError(
-            QStringLiteral("Die Einstellungsdatei „%1“ %2 und konnte nicht beiseitegelegt werden. "
+            QStringLiteral("Die Einstellungsdatei „%1“ ist beschädigt und konnte nicht beiseitegelegt werden. "
                            "Es gelten die Standardeinstellungen; Änderungen werden bis zum nächsten "
-                           "Programmstart nicht gespeichert.\n%3")
-                .arg(name, fault, detail));
+                           "Programmstart nicht gespeichert.\n%2")
+                .arg(name, e.message()));
     }
 
     QDomElement root = m_doc.root(QStringLiteral("settings"));
     auto read = [&root](const QStringList& path) { return XmlDocument::text(element(root, path)); };
+    // A value that is no number takes its default; reading goes on, and the message names the
+    // element. The next save writes the default in its place.
+    QStringList faults;
+    const auto number = [&](const QString& path, const QString& text, auto fallback, auto convert) -> decltype(fallback) {
+        try {
+            return convert(text);
+        } catch (const UserError& e) {
+            faults << QStringLiteral("„%1“: %2").arg(path, e.message());
+            return fallback;
+        }
+    };
 
     if (const QString t = read({QStringLiteral("tarvodir")}); !t.isEmpty())
         setTarvodir(t);
     // Indexes outside a radio group would store a choice no item shows; the nearest item is taken.
     if (const QString t = read({QStringLiteral("protokoll")}); !t.isEmpty())
-        setProtokoll(std::clamp(strToInt(t), 0, 1));
+        setProtokoll(std::clamp(number(QStringLiteral("protokoll"), t, 0, strToInt), 0, 1));
     for (int i = 0; i < m_felder.size(); ++i) {
         const QStringList at = {QStringLiteral("print"), QStringLiteral("punktzettel"), indexed("feld", i)};
         Field f = m_felder.at(i);
@@ -250,21 +257,28 @@ void Settings::loadset()
     setZeit(read({QStringLiteral("werbung"), QStringLiteral("zeit")}));
     setSkalierung(gridScale(read({QStringLiteral("anzeige"), QStringLiteral("skalierung")})));
 
-    QDomElement werbungen = element(root, {QStringLiteral("werbung"), QStringLiteral("werbungen")});
-    const int stored = childElementCount(werbungen);
+    ElementIndex werbungen(element(root, {QStringLiteral("werbung"), QStringLiteral("werbungen")}));
+    const int stored = werbungen.elementCount();
     QStringList adverts = m_werbung;
     for (int i = 0; i < stored; ++i) {
         const QString p =
-            XmlDocument::text(element(werbungen, {indexed("werbung", i), QStringLiteral("pfad")}));
+            XmlDocument::text(XmlDocument::child(werbungen.get(indexed("werbung", i)), QStringLiteral("pfad")));
         if (!p.isEmpty())
             adverts << p;
     }
     setWerbung(adverts);
 
-    setModus(std::clamp(strToInt(read({QStringLiteral("werbung"), QStringLiteral("modus")})), -1, 2));
+    const QString modus = read({QStringLiteral("werbung"), QStringLiteral("modus")});
+    setModus(std::clamp(number(QStringLiteral("werbung/modus"), modus, -1, strToInt), -1, 2));
     setLaufschrift(read({QStringLiteral("anzeige"), QStringLiteral("laufschrift")}));
     if (const QString t = read({QStringLiteral("anzeige"), QStringLiteral("vorstellung")}); !t.isEmpty())
-        setVorstellung(strToBool(t));
+        setVorstellung(number(QStringLiteral("anzeige/vorstellung"), t, false, strToBool));
+
+    if (!faults.isEmpty())
+        throw UserError(QStringLiteral("In der Einstellungsdatei „%1“ ist nicht jeder Wert lesbar; für diese gilt "
+                                       "der Standardwert, den die nächste Änderung speichert:\n")
+                            .arg(name)
+                        + faults.join(QLatin1Char('\n')));
 }
 
 void Settings::saveset()
@@ -296,13 +310,11 @@ void Settings::saveset()
 
     // Entries beyond the current list are blanked, not removed: the stored list never shrinks
     // and the reader skips blank entries.
-    QDomElement werbungen = element(root, {QStringLiteral("werbung"), QStringLiteral("werbungen")});
-    const int stored = childElementCount(werbungen);
-    for (int i = 0; i < stored; ++i)
-        XmlDocument::setText(element(werbungen, {indexed("werbung", i), QStringLiteral("pfad")}), QString());
-    for (int i = 0; i < m_werbung.size(); ++i)
-        XmlDocument::setText(element(werbungen, {indexed("werbung", i), QStringLiteral("pfad")}),
-                             m_werbung.at(i));
+    ElementIndex werbungen(element(root, {QStringLiteral("werbung"), QStringLiteral("werbungen")}));
+    const int stored = werbungen.elementCount();
+    for (int i = 0; i < std::max(stored, int(m_werbung.size())); ++i)
+        XmlDocument::setText(XmlDocument::child(werbungen.get(indexed("werbung", i)), QStringLiteral("pfad")),
+                             i < m_werbung.size() ? m_werbung.at(i) : QString());
 
     write({QStringLiteral("werbung"), QStringLiteral("modus")}, QString::number(m_modus));
     write({QStringLiteral("werbung"), QStringLiteral("zeit")}, m_zeit);

@@ -64,9 +64,14 @@ public:
 
     bool settingsReady = false;
 
-    // Reads set.xml once at the first show. Throws UserError as the file's faults require;
-    // what was read before the fault stays applied. A file that cannot be read or parsed is
-    // renamed to "set.xml.defekt" (or "-2", "-3", ...) so that no later save replaces it.
+    // Reads set.xml once at the first show. Throws UserError to tell the operator about a fault;
+    // saving works afterwards in every case but one:
+    // - a file that cannot be parsed (or is far too large) is renamed to "set.xml.defekt" (or
+    //   "-2", "-3", ...) and the defaults apply; changes go into a new set.xml;
+    // - a value that is no number takes its default, reading goes on, the message names each such
+    //   element, and the next save writes the default;
+    // - a file that exists but cannot be read (permissions) is left as it is, and saving stays
+    //   off for the run so that it is never replaced; the message says so.
     // Damaged values start sanely: radio indexes take the nearest item, an integer scale off
     // the even 80..120 grid is put back on it (toward 100), empty score-sheet entries keep
     // their defaults.
@@ -84,7 +89,8 @@ signals:
 private:
     QString m_path;
     XmlDocument m_doc;
-    // Set when an unreadable set.xml could not be moved aside: writing would destroy it.
+    // Set when set.xml cannot be read, or is damaged and could not be moved aside: writing would
+    // destroy it.
     bool m_saveBlocked = false;
     QString m_laufschrift = QStringLiteral("Herzlich Willkommen!");
     bool m_vorstellung = false;

@@ -351,8 +351,9 @@ void TestCreation::doubleClickOnFile()
     QCOMPARE(MessageBox::takeShownMessages().size(), loads ? 0 : 1);
     // A file was chosen: the "none chosen" complaint must not come as well.
     QCOMPARE(rig.messages.count(), 0);
-    QCOMPARE(rig.file.matchFileName(), rig.path("wahl/w.ptlx"));
-    QCOMPARE(rig.file.isOpen(), loads);
+    // A file that fails to load leaves the match open before open, under its own name.
+    QCOMPARE(rig.file.matchFileName(), rig.path(loads ? "wahl/w.ptlx" : "alt.ptlx"));
+    QVERIFY(rig.file.isOpen());
     QCOMPARE(rig.record.header(QStringLiteral("heim")),
              loads ? QStringLiteral("TSV Alt") : QStringLiteral("vorher"));
     QCOMPARE(rig.record.rowCount(), loads ? 4 : 8);

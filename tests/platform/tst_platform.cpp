@@ -1,3 +1,4 @@
+#include "platform/DurableFile.h"
 #include "platform/IntConvert.h"
 #include "platform/UserError.h"
 #include "platform/XmlDocument.h"
@@ -7,6 +8,27 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray contentOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void put(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+}
+
+} // namespace
 
 class TestPlatform : public QObject
 {
@@ -22,6 +44,11 @@ private slots:
     void malformedFileLeavesDocumentInactive();
     void childIsCreatedAtTheEndWhenMissing();
     void controlCharactersNeverBreakTheFile();
+    void writtenFileAlwaysReadsBack_data();
+    void writtenFileAlwaysReadsBack();
+    void failingStepKeepsOldFile_data();
+    void failingStepKeepsOldFile();
+    void leftoversOfAKilledSaveAreRemoved();
 };
 
 void TestPlatform::strToInt_data()
@@ -161,6 +188,132 @@ void TestPlatform::controlCharactersNeverBreakTheFile()
     XmlDocument back;
     back.loadFromBytes(doc.toBytes(), QStringLiteral("t"));
     QCOMPARE(back.dom().documentElement().firstChildElement().text(), QStringLiteral("abc"));
+}
+
+void TestPlatform::writtenFileAlwaysReadsBack_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("declared"); // the encoding the match file is written in
+    QTest::addColumn<QByteArray>("written");  // text the written file holds
+
+    const QByteArray utf8 = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
+    QTest::newRow("element name outside Latin-1") << utf8 + "<mk><\xc5\x81\xc3\xb3" "d\xc5\xba>1</\xc5\x81\xc3\xb3" "d\xc5\xba></mk>"
+                                                  << QByteArray("UTF-8") << QByteArray("<\xc5\x81\xc3\xb3");
+    QTest::newRow("instruction outside Latin-1") << utf8 + "<mk><?p \xe2\x82\xac?></mk>" << QByteArray("UTF-8")
+                                                 << QByteArray("<?p \xe2\x82\xac?>");
+    QTest::newRow("C1 control in a comment") << utf8 + "<mk><!--\xc2\x85--></mk>" << QByteArray("UTF-8")
+                                             << QByteArray("<!--\xc2\x85-->");
+    QTest::newRow("instruction without data") << utf8 + "<mk><?p?><a/></mk>" << QByteArray("iso-8859-1")
+                                              << QByteArray("<mk><?p?><a/></mk>");
+    QTest::newRow("Latin-1 name") << utf8 + "<mk><h\xc3\xa4lle>\xe2\x82\xac</h\xc3\xa4lle></mk>"
+                                  << QByteArray("iso-8859-1") << QByteArray("<h\xe4lle>&#8364;</h\xe4lle>");
+    QTest::newRow("blank values") << utf8 + "<mk>\n <a> </a>\n <b>&#32;&#32;</b><c>\n\t</c></mk>"
+                                  << QByteArray("iso-8859-1") << QByteArray("<mk><a> </a><b>  </b><c>\n\t</c></mk>");
+    QTest::newRow("quote, tab, line end in attribute") << utf8 + "<mk a='\"&#9;&#10;&#13;'/>" << QByteArray("iso-8859-1")
+                                                      << QByteArray("a=\"&#34;&#9;&#10;&#13;\"");
+    QTest::newRow("carriage return in text") << utf8 + "<mk>a&#13;&#10;]]&gt;</mk>" << QByteArray("iso-8859-1")
+                                             << QByteArray("a&#13;\n]]&gt;");
+    QTest::newRow("CDATA") << utf8 + "<mk><![CDATA[<&> ]]></mk>" << QByteArray("iso-8859-1")
+                           << QByteArray("<mk>&lt;&amp;&gt; </mk>");
+    QTest::newRow("document type") << utf8 + "<!DOCTYPE mk [<!ENTITY e \"x\">]><mk>&e;</mk>" << QByteArray("iso-8859-1")
+                                   << QByteArray("<!DOCTYPE mk [<!ENTITY e \"x\">]><mk>x</mk>");
+}
+
+void TestPlatform::writtenFileAlwaysReadsBack()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, declared);
+    QFETCH(QByteArray, written);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("m.ptlx"));
+    XmlDocument doc;
+    doc.loadFromBytes(file, QStringLiteral("m.ptlx"));
+    doc.save(path);
+    const QByteArray bytes = contentOf(path);
+    QVERIFY2(bytes.startsWith("<?xml version=\"1.0\" encoding=\"" + declared + "\" ?>"), bytes.constData());
+    QVERIFY2(bytes.contains(written), bytes.constData());
+    XmlDocument back;
+    back.load(path);
+    QCOMPARE(back.toBytes(), bytes);
+}
+
+void TestPlatform::failingStepKeepsOldFile_data()
+{
+    QTest::addColumn<QString>("call");
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QString>("cause");
+    QTest::addColumn<bool>("replaced");
+    QTest::newRow("short write, then full") << "write" << ENOSPC << "zu wenig Speicherplatz auf dem Datenträger (beim Schreiben)" << false;
+    QTest::newRow("read-only disk") << "write" << EROFS << "schreibgeschützt" << false;
+    QTest::newRow("fsync") << "fsync" << EIO << "Ein-/Ausgabefehler des Datenträgers (beim Übertragen" << false;
+    QTest::newRow("close reports the quota") << "close" << EDQUOT << "zu wenig Speicherplatz auf dem Datenträger (beim Schließen)"
+                                             << false;
+    QTest::newRow("rename") << "rename" << EACCES << "keine Berechtigung (beim Ersetzen" << false;
+    QTest::newRow("folder sync") << "folder" << EIO << "wurde geschrieben, aber ihr Ordner" << true;
+}
+
+void TestPlatform::failingStepKeepsOldFile()
+{
+    QFETCH(QString, call);
+    QFETCH(int, error);
+    QFETCH(QString, cause);
+    QFETCH(bool, replaced);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.ptlx"));
+    put(path, "alt");
+    const QByteArray next(100000, 'n');
+
+    DurableFile::SystemCalls calls;
+    const auto fail = [error] {
+        errno = error;
+        return -1;
+    };
+    int writes = 0;
+    if (call == QLatin1String("write"))
+        calls.write = [&](int fd, const void* p, size_t n) -> ssize_t {
+            return ++writes == 1 ? ::write(fd, p, n / 2) : fail(); // the first write is short
+        };
+    else if (call == QLatin1String("fsync"))
+        calls.fsync = [&](int) { return fail(); };
+    else if (call == QLatin1String("close"))
+        calls.close = [&](int fd) { ::close(fd); return fail(); };
+    else if (call == QLatin1String("rename"))
+        calls.rename = [&](const char*, const char*) { return fail(); };
+    else
+        calls.fsyncFolder = [&](int) { return fail(); };
+    DurableFile::setSystemCallsForTests(calls);
+    const auto restore = qScopeGuard([] { DurableFile::setSystemCallsForTests({}); });
+    try {
+        XmlDocument::writeFile(path, next);
+        QFAIL("no exception");
+    } catch (const UserError& e) {
+        QVERIFY2(e.message().contains(cause) && !e.message().contains(QStringLiteral("kein Fehler")),
+                 qPrintable(e.message()));
+    }
+    QCOMPARE(contentOf(path), replaced ? next : QByteArray("alt"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("a.ptlx")});
+}
+
+void TestPlatform::leftoversOfAKilledSaveAreRemoved()
+{
+    QTemporaryDir dir;
+    const QDir d(dir.path());
+    const QString dead = QStringLiteral(".a.ptlx.Ab12Cd.tmp");
+    const QString live = QStringLiteral(".a.ptlx.Xy34Zw.tmp");
+    const QStringList others = {QStringLiteral(".b.ptlx.Ab12Cd.tmp"), QStringLiteral("a.ptlx.backup")};
+    for (const QString& name : QStringList{dead, live} + others)
+        put(d.filePath(name), "rest");
+    // A save still running holds a lock on its temporary file; a killed one holds none.
+    const int fd = ::open(QFile::encodeName(d.filePath(live)).constData(), O_RDONLY);
+    QVERIFY(fd >= 0 && ::flock(fd, LOCK_EX) == 0);
+    const auto unlock = qScopeGuard([fd] { ::close(fd); });
+
+    XmlDocument::writeFile(d.filePath(QStringLiteral("a.ptlx")), "neu");
+    QCOMPARE(contentOf(d.filePath(QStringLiteral("a.ptlx"))), QByteArray("neu"));
+    QVERIFY(!d.exists(dead));
+    QVERIFY(d.exists(live));
+    for (const QString& name : others)
+        QVERIFY2(d.exists(name), qPrintable(name));
 }
 
 QTEST_GUILESS_MAIN(TestPlatform)

@@ -55,7 +55,7 @@ private slots:
     void dragMayEndOverAnElement();
     void messageWindowClosesOnlyByItsPicture();
     void shiftedDigitRowStillSelectsABout();
-    void brokenSettingsEndTheStartSteps();
+    void brokenSettingsStillKeepChanges();
     void audienceFollowsTheOperatorSide();
     void anzeigeAlwaysShowsTheWindow_data();
     void anzeigeAlwaysShowsTheWindow();
@@ -391,7 +391,28 @@ void TestOperatorWindow::quitSavesFirstAndStaysOnFailedSave()
 {
     QTest::mouseClick(child("Label1"), Qt::LeftButton); // no match open: nothing written
     QVERIFY(QDir(m_dir->path()).entryList({QStringLiteral("*.ptlx")}).isEmpty());
+    QVERIFY(MessageBox::takeShownMessages().isEmpty());
+    // Edits with no match open: quitting would lose them, so the operator is asked.
+    m_console->record().setHeader(QStringLiteral("gast"), QStringLiteral("TSV"));
+    MessageBox::setNextAnswer(MessageBox::No);
+    QTest::mouseClick(child("Label1"), Qt::LeftButton);
+    const QStringList asked = MessageBox::takeShownMessages();
+    QCOMPARE(asked.size(), 1);
+    QVERIFY(asked.first().startsWith(QStringLiteral("Es ist keine Kampfdatei geöffnet")));
+    QVERIFY(QDir(m_dir->path()).entryList({QStringLiteral("*.ptlx")}).isEmpty());
+
+    // A broken file leaves the open match on screen and in charge, under its own name.
     openMatch();
+    const QString broken = m_dir->filePath(QStringLiteral("kaputt.ptlx"));
+    QFile b(broken);
+    QVERIFY(b.open(QIODevice::WriteOnly));
+    b.write("<mk><info><punktfreund>x</punktfreund></info><kaempfe/></mk>");
+    b.close();
+    m_window->openMatchFile(broken);
+    QCOMPARE(MessageBox::takeShownMessages().size(), 1);
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("VANTOR²: [m.ptlx]"));
+    QCOMPARE(child<QLabel>("pfaddateiname")->text(), m_path);
+    QCOMPARE(m_console->record().header(QStringLiteral("heim")), QStringLiteral("KSV"));
     m_console->record().setHeader(QStringLiteral("gast"), QStringLiteral("ASV"));
     QTest::mouseClick(child("Label1"), Qt::LeftButton);
     QVERIFY(readAll(m_path).contains("<gast>ASV</gast>"));
@@ -494,9 +515,10 @@ void TestOperatorWindow::shiftedDigitRowStillSelectsABout()
     QCOMPARE(virtualKeyFor(Qt::Key_Percent, Qt::ShiftModifier, 0), 0);
 }
 
-void TestOperatorWindow::brokenSettingsEndTheStartSteps()
+void TestOperatorWindow::brokenSettingsStillKeepChanges()
 {
-    QFile settings(m_dir->filePath(QStringLiteral("set.xml")));
+    const QString path = m_dir->filePath(QStringLiteral("set.xml"));
+    QFile settings(path);
     QVERIFY(settings.open(QIODevice::WriteOnly));
     settings.write(
         "<settings><anzeige><skalierung>110</skalierung></anzeige><werbung><modus>x</modus></werbung>"
@@ -509,10 +531,18 @@ void TestOperatorWindow::brokenSettingsEndTheStartSteps()
     second.show();
     QVERIFY(QTest::qWaitForWindowExposed(&second));
     const QStringList shown = MessageBox::takeShownMessages();
-    QCOMPARE(shown, QStringList{QStringLiteral("'x' ist kein gültiger Integerwert")});
-    QVERIFY(!console.settings().settingsReady);
-    QCOMPARE(second.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->toPlainText(), QStringLiteral("Tipp\n"));
-    // The scale read before the failure is the scale the hall sees.
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown.first().contains(QStringLiteral("„werbung/modus“: 'x' ist kein gültiger Integerwert")),
+             qPrintable(shown.first()));
+    // The faulty value took its default, the start went on, and the next change is saved.
+    QVERIFY(console.settings().settingsReady);
+    QVERIFY(second.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->toPlainText() != QStringLiteral("Tipp\n"));
+    console.settings().setZeit(QStringLiteral("60"));
+    console.settings().saveset();
+    const QByteArray stored = readAll(path);
+    QVERIFY(stored.contains("<modus>-1</modus>"));
+    QVERIFY(stored.contains("<zeit>60</zeit>"));
+    // The scale read from the file is the scale the hall sees.
     QCOMPARE(second.findChild<QLineEdit*>(QStringLiteral("Edit1"))->text(), QStringLiteral("110"));
     QCOMPARE(console.audience().clientSize(), QSize(1111, 805));
 }

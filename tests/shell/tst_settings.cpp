@@ -5,6 +5,8 @@
 #include <QDomDocument>
 #include <QFile>
 #include <QSignalSpy>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -151,8 +153,13 @@ private slots:
     void introductionOption();
     void loadedDocumentIsKept();
     void missingElementsAreAppendedToTheirParent();
-    void conversionErrorStopsAtItsStep_data();
-    void conversionErrorStopsAtItsStep();
+    void faultyValueTakesItsDefault_data();
+    void faultyValueTakesItsDefault();
+    void unreadableFileIsLeftAlone_data();
+    void unreadableFileIsLeftAlone();
+    void declaredEncodingIsWritten_data();
+    void declaredEncodingIsWritten();
+    void blankValuesComeBack();
     void unparsableFileIsMovedAside_data();
     void unparsableFileIsMovedAside();
     void asideNameIsNeverReused();
@@ -390,24 +397,26 @@ void TestSettings::missingElementsAreAppendedToTheirParent()
     QCOMPARE(werbung, QStringList({"modus", "zeit", "werbungen"}));
 }
 
-void TestSettings::conversionErrorStopsAtItsStep_data()
+void TestSettings::faultyValueTakesItsDefault_data()
 {
     QTest::addColumn<QString>("element");
     QTest::addColumn<QString>("value");
     QTest::addColumn<int>("failingStep"); // 1-based, in reading order
+    QTest::addColumn<QString>("saved");   // the default the next save writes
 
-    QTest::newRow("licence choice no number") << "protokoll" << "eins" << 2;
-    QTest::newRow("advert mode empty") << "werbung/modus" << "" << 7;
-    QTest::newRow("advert mode missing") << "werbung/modus" << kMissing << 7;
-    QTest::newRow("advert mode word") << "werbung/modus" << "zwei" << 7;
-    QTest::newRow("introduction neither number nor word") << "anzeige/vorstellung" << "ja" << 9;
+    QTest::newRow("licence choice no number") << "protokoll" << "eins" << 2 << "0";
+    QTest::newRow("advert mode empty") << "werbung/modus" << "" << 7 << "-1";
+    QTest::newRow("advert mode missing") << "werbung/modus" << kMissing << 7 << "-1";
+    QTest::newRow("advert mode word") << "werbung/modus" << "zwei" << 7 << "-1";
+    QTest::newRow("introduction neither number nor word") << "anzeige/vorstellung" << "ja" << 9 << "0";
 }
 
-void TestSettings::conversionErrorStopsAtItsStep()
+void TestSettings::faultyValueTakesItsDefault()
 {
     QFETCH(QString, element);
     QFETCH(QString, value);
     QFETCH(int, failingStep);
+    QFETCH(QString, saved);
     QVERIFY(writeBytes(m_path, fullFile()));
     Settings good(m_path);
     QCOMPARE(failure([&] { good.loadset(); }), QString());
@@ -415,12 +424,142 @@ void TestSettings::conversionErrorStopsAtItsStep()
 
     QVERIFY(writeBytes(m_path, fullFile({{element, value}})));
     Settings s(m_path);
-    QCOMPARE(failure([&] { s.loadset(); }),
-             QStringLiteral("'%1' ist kein gültiger Integerwert").arg(value == kMissing ? QString() : value));
+    const QString message = failure([&] { s.loadset(); });
+    const QString named = QStringLiteral("„%1“: '%2' ist kein gültiger Integerwert")
+                              .arg(element, value == kMissing ? QString() : value);
+    QVERIFY2(message.contains(named), qPrintable(message));
     for (int i = 0; i < kSteps.size(); ++i) {
-        const Settings& expected = i + 1 < failingStep ? good : defaults;
+        const Settings& expected = i + 1 == failingStep ? defaults : good;
         QVERIFY2(kSteps[i](s) == kSteps[i](expected), qPrintable(QStringLiteral("step %1: %2").arg(i + 1).arg(kSteps[i](s))));
     }
+
+    // Saving goes on; the default takes the faulty value's place.
+    s.settingsReady = true;
+    s.setZeit(QStringLiteral("33"));
+    QCOMPARE(failure([&] { s.saveset(); }), QString());
+    QCOMPARE(stored(m_path, element), saved);
+    QCOMPARE(stored(m_path, QStringLiteral("werbung/zeit")), QStringLiteral("33"));
+    QCOMPARE(stored(m_path, QStringLiteral("tarvodir")), QStringLiteral("/daten/tarvo"));
+}
+
+void TestSettings::unreadableFileIsLeftAlone_data()
+{
+    QTest::addColumn<bool>("folder"); // a folder named set.xml, else a file without read permission
+    QTest::newRow("folder in its place") << true;
+    QTest::newRow("no read permission") << false;
+}
+
+void TestSettings::unreadableFileIsLeftAlone()
+{
+    QFETCH(bool, folder);
+    if (folder) {
+        QVERIFY(QDir().mkdir(m_path));
+    } else {
+        QVERIFY(writeBytes(m_path, fullFile()));
+        QVERIFY(QFile::setPermissions(m_path, QFileDevice::WriteOwner));
+        if (QFile(m_path).open(QIODevice::ReadOnly))
+            QSKIP("running with rights that ignore file permissions (the folder row covers the case)");
+    }
+    Settings s(m_path);
+    const QString message = failure([&] { s.loadset(); });
+    QVERIFY2(message.startsWith(QStringLiteral("Die Einstellungsdatei „set.xml“ kann nicht gelesen werden"))
+                 && message.contains(QStringLiteral("nicht gespeichert")),
+             qPrintable(message));
+    QVERIFY(!QFileInfo::exists(m_tmp->filePath(kAside)));
+
+    s.settingsReady = true;
+    s.setZeit(QStringLiteral("60"));
+    QCOMPARE(failure([&] { s.saveset(); }), QString());
+    QCOMPARE(QFileInfo(m_path).isDir(), folder);
+    if (!folder) {
+        QVERIFY(QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        QCOMPARE(fileBytes(m_path), fullFile());
+    }
+}
+
+void TestSettings::declaredEncodingIsWritten_data()
+{
+    QTest::addColumn<QByteArray>("bom");
+    QTest::addColumn<QString>("declared");
+    QTest::addColumn<QByteArray>("codec"); // what the file's bytes are in
+    QTest::addColumn<QString>("text");     // the ticker, and the end of a foreign element's name
+    QTest::addColumn<QByteArray>("writtenBom");
+    QTest::addColumn<QString>("writtenDeclared");
+    QTest::addColumn<QByteArray>("writtenCodec");
+
+    const QByteArray utf16Bom("\xFF\xFE");
+    const QByteArray utf8Bom("\xEF\xBB\xBF");
+    QTest::newRow("ISO-8859-15") << QByteArray() << "ISO-8859-15" << QByteArray("ISO-8859-15") << "Grüße 5 € Œ"
+                                 << QByteArray() << "ISO-8859-15" << QByteArray("ISO-8859-15");
+    QTest::newRow("windows-1250") << QByteArray() << "windows-1250" << QByteArray("windows-1250") << "Łódź Žilina"
+                                  << QByteArray() << "windows-1250" << QByteArray("windows-1250");
+    QTest::newRow("UTF-16") << utf16Bom << "UTF-16" << QByteArray("UTF-16LE") << "Grüße Łódź € Ж" << utf16Bom
+                            << "UTF-16" << QByteArray("UTF-16LE");
+    QTest::newRow("UTF-8 with mark") << utf8Bom << "UTF-8" << QByteArray("UTF-8") << "Grüße Łódź Ж" << utf8Bom
+                                     << "UTF-8" << QByteArray("UTF-8");
+    QTest::newRow("misspelt") << QByteArray() << "utf-8x" << QByteArray("UTF-8") << "Grüße Łódź Ж" << QByteArray()
+                              << "UTF-8" << QByteArray("UTF-8");
+    // What the old writer left behind: UTF-8 bytes under a UTF-16 declaration.
+    QTest::newRow("UTF-16 over UTF-8 bytes") << QByteArray() << "UTF-16" << QByteArray("UTF-8") << "Grüße Ж"
+                                             << utf16Bom << "UTF-16" << QByteArray("UTF-16LE");
+}
+
+void TestSettings::declaredEncodingIsWritten()
+{
+    QFETCH(QByteArray, bom);
+    QFETCH(QString, declared);
+    QFETCH(QByteArray, codec);
+    QFETCH(QString, text);
+    QFETCH(QByteArray, writtenBom);
+    QFETCH(QString, writtenDeclared);
+    QFETCH(QByteArray, writtenCodec);
+    const QString name = QStringLiteral("notiz_") + text.right(1);
+    const QString content = QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\"?><settings><%2>bleibt</%2><anzeige>"
+                                           "<laufschrift>%3</laufschrift></anzeige><werbung><modus>0</modus></werbung></settings>")
+                                .arg(declared, name, text);
+    QStringEncoder encoder(codec.constData());
+    QVERIFY(writeBytes(m_path, bom + encoder.encode(content)));
+
+    Settings s(m_path);
+    QCOMPARE(failure([&] { s.loadset(); }), QString());
+    QCOMPARE(s.laufschrift(), text);
+    s.settingsReady = true;
+    s.setTarvodir(QStringLiteral("Ω ") + text); // Ω only as a character reference in 8-bit codecs
+    s.saveset();
+
+    const QByteArray bytes = fileBytes(m_path);
+    QVERIFY(bytes.startsWith(writtenBom));
+    QStringDecoder decoder(writtenCodec.constData());
+    const QString written = decoder.decode(bytes.mid(writtenBom.size()));
+    QVERIFY(!decoder.hasError());
+    QVERIFY2(written.startsWith(QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\"?>").arg(writtenDeclared)),
+             qPrintable(written));
+    QVERIFY(written.contains(QStringLiteral("<laufschrift>%1</laufschrift>").arg(text)));
+    QVERIFY(written.contains(QStringLiteral("<%1>bleibt</%1>").arg(name)));
+
+    Settings back(m_path);
+    QCOMPARE(failure([&] { back.loadset(); }), QString());
+    QCOMPARE(back.laufschrift(), text);
+    QCOMPARE(back.tarvodir(), QStringLiteral("Ω ") + text);
+    back.settingsReady = true;
+    back.saveset();
+    QCOMPARE(fileBytes(m_path), bytes); // every further save writes the same bytes
+}
+
+void TestSettings::blankValuesComeBack()
+{
+    Settings s(m_path);
+    s.loadset();
+    s.settingsReady = true;
+    s.setLaufschrift(QStringLiteral(" "));
+    s.setWerbung({QStringLiteral("  "), QStringLiteral(" /w/a.jpg ")});
+    s.setTarvodir(QStringLiteral("\t "));
+    s.saveset();
+    Settings back(m_path);
+    QCOMPARE(failure([&] { back.loadset(); }), QString());
+    QCOMPARE(back.laufschrift(), s.laufschrift());
+    QCOMPARE(back.werbung(), s.werbung());
+    QCOMPARE(back.tarvodir(), s.tarvodir());
 }
 
 void TestSettings::unparsableFileIsMovedAside_data()

@@ -380,8 +380,18 @@ void OperatorWindow::runPicker()
 
 void OperatorWindow::Label1Click()
 {
+    MatchFile& file = m_console.matchFile();
+    if (!file.isOpen() && file.hasUnsavedEdits()) {
+        // Nothing can take the edits; quitting anyway is the operator's choice, never silent.
+        if (MessageBox::question(this, QStringLiteral("Beenden"),
+                                 QStringLiteral("Es ist keine Kampfdatei geöffnet: Die Eingaben sind nirgends "
+                                                "gespeichert und gehen beim Beenden verloren. Trotzdem beenden?"))
+            == MessageBox::Yes)
+            QApplication::quit();
+        return;
+    }
     // A match that cannot be saved keeps the program open: the operator sees why and can act.
-    if (guarded(this, [this] { m_console.matchFile().saveall(); }))
+    if (guarded(this, [&file] { file.saveall(); }))
         QApplication::quit();
 }
 
@@ -471,16 +481,16 @@ void OperatorWindow::showEvent(QShowEvent* event)
 void OperatorWindow::FormShow()
 {
     m_shell.Timer4Timer();
-    // Settings are read with saving suppressed; a settings file that fails to load ends the
-    // start steps here, and nothing is saved until a match file is opened or created.
+    // Settings are read with saving suppressed. A fault in set.xml is shown, and the start goes
+    // on with what was read and the defaults: the damaged file has been set aside or its faulty
+    // values replaced, so later changes are saved (Settings itself refuses to write over a file
+    // it could not read).
     Settings& settings = m_console.settings();
     settings.settingsReady = false;
-    const bool loaded = guarded(this, [&] { settings.loadset(); });
+    guarded(this, [&] { settings.loadset(); });
     // A load that failed part-way may have filled the scale field already: the window follows
     // it either way, or "+" and "-" would step from a scale the hall does not see.
     m_console.audience().scaleBy(settings.scalePercent(), 100);
-    if (!loaded)
-        return;
     settings.settingsReady = true;
     m_console.adverts().switchTimerForMode();
     m_shell.drawTip();

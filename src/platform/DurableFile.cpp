@@ -1,0 +1,198 @@
+#include "DurableFile.h"
+
+#include "FileErrors.h"
+#include "UserError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace DurableFile {
+
+namespace {
+
+SystemCalls g_calls;
+
+ssize_t callWrite(int fd, const void* data, size_t size)
+{
+    return g_calls.write ? g_calls.write(fd, data, size) : ::write(fd, data, size);
+}
+
+int callFsync(int fd)
+{
+    return g_calls.fsync ? g_calls.fsync(fd) : ::fsync(fd);
+}
+
+int callClose(int fd)
+{
+    return g_calls.close ? g_calls.close(fd) : ::close(fd);
+}
+
+int callRename(const char* from, const char* to)
+{
+    return g_calls.rename ? g_calls.rename(from, to) : ::rename(from, to);
+}
+
+int callFsyncFolder(int fd)
+{
+    return g_calls.fsyncFolder ? g_calls.fsyncFolder(fd) : ::fsync(fd);
+}
+
+constexpr int kRandomChars = 6;
+
+QString randomPart()
+{
+    static const char chars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QString out;
+    for (int i = 0; i < kRandomChars; ++i)
+        out += QLatin1Char(chars[QRandomGenerator::global()->bounded(int(sizeof chars - 1))]);
+    return out;
+}
+
+// Temporary files of this target whose writer is gone: a live writer holds a lock on its file
+// from creation to rename, a killed one holds none.
+void removeLeftovers(const QByteArray& folder, const QString& fileName)
+{
+    const QByteArray prefix = QFile::encodeName(tempPrefix(fileName));
+    const QByteArray suffix = QFile::encodeName(tempSuffix());
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir)
+        return;
+    const int dirFd = ::dirfd(dir);
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name.size() != prefix.size() + kRandomChars + suffix.size() || !name.startsWith(prefix) ||
+            !name.endsWith(suffix))
+            continue;
+        const int fd = ::openat(dirFd, name.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        if (fd < 0)
+            continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlinkat(dirFd, name.constData(), 0);
+        ::close(fd);
+    }
+    ::closedir(dir);
+}
+
+QString failureText(const QString& name, int error, const char* step)
+{
+    return QStringLiteral(
+               "Die Datei „%1“ kann nicht gespeichert werden: %2 (%3). Die bisherige Fassung bleibt "
+               "unverändert.")
+        .arg(name, germanErrno(error), QString::fromUtf8(step));
+}
+
+// Owns the descriptors and the temporary file until the rename; whatever fails on the way
+// leaves nothing behind.
+class Attempt
+{
+public:
+    ~Attempt()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        if (!m_temp.isEmpty())
+            ::unlink(m_temp.constData());
+        if (m_dirFd >= 0)
+            ::close(m_dirFd);
+    }
+
+    int m_dirFd = -1;
+    int m_fd = -1;
+    QByteArray m_temp;
+};
+
+} // namespace
+
+QString tempPrefix(const QString& fileName)
+{
+    return QLatin1Char('.') + fileName + QLatin1Char('.');
+}
+
+void setSystemCallsForTests(SystemCalls calls)
+{
+    g_calls = std::move(calls);
+}
+
+void replace(const QString& path, const QByteArray& bytes)
+{
+    const QString name = QFileInfo(path).fileName();
+    // A link stays a link: the file it points to is replaced.
+    QString target = QFileInfo(path).absoluteFilePath();
+    for (int hops = 0; hops < 16 && QFileInfo(target).isSymLink(); ++hops)
+        target = QFileInfo(target).symLinkTarget();
+    const QFileInfo info(target);
+    const QByteArray folder = QFile::encodeName(info.absolutePath());
+    const QByteArray finalPath = QFile::encodeName(info.absoluteFilePath());
+
+    Attempt a;
+    a.m_dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (a.m_dirFd < 0)
+        throw UserError(failureText(name, errno, "beim Öffnen des Ordners"));
+    removeLeftovers(folder, info.fileName());
+
+    struct stat old
+    {
+    };
+    const bool exists = ::stat(finalPath.constData(), &old) == 0;
+    for (int tries = 0; a.m_fd < 0; ++tries) {
+        const QByteArray temp =
+            folder + '/' + QFile::encodeName(tempPrefix(info.fileName()) + randomPart() + tempSuffix());
+        a.m_fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (a.m_fd >= 0) {
+            a.m_temp = temp;
+        } else if (errno != EEXIST || tries > 100) {
+            throw UserError(failureText(name, errno, "beim Anlegen der Zwischendatei"));
+        }
+    }
+    ::flock(a.m_fd, LOCK_EX | LOCK_NB);
+    if (exists)
+        ::fchmod(a.m_fd, old.st_mode & 07777);
+
+    const char* p = bytes.constData();
+    size_t left = size_t(bytes.size());
+    while (left > 0) {
+        const ssize_t n = callWrite(a.m_fd, p, left);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) // a write that takes nothing and says nothing can only be a full disk
+            throw UserError(failureText(name, n < 0 ? errno : ENOSPC, "beim Schreiben"));
+        p += n;
+        left -= size_t(n);
+    }
+    int rc;
+    do
+        rc = callFsync(a.m_fd);
+    while (rc != 0 && errno == EINTR);
+    if (rc != 0)
+        throw UserError(failureText(name, errno, "beim Übertragen auf den Datenträger"));
+    const int fd = a.m_fd;
+    a.m_fd = -1; // closed below whatever the result, never twice
+    // Linux closes the descriptor also when close reports EINTR; the data is synced by then.
+    if (callClose(fd) != 0 && errno != EINTR)
+        throw UserError(failureText(name, errno, "beim Schließen"));
+    if (callRename(a.m_temp.constData(), finalPath.constData()) != 0)
+        throw UserError(failureText(name, errno, "beim Ersetzen der alten Fassung"));
+    a.m_temp.clear();
+
+    do
+        rc = callFsyncFolder(a.m_dirFd);
+    while (rc != 0 && errno == EINTR);
+    // File systems that cannot sync a folder say EINVAL; there is nothing more to wait for.
+    if (rc != 0 && errno != EINVAL && errno != ENOTSUP)
+        throw UserError(
+            QStringLiteral("Die Datei „%1“ wurde geschrieben, aber ihr Ordner konnte nicht auf den "
+                           "Datenträger übertragen werden: %2. Nach einem Stromausfall könnte die "
+                           "vorige Fassung zurückkehren; speichern Sie erneut.")
+                .arg(name, germanErrno(errno)));
+}
+
+} // namespace DurableFile
