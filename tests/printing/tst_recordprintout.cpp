@@ -44,9 +44,9 @@ RecordPrintout::Faces faces()
 QImage render(const QString& pdf, int dpi)
 {
     const QString png = pdf.chopped(4) + QStringLiteral("-page");
-    if (QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi),
-                                                       QStringLiteral("-png"), QStringLiteral("-singlefile"),
-                                                       pdf, png}) != 0)
+    if (QProcess::execute(QStringLiteral("pdftoppm"),
+                          {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"),
+                           QStringLiteral("-singlefile"), pdf, png}) != 0)
         return {};
     return QImage(png + QStringLiteral(".png"));
 }
@@ -157,8 +157,8 @@ void TestRecordPrintout::layoutFollowsTheBoutCount()
     // Boxes are filled: band 0's last box hides the right end of the guest's name box, whose
     // visible edge is the last box's left one.
     auto darkAcross = [&page](int x, int y) {
-        return qMin(qGray(page.pixel(x - 1, -y)), qMin(qGray(page.pixel(x, -y)), qGray(page.pixel(x + 1, -y)))) <
-               128;
+        return qMin(qGray(page.pixel(x - 1, -y)),
+                    qMin(qGray(page.pixel(x, -y)), qGray(page.pixel(x + 1, -y)))) < 128;
     };
     QVERIFY(darkAcross(X0 + 24 * W, YT - band / 2));
     QVERIFY(!darkAcross(X0 + 26 * W, YT - band / 2));
