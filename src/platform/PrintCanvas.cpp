@@ -2,19 +2,17 @@
 
 #include "UserError.h"
 
-#include <QFile>
 #include <QFontMetricsF>
 #include <QPageLayout>
+#include <QPainter>
 #include <QPrinter>
 
 #include <cmath>
+#include <utility>
 
 PrintCanvas::PrintCanvas(QPrinter& printer) : m_printer(printer) {}
 
-PrintCanvas::~PrintCanvas()
-{
-    abort();
-}
+PrintCanvas::~PrintCanvas() = default;
 
 void PrintCanvas::setLandscape(bool landscape)
 {
@@ -30,38 +28,62 @@ void PrintCanvas::begin()
 {
     abort();
     m_fonts.clear();
-    m_pages = 0;
-    if (!m_painter.begin(&m_printer))
-        throw UserError(QStringLiteral("Der Drucker kann nicht angesprochen werden."));
+    m_fontIndex.clear();
+    m_open = true;
     m_pages = 1;
     m_scale = m_printer.logicalDpiX() / 254.0;
-    m_painter.setRenderHint(QPainter::TextAntialiasing);
 }
 
 void PrintCanvas::newPage()
 {
     if (!isActive())
         return;
-    m_printer.newPage();
+    m_steps.push_back(Step{Step::Page, -1, {}, {}, {}});
     ++m_pages;
 }
 
 void PrintCanvas::end()
 {
-    if (isActive())
-        m_painter.end();
+    if (!isActive())
+        return;
+    const std::vector<Step> steps = std::exchange(m_steps, {});
+    m_open = false;
+    QPainter painter;
+    if (!painter.begin(&m_printer))
+        throw UserError(QStringLiteral("Der Drucker kann nicht angesprochen werden."));
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    const QPen outline(Qt::black, m_scale, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+    int font = -1;
+    for (const Step& step : steps) {
+        switch (step.kind) {
+        case Step::Page:
+            m_printer.newPage();
+            break;
+        case Step::Text: {
+            const Metrics& m = m_fonts[size_t(step.font)];
+            if (step.font != font)
+                painter.setFont(m.font);
+            font = step.font;
+            painter.fillRect(step.rect, Qt::white);
+            painter.setPen(step.color);
+            painter.drawText(QPointF(step.rect.left(), step.rect.top() + m.ascent), step.text);
+            break;
+        }
+        case Step::Box:
+            painter.setPen(outline);
+            painter.setBrush(step.color);
+            painter.drawRect(step.rect);
+            break;
+        }
+    }
+    painter.end();
 }
 
 void PrintCanvas::abort()
 {
-    if (!isActive())
-        return;
-    m_printer.abort();
-    m_painter.end();
-    // The PDF writer finishes its file even after an abort; a half-drawn record must not stay
-    // where a finished one is expected.
-    if (m_printer.outputFormat() == QPrinter::PdfFormat && !m_printer.outputFileName().isEmpty())
-        QFile::remove(m_printer.outputFileName());
+    // Nothing has reached the printer yet: dropping the steps is all there is to give up.
+    m_steps.clear();
+    m_open = false;
 }
 
 void PrintCanvas::setFontFace(const QString& face)
@@ -94,12 +116,11 @@ void PrintCanvas::setBrushColor(const QColor& color)
     m_brushColor = color;
 }
 
-const PrintCanvas::Metrics& PrintCanvas::metrics()
+int PrintCanvas::font()
 {
     const QString key = m_faces.join(QLatin1Char(',')) + QLatin1Char('|') + QString::number(m_height) +
                         QLatin1Char('|') + QString::number(m_style);
-    auto it = m_fonts.constFind(key);
-    if (it != m_fonts.constEnd())
+    if (auto it = m_fontIndex.constFind(key); it != m_fontIndex.constEnd())
         return *it;
 
     QFont font(m_faces.first());
@@ -116,27 +137,25 @@ const PrintCanvas::Metrics& PrintCanvas::metrics()
     if (cell > 0)
         font.setPixelSize(std::max(1, int(std::lround(wanted * wanted / cell))));
     QFontMetricsF fm(font, &m_printer);
-    return *m_fonts.insert(key, Metrics{font, fm.ascent(), fm.ascent() + fm.descent()});
+    m_fonts.push_back(Metrics{font, fm, fm.ascent(), fm.ascent() + fm.descent()});
+    const int index = int(m_fonts.size()) - 1;
+    m_fontIndex.insert(key, index);
+    return index;
 }
 
 void PrintCanvas::textOut(int x, int y, const QString& text)
 {
     if (!isActive())
         return;
-    const Metrics& m = metrics();
-    const QPointF topLeft = map(x, y);
-    m_painter.setFont(m.font);
-    const qreal width = QFontMetricsF(m.font, &m_printer).horizontalAdvance(text);
-    m_painter.fillRect(QRectF(topLeft, QSizeF(width, m.height)), Qt::white);
-    m_painter.setPen(m_fontColor);
-    m_painter.drawText(QPointF(topLeft.x(), topLeft.y() + m.ascent), text);
+    const int f = font();
+    const Metrics& m = m_fonts[size_t(f)];
+    const QRectF cell(map(x, y), QSizeF(m.measure.horizontalAdvance(text), m.height));
+    m_steps.push_back(Step{Step::Text, f, m_fontColor, cell, text});
 }
 
 void PrintCanvas::rectangle(int x1, int y1, int x2, int y2)
 {
     if (!isActive())
         return;
-    m_painter.setPen(QPen(Qt::black, m_scale, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
-    m_painter.setBrush(m_brushColor);
-    m_painter.drawRect(QRectF(map(x1, y1), map(x2, y2)).normalized());
+    m_steps.push_back(Step{Step::Box, -1, m_brushColor, QRectF(map(x1, y1), map(x2, y2)).normalized(), {}});
 }

@@ -2,10 +2,13 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QHash>
-#include <QPainter>
+#include <QRectF>
 #include <QString>
 #include <QStringList>
+
+#include <vector>
 
 class QPrinter;
 
@@ -13,6 +16,9 @@ class QPrinter;
 // origin is the top-left corner of the printer's printable area, so everything on the page
 // has y <= 0. Fonts are sized by their cell (ascent + descent), which is what the layouts are
 // measured in, not by their em size.
+// The pages are held until end() and only then handed to the printer: a job given up before
+// that never reaches it. Qt cannot take back what it has begun on a system printer (its abort
+// does nothing there, and ending the painter sends the job), so nothing is begun early.
 class PrintCanvas
 {
 public:
@@ -37,15 +43,16 @@ public:
     void setLandscape(bool landscape);
     void setTitle(const QString& title);
 
-    // Starts the job; throws UserError when the printer cannot be opened.
+    // Starts the job with its first page.
     void begin();
     void newPage();
-    // Finishes the job and sends it.
+    // Sends the job's pages to the printer; throws UserError when the printer cannot be
+    // opened, and the job is over either way.
     void end();
-    // Gives a begun job up: nothing of it reaches the printer (a PDF file is not left behind),
-    // and the printer is free for the next job. Does nothing while no job is open.
+    // Gives a begun job up: nothing of it reaches the printer (a PDF file already there stays
+    // as it was), and the printer is free for the next job. Does nothing while no job is open.
     void abort();
-    bool isActive() const { return m_painter.isActive(); }
+    bool isActive() const { return m_open; }
     // Pages begun in the current or last job.
     int pageCount() const { return m_pages; }
 
@@ -70,16 +77,33 @@ private:
     struct Metrics
     {
         QFont font;
+        QFontMetricsF measure;
         qreal ascent = 0;
         qreal height = 0;
     };
-    const Metrics& metrics();
+    // One drawing step of the job, in device pixels, as end() plays it onto the printer.
+    struct Step
+    {
+        enum Kind : quint8
+        {
+            Text,
+            Box,
+            Page
+        };
+        Kind kind;
+        int font = -1;
+        QColor color; // of the text, or the box's fill
+        QRectF rect;  // the text's cell, or the box
+        QString text;
+    };
+    int font();
     QPointF map(int x, int y) const { return {x * m_scale, -y * m_scale}; }
 
     QPrinter& m_printer;
-    QPainter m_painter;
+    bool m_open = false;
     qreal m_scale = 1; // device pixels per 0.1 mm
     int m_pages = 0;
+    std::vector<Step> m_steps;
 
     QStringList m_faces{QStringLiteral("Arial")};
     int m_height = 40;
@@ -88,5 +112,6 @@ private:
     QColor m_brushColor = Qt::white;
     // Sizing a font to its cell needs a measurement; a record sets the same few fonts again
     // and again, so each is measured once per job.
-    QHash<QString, Metrics> m_fonts;
+    std::vector<Metrics> m_fonts;
+    QHash<QString, int> m_fontIndex;
 };

@@ -71,6 +71,10 @@ QStringList ScoreSheetPrintout::sheetTexts(int row) const
 void ScoreSheetPrintout::print(PrintCanvas& canvas, const Request& request) const
 {
     const QList<int> rows = sheetRows(request);
+    // With no bout chosen there is nothing to print, and an empty job would still feed the
+    // printer a form.
+    if (request.choice == Auswahl && rows.isEmpty())
+        return;
     // Layout values come from the settings file and are read only when a sheet needs them.
     QList<QPoint> places;
     if (!rows.isEmpty())

@@ -41,7 +41,8 @@ public:
     QStringList sheetTexts(int row) const;
 
     // One job on `canvas` with a page per sheet. The range and every layout value the sheets
-    // need are read before the job begins: a bad one throws and sends no job at all.
+    // need are read before the job begins: a bad one throws and sends no job at all. A choice of
+    // one bout with none chosen sends no job either.
     void print(PrintCanvas& canvas, const Request& request) const;
 
 private:

@@ -14,7 +14,7 @@ private slots:
     void textLandsAtItsCellInMillimetres_data();
     void textLandsAtItsCellInMillimetres();
     void orientationTitleAndPages();
-    void abortLeavesNoFileAndFreesThePrinter();
+    void givenUpJobNeverReachesThePrinter();
 
 private:
     QTemporaryDir m_dir;
@@ -98,7 +98,7 @@ void TestPrintCanvas::orientationTitleAndPages()
     QCOMPARE(words[1].page, 2);
 }
 
-void TestPrintCanvas::abortLeavesNoFileAndFreesThePrinter()
+void TestPrintCanvas::givenUpJobNeverReachesThePrinter()
 {
     const QString pdf = m_dir.filePath(QStringLiteral("abort.pdf"));
     QPrinter printer(QPrinter::HighResolution);
@@ -107,6 +107,11 @@ void TestPrintCanvas::abortLeavesNoFileAndFreesThePrinter()
         PrintCanvas canvas(printer);
         canvas.begin();
         canvas.textOut(100, -100, QStringLiteral("halb"));
+        canvas.newPage();
+        // A system printer sends whatever has been begun on it once the painter ends, so
+        // nothing may be begun on it before the job is whole.
+        QVERIFY(!QFile::exists(pdf));
+        QVERIFY(!printer.paintingActive());
         canvas.abort();
         QVERIFY(!canvas.isActive());
         QVERIFY(!QFile::exists(pdf));
@@ -117,12 +122,23 @@ void TestPrintCanvas::abortLeavesNoFileAndFreesThePrinter()
     }
     QCOMPARE(pdfWords(pdf).value(0).text, QStringLiteral("ganz"));
     {
-        // A canvas that goes out of scope mid-job gives the job up, too.
+        // A canvas that goes out of scope mid-job gives the job up, too, and leaves the last
+        // finished one alone.
         PrintCanvas canvas(printer);
         canvas.begin();
         canvas.textOut(100, -100, QStringLiteral("weg"));
     }
-    QVERIFY(!QFile::exists(pdf));
+    QCOMPARE(pdfPageCount(pdf), 1);
+    QCOMPARE(pdfWords(pdf).value(0).text, QStringLiteral("ganz"));
+
+    // A printer that cannot be opened is reported when the job is sent, and the job is over.
+    QPrinter nowhere(QPrinter::HighResolution);
+    pdfPrinter(nowhere, m_dir.filePath(QStringLiteral("fehlt/abort.pdf")));
+    PrintCanvas canvas(nowhere);
+    canvas.begin();
+    canvas.textOut(100, -100, QStringLiteral("weg"));
+    QVERIFY_THROWS_EXCEPTION(UserError, canvas.end());
+    QVERIFY(!canvas.isActive());
 }
 
 QTEST_MAIN(TestPrintCanvas)

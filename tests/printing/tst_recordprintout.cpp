@@ -41,6 +41,28 @@ RecordPrintout::Faces faces()
              QStringLiteral("Courier Prime")}};
 }
 
+QImage render(const QString& pdf, int dpi)
+{
+    const QString png = pdf.chopped(4) + QStringLiteral("-page");
+    if (QProcess::execute(QStringLiteral("pdftoppm"),
+                          {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"),
+                           QStringLiteral("-singlefile"), pdf, png}) != 0)
+        return {};
+    return QImage(png + QStringLiteral(".png"));
+}
+
+// How far (in pixels of 0.1 mm) the nearest horizontal line in column x lies from y, looking
+// 1.5 mm either way; 99 when there is none. A page rendered at 254 dpi.
+int lineRows(const QImage& page, int x, int y)
+{
+    int best = 99;
+    for (int d = -15; d <= 15; ++d)
+        if (qGray(page.pixel(x, -y + d)) < 128 && qAbs(d) < qAbs(best))
+            best = d;
+    // The pen is one unit wide, centred on the edge: a row either side of it is still the line.
+    return qAbs(best) <= 1 ? 0 : best;
+}
+
 } // namespace
 
 QString TestRecordPrintout::print(const MatchRecord& record, const QString& name, bool official,
@@ -68,12 +90,14 @@ void TestRecordPrintout::layoutFollowsTheBoutCount_data()
     QTest::addColumn<int>("lowerHeadY");
     QTest::addColumn<int>("signatureY");
     QTest::addColumn<int>("captionY");
+    QTest::addColumn<int>("lowerBottom");
+    QTest::addColumn<int>("remarksBottom");
     // Lower heads stand 2 below the top of the lower boxes; captions one line pitch below the
     // signature lines.
-    QTest::newRow("10 bouts") << 10 << 90 << -1455 << -1565 << -1925 << -1970;
-    QTest::newRow("11 bouts") << 11 << 70 << -1285 << -1365 << -1645 << -1680;
-    QTest::newRow("14 bouts") << 14 << 70 << -1495 << -1575 << -1855 << -1890;
-    QTest::newRow("no bouts") << 0 << 90 << -555 << -665 << -1025 << -1070;
+    QTest::newRow("10 bouts") << 10 << 90 << -1455 << -1565 << -1925 << -1970 << -1800 << -2015;
+    QTest::newRow("11 bouts") << 11 << 70 << -1285 << -1365 << -1645 << -1680 << -1550 << -1715;
+    QTest::newRow("14 bouts") << 14 << 70 << -1495 << -1575 << -1855 << -1890 << -1760 << -1925;
+    QTest::newRow("no bouts") << 0 << 90 << -555 << -665 << -1025 << -1070 << -900 << -1115;
 }
 
 void TestRecordPrintout::layoutFollowsTheBoutCount()
@@ -84,6 +108,8 @@ void TestRecordPrintout::layoutFollowsTheBoutCount()
     QFETCH(int, lowerHeadY);
     QFETCH(int, signatureY);
     QFETCH(int, captionY);
+    QFETCH(int, lowerBottom);
+    QFETCH(int, remarksBottom);
     MatchRecord record;
     fillSampleMatch(record, bouts);
     const QString lines = QStringLiteral("eins\r\nzwei\r\ndrei\r\nvier\r\nfünf\r\nsechs\r\n");
@@ -119,6 +145,24 @@ void TestRecordPrintout::layoutFollowsTheBoutCount()
     QCOMPARE(wordAt(words, X0 + 12 * W, signatureY).text, QStringLiteral("Nils"));
     QCOMPARE(wordAt(words, X0, captionY).text, QStringLiteral("Kampfrichter"));
     QCOMPARE(wordAt(words, X0 + 6 * W, captionY).text, QStringLiteral("Mannschaftsführer"));
+
+    // The box edges, on the page rendered at 0.1 mm a pixel, at columns where no text is near.
+    const QImage page = render(pdf, 254);
+    QVERIFY(!page.isNull());
+    QCOMPARE(lineRows(page, X0 + 26 * W, lowerHeadY + 2), 0);
+    QCOMPARE(lineRows(page, X0 + 8 * W, lowerBottom), 0);
+    QCOMPARE(lineRows(page, X0 + 26 * W, remarksBottom), 0);
+    QCOMPARE(lineRows(page, X0 + 5 * W - 50, signatureY), 0);
+    QCOMPARE(lineRows(page, X0 + 17 * W - 50, signatureY), 0);
+    // Boxes are filled: band 0's last box hides the right end of the guest's name box, whose
+    // visible edge is the last box's left one.
+    auto darkAcross = [&page](int x, int y) {
+        return qMin(qGray(page.pixel(x - 1, -y)),
+                    qMin(qGray(page.pixel(x, -y)), qGray(page.pixel(x + 1, -y)))) < 128;
+    };
+    QVERIFY(darkAcross(X0 + 24 * W, YT - band / 2));
+    QVERIFY(!darkAcross(X0 + 26 * W, YT - band / 2));
+    QVERIFY(darkAcross(X0 + 26 * W + 20, YT - band - band / 2));
 }
 
 void TestRecordPrintout::totalsAndWinner_data()

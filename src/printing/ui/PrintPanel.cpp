@@ -61,6 +61,10 @@ PrintPanel::PrintPanel(MatchRecord& record, const Settings& settings, EntryPanel
 {
     setObjectName(QStringLiteral("panel_drucken"));
     setAutoFillBackground(true);
+    // The panel is dark: the option captions would not read in black.
+    QPalette p = palette();
+    p.setColor(QPalette::WindowText, Qt::white);
+    setPalette(p);
 
     m_textFace = new QLabel(this);
     m_textFace->setObjectName(QStringLiteral("Label45"));
