@@ -40,7 +40,11 @@ QString memoToStored(QString text)
 
 QString storedToMemo(QString text)
 {
-    static const QRegularExpression br(QStringLiteral("<br>"), QRegularExpression::CaseInsensitiveOption);
+    // A raw line break that another program left in the file is a line of the memo as well:
+    // kept bare, it would come back as CR LF after the next save, and the export's one-line
+    // remarks would break at it.
+    static const QRegularExpression br(QStringLiteral("<br>|\r\n|\r|\n"),
+                                       QRegularExpression::CaseInsensitiveOption);
     return text.replace(br, QStringLiteral("\r\n"));
 }
 

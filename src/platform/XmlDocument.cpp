@@ -406,7 +406,8 @@ void XmlDocument::load(const QString& path)
                             .arg(name, germanFileError(file.error())));
     if (file.size() > kMaxFileBytes)
         throw UserError(tooLarge(name));
-    const QByteArray bytes = file.readAll();
+    // Bounded also where the size says nothing (a device, a file still growing).
+    const QByteArray bytes = file.read(kMaxFileBytes + 1);
     if (file.error() != QFileDevice::NoError)
         throw UserError(QStringLiteral("Die Datei „%1“ kann nicht gelesen werden: %2")
                             .arg(name, germanFileError(file.error())));

@@ -185,8 +185,9 @@ void Settings::loadset()
     const QString name = QFileInfo(m_path).fileName();
     QFile file(m_path);
     QByteArray bytes;
+    // One byte past the limit is enough to refuse the file; a huge one is never read whole.
     if (file.open(QIODevice::ReadOnly))
-        bytes = file.readAll();
+        bytes = file.read(XmlDocument::kMaxFileBytes + 1);
     if (!file.isOpen() || file.error() != QFileDevice::NoError) {
         // A file that is there but cannot be read is not damaged: it stays where it is, and
         // nothing may replace it with defaults.

@@ -52,7 +52,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         QFile file(kept);
         fuzz::require(file.open(QIODevice::ReadOnly) && file.readAll() == bytes,
                       "a file that does not load is kept as it was", kept);
-        return 0;
+        // Moved aside: the defaults apply and there is nothing more to compare. Left in place:
+        // a value took its default, and the next save must write a file that loads cleanly.
+        if (kept != path)
+            return 0;
     }
     first.settingsReady = true;
     try {

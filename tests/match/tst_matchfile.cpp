@@ -232,10 +232,15 @@ void TestMatchFile::remarksLineBreaksInAnyCase()
     QVERIFY(readAll(path).contains("<bemerkungen>eins&lt;br>zwei</bemerkungen>")
             || readAll(path).contains("<bemerkungen>eins&lt;br&gt;zwei</bemerkungen>"));
 
+    // Raw line breaks another program left in the file are memo lines too, the same after a save.
     writeAll(path, "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><bemerkungen>a&lt;BR&gt;b&lt;Br&gt;c"
-                   "</bemerkungen></info><kaempfe><kampf1/></kaempfe></mk>");
+                   "\r\nd\re&#13;f</bemerkungen></info><kaempfe><kampf1/></kaempfe></mk>");
+    const QString lines = QStringLiteral("a\r\nb\r\nc\r\nd\r\ne\r\nf");
     file.open(path);
-    QCOMPARE(rec.header(QStringLiteral("bemerkungen")), QStringLiteral("a\r\nb\r\nc"));
+    QCOMPARE(rec.header(QStringLiteral("bemerkungen")), lines);
+    file.saveall();
+    file.open(path);
+    QCOMPARE(rec.header(QStringLiteral("bemerkungen")), lines);
 }
 
 void TestMatchFile::cutLineUpDropsBoutElements()

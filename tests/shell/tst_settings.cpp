@@ -499,6 +499,9 @@ void TestSettings::declaredEncodingIsWritten_data()
                                      << "UTF-8" << QByteArray("UTF-8");
     QTest::newRow("misspelt") << QByteArray() << "utf-8x" << QByteArray("UTF-8") << "Grüße Łódź Ж" << QByteArray()
                               << "UTF-8" << QByteArray("UTF-8");
+    QTest::newRow("misspelt over Windows bytes") << QByteArray() << "utf-8x" << QByteArray("windows-1252")
+                                                 << "Grüße Straße" << QByteArray() << "windows-1252"
+                                                 << QByteArray("windows-1252");
     // What the old writer left behind: UTF-8 bytes under a UTF-16 declaration.
     QTest::newRow("UTF-16 over UTF-8 bytes") << QByteArray() << "UTF-16" << QByteArray("UTF-8") << "Grüße Ж"
                                              << utf16Bom << "UTF-16" << QByteArray("UTF-16LE");
