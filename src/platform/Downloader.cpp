@@ -1,10 +1,12 @@
 #include "Downloader.h"
 
+#include "DurableFile.h"
+#include "UserError.h"
+
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QSaveFile>
 #include <QThread>
 
 #include <exception>
@@ -44,16 +46,14 @@ Fetched fetch(const QUrl& url, int idleTimeoutMs)
 
 bool writeWhole(const QString& file, const QByteArray& body)
 {
-    QSaveFile out(file);
-    out.setDirectWriteFallback(false);
-    // Unbuffered, so that a short write (a full disk) shows in the count and never commits.
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    if (out.write(body) != body.size()) {
-        out.cancelWriting();
+    // The same replace as the match file: a failing sync or close keeps the previous licence
+    // data instead of renaming a file that never reached the disk over it.
+    try {
+        DurableFile::replace(file, body);
+        return true;
+    } catch (const UserError&) {
         return false;
     }
-    return out.commit();
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "exchange/RefereeList.h"
 #include "exchange/TarvoExchange.h"
 #include "exchange/ZelmoExport.h"
+#include "platform/DurableFile.h"
 #include "platform/AdoConnection.h"
 #include "platform/AdoTable.h"
 #include "platform/Downloader.h"
@@ -120,6 +121,7 @@ private slots:
     void refereeFile();
     void licenceDownload_data();
     void licenceDownload();
+    void downloadNotOnDiskKeepsPreviousData();
     void silentServerGivesUp();
     void zelmoNamensteil_data();
     void zelmoNamensteil();
@@ -234,6 +236,28 @@ void TestExchange::licenceDownload()
     // A folder that has gone away takes no download either.
     if (ok)
         QVERIFY(!LicenceData::neusteLizenzenLaden(dir.filePath(QStringLiteral("weg")), base).ok);
+}
+
+// A download whose bytes never reach the disk is a failed download: the previous licence
+// data stays.
+void TestExchange::downloadNotOnDiskKeepsPreviousData()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString target = dir.filePath(QStringLiteral("ziel.ini"));
+    writeAll(target, kOldData);
+    TinyHttpServer server("/neu", Reply{200, "[allgemein]\r\ndatum=02.02.2022\r\n"});
+    DurableFile::SystemCalls calls;
+    calls.fsync = [](int) {
+        errno = EIO;
+        return -1;
+    };
+    DurableFile::setSystemCallsForTests(calls);
+    const auto restore = qScopeGuard([] { DurableFile::setSystemCallsForTests({}); });
+
+    QVERIFY(!downloadfile(QUrl(server.base() + QStringLiteral("/neu")), target, {}));
+    QCOMPARE(readAll(target), kOldData);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("ziel.ini")});
 }
 
 void TestExchange::silentServerGivesUp()
