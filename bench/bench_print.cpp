@@ -10,6 +10,7 @@
 #include "shell/Settings.h"
 
 #include "BenchSupport.h"
+#include "printing/SampleMatch.h"
 
 #include <benchmark/benchmark.h>
 
@@ -54,61 +55,21 @@ void tearDown()
 
 void fillMatch(MatchRecord& record)
 {
-    const char* header[][2] = {
-        {"heim", "KSV Rotenfels"},
-        {"gast", "TSV Weilimdorf"},
-        {"liga", "Oberliga Württemberg"},
-        {"datum", "14.03.2026"},
-        {"halle", "Stadthalle"},
-        {"ort", "Gaggenau"},
-        {"ml", "Peter Brenner"},
-        {"mp", "Ulrike Sauter"},
-        {"pr", "Jörg Maier"},
-        {"zeitnehmer", "Anna Roth"},
-        {"protokollfuehrer", "Timo Keller"},
-        {"punktzettel", "Lea Graf"},
-        {"zuschauer", "230"},
-        {"verhalten_ringer", "gut"},
-        {"verhalten_zuschauer", "fair"},
-        {"ordner1", "Max Weber"},
-        {"ordner2", "Ole Fink"},
-        {"beginn", "19:30"},
-        {"ende", "21:45"},
-        {"pause", "15"},
-        {"mannschaftsfuehrer_heim", "Kai Vogt"},
-        {"mannschaftsfuehrer_gast", "Nils Bauer"},
-        {"bemerkungen", "Kampf 3 unterbrochen\r\nMatte neu geklebt"},
-    };
-    for (const auto& [field, value] : header)
-        record.setHeader(QLatin1String(field), QString::fromUtf8(value));
+    // The tests' evening, with the heaviest texts a real one holds in every bout: long names
+    // with umlauts, team points on both sides and full scoring strings.
+    fillSampleMatch(record, kBouts);
     std::vector<BoutRow> rows;
     for (int i = 1; i <= kBouts; ++i) {
-        BoutRow row;
+        BoutRow row = record.boutRow(i);
         const QString n = QString::number(i);
-        row = {QString::number(50 + 5 * i),
-               i % 2 ? QStringLiteral("F") : QStringLiteral("G"),
-               QString::number(49 + 5 * i),
-               QStringLiteral("Maximilian"),
-               QStringLiteral("Schönberger") + n,
-               QString::number(10000 + i),
-               QStringLiteral("A"),
-               QString::number(1990 + i),
-               QString::number(i % 4),
-               QString::number(48 + 5 * i),
-               QStringLiteral("Konstantin"),
-               QStringLiteral("Weißhaupt") + n,
-               QString::number(20000 + i),
-               QStringLiteral("B"),
-               QString::number(1995 + i),
-               QString::number(i % 3),
-               QStringLiteral("PS"),
-               QString::number(i + 3),
-               QString::number(i % 5),
-               QStringLiteral("6:00"),
-               QStringLiteral("2212P4VV2212"),
-               QStringLiteral("11P2V11P2"),
-               QString(),
-               n};
+        row[3] = QStringLiteral("Maximilian");
+        row[4] = QStringLiteral("Schönberger") + n;
+        row[8] = QString::number(i % 4);
+        row[10] = QStringLiteral("Konstantin");
+        row[11] = QStringLiteral("Weißhaupt") + n;
+        row[15] = QString::number(i % 3);
+        row[20] = QStringLiteral("2212P4VV2212");
+        row[21] = QStringLiteral("11P2V11P2");
         rows.push_back(row);
     }
     record.setBoutRows(std::move(rows));
