@@ -11,7 +11,7 @@
 #include "scoreboard/ui/AudienceWindow.h"
 #include "shell/Console.h"
 #include "shell/OperatorShell.h"
-#include "shell/ui/Dialogs.h"
+#include "widgets/Dialogs.h"
 #include "shell/ui/MessageWindow.h"
 #include "shell/ui/OperatorWindow.h"
 

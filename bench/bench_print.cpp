@@ -7,7 +7,7 @@
 #include "platform/UserError.h"
 #include "printing/RecordPrintout.h"
 #include "printing/ScoreSheetPrintout.h"
-#include "shell/Settings.h"
+#include "settings/Settings.h"
 
 #include "BenchSupport.h"
 #include "printing/SampleMatch.h"

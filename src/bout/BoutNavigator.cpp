@@ -6,7 +6,7 @@
 #include "match/MatchFile.h"
 #include "match/MatchRecord.h"
 #include "platform/IntConvert.h"
-#include "scoreboard/ViewState.h"
+#include "bout/ViewState.h"
 
 #include <QScopeGuard>
 

@@ -4,7 +4,7 @@
 #include "MatchRecord.h"
 #include "platform/UserError.h"
 #include "platform/XmlDocument.h"
-#include "shell/Settings.h"
+#include "settings/Settings.h"
 
 #include <QDate>
 #include <QDir>

@@ -5,7 +5,7 @@
 #include "platform/IntConvert.h"
 #include "platform/JpegDecoder.h"
 #include "platform/UserError.h"
-#include "shell/Settings.h"
+#include "settings/Settings.h"
 
 #include <QDir>
 

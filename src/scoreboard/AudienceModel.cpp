@@ -4,8 +4,8 @@
 #include "bout/BoutClock.h"
 #include "bout/BoutNavigator.h"
 #include "platform/TimerResolution.h"
-#include "scoreboard/ViewState.h"
-#include "shell/Settings.h"
+#include "bout/ViewState.h"
+#include "settings/Settings.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>

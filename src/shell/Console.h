@@ -8,8 +8,8 @@
 #include "match/MatchRecord.h"
 #include "scoreboard/AudienceModel.h"
 #include "scoreboard/AdvertRotation.h"
-#include "scoreboard/ViewState.h"
-#include "shell/Settings.h"
+#include "bout/ViewState.h"
+#include "settings/Settings.h"
 
 #include <QObject>
 #include <QString>

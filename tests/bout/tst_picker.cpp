@@ -2,7 +2,7 @@
 #include "bout/ui/WinTypePicker.h"
 #include "platform/SignalSound.h"
 #include "shell/Console.h"
-#include "shell/ui/Dialogs.h"
+#include "widgets/Dialogs.h"
 
 #include <QFile>
 #include <QLabel>
@@ -308,7 +308,7 @@ void TestPicker::panelPictures()
     QFETCH(QString, key);
     QFETCH(QChar, side);
     QFETCH(QString, effect);
-    BoutPanel panel(*m_console);
+    BoutPanel panel(m_console->bout(), m_console->clock(), m_console->navigator(), m_console->view());
     panel.resize(BoutPanel::designSize());
     panel.show();
     QVERIFY(QTest::qWaitForWindowExposed(&panel));
@@ -335,7 +335,7 @@ void TestPicker::panelPictures()
 
 void TestPicker::panelLayoutFits()
 {
-    BoutPanel panel(*m_console);
+    BoutPanel panel(m_console->bout(), m_console->clock(), m_console->navigator(), m_console->view());
     panel.resize(BoutPanel::designSize());
     const QRect design(QPoint(0, 0), BoutPanel::designSize());
     for (const QWidget* w : panel.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))

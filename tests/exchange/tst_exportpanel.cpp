@@ -2,8 +2,8 @@
 #include "exchange/ui/ExportPanel.h"
 #include "exchange/ui/DirectoryList.h"
 #include "shell/Console.h"
-#include "shell/ui/Dialogs.h"
-#include "shell/ui/FileDialogs.h"
+#include "widgets/Dialogs.h"
+#include "widgets/FileDialogs.h"
 #include "support/TestSupport.h"
 
 #include <QComboBox>
@@ -68,7 +68,7 @@ void TestExportPanel::init()
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     m_console = std::make_unique<Console>(m_dir->path(), &m_sound);
-    m_panel = std::make_unique<ExportPanel>(*m_console);
+    m_panel = std::make_unique<ExportPanel>(m_console->settings(), m_console->record(), m_console->navigator());
     m_panel->resize(1200, 800);
     m_panel->show();
 }

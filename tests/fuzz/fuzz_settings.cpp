@@ -2,7 +2,7 @@
 // settings. A file that does not load fails with a message and is moved aside, never lost.
 #include "FuzzSupport.h"
 
-#include "shell/Settings.h"
+#include "settings/Settings.h"
 
 #include <QFileInfo>
 

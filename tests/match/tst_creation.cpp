@@ -5,8 +5,8 @@
 #include "match/ui/FileBrowser.h"
 #include "platform/UserError.h"
 #include "platform/XmlDocument.h"
-#include "shell/Settings.h"
-#include "shell/ui/Dialogs.h"
+#include "settings/Settings.h"
+#include "widgets/Dialogs.h"
 
 #include <QComboBox>
 #include <QDate>

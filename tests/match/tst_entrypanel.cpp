@@ -4,7 +4,7 @@
 #include "match/ui/EntryPanel.h"
 #include "match/ui/ProtocolGrid.h"
 #include "match/ui/ProtocolModel.h"
-#include "shell/ui/Dialogs.h"
+#include "widgets/Dialogs.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -5,7 +5,7 @@
 #include "match/MatchRecord.h"
 #include "match/ui/EntryPanel.h"
 #include "match/ui/ProtocolGrid.h"
-#include "shell/ui/Dialogs.h"
+#include "widgets/Dialogs.h"
 
 #include <QApplication>
 #include <QFile>

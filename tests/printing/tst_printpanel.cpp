@@ -3,9 +3,9 @@
 #include "match/ui/EntryPanel.h"
 #include "match/ui/ProtocolGrid.h"
 #include "printing/ui/PrintPanel.h"
-#include "shell/Settings.h"
-#include "shell/ui/Dialogs.h"
-#include "shell/ui/PrintDialogs.h"
+#include "settings/Settings.h"
+#include "widgets/Dialogs.h"
+#include "widgets/PrintDialogs.h"
 
 #include <QComboBox>
 #include <QFile>

@@ -2,7 +2,7 @@
 #include "platform/PrintCanvas.h"
 #include "platform/UserError.h"
 #include "printing/ScoreSheetPrintout.h"
-#include "shell/Settings.h"
+#include "settings/Settings.h"
 
 #include <QDir>
 #include <QFile>

@@ -9,8 +9,8 @@
 #include "platform/SignalSound.h"
 #include "shell/Console.h"
 #include "shell/OperatorShell.h"
-#include "shell/Settings.h"
-#include "shell/ui/Dialogs.h"
+#include "settings/Settings.h"
+#include "widgets/Dialogs.h"
 #include "shell/ui/MessageWindow.h"
 #include "shell/ui/OperatorWindow.h"
 

@@ -1,8 +1,8 @@
 #include "platform/UserError.h"
-#include "shell/Settings.h"
-#include "shell/ui/Dialogs.h"
-#include "shell/ui/FileDialogs.h"
-#include "shell/ui/Guard.h"
+#include "settings/Settings.h"
+#include "widgets/Dialogs.h"
+#include "widgets/FileDialogs.h"
+#include "widgets/Guard.h"
 #include "shell/ui/SetupPanel.h"
 #include "shell/ui/UpDown.h"
 

@@ -1,9 +1,12 @@
 #include "BoutPanel.h"
 
 #include "bout/ui/WinTypePicker.h"
-#include "shell/Console.h"
-#include "shell/ui/ClickLabel.h"
-#include "shell/ui/Guard.h"
+#include "bout/Bout.h"
+#include "bout/BoutClock.h"
+#include "bout/BoutNavigator.h"
+#include "bout/ViewState.h"
+#include "widgets/ClickLabel.h"
+#include "widgets/Guard.h"
 
 #include <QFontDatabase>
 #include <QFrame>
@@ -48,7 +51,8 @@ protected:
 
 } // namespace
 
-BoutPanel::BoutPanel(Console& console, QWidget* parent) : QWidget(parent), m_console(console)
+BoutPanel::BoutPanel(Bout& bout, BoutClock& clock, BoutNavigator& navigator, const ViewState& view, QWidget* parent)
+    : QWidget(parent), m_bout(bout), m_clock(clock), m_navigator(navigator), m_view(view)
 {
     setObjectName(QStringLiteral("panel_kampf"));
     setAutoFillBackground(true);
@@ -85,19 +89,19 @@ BoutPanel::BoutPanel(Console& console, QWidget* parent) : QWidget(parent), m_con
     m_shape16->setAutoFillBackground(true);
     auto* uhr = clickLabel(QStringLiteral("uhr"), QStringLiteral("0:00"), {450, 205, 260, 90}, 54, true, Qt::white,
                            Qt::AlignCenter);
-    connect(uhr, &ClickLabel::clicked, this, [this] { guarded(this, [this] { m_console.clock().startstop(); }); });
+    connect(uhr, &ClickLabel::clicked, this, [this] { guarded(this, [this] { m_clock.startstop(); }); });
     auto* l23 = clickLabel(QStringLiteral("Label23"), QStringLiteral(">>PAUSE<<"), {450, 295, 260, 30}, 13, true,
                            Qt::white, Qt::AlignCenter);
-    connect(l23, &ClickLabel::clicked, this, [this] { m_console.clock().Label23Click(); });
+    connect(l23, &ClickLabel::clicked, this, [this] { m_clock.Label23Click(); });
     auto* plus = clickLabel(QStringLiteral("Label6"), QStringLiteral("+"), {728, 200, 40, 60}, 30, true, Qt::black,
                             Qt::AlignCenter);
-    connect(plus, &ClickLabel::clicked, this, [this] { m_console.clock().zeitplusminus(QStringLiteral("p"), 1); });
+    connect(plus, &ClickLabel::clicked, this, [this] { m_clock.zeitplusminus(QStringLiteral("p"), 1); });
     auto* minus = clickLabel(QStringLiteral("Label7"), QStringLiteral("-"), {728, 268, 40, 60}, 30, true, Qt::black,
                              Qt::AlignCenter);
-    connect(minus, &ClickLabel::clicked, this, [this] { m_console.clock().zeitplusminus(QStringLiteral("m"), 1); });
+    connect(minus, &ClickLabel::clicked, this, [this] { m_clock.zeitplusminus(QStringLiteral("m"), 1); });
     auto* reset = clickLabel(QStringLiteral("Label77"), QStringLiteral("R\nE\nS\nE\nT"), {405, 200, 28, 130}, 10,
                              true, Qt::black, Qt::AlignCenter);
-    connect(reset, &ClickLabel::clicked, this, [this] { m_console.clock().zeitplusminus(QStringLiteral("r"), 0); });
+    connect(reset, &ClickLabel::clicked, this, [this] { m_clock.zeitplusminus(QStringLiteral("r"), 0); });
 
     // Points, injury times, win types and the summaries of each side.
     auto* tpr = clickLabel(QStringLiteral("tpr"), QStringLiteral("0"), {120, 200, 220, 130}, 80, true, kRed,
@@ -109,9 +113,9 @@ BoutPanel::BoutPanel(Console& console, QWidget* parent) : QWidget(parent), m_con
     auto* vzblau = clickLabel(QStringLiteral("vzblau"), QStringLiteral("0:00"), {1050, 240, 90, 40}, 18, true, kBlue,
                               Qt::AlignCenter);
     for (ClickLabel* l : {tpr, vzrot})
-        connect(l, &ClickLabel::doubleClicked, this, [this] { m_console.clock().vzrotDblClick(); });
+        connect(l, &ClickLabel::doubleClicked, this, [this] { m_clock.vzrotDblClick(); });
     for (ClickLabel* l : {tpb, vzblau})
-        connect(l, &ClickLabel::doubleClicked, this, [this] { m_console.clock().vzblauDblClick(); });
+        connect(l, &ClickLabel::doubleClicked, this, [this] { m_clock.vzblauDblClick(); });
     label(QStringLiteral("sieg_rot"), {}, {120, 335, 220, 40}, 24, true, kRed, Qt::AlignCenter);
     label(QStringLiteral("sieg_blau"), {}, {820, 335, 220, 40}, 24, true, kBlue, Qt::AlignCenter);
     label(QStringLiteral("Label33"), QStringLiteral("P: 0, V:0"), {120, 380, 220, 26}, 14, true, kRed, Qt::AlignCenter);
@@ -135,9 +139,9 @@ BoutPanel::BoutPanel(Console& console, QWidget* parent) : QWidget(parent), m_con
                             Qt::AlignCenter);
     auto* next = clickLabel(QStringLiteral("Label36"), QStringLiteral("nächster Kampf >"), {830, 700, 290, 40}, 20,
                             true, Qt::black, Qt::AlignRight | Qt::AlignVCenter);
-    connect(first, &ClickLabel::clicked, this, [this] { guarded(this, [this] { m_console.navigator().naechsterkampf(1); }); });
-    connect(prev, &ClickLabel::clicked, this, [this] { guarded(this, [this] { m_console.navigator().naechsterkampf(888); }); });
-    connect(next, &ClickLabel::clicked, this, [this] { guarded(this, [this] { m_console.navigator().naechsterkampf(999); }); });
+    connect(first, &ClickLabel::clicked, this, [this] { guarded(this, [this] { m_navigator.naechsterkampf(1); }); });
+    connect(prev, &ClickLabel::clicked, this, [this] { guarded(this, [this] { m_navigator.naechsterkampf(888); }); });
+    connect(next, &ClickLabel::clicked, this, [this] { guarded(this, [this] { m_navigator.naechsterkampf(999); }); });
     m_shape43 = new RoundedLamp(this);
     m_shape43->setObjectName(QStringLiteral("Shape43"));
     m_shape43->setGeometry(470, 700, 240, 40);
@@ -154,10 +158,10 @@ BoutPanel::BoutPanel(Console& console, QWidget* parent) : QWidget(parent), m_con
     introduce->show();
     connect(introduce, &ClickLabel::clicked, this, &BoutPanel::introductionRequested);
 
-    connect(&console.bout(), &Bout::changed, this, &BoutPanel::refresh);
-    connect(&console.clock(), &BoutClock::changed, this, &BoutPanel::refresh);
-    connect(&console.navigator(), &BoutNavigator::changed, this, &BoutPanel::refresh);
-    connect(&console.view(), &ViewState::changed, this, &BoutPanel::refresh);
+    connect(&m_bout, &Bout::changed, this, &BoutPanel::refresh);
+    connect(&m_clock, &BoutClock::changed, this, &BoutPanel::refresh);
+    connect(&m_navigator, &BoutNavigator::changed, this, &BoutPanel::refresh);
+    connect(&m_view, &ViewState::changed, this, &BoutPanel::refresh);
     refresh();
 }
 
@@ -216,8 +220,7 @@ void BoutPanel::addScoringPictures()
     const auto lowerCell = [](int left, int column) { return QRect(left + column * kLowerStep, kLower, kSize, kSize); };
     const int blueLowerLeft = designSize().width() - kRedLeft - 3 * kLowerStep - kSize;
 
-    Bout& bout = m_console.bout();
-    BoutClock& clock = m_console.clock();
+    Bout& bout = m_bout;
     using Call = std::function<void()>;
     const auto punkte = [&bout](const char* side, int n) {
         return Call([&bout, side = QLatin1String(side), n] { bout.punkte(side, n); });
@@ -263,7 +266,7 @@ void BoutPanel::addScoringPictures()
     scoringControl(QStringLiteral("Image22"), QStringLiteral("undo.svg"), {middle - 8 - kSize, kUpper, kSize, kSize},
                    QStringLiteral("BS"), Qt::black, eingabe(QStringLiteral("wertungrueck")));
     scoringControl(QStringLiteral("Image28"), QStringLiteral("signal.svg"), {middle + 8, kUpper, kSize, kSize},
-                   QStringLiteral("T"), Qt::black, [&clock] { clock.signal(); });
+                   QStringLiteral("T"), Qt::black, [this] { m_clock.signal(); });
 }
 
 ClickLabel* BoutPanel::scoringControl(const QString& name, const QString& file, const QRect& geometry,
@@ -293,9 +296,9 @@ ClickLabel* BoutPanel::scoringControl(const QString& name, const QString& file, 
 
 void BoutPanel::refresh()
 {
-    const Bout& b = m_console.bout();
-    const BoutClock& c = m_console.clock();
-    const BoutNavigator& n = m_console.navigator();
+    const Bout& b = m_bout;
+    const BoutClock& c = m_clock;
+    const BoutNavigator& n = m_navigator;
     const QList<QPair<const char*, QString>> texts = {
         {"wr", b.wr},
         {"wb", b.wb},
@@ -330,5 +333,5 @@ void BoutPanel::refresh()
             l->setText(text);
     }
     setFill(m_shape16, c.light());
-    setFill(m_shape43, m_console.view().lampRed() ? QColor(255, 0, 0) : QColor(255, 255, 255));
+    setFill(m_shape43, m_view.lampRed() ? QColor(255, 0, 0) : QColor(255, 255, 255));
 }

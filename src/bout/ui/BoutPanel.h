@@ -5,10 +5,13 @@
 
 #include <functional>
 
+class Bout;
+class BoutClock;
+class BoutNavigator;
 class ClickLabel;
-class Console;
 class QFrame;
 class QLabel;
+class ViewState;
 
 // The bout panel `panel_kampf`: clock, points, scoring strings and names of the running bout.
 // It only shows core state and forwards clicks; every rule lives in the bout objects.
@@ -16,7 +19,8 @@ class BoutPanel : public QWidget
 {
     Q_OBJECT
 public:
-    explicit BoutPanel(Console& console, QWidget* parent = nullptr);
+    BoutPanel(Bout& bout, BoutClock& clock, BoutNavigator& navigator, const ViewState& view,
+              QWidget* parent = nullptr);
 
     // Design size of the panel; elements are placed at fixed design positions.
     static QSize designSize() { return {1160, 786}; }
@@ -49,7 +53,10 @@ private:
                                const QColor& colour, const std::function<void()>& call);
     void addScoringPictures();
 
-    Console& m_console;
+    Bout& m_bout;
+    BoutClock& m_clock;
+    BoutNavigator& m_navigator;
+    const ViewState& m_view;
     QHash<QString, QLabel*> m_labels;
     QFrame* m_shape16 = nullptr;
     QFrame* m_shape43 = nullptr;

@@ -1,8 +1,8 @@
 #include "WinTypePicker.h"
 
 #include "bout/Bout.h"
-#include "shell/ui/ClickLabel.h"
-#include "shell/ui/Guard.h"
+#include "widgets/ClickLabel.h"
+#include "widgets/Guard.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>

@@ -1,13 +1,15 @@
 #include "ExportPanel.h"
 
 #include "DirectoryList.h"
+#include "bout/BoutNavigator.h"
 #include "exchange/TarvoExchange.h"
 #include "exchange/ZelmoExport.h"
-#include "shell/Console.h"
-#include "shell/ui/ClickLabel.h"
-#include "shell/ui/Dialogs.h"
-#include "shell/ui/FileDialogs.h"
-#include "shell/ui/Guard.h"
+#include "match/MatchRecord.h"
+#include "settings/Settings.h"
+#include "widgets/ClickLabel.h"
+#include "widgets/Dialogs.h"
+#include "widgets/FileDialogs.h"
+#include "widgets/Guard.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -66,14 +68,15 @@ void fill(QWidget* w, const QColor& colour)
 
 } // namespace
 
-ExportPanel::ExportPanel(Console& console, QWidget* parent)
-    : QWidget(parent), m_console(console), m_tarvo(new TarvoExchange(this))
+ExportPanel::ExportPanel(Settings& settings, const MatchRecord& record, const BoutNavigator& navigator,
+                         QWidget* parent)
+    : QWidget(parent), m_settings(settings), m_record(record), m_navigator(navigator), m_tarvo(new TarvoExchange(this))
 {
     setObjectName(QStringLiteral("panel_export"));
     fill(this, kGreen);
 
     whiteLabel(this, QStringLiteral("Export an Tarvo"), {20, 12}, 14, true);
-    m_tarvomdb = named(new ClickLabel(console.settings().tarvodir(), this), QStringLiteral("tarvomdb"));
+    m_tarvomdb = named(new ClickLabel(m_settings.tarvodir(), this), QStringLiteral("tarvomdb"));
     m_tarvomdb->setCursor(Qt::PointingHandCursor);
     fill(m_tarvomdb, kGreen);
     QPalette lp = m_tarvomdb->palette();
@@ -83,8 +86,8 @@ ExportPanel::ExportPanel(Console& console, QWidget* parent)
     lf.setPointSize(10);
     m_tarvomdb->setFont(lf);
     m_tarvomdb->setGeometry(20, 48, 700, 24);
-    connect(&console.settings(), &Settings::changed, m_tarvomdb,
-            [this] { m_tarvomdb->setText(m_console.settings().tarvodir()); });
+    connect(&m_settings, &Settings::changed, m_tarvomdb,
+            [this] { m_tarvomdb->setText(m_settings.tarvodir()); });
     connect(m_tarvomdb, &ClickLabel::doubleClicked, this, &ExportPanel::tarvomdbDblClick);
 
     whiteLabel(this, QStringLiteral("Saison"), {20, 88}, 9, false);
@@ -170,7 +173,7 @@ void ExportPanel::setTarvomdbColour(const QColor& colour)
 
 void ExportPanel::tarvomdbDblClick()
 {
-    const QString folder = m_console.settings().tarvodir();
+    const QString folder = m_settings.tarvodir();
     m_directoryListBox2->setDirectory(QDir(folder).exists() ? folder : QDir::currentPath());
     m_panel4->show();
     m_panel4->raise();
@@ -179,10 +182,10 @@ void ExportPanel::tarvomdbDblClick()
 
 void ExportPanel::Button14Click()
 {
-    m_console.settings().setTarvodir(QDir::toNativeSeparators(m_directoryListBox2->directory()));
+    m_settings.setTarvodir(QDir::toNativeSeparators(m_directoryListBox2->directory()));
     m_panel4->hide();
     setTarvomdbColour(kGreen);
-    guarded(this, [this] { m_console.settings().saveset(); });
+    guarded(this, [this] { m_settings.saveset(); });
 }
 
 void ExportPanel::Label76Click()
@@ -198,8 +201,8 @@ void ExportPanel::readtarvo()
     m_transform->clear();
     m_itemTexts.clear();
     guarded(this, [this] {
-        const auto list = m_tarvo->readtarvo(m_console.settings().tarvodir(), m_saison->currentText(),
-                                             m_console.record().header(QStringLiteral("datum")));
+        const auto list = m_tarvo->readtarvo(m_settings.tarvodir(), m_saison->currentText(),
+                                             m_record.header(QStringLiteral("datum")));
         if (!list)
             return;
         const int n = list->recordCount;
@@ -244,15 +247,15 @@ void ExportPanel::Button4Click()
         MessageBox::warning(this, QStringLiteral("Es ist kein Kampf ausgewählt."));
         return;
     }
-    const BoutNavigator& nav = m_console.navigator();
-    if (!guarded(this, [&] { m_tarvo->checkTransfer(m_console.record(), nav.punkteheim, nav.punktegast); }))
+    const BoutNavigator& nav = m_navigator;
+    if (!guarded(this, [&] { m_tarvo->checkTransfer(m_record, nav.punkteheim, nav.punktegast); }))
         return;
     const QString item = m_itemTexts.value(selected);
     if (MessageBox::question(this, QStringLiteral("Tarvo"), TarvoExchange::confirmationText(item)) !=
         MessageBox::Yes)
         return;
     guarded(this, [&] {
-        m_tarvo->transfer(m_transform->item(selected)->text().toInt(), m_console.record(), nav.punkteheim,
+        m_tarvo->transfer(m_transform->item(selected)->text().toInt(), m_record, nav.punkteheim,
                           nav.punktegast);
     });
 }
@@ -264,8 +267,8 @@ void ExportPanel::Button13Click()
         if (path.isEmpty())
             return;
         m_zelmo->clear();
-        const BoutNavigator& nav = m_console.navigator();
-        const QStringList lines = ZelmoExport::lines(m_console.record(), nav.punkteheim, nav.punktegast);
+        const BoutNavigator& nav = m_navigator;
+        const QStringList lines = ZelmoExport::lines(m_record, nav.punkteheim, nav.punktegast);
         m_zelmo->setPlainText(lines.join(QLatin1Char('\n')));
         XmlDocument::writeFile(path, ZelmoExport::encode(lines));
     });

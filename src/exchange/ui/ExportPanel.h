@@ -3,9 +3,10 @@
 #include <QStringList>
 #include <QWidget>
 
+class BoutNavigator;
 class ClickLabel;
-class Console;
 class DirectoryList;
+class MatchRecord;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -15,6 +16,7 @@ class QListWidget;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
+class Settings;
 class TarvoExchange;
 
 // The export panel `panel_export`: the Tarvo folder, the season's matches of the Tarvo database
@@ -23,7 +25,8 @@ class ExportPanel : public QWidget
 {
     Q_OBJECT
 public:
-    explicit ExportPanel(Console& console, QWidget* parent = nullptr);
+    ExportPanel(Settings& settings, const MatchRecord& record, const BoutNavigator& navigator,
+                QWidget* parent = nullptr);
     ~ExportPanel() override;
 
     TarvoExchange& tarvo() { return *m_tarvo; }
@@ -38,7 +41,9 @@ private:
     void Button13Click();
     void setTarvomdbColour(const QColor& colour);
 
-    Console& m_console;
+    Settings& m_settings;
+    const MatchRecord& m_record;
+    const BoutNavigator& m_navigator;
     TarvoExchange* m_tarvo = nullptr;
     ClickLabel* m_tarvomdb = nullptr;
     QFrame* m_panel4 = nullptr;

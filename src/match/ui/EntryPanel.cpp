@@ -5,8 +5,8 @@
 #include "match/LineUp.h"
 #include "match/MatchFile.h"
 #include "match/MatchRecord.h"
-#include "shell/ui/FocusExit.h"
-#include "shell/ui/Guard.h"
+#include "widgets/FocusExit.h"
+#include "widgets/Guard.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #include "FileBrowser.h"
 
 #include "match/MatchCreation.h"
-#include "shell/ui/Guard.h"
+#include "widgets/Guard.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -3,7 +3,7 @@
 #include "ProtocolModel.h"
 #include "match/MatchFields.h"
 #include "match/MatchRecord.h"
-#include "shell/ui/Guard.h"
+#include "widgets/Guard.h"
 
 #include <QApplication>
 #include <QHeaderView>

@@ -6,9 +6,9 @@
 #include "match/ui/ProtocolGrid.h"
 #include "platform/PrintCanvas.h"
 #include "printing/ScoreSheetPrintout.h"
-#include "shell/Settings.h"
-#include "shell/ui/Guard.h"
-#include "shell/ui/PrintDialogs.h"
+#include "settings/Settings.h"
+#include "widgets/Guard.h"
+#include "widgets/PrintDialogs.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

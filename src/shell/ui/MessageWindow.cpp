@@ -1,7 +1,7 @@
 #include "MessageWindow.h"
 
-#include "ClickLabel.h"
-#include "Dialogs.h"
+#include "widgets/ClickLabel.h"
+#include "widgets/Dialogs.h"
 
 #include <QFrame>
 #include <QLabel>

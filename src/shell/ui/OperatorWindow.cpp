@@ -1,8 +1,8 @@
 #include "OperatorWindow.h"
 
-#include "ClickLabel.h"
-#include "Dialogs.h"
-#include "Guard.h"
+#include "widgets/ClickLabel.h"
+#include "widgets/Dialogs.h"
+#include "widgets/Guard.h"
 #include "MessageWindow.h"
 #include "bout/KeyMap.h"
 #include "bout/KeyboardControl.h"
@@ -103,7 +103,7 @@ OperatorWindow::OperatorWindow(Console& console, KeyboardControl& keyboard, Oper
     m_entry->setPalette(ep);
     m_views << m_entry;
 
-    m_bout = new BoutPanel(console, m_viewArea);
+    m_bout = new BoutPanel(console.bout(), console.clock(), console.navigator(), console.view(), m_viewArea);
     m_views << m_bout;
     auto* uhrzeit = makeLabel(m_bout, QStringLiteral("uhrzeit"), QStringLiteral("0:00"), {40, 8}, 12, true,
                               QColor(0, 0, 128));
@@ -122,7 +122,7 @@ OperatorWindow::OperatorWindow(Console& console, KeyboardControl& keyboard, Oper
     m_print->setPalette(pp);
     m_views << m_print;
 
-    m_views << new ExportPanel(console, m_viewArea);
+    m_views << new ExportPanel(console.settings(), console.record(), console.navigator(), m_viewArea);
 
     m_setup = new SetupPanel(console.settings(), m_viewArea);
     m_views << m_setup;

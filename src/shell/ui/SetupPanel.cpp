@@ -1,10 +1,10 @@
 #include "SetupPanel.h"
 
-#include "FileDialogs.h"
-#include "FocusExit.h"
-#include "Guard.h"
+#include "widgets/FileDialogs.h"
+#include "widgets/FocusExit.h"
+#include "widgets/Guard.h"
 #include "UpDown.h"
-#include "shell/Settings.h"
+#include "settings/Settings.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -1,5 +1,5 @@
 #include "platform/UserError.h"
-#include "shell/Settings.h"
+#include "settings/Settings.h"
 
 #include <QDir>
 #include <QDomDocument>
