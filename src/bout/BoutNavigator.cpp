@@ -36,7 +36,6 @@ void BoutNavigator::setKampfnr(const QString& value)
     if (m_kampfnr == value)
         return;
     m_kampfnr = value;
-    emit kampfnrChanged();
     emit changed();
 }
 

@@ -51,7 +51,6 @@ public:
     void setAdvertHook(std::function<void()> hook) { m_advertHook = std::move(hook); }
 
 signals:
-    void kampfnrChanged();
     // A bout was loaded: the feed rewrites the whole scoreboard.
     void updatekampf();
     // The advert of the loaded bout is due.

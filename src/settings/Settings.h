@@ -100,6 +100,6 @@ private:
     int m_modus = -1;
     QString m_zeit = QStringLiteral("120");
     QString m_tarvodir = QStringLiteral("Doppelklick und Pfad zu Tarvo wählen");
-    QString m_version = QStringLiteral("2.2.12.0");
+    QString m_version = QStringLiteral(VANTOR_VERSION);
     int m_protokoll = 0;
 };

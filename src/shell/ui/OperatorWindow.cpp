@@ -246,7 +246,7 @@ QWidget* OperatorWindow::makeMenu()
     minimieren->setPalette(mp);
     minimieren->setGeometry(9, 729, 88, 20);
     makeLabel(v, QStringLiteral("Label87"), QStringLiteral("Version:"), {9, 754}, 7, false, Qt::black);
-    makeLabel(v, QStringLiteral("version"), QStringLiteral("2.2.12.0"), {55, 751}, 7, false, Qt::black);
+    makeLabel(v, QStringLiteral("version"), QStringLiteral(VANTOR_VERSION), {55, 751}, 7, false, Qt::black);
 
     connect(anzeige, &ClickLabel::clicked, this, [this] {
         guarded(this, [this] { cClick(); });

@@ -1,9 +1,8 @@
 // Draws standard.jpg, the advert strip shown before the operator has chosen adverts of their
 // own. Run by hand after a change to the design, and commit the picture: the build only
-// copies it, so it needs neither this program nor the font.
+// copies it, so it needs neither this program nor the font. The build makes build/tools/make_standard:
 //
-//   g++ -std=c++20 -fPIC make_standard.cpp $(pkg-config --cflags --libs Qt6Gui) -o make_standard
-//   QT_QPA_PLATFORM=offscreen ./make_standard standard.jpg
+//   QT_QPA_PLATFORM=offscreen build/tools/make_standard resources/adverts/standard.jpg
 //
 // The font is DejaVu Sans (Debian fonts-dejavu-core); the picture holds only its rendered
 // shapes.
