@@ -34,12 +34,12 @@ void MatchCreation::oeffnen(const QString& path)
     if (path.isEmpty())
         return;
     m_file.open(path);
-    m_settings.settingsReady = true;
+    m_settings.setSettingsReady(true);
 }
 
 void MatchCreation::anlegen(const QString& folder, const QString& name)
 {
-    m_settings.settingsReady = true;
+    m_settings.setSettingsReady(true);
     // A separator would put the file outside the chosen folder, out of the file list's sight.
     if (name.contains(QLatin1Char('/')) || name.contains(QChar(0)))
         throw UserError(

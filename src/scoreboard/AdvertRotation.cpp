@@ -137,8 +137,12 @@ QString AdvertRotation::prepareDisplay()
 {
     switchTimerForMode();
     QStringList faults;
+    m_advertFailedAtDisplay = false;
     try {
         werbungaktu();
+    } catch (const AdvertError& e) {
+        m_advertFailedAtDisplay = true;
+        faults << e.message();
     } catch (const UserError& e) {
         faults << e.message();
     }
@@ -152,6 +156,10 @@ QString AdvertRotation::prepareDisplay()
 
 void AdvertRotation::show(int position)
 {
-    m_picture = loadJpegFile(m_settings.werbung().at(position - 1));
+    try {
+        m_picture = loadJpegFile(m_settings.werbung().at(position - 1));
+    } catch (const UserError& e) {
+        throw AdvertError(e.message());
+    }
     emit pictureChanged();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/UserError.h"
+
 #include <QImage>
 #include <QObject>
 #include <QSet>
@@ -9,6 +11,13 @@
 class BoutNavigator;
 class MatchRecord;
 class Settings;
+
+// An advert file that cannot be shown; its text names the JPEG fault.
+class AdvertError : public UserError
+{
+public:
+    using UserError::UserError;
+};
 
 // Chooses the advert picture of the audience window's two advert strips: always the first,
 // a timed rotation, or one per bout, from the advert list of the settings.
@@ -27,7 +36,7 @@ public:
 
     QTimer& werbungtimer() { return m_timer; }
 
-    // The advert that modes 0 and 2 call for. Throws UserError when the file cannot be read
+    // The advert that modes 0 and 2 call for. Throws AdvertError when the file cannot be read
     // as a JPEG; the previous picture stays.
     void werbungaktu();
     // Interval := the seconds of the settings × 1000 ms. Zero or negative seconds, or seconds
@@ -46,6 +55,9 @@ public:
     // interval. Never throws: what failed comes back as the text to report (empty when all
     // went well), so the audience window is shown whatever the adverts do.
     QString prepareDisplay();
+    // Whether the last prepareDisplay() reported a fault of the mode's advert itself (not of the
+    // interval): showing that advert again fails the same way and needs no second message.
+    bool advertFailedAtDisplay() const { return m_advertFailedAtDisplay; }
 
 public slots:
     // One rotation step. A picture that fails is skipped for the next one in the same step, so
@@ -72,4 +84,5 @@ private:
     QImage m_picture;
     // Files whose failure the operator has been told of; a file that loads again leaves it.
     QSet<QString> m_reported;
+    bool m_advertFailedAtDisplay = false;
 };

@@ -284,7 +284,7 @@ void Settings::loadset()
 
 void Settings::saveset()
 {
-    if (!settingsReady || m_saveBlocked)
+    if (!m_settingsReady || m_saveBlocked)
         return;
 
     QDomDocument& dom = m_doc.dom();

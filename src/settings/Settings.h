@@ -62,7 +62,24 @@ public:
     // field holds no integer.
     ScaleStep stepSkalierung(bool up);
 
-    bool settingsReady = false;
+    // Saving is allowed once a match file has been opened or created, or the first reading of
+    // set.xml is over; before that a save would write the defaults over the operator's file.
+    bool settingsReady() const { return m_settingsReady; }
+    void setSettingsReady(bool ready) { m_settingsReady = ready; }
+
+    // Holds saving off while set.xml is read, so that values coming in are not written back
+    // half-read, and allows it when the reading is over, whether or not it failed.
+    class ReadingGuard
+    {
+    public:
+        explicit ReadingGuard(Settings& settings) : m_settings(settings) { m_settings.setSettingsReady(false); }
+        ~ReadingGuard() { m_settings.setSettingsReady(true); }
+        ReadingGuard(const ReadingGuard&) = delete;
+        ReadingGuard& operator=(const ReadingGuard&) = delete;
+
+    private:
+        Settings& m_settings;
+    };
 
     // Reads set.xml once at the first show. Throws UserError to tell the operator about a fault;
     // saving works afterwards in every case but one:
@@ -92,6 +109,7 @@ private:
     // Set when set.xml cannot be read, or is damaged and could not be moved aside: writing would
     // destroy it.
     bool m_saveBlocked = false;
+    bool m_settingsReady = false;
     QString m_laufschrift = QStringLiteral("Herzlich Willkommen!");
     bool m_vorstellung = false;
     QString m_skalierung = QStringLiteral("100");

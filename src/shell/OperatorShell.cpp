@@ -3,6 +3,7 @@
 #include "Console.h"
 #include "bout/KeyboardControl.h"
 #include "platform/IniFile.h"
+#include "platform/UserError.h"
 
 #include <QFileInfo>
 #include <QLocale>
@@ -104,6 +105,47 @@ void OperatorShell::steuerungsansicht()
     } else {
         nav.setKampfnr(QStringLiteral("1"));
         nav.ladedaten();
+    }
+}
+
+void OperatorShell::firstShow()
+{
+    Timer4Timer();
+    Settings& settings = m_console.settings();
+    {
+        // A damaged set.xml has been set aside or its faulty values replaced by the time the
+        // reading ends, so later changes are saved (Settings itself refuses to write over a file
+        // it could not read).
+        Settings::ReadingGuard reading(settings);
+        try {
+            settings.loadset();
+        } catch (const UserError& e) {
+            emit faultToReport(e.message());
+        }
+        // A load that failed part-way may have filled the scale field already: the window
+        // follows it either way, or "+" and "-" would step from a scale the hall does not see.
+        m_console.audience().scaleBy(settings.scalePercent(), 100);
+    }
+    m_console.adverts().switchTimerForMode();
+    drawTip();
+    readLicenceDate(m_console.besideProgram(QStringLiteral("lizenzdaten.ini")));
+}
+
+void OperatorShell::anzeige(const std::function<void()>& showAudience)
+{
+    // A broken advert or seconds field must not leave the hall without its scoreboard: the
+    // window is shown first, the fault reported after.
+    AdvertRotation& adverts = m_console.adverts();
+    const QString advertFault = adverts.prepareDisplay();
+    showAudience();
+    if (!advertFault.isEmpty())
+        emit faultToReport(advertFault);
+    try {
+        steuerungsansicht();
+    } catch (const AdvertError&) {
+        // Loading the first bout shows the mode's advert again: the same fault is told once.
+        if (!adverts.advertFailedAtDisplay())
+            throw;
     }
 }
 

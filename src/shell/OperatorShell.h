@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <functional>
+
 class Console;
 class KeyboardControl;
 
@@ -41,6 +43,17 @@ public:
     void hideall();
     void steuerungsansicht();
 
+    // The first show of the operator window: the wall clock, set.xml read with saving held off,
+    // the audience window scaled to the stored scale, the advert timer for the mode, the tip and
+    // the licence-data date. A fault in set.xml goes to faultToReport() and the start goes on
+    // with what was read and the defaults.
+    void firstShow();
+    // "Anzeige": the adverts are prepared, `showAudience` shows the audience window, a fault of
+    // the adverts goes to faultToReport() (the hall gets its window whatever the adverts do),
+    // then the bout view. Throws a fault of the bout view unless it is the advert fault already
+    // reported.
+    void anzeige(const std::function<void()>& showAudience);
+
     // The upward drag on the bout panel's own surface.
     void panel_kampfMouseDown(int x, int y);
     void panel_kampfMouseUp(int x, int y);
@@ -73,6 +86,9 @@ signals:
     // The message window is to show a message (modal).
     void mymessage(const QString& title, const QString& text);
     void textsChanged();
+    // A fault that does not stop the action it occurred in: the window shows it as an error
+    // before the action goes on.
+    void faultToReport(const QString& text);
 
 private:
     void showView(View view);

@@ -243,7 +243,7 @@ void TestExportPanel::folderPicker()
     QCOMPARE(tarvo.size(), 1);
     emit list->itemDoubleClicked(tarvo.first());
 
-    m_console->settings().settingsReady = true;
+    m_console->settings().setSettingsReady(true);
     QTest::mouseClick(control<QPushButton>("Button14"), Qt::LeftButton);
     QVERIFY(!picker->isVisible());
     QCOMPARE(label->text(), m_dir->filePath("Tarvo"));

@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (kept != path)
             return 0;
     }
-    first.settingsReady = true;
+    first.setSettingsReady(true);
     try {
         first.saveset();
     } catch (const UserError& e) {

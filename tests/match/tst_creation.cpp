@@ -181,7 +181,7 @@ void TestCreation::createInEmptyFolder()
     QCOMPARE(rig.file.pfad(), rig.folder("leer") + QDir::separator());
     QCOMPARE(rig.record.rowCount(), 2);
     QCOMPARE(rig.file.label51(), QStringLiteral("TSV Alt")); // the summary stays with the match before
-    QVERIFY(rig.settings.settingsReady);
+    QVERIFY(rig.settings.settingsReady());
     QCOMPARE(texts(rig.files()), QStringList{"Heim-Gast.ptlx"});
     QCOMPARE(readAll(rig.path("alt.ptlx")), oldBytes);
 
@@ -220,7 +220,7 @@ void TestCreation::takenNameIsRefused()
     const QByteArray takenBefore = readAll(taken);
     const int rowsOfFile = rig.record.rowCount();
     rig.record.setRowCount(rowsOfFile + 1); // a bout row added with "+", not saved yet
-    rig.settings.settingsReady = false;
+    rig.settings.setSettingsReady(false);
 
     rig.anlegen(QStringLiteral("TSV-SC"));
 
@@ -232,7 +232,7 @@ void TestCreation::takenNameIsRefused()
     QCOMPARE(rig.file.matchFileName(), openBefore);
     QCOMPARE(rig.file.document().toBytes(), docBefore);
     QCOMPARE(rig.record.rowCount(), rowsOfFile);
-    QVERIFY(rig.settings.settingsReady);
+    QVERIFY(rig.settings.settingsReady());
 }
 
 void TestCreation::takenNameWithoutOpenMatch()
@@ -357,7 +357,7 @@ void TestCreation::doubleClickOnFile()
     QCOMPARE(rig.record.header(QStringLiteral("heim")),
              loads ? QStringLiteral("TSV Alt") : QStringLiteral("vorher"));
     QCOMPARE(rig.record.rowCount(), loads ? 4 : 8);
-    QCOMPARE(rig.settings.settingsReady, loads);
+    QCOMPARE(rig.settings.settingsReady(), loads);
 }
 
 void TestCreation::doubleClickBesideFilesSaysNoneChosen_data()
@@ -393,7 +393,7 @@ void TestCreation::doubleClickBesideFilesSaysNoneChosen()
     QCOMPARE(rig.file.matchFileName(), rig.path("alt.ptlx"));
     QCOMPARE(rig.file.document().toBytes(), docBefore);
     QCOMPARE(rig.record.rowCount(), 8);
-    QVERIFY(!rig.settings.settingsReady);
+    QVERIFY(!rig.settings.settingsReady());
 }
 
 void TestCreation::drivesKeepTheirFolders()

@@ -187,7 +187,7 @@ void TestSettings::firstStartKeepsDefaultsAndFirstSaveWritesEverything()
     QCOMPARE(changes.count(), 0);
     QVERIFY(!QFile::exists(m_path));
 
-    s.settingsReady = true;
+    s.setSettingsReady(true);
     s.saveset();
     QCOMPARE(elementPaths(storedRoot(m_path)), newFileOrder());
     QCOMPARE(storedRoot(m_path).tagName(), QStringLiteral("settings"));
@@ -234,7 +234,7 @@ void TestSettings::everyValueRoundTripsAsUtf8()
 {
     Settings s(m_path);
     s.loadset();
-    s.settingsReady = true;
+    s.setSettingsReady(true);
     s.setLaufschrift(QStringLiteral("Grüße aus Köln – €5 <&> \"ŁÓDŹ\""));
     s.setVorstellung(true);
     s.setSkalierung(QStringLiteral("96"));
@@ -262,7 +262,7 @@ void TestSettings::storedAdvertListNeverShrinks()
 {
     Settings s(m_path);
     s.loadset();
-    s.settingsReady = true;
+    s.setSettingsReady(true);
     s.setWerbung({QStringLiteral("/w/1.jpg"), QStringLiteral("/w/2.jpg"), QStringLiteral("/w/3.jpg")});
     s.saveset();
     s.setWerbung({QStringLiteral("/w/1.jpg"), QStringLiteral("/w/3.jpg")});
@@ -333,7 +333,7 @@ void TestSettings::introductionOption()
     QCOMPARE(s.vorstellung(), ticked);
     QCOMPARE(spy.count(), ticked ? 1 : 0);
 
-    s.settingsReady = true;
+    s.setSettingsReady(true);
     s.saveset();
     QCOMPARE(stored(m_path, QStringLiteral("anzeige/vorstellung")), ticked ? QStringLiteral("-1") : QStringLiteral("0"));
 }
@@ -352,7 +352,7 @@ void TestSettings::loadedDocumentIsKept()
     QCOMPARE(failure([&] { s.loadset(); }), QString());
     QCOMPARE(s.laufschrift(), QStringLiteral("Grüße"));
 
-    s.settingsReady = true;
+    s.setSettingsReady(true);
     s.setTarvodir(QStringLiteral("€ Ordner"));
     s.saveset();
     const QStringList paths = elementPaths(storedRoot(m_path));
@@ -380,7 +380,7 @@ void TestSettings::missingElementsAreAppendedToTheirParent()
     Settings s(m_path);
     QCOMPARE(failure([&] { s.loadset(); }), QString());
     QCOMPARE(s.modus(), 0);
-    s.settingsReady = true;
+    s.setSettingsReady(true);
     s.saveset();
 
     QStringList top;
@@ -434,7 +434,7 @@ void TestSettings::faultyValueTakesItsDefault()
     }
 
     // Saving goes on; the default takes the faulty value's place.
-    s.settingsReady = true;
+    s.setSettingsReady(true);
     s.setZeit(QStringLiteral("33"));
     QCOMPARE(failure([&] { s.saveset(); }), QString());
     QCOMPARE(stored(m_path, element), saved);
@@ -467,7 +467,7 @@ void TestSettings::unreadableFileIsLeftAlone()
              qPrintable(message));
     QVERIFY(!QFileInfo::exists(m_tmp->filePath(kAside)));
 
-    s.settingsReady = true;
+    s.setSettingsReady(true);
     s.setZeit(QStringLiteral("60"));
     QCOMPARE(failure([&] { s.saveset(); }), QString());
     QCOMPARE(QFileInfo(m_path).isDir(), folder);
@@ -526,7 +526,7 @@ void TestSettings::declaredEncodingIsWritten()
     Settings s(m_path);
     QCOMPARE(failure([&] { s.loadset(); }), QString());
     QCOMPARE(s.laufschrift(), text);
-    s.settingsReady = true;
+    s.setSettingsReady(true);
     s.setTarvodir(QStringLiteral("Ω ") + text); // Ω only as a character reference in 8-bit codecs
     s.saveset();
 
@@ -544,7 +544,7 @@ void TestSettings::declaredEncodingIsWritten()
     QCOMPARE(failure([&] { back.loadset(); }), QString());
     QCOMPARE(back.laufschrift(), text);
     QCOMPARE(back.tarvodir(), QStringLiteral("Ω ") + text);
-    back.settingsReady = true;
+    back.setSettingsReady(true);
     back.saveset();
     QCOMPARE(fileBytes(m_path), bytes); // every further save writes the same bytes
 }
@@ -553,7 +553,7 @@ void TestSettings::blankValuesComeBack()
 {
     Settings s(m_path);
     s.loadset();
-    s.settingsReady = true;
+    s.setSettingsReady(true);
     s.setLaufschrift(QStringLiteral(" "));
     s.setWerbung({QStringLiteral("  "), QStringLiteral(" /w/a.jpg ")});
     s.setTarvodir(QStringLiteral("\t "));
@@ -590,7 +590,7 @@ void TestSettings::unparsableFileIsMovedAside()
     QCOMPARE(s.laufschrift(), QStringLiteral("Herzlich Willkommen!"));
 
     // Ready again once a match file is opened: the first change writes a complete new file.
-    s.settingsReady = true;
+    s.setSettingsReady(true);
     s.setZeit(QStringLiteral("60"));
     s.saveset();
     QCOMPARE(elementPaths(storedRoot(m_path)), newFileOrder());
@@ -656,7 +656,7 @@ void TestSettings::damagedValuesStartSanely()
     QCOMPARE(s.scalePercent(), scalePercent);
 
     // What starts is what the next save writes.
-    s.settingsReady = true;
+    s.setSettingsReady(true);
     s.saveset();
     if (element != QLatin1String("protokoll") && element != QLatin1String("werbung/modus"))
         QCOMPARE(stored(m_path, element), shown);
@@ -668,7 +668,7 @@ void TestSettings::failedSaveIsRetriedByTheNext()
     QVERIFY(QDir().mkpath(folder));
     Settings s(folder + QStringLiteral("/set.xml"));
     s.loadset();
-    s.settingsReady = true;
+    s.setSettingsReady(true);
     QVERIFY(QDir(folder).removeRecursively());
 
     s.setLaufschrift(QStringLiteral("nach dem Fehler"));

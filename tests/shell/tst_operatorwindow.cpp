@@ -535,7 +535,7 @@ void TestOperatorWindow::brokenSettingsStillKeepChanges()
     QVERIFY2(shown.first().contains(QStringLiteral("„werbung/modus“: 'x' ist kein gültiger Integerwert")),
              qPrintable(shown.first()));
     // The faulty value took its default, the start went on, and the next change is saved.
-    QVERIFY(console.settings().settingsReady);
+    QVERIFY(console.settings().settingsReady());
     QVERIFY(second.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->toPlainText() != QStringLiteral("Tipp\n"));
     console.settings().setZeit(QStringLiteral("60"));
     console.settings().saveset();

@@ -88,7 +88,7 @@ struct Fixture
         }
         settings.loadset();
         settings.setWerbung(adverts);
-        settings.settingsReady = true;
+        settings.setSettingsReady(true);
         window = std::make_unique<QWidget>();
         auto* layout = new QHBoxLayout(window.get());
         panel = new SetupPanel(settings, window.get());

@@ -140,6 +140,7 @@ OperatorWindow::OperatorWindow(Console& console, KeyboardControl& keyboard, Oper
     connect(&shell, &OperatorShell::boutChoicesChanged, this,
             [this] { m_print->setBoutChoices(m_shell.boutChoices()); });
     connect(&shell, &OperatorShell::textsChanged, this, &OperatorWindow::updateTexts);
+    connect(&shell, &OperatorShell::faultToReport, this, [this](const QString& text) { MessageBox::error(this, text); });
     connect(&shell, &OperatorShell::mymessage, this, [this](const QString& title, const QString& text) {
         if (m_messages)
             m_messages->mymessage(title, text);
@@ -397,23 +398,13 @@ void OperatorWindow::Label1Click()
 
 void OperatorWindow::cClick()
 {
-    // A broken advert or seconds field must not leave the hall without its scoreboard: the
-    // window is shown first, the fault reported after.
-    const QString advertFault = m_console.adverts().prepareDisplay();
-    if (m_audience) {
+    m_shell.anzeige([this] {
+        if (!m_audience)
+            return;
         m_audience->setWindowState(m_audience->windowState() & ~Qt::WindowMinimized);
         m_audience->show();
         m_audience->raise();
-    }
-    if (!advertFault.isEmpty())
-        MessageBox::error(this, advertFault);
-    try {
-        m_shell.steuerungsansicht();
-    } catch (const UserError& e) {
-        // Loading the first bout shows the mode's advert again: the same fault is told once.
-        if (advertFault.isEmpty() || !advertFault.contains(e.message()))
-            throw;
-    }
+    });
 }
 
 void OperatorWindow::Button17Click()
@@ -474,27 +465,8 @@ void OperatorWindow::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     if (!m_shown) {
         m_shown = true;
-        FormShow();
+        m_shell.firstShow();
     }
-}
-
-void OperatorWindow::FormShow()
-{
-    m_shell.Timer4Timer();
-    // Settings are read with saving suppressed. A fault in set.xml is shown, and the start goes
-    // on with what was read and the defaults: the damaged file has been set aside or its faulty
-    // values replaced, so later changes are saved (Settings itself refuses to write over a file
-    // it could not read).
-    Settings& settings = m_console.settings();
-    settings.settingsReady = false;
-    guarded(this, [&] { settings.loadset(); });
-    // A load that failed part-way may have filled the scale field already: the window follows
-    // it either way, or "+" and "-" would step from a scale the hall does not see.
-    m_console.audience().scaleBy(settings.scalePercent(), 100);
-    settings.settingsReady = true;
-    m_console.adverts().switchTimerForMode();
-    m_shell.drawTip();
-    m_shell.readLicenceDate(m_console.besideProgram(QStringLiteral("lizenzdaten.ini")));
 }
 
 void OperatorWindow::resizeEvent(QResizeEvent* event)

@@ -64,7 +64,6 @@ private:
     QWidget* makeMenu();
     QWidget* makeView(const QString& name, const QColor& colour);
     void buildStartPanel(QWidget* panel);
-    void FormShow();
     void showCurrentView();
     void updateCaption();
     void updateTexts();
