@@ -4,6 +4,7 @@
 #include "match/MatchFields.h"
 #include "match/MatchRecord.h"
 #include "shell/ui/Guard.h"
+#include "shell/ui/OneLine.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -45,6 +46,7 @@ public:
         // typing would go into the cell being left. This one keeps to its cell and scrolls.
         auto* line = new QLineEdit(parent);
         line->setFrame(line->style()->styleHint(QStyle::SH_ItemView_DrawDelegateFrame, nullptr, line));
+        keepOneLine(line);
         // Typed text reaches the match record at once, as in a cell of the old grid: a save
         // at any moment (leaving the grid, quitting) never misses what is on screen.
         auto* self = const_cast<CellDelegate*>(this);
