@@ -8,6 +8,7 @@
 #include "settings/Settings.h"
 #include "widgets/Dialogs.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QDate>
 #include <QDir>
@@ -125,6 +126,7 @@ class TestCreation : public QObject
 private slots:
     void initTestCase();
     void createInEmptyFolder();
+    void pastedNameKeepsFirstLine();
     void takenNameIsRefused_data();
     void takenNameIsRefused();
     void takenNameWithoutOpenMatch();
@@ -196,6 +198,22 @@ void TestCreation::createInEmptyFolder()
     QCOMPARE(
         saved.firstChildElement("kaempfe").firstChildElement("kampf1").firstChildElement("vornrot").text(),
         QStringLiteral("Hans"));
+}
+
+void TestCreation::pastedNameKeepsFirstLine()
+{
+    Rig rig;
+    rig.browser.setCurrentFolder(rig.folder("leer"));
+    auto* name = rig.control<QLineEdit>("neuedatei");
+    name->clear();
+    QGuiApplication::clipboard()->setText(QStringLiteral("Nord-Sued\r\nalt.ptlx"));
+    QTest::keyClick(name, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(name->text(), QStringLiteral("Nord-Sued"));
+
+    QTest::mouseClick(rig.control<QPushButton>("Button5"), Qt::LeftButton);
+    QCOMPARE(MessageBox::takeShownMessages(), QStringList());
+    QCOMPARE(QDir(rig.folder("leer")).entryList(QDir::Files), QStringList{"Nord-Sued.ptlx"});
+    QCOMPARE(rig.file.matchFileName(), rig.path("leer/Nord-Sued.ptlx"));
 }
 
 void TestCreation::takenNameIsRefused_data()

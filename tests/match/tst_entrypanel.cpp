@@ -7,6 +7,7 @@
 #include "widgets/Dialogs.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QDomDocument>
@@ -262,6 +263,48 @@ QString fieldHolding(const QWidget* panel, const QWidget* w)
     return {};
 }
 
+// The value of `target`: a header field, or "protokoll" for the guest's first name in bout 1.
+QString valueOf(const MatchRecord& record, const QString& target)
+{
+    return target == QLatin1String("protokoll") ? record.cell(10, 1) : record.header(target);
+}
+
+// The same as the next opening of the file reads it.
+QString reloaded(const QString& path, const QString& target)
+{
+    MatchRecord record;
+    MatchFile(record).open(path);
+    return valueOf(record, target);
+}
+
+// Where the keys go after `target` (for "protokoll" its cell editor) took the focus.
+QWidget* focusTarget(const QWidget* panel, const QString& target)
+{
+    auto* grid = panel->findChild<ProtocolGrid*>(QStringLiteral("protokoll"));
+    if (target == QLatin1String("protokoll")) {
+        grid->setFocus(Qt::OtherFocusReason);
+        grid->setCurrentIndex(grid->model()->index(0, 10));
+    } else if (!focusOn(panel->findChild<QWidget*>(target))) {
+        return nullptr;
+    }
+    return QApplication::focusWidget();
+}
+
+// The line edit that takes the keys of `w`, a combo box's included.
+QLineEdit* lineEditOf(QWidget* w)
+{
+    if (auto* combo = qobject_cast<QComboBox*>(w))
+        return combo->lineEdit();
+    return qobject_cast<QLineEdit*>(w);
+}
+
+// Ctrl+V as the keyboard gives it: through the window to the focused control.
+void pasteText(QWidget* window, const QString& text)
+{
+    QGuiApplication::clipboard()->setText(text);
+    QTest::keyClick(window->windowHandle(), Qt::Key_V, Qt::ControlModifier);
+}
+
 bool isWhiteish(const QColor& c)
 {
     return c.red() >= 240 && c.green() >= 240 && c.blue() >= 240;
@@ -304,6 +347,11 @@ private slots:
     void typingIntoGridReachesRecordAtOnce();
     void leavingGridNumbersBouts_data();
     void leavingGridNumbersBouts();
+
+    void pasteKeepsFirstLine_data();
+    void pasteKeepsFirstLine();
+    void loadedLineBreakStays_data();
+    void loadedLineBreakStays();
 };
 
 void TestEntryPanel::initTestCase()
@@ -971,6 +1019,122 @@ void TestEntryPanel::leavingGridNumbersBouts()
         COMPARE_SAVES(f, 0);
         QCOMPARE(fileBytes(f.path), before);
     }
+}
+
+void TestEntryPanel::pasteKeepsFirstLine_data()
+{
+    QTest::addColumn<QString>("target"); // a header field, or "protokoll" for a grid cell
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<int>("cursor"); // -1: at the end
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QString>("value"); // in the record and, after leaving, in the file
+
+    QTest::newRow("Gast, CR LF") << "gast"
+                                 << "" << -1 << "AC\r\nGast"
+                                 << "AC";
+    QTest::newRow("Gast, lone CR") << "gast"
+                                   << "" << -1 << "AC\rGast"
+                                   << "AC";
+    QTest::newRow("Gast, LF") << "gast"
+                              << "" << -1 << "AC\nGast"
+                              << "AC";
+    QTest::newRow("Gast, into the middle") << "gast"
+                                           << "KSV Nord" << 4 << "AC\r\nGast\r\n"
+                                           << "KSV ACNord";
+    QTest::newRow("Gast, line break first") << "gast"
+                                            << "KSV" << -1 << "\r\nGast"
+                                            << "KSV";
+    QTest::newRow("Heim, trailing LF") << "heim"
+                                       << "SV " << -1 << "Nord\n"
+                                       << "SV Nord";
+    QTest::newRow("Mattenleiter (combo)") << "ml"
+                                          << "" << -1 << "Hans Berg\r\nEva Stein"
+                                          << "Hans Berg";
+    QTest::newRow("grid cell, CR LF") << "protokoll"
+                                      << "" << -1 << "Hans\r\nBerg"
+                                      << "Hans";
+    QTest::newRow("grid cell, lone CR") << "protokoll"
+                                        << "" << -1 << "Hans\rBerg"
+                                        << "Hans";
+    QTest::newRow("grid cell, LF into the middle") << "protokoll"
+                                                   << "Müller" << 3 << "ab\ncd"
+                                                   << "Mülabler";
+    QTest::newRow("Bemerkungen keeps CR LF lines") << "bemerkungen"
+                                                   << "" << -1 << "Zeile 1\r\nZeile 2"
+                                                   << "Zeile 1\r\nZeile 2";
+    QTest::newRow("Bemerkungen keeps LF and CR lines") << "bemerkungen"
+                                                       << "" << -1 << "Zeile 1\nZeile 2\rZeile 3"
+                                                       << "Zeile 1\r\nZeile 2\r\nZeile 3";
+}
+
+void TestEntryPanel::pasteKeepsFirstLine()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, before);
+    QFETCH(int, cursor);
+    QFETCH(QString, clipboard);
+    QFETCH(QString, value);
+
+    Fixture f;
+    QVERIFY(f.start());
+    const bool inGrid = target == QLatin1String("protokoll");
+    if (inGrid)
+        f.record.setCell(10, 1, before);
+    else
+        f.record.setHeader(target, before);
+    QWidget* focus = focusTarget(f.panel, target);
+    QVERIFY(focus);
+    if (QLineEdit* edit = lineEditOf(focus)) {
+        edit->deselect();
+        edit->setCursorPosition(cursor < 0 ? int(before.size()) : cursor);
+    }
+
+    pasteText(f.window.get(), clipboard);
+
+    QCOMPARE(valueOf(f.record, target), value);
+    if (QLineEdit* edit = lineEditOf(focus))
+        QCOMPARE(edit->text(), value);
+    QVERIFY(focusOn(f.elsewhere));
+    COMPARE_SAVES(f, 1);
+    QCOMPARE(reloaded(f.path, target), value);
+    QCOMPARE(MessageBox::takeShownMessages(), QStringList());
+}
+
+void TestEntryPanel::loadedLineBreakStays_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::newRow("Gast") << "gast";
+    QTest::newRow("Mattenleiter (combo)") << "ml";
+    QTest::newRow("grid cell") << "protokoll";
+}
+
+void TestEntryPanel::loadedLineBreakStays()
+{
+    QFETCH(QString, target);
+
+    // Written by another program: the line break is part of the value and is shown, kept and
+    // saved as it stands; only what the operator pastes is cut.
+    Fixture f;
+    const QString loaded = QStringLiteral("AC\r\nGast");
+    QVERIFY(f.start(
+        QByteArray("<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><erstellt>1.1.2026"
+                   "</erstellt><gast>AC&#13;&#10;Gast</gast><ml>AC&#13;&#10;Gast</ml></info>"
+                   "<kaempfe><kampf1><vornblau>AC&#13;&#10;Gast</vornblau></kampf1></kaempfe></mk>")));
+    QCOMPARE(valueOf(f.record, target), loaded);
+
+    QLineEdit* edit = lineEditOf(focusTarget(f.panel, target));
+    QVERIFY(edit);
+    QCOMPARE(edit->text(), loaded);
+    edit->deselect();
+    edit->end(false);
+    QTest::keyClicks(edit, QStringLiteral("X"));
+    pasteText(f.window.get(), QStringLiteral("Y\nZ"));
+
+    const QString value = loaded + QStringLiteral("XY");
+    QCOMPARE(edit->text(), value);
+    QCOMPARE(valueOf(f.record, target), value);
+    QVERIFY(focusOn(f.elsewhere));
+    QCOMPARE(reloaded(f.path, target), value);
 }
 
 QTEST_MAIN(TestEntryPanel)

@@ -122,6 +122,15 @@ void clickCell(ProtocolGrid* grid, const QModelIndex& index)
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, grid->visualRect(index).center());
 }
 
+// A click as the window system delivers it: to whatever widget lies on top at that point, an
+// open cell editor included.
+void clickOnScreen(ProtocolGrid* grid, const QModelIndex& index)
+{
+    QWidget* window = grid->window();
+    const QPoint at = grid->viewport()->mapTo(window, grid->visualRect(index).center());
+    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, Qt::NoModifier, at);
+}
+
 QStringList cellsOf(const MatchRecord& record, int row, const QList<int>& columns)
 {
     QStringList out;
@@ -146,6 +155,9 @@ private slots:
     void lookupOnTab();
     void leavingWithMouseLooksUpAtNextSelection();
     void missingLicenceFileFillsNothingSilently();
+
+    void clickOnNeighbourTypesThere_data();
+    void clickOnNeighbourTypesThere();
 
     void clearingKeys_data();
     void clearingKeys();
@@ -308,6 +320,59 @@ void TestGridEditing::missingLicenceFileFillsNothingSilently()
     QVERIFY(editor);
     QTest::keyClick(editor, Qt::Key_Tab);
     QCOMPARE(cellsOf(f.record, 1, {3, 4, 6, 7}), QStringList({"Jürgen", "Müller", "A", "1990"}));
+}
+
+void TestGridEditing::clickOnNeighbourTypesThere_data()
+{
+    QTest::addColumn<QList<int>>("columns"); // clicked one after the other in row 5
+    QTest::addColumn<QStringList>("typed");  // typed into each of them
+
+    const QString longFirst = QStringLiteral("Maximilian-Alexander");
+    const QString longLast = QStringLiteral("Leutheusser-Schnarrenberger");
+    QTest::newRow("first name, then last name, home") << QList<int>{3, 4} << QStringList{longFirst, "Schulz"};
+    QTest::newRow("first name, then last name, guest")
+        << QList<int>{10, 11} << QStringList{longFirst, "Schulz"};
+    QTest::newRow("licence after a long last name, home")
+        << QList<int>{4, 5} << QStringList{longLast, "12345"};
+    QTest::newRow("licence after a long last name, guest")
+        << QList<int>{11, 12} << QStringList{longLast, "12345"};
+    // Long enough to reach over more than one cell to its right.
+    QTest::newRow("across the line-up, both sides")
+        << QList<int>{3, 4, 5, 10, 11, 12}
+        << QStringList{longFirst + "-Friedrich-Wilhelm", longLast, "12345", longFirst, longLast, "67890"};
+}
+
+void TestGridEditing::clickOnNeighbourTypesThere()
+{
+    QFETCH(QList<int>, columns);
+    QFETCH(QStringList, typed);
+
+    Fixture f;
+    QVERIFY(f.start());
+    QTest::mouseClick(f.control<QPushButton>(QStringLiteral("Button6")), Qt::LeftButton);
+    for (int c = 2; c <= 14; ++c)
+        f.record.setCell(c, 5, QString());
+    QVERIFY(f.forgetFile());
+
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        clickOnScreen(f.grid(), f.cell(columns[i], 5));
+        QCOMPARE(f.grid()->currentIndex(), f.cell(columns[i], 5));
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(editor && f.grid()->isAncestorOf(editor));
+        QTest::keyClicks(editor, typed[i]);
+        // The editor stays within its cell, so that the next click reaches the cell beside it.
+        QVERIFY(f.grid()->visualRect(f.cell(columns[i], 5)).contains(editor->geometry()));
+    }
+    // Leaving the grid saves the match.
+    f.elsewhere->setFocus(Qt::MouseFocusReason);
+    QVERIFY(f.saved());
+
+    const Stored stored(f.path);
+    for (int c = 2; c <= 14; ++c) {
+        const qsizetype i = columns.indexOf(c);
+        QCOMPARE(stored.record.cell(c, 5), i < 0 ? QString() : typed[i]);
+    }
+    QCOMPARE(MessageBox::takeShownMessages(), QStringList());
 }
 
 void TestGridEditing::clearingKeys_data()

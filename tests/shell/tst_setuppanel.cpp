@@ -7,6 +7,7 @@
 #include "shell/ui/UpDown.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCheckBox>
 #include <QDomDocument>
 #include <QFile>
@@ -550,6 +551,14 @@ void TestSetupPanel::leavingTheTickerSavesOnce()
     QVERIFY(focusOn(f.elsewhere));
     COMPARE_SAVES(1);
     QCOMPARE(stored(f.path, QStringLiteral("anzeige/laufschrift")), QStringLiteral("Willkommen in der Halle"));
+
+    // A pasted text keeps its first line: the ticker is one line.
+    QVERIFY(focusOn(edit));
+    edit->selectAll();
+    QGuiApplication::clipboard()->setText(QStringLiteral("Willkommen\r\nzweite Zeile"));
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    QVERIFY(focusOn(f.elsewhere));
+    QCOMPARE(stored(f.path, QStringLiteral("anzeige/laufschrift")), QStringLiteral("Willkommen"));
 }
 
 void TestSetupPanel::introductionOptionClick()

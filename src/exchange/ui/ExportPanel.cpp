@@ -10,6 +10,7 @@
 #include "widgets/Dialogs.h"
 #include "widgets/FileDialogs.h"
 #include "widgets/Guard.h"
+#include "widgets/OneLine.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -93,6 +94,7 @@ ExportPanel::ExportPanel(Settings& settings, const MatchRecord& record, const Bo
     whiteLabel(this, QStringLiteral("Saison"), {20, 88}, 9, false);
     m_saison = named(new QComboBox(this), QStringLiteral("saison"));
     m_saison->setEditable(true);
+    keepOneLine(m_saison);
     m_saison->setInsertPolicy(QComboBox::NoInsert);
     m_saison->addItems({"2013", "2012", "2011", "2010", "2009", "2008"});
     m_saison->setCurrentText(QStringLiteral("2012"));

@@ -7,6 +7,7 @@
 #include "match/MatchRecord.h"
 #include "widgets/FocusExit.h"
 #include "widgets/Guard.h"
+#include "widgets/OneLine.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -190,6 +191,7 @@ QWidget* EntryPanel::makeControl(const QString& field)
         auto* combo = new QComboBox(cell);
         combo->setEditable(true);
         combo->setInsertPolicy(QComboBox::NoInsert);
+        keepOneLine(combo);
         connect(combo, &QComboBox::editTextChanged, this,
                 [this, field](const QString& t) { m_record.setHeader(field, t); });
         control = combo;
@@ -202,6 +204,7 @@ QWidget* EntryPanel::makeControl(const QString& field)
         control = memo;
     } else {
         auto* edit = new QLineEdit(cell);
+        keepOneLine(edit);
         connect(edit, &QLineEdit::textEdited, this, [this, field](const QString& t) { m_record.setHeader(field, t); });
         control = edit;
     }

@@ -2,6 +2,7 @@
 
 #include "match/MatchCreation.h"
 #include "widgets/Guard.h"
+#include "widgets/OneLine.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -73,6 +74,7 @@ FileBrowser::FileBrowser(MatchCreation& creation, QWidget* parent)
     m_folders->setObjectName(QStringLiteral("DirectoryListBox1"));
     m_files->setObjectName(QStringLiteral("FileListBox1"));
     m_name->setObjectName(QStringLiteral("neuedatei"));
+    keepOneLine(m_name);
     m_create->setObjectName(QStringLiteral("Button5"));
     m_folders->setItemDelegate(new IndentDelegate(m_folders));
 

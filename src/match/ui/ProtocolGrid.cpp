@@ -4,12 +4,14 @@
 #include "match/MatchFields.h"
 #include "match/MatchRecord.h"
 #include "widgets/Guard.h"
+#include "widgets/OneLine.h"
 
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
+#include <QStyle>
 #include <QStyledItemDelegate>
 
 namespace {
@@ -37,19 +39,21 @@ public:
         painter->restore();
     }
 
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override
     {
-        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        // A plain line edit, not the delegate's own editor, which widens itself over the cells
+        // to its right as the text grows: a click on the next cell would land in it and the
+        // typing would go into the cell being left. This one keeps to its cell and scrolls.
+        auto* line = new QLineEdit(parent);
+        line->setFrame(line->style()->styleHint(QStyle::SH_ItemView_DrawDelegateFrame, nullptr, line));
+        keepOneLine(line);
         // Typed text reaches the match record at once, as in a cell of the old grid: a save
         // at any moment (leaving the grid, quitting) never misses what is on screen.
-        if (auto* line = qobject_cast<QLineEdit*>(editor)) {
-            auto* self = const_cast<CellDelegate*>(this);
-            connect(line, &QLineEdit::textEdited, self, [self, line] { emit self->commitData(line); });
-        }
+        auto* self = const_cast<CellDelegate*>(this);
+        connect(line, &QLineEdit::textEdited, self, [self, line] { emit self->commitData(line); });
         // The clearing keys work while a cell is being edited, too.
-        if (editor)
-            editor->installEventFilter(QObject::parent());
-        return editor;
+        line->installEventFilter(QObject::parent());
+        return line;
     }
 
     void setEditorData(QWidget* editor, const QModelIndex& index) const override
@@ -111,11 +115,6 @@ void ProtocolGrid::makestringgrid()
             setColumnWidth(c, kWidths[c]);
         }
     }
-}
-
-int ProtocolGrid::designWidth(int column)
-{
-    return column >= 0 && column < MatchFields::ColumnCount ? kWidths[column] : -1;
 }
 
 void ProtocolGrid::showScoringColumns()

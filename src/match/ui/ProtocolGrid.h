@@ -35,7 +35,6 @@ public:
 
     // Fill colour of a bout cell in `column`; invalid for columns drawn the grid's own way.
     static QColor columnColour(int column);
-    static int designWidth(int column);
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -3,6 +3,7 @@
 #include "widgets/FileDialogs.h"
 #include "widgets/FocusExit.h"
 #include "widgets/Guard.h"
+#include "widgets/OneLine.h"
 #include "UpDown.h"
 #include "settings/Settings.h"
 
@@ -147,6 +148,7 @@ SetupPanel::SetupPanel(Settings& settings, QWidget* parent) : QWidget(parent), m
 
     m_laufschrift = named(new QLineEdit(this), QStringLiteral("laufschrift"));
     m_laufschrift->setGeometry(20, 70, 500, 24);
+    keepOneLine(m_laufschrift);
 
     m_kampfvorstellung =
         named(new QCheckBox(QStringLiteral("Bei Kampfwechsel auf Ringervorstellung umschalten"), this),
@@ -189,6 +191,7 @@ SetupPanel::SetupPanel(Settings& settings, QWidget* parent) : QWidget(parent), m
     // A sibling laid over the group, not a child: moving into it leaves the group, as the
     // advert timer's switching expects.
     m_edit4 = named(new QLineEdit(this), QStringLiteral("Edit4"));
+    keepOneLine(m_edit4);
 
     connect(m_laufschrift, &QLineEdit::textEdited, this,
             [this](const QString& t) { m_settings.setLaufschrift(t); });
