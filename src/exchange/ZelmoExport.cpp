@@ -1,9 +1,9 @@
 #include "ZelmoExport.h"
 
+#include "platform/DurableFile.h"
 #include "platform/IntConvert.h"
 #include "platform/UserError.h"
 #include "platform/Windows1252.h"
-#include "platform/XmlDocument.h"
 
 using namespace MatchFields;
 
@@ -144,8 +144,10 @@ QByteArray ZelmoExport::encode(const QStringList& lines)
     return bytes;
 }
 
-void ZelmoExport::write(const QString& path, const MatchRecord& record, const QString& punkteheim,
-                        const QString& punktegast)
+QStringList ZelmoExport::write(const QString& path, const MatchRecord& record, const QString& punkteheim,
+                               const QString& punktegast)
 {
-    XmlDocument::writeFile(path, encode(lines(record, punkteheim, punktegast)));
+    QStringList out = lines(record, punkteheim, punktegast);
+    DurableFile::replace(path, encode(out));
+    return out;
 }

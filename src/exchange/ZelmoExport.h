@@ -28,7 +28,8 @@ public:
     // letter without accents.
     static QByteArray encode(const QStringList& lines);
 
-    // Builds every line, then replaces `path` with the file (temporary file and rename).
-    static void write(const QString& path, const MatchRecord& record, const QString& punkteheim,
-                      const QString& punktegast);
+    // Builds every line, then replaces `path` with the file through the durable write. Returns
+    // the lines written.
+    static QStringList write(const QString& path, const MatchRecord& record, const QString& punkteheim,
+                             const QString& punktegast);
 };

@@ -265,8 +265,8 @@ void ExportPanel::Button13Click()
             return;
         m_zelmo->clear();
         const BoutNavigator& nav = m_console.navigator();
-        const QStringList lines = ZelmoExport::lines(m_console.record(), nav.punkteheim, nav.punktegast);
+        const QStringList lines =
+            ZelmoExport::write(path, m_console.record(), nav.punkteheim, nav.punktegast);
         m_zelmo->setPlainText(lines.join(QLatin1Char('\n')));
-        XmlDocument::writeFile(path, ZelmoExport::encode(lines));
     });
 }
