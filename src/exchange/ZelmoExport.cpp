@@ -1,9 +1,9 @@
 #include "ZelmoExport.h"
 
+#include "platform/DurableFile.h"
 #include "platform/IntConvert.h"
 #include "platform/UserError.h"
 #include "platform/Windows1252.h"
-#include "platform/XmlDocument.h"
 
 using namespace MatchFields;
 
@@ -24,6 +24,64 @@ int digitsValue(const QString& digits)
 int seconds(const QString& text, qsizetype at)
 {
     return digitsValue(text.mid(at, 1)) * 60 + digitsValue(text.mid(at + 2, 2));
+}
+
+// A line break in a name pasted from elsewhere or read from another program's match file would
+// start a new line of the file, and the outside database would take the rest for another bout.
+QString oneLine(QString value)
+{
+    value.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    value.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    value.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return value;
+}
+
+QStringList oneLineEach(QStringList values)
+{
+    for (QString& value : values)
+        value = oneLine(value);
+    return values;
+}
+
+[[noreturn]] void refuse(char32_t character, qsizetype line)
+{
+    const QString where = line == 0 ? QStringLiteral("in der Kopfzeile")
+                                    : QStringLiteral("in Zeile %1 des Protokolls").arg(line);
+    throw UserError(QStringLiteral("Das Zeichen „%1“ (U+%2) %3 kann in der ZELMO-Exportdatei nicht "
+                                   "geschrieben werden. Es wurde keine Datei geschrieben.")
+                        .arg(QString::fromUcs4(&character, 1))
+                        .arg(QString::number(character, 16).toUpper().rightJustified(4, u'0'))
+                        .arg(where));
+}
+
+// One line of the file, without its CR LF. Besides what the code page lacks, a control character
+// is refused (the outside program would take it as it stands, and a CR or LF would split the
+// line), and so is a character whose stand-in is ";", which would add a field and shift every
+// later value of the line.
+QByteArray encodeLine(const QString& text, qsizetype line)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.category() == QChar::Other_Control)
+            refuse(c.unicode(), line);
+        if (const auto b = Windows1252::byteFor(c)) {
+            bytes += *b;
+            continue;
+        }
+        const qsizetype length =
+            c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate() ? 2 : 1;
+        const QString character = text.mid(i, length);
+        const Windows1252::Encoded e = Windows1252::encode(character);
+        if (e.unwritable != 0)
+            refuse(e.unwritable, line);
+        if (e.bytes.contains(';'))
+            refuse(character.toUcs4().constFirst(), line);
+        bytes += e.bytes;
+        i += length - 1;
+    }
+    return bytes;
 }
 
 QString pointsList(const BoutRow& row)
@@ -68,8 +126,8 @@ QString ZelmoExport::headerLine(const MatchRecord& record, const QString& punkte
     remarks.replace(QStringLiteral("\r\n"), QStringLiteral(" / "));
     remarks.replace(QLatin1Char('\n'), QStringLiteral(" / "));
     remarks.replace(QLatin1Char('\r'), QStringLiteral(" / "));
-    const QString ml = record.header(QStringLiteral("ml"));
-    const QStringList fields = {
+    const QString ml = oneLine(record.header(QStringLiteral("ml")));
+    QStringList fields = oneLineEach({
         record.header(QStringLiteral("liga")),
         record.header(QStringLiteral("datum")),
         record.header(QStringLiteral("heim")),
@@ -79,8 +137,8 @@ QString ZelmoExport::headerLine(const MatchRecord& record, const QString& punkte
         record.header(QStringLiteral("zuschauer")),
         namensteil(ml, 2),
         namensteil(ml, 1),
-        remarks,
-    };
+    });
+    fields << remarks;
     return QStringLiteral("zelmoi;2.0.0;MK;0;") + fields.join(QLatin1Char(';'));
 }
 
@@ -92,7 +150,7 @@ QString ZelmoExport::boutLine(const BoutRow& row)
                                                        : QString();
     const QString& zeit = row[ColZeit];
     const QString duration = zeit.size() == 4 ? QString::number(seconds(zeit, 0)) : QString();
-    const QStringList fields = {
+    const QStringList fields = oneLineEach({
         row[ColKlasse],
         style,
         row[ColLizenzRot],
@@ -108,7 +166,7 @@ QString ZelmoExport::boutLine(const BoutRow& row)
         row[ColSieg],
         row[ColTpRot] + QLatin1Char(':') + row[ColTpBlau] + QStringLiteral("(points ") + pointsList(row) +
             QStringLiteral(")(duration ") + duration + QLatin1Char(')'),
-    };
+    });
     return fields.join(QLatin1Char(';'));
 }
 
@@ -127,25 +185,16 @@ QByteArray ZelmoExport::encode(const QStringList& lines)
 {
     QByteArray bytes;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const Windows1252::Encoded e = Windows1252::encode(lines.at(i));
-        if (e.unwritable != 0) {
-            const QString where = i == 0 ? QStringLiteral("in der Kopfzeile")
-                                         : QStringLiteral("in Zeile %1 des Protokolls").arg(i);
-            throw UserError(
-                QStringLiteral("Das Zeichen „%1“ (U+%2) %3 kann in der ZELMO-Exportdatei nicht "
-                               "geschrieben werden. Es wurde keine Datei geschrieben.")
-                    .arg(QString::fromUcs4(&e.unwritable, 1))
-                    .arg(QString::number(e.unwritable, 16).toUpper().rightJustified(4, u'0'))
-                    .arg(where));
-        }
-        bytes += e.bytes;
+        bytes += encodeLine(lines.at(i), i);
         bytes += "\r\n";
     }
     return bytes;
 }
 
-void ZelmoExport::write(const QString& path, const MatchRecord& record, const QString& punkteheim,
-                        const QString& punktegast)
+QStringList ZelmoExport::write(const QString& path, const MatchRecord& record, const QString& punkteheim,
+                               const QString& punktegast)
 {
-    XmlDocument::writeFile(path, encode(lines(record, punkteheim, punktegast)));
+    QStringList out = lines(record, punkteheim, punktegast);
+    DurableFile::replace(path, encode(out));
+    return out;
 }

@@ -430,26 +430,117 @@ void TestExchange::zelmoBoutLine()
     }
 }
 
+namespace {
+
+// The empty match's header line, or its empty bout line, with the given fields (numbered from 1)
+// set; the header's fixed text is not counted.
+QByteArray zelmoHeader(std::initializer_list<std::pair<int, QByteArray>> set)
+{
+    QList<QByteArray> fields(10);
+    fields[4] = fields[5] = "0";
+    for (const auto& [field, bytes] : set)
+        fields[field - 1] = bytes;
+    return "zelmoi;2.0.0;MK;0;" + fields.join(';');
+}
+
+QByteArray zelmoBout(std::initializer_list<std::pair<int, QByteArray>> set)
+{
+    QList<QByteArray> fields(14);
+    fields[13] = ":(points )(duration )";
+    for (const auto& [field, bytes] : set)
+        fields[field - 1] = bytes;
+    return fields.join(';');
+}
+
+QString zelmoRefusal(const QString& character, const char* code, const char* where)
+{
+    return QStringLiteral("Das Zeichen „%1“ (U+%2) %3 kann in der ZELMO-Exportdatei nicht geschrieben "
+                          "werden. Es wurde keine Datei geschrieben.")
+        .arg(character, QLatin1String(code), QLatin1String(where));
+}
+
+QString withChar(const char* before, char16_t c, const char* after = "")
+{
+    return QString::fromUtf8(before) + QChar(c) + QString::fromUtf8(after);
+}
+
+} // namespace
+
 void TestExchange::zelmoFile_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QByteArray>("bytes"); // of the second line, without its CR LF
+    // `target` is a header field or the column of a cell in bout row 1; `line` the line of the
+    // file (0 the header) that is to hold `expected`, without its CR LF.
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QByteArray>("expected");
     QTest::addColumn<QString>("error");
-    QTest::newRow("Latin-1 and Windows-1252") << "Müßig „€“" << QByteArray("M\xfc\xdfig \x84\x80\x93;") << "";
-    QTest::newRow("accents without a code") << "Ćwik Dvořák" << QByteArray("Cwik Dvor\xe1k;") << "";
-    QTest::newRow("no letter to fall back on") << "Łukasz" << QByteArray()
-                                               << "Das Zeichen „Ł“ (U+0141) in Zeile 1 des Protokolls kann "
-                                                  "in der ZELMO-Exportdatei nicht geschrieben "
-                                                  "werden. Es wurde keine Datei geschrieben.";
-    QTest::newRow("character beyond 16 bits") << "Kai 🤼" << QByteArray()
-                                              << "Das Zeichen „🤼“ (U+1F93C) in Zeile 1 des Protokolls kann "
-                                                 "in der ZELMO-Exportdatei nicht geschrieben "
-                                                 "werden. Es wurde keine Datei geschrieben.";
+    const char* head = "in der Kopfzeile";
+    const char* row1 = "in Zeile 1 des Protokolls";
+    QTest::newRow("Latin-1 and Windows-1252")
+        << "4"
+        << "Müßig „€“" << 1 << zelmoBout({{4, "M\xfc\xdfig \x84\x80\x93"}}) << "";
+    QTest::newRow("accents without a code") << "4"
+                                            << "Ćwik Dvořák" << 1 << zelmoBout({{4, "Cwik Dvor\xe1k"}}) << "";
+    QTest::newRow("no letter to fall back on")
+        << "4"
+        << "Łukasz" << 1 << QByteArray() << zelmoRefusal("Ł", "0141", row1);
+    QTest::newRow("character beyond 16 bits")
+        << "4"
+        << "Kai 🤼" << 1 << QByteArray() << zelmoRefusal("🤼", "1F93C", row1);
+    // A line break anywhere but in the remarks is one blank, so that no line is split.
+    QTest::newRow("CR LF in the league") << "liga"
+                                         << "Ober\r\nliga" << 0 << zelmoHeader({{1, "Ober liga"}}) << "";
+    QTest::newRow("LF in the home team") << "heim"
+                                         << "KSV\nHeim" << 0 << zelmoHeader({{3, "KSV Heim"}}) << "";
+    QTest::newRow("CR in the guest team") << "gast"
+                                          << "AC\rGast" << 0 << zelmoHeader({{4, "AC Gast"}}) << "";
+    QTest::newRow("break in the mat chairman, before the first blank")
+        << "ml"
+        << "Hans\r\nPeter Muster" << 0 << zelmoHeader({{8, "Peter Muster"}, {9, "Hans"}}) << "";
+    QTest::newRow("mixed breaks in a last name") << "4"
+                                                 << "a\r\r\nb\n\rc" << 1 << zelmoBout({{4, "a  b  c"}}) << "";
+    QTest::newRow("CR LF in a guest first name")
+        << "10"
+        << "Karl\r\nHeinz" << 1 << zelmoBout({{9, "Karl Heinz"}}) << "";
+    QTest::newRow("LF in the technical points") << "17"
+                                                << "5\n"
+                                                << 1 << zelmoBout({{14, "5 :(points )(duration )"}}) << "";
+    // A ";" typed into a value is written as it stands and is the only thing that adds a field.
+    QTest::newRow("semicolon stays") << "heim"
+                                     << "KSV;Heim" << 0 << zelmoHeader({{3, "KSV;Heim"}}) << "";
+    // Characters whose stand-in is ";" would add a field: refused.
+    QTest::newRow("Greek question mark") << "3" << withChar("Hans", 0x037E) << 1 << QByteArray()
+                                         << zelmoRefusal(withChar("", 0x037E), "037E", row1);
+    QTest::newRow("fullwidth semicolon") << "liga" << withChar("Oberliga", 0xFF1B) << 0 << QByteArray()
+                                         << zelmoRefusal(withChar("", 0xFF1B), "FF1B", head);
+    QTest::newRow("small semicolon") << "11" << withChar("Bei", 0xFE54, "spiel") << 1 << QByteArray()
+                                     << zelmoRefusal(withChar("", 0xFE54), "FE54", row1);
+    // Control characters would reach the outside program as raw bytes.
+    QTest::newRow("tab in the remarks")
+        << "bemerkungen"
+        << "Halle\tkalt" << 0 << QByteArray() << zelmoRefusal("\t", "0009", head);
+    QTest::newRow("NUL in a first name")
+        << "3" << withChar("Ha", 0, "ns") << 1 << QByteArray() << zelmoRefusal(withChar("", 0), "0000", row1);
+    QTest::newRow("escape in a licence") << "12" << withChar("815", 0x1B) << 1 << QByteArray()
+                                         << zelmoRefusal(withChar("", 0x1B), "001B", row1);
+    QTest::newRow("delete in a last name") << "4" << withChar("Mus", 0x7F, "ter") << 1 << QByteArray()
+                                           << zelmoRefusal(withChar("", 0x7F), "007F", row1);
+    QTest::newRow("C1 U+0080, not the euro byte") << "heim" << withChar("", 0x80) << 0 << QByteArray()
+                                                  << zelmoRefusal(withChar("", 0x80), "0080", head);
+    QTest::newRow("C1 next line in the win type") << "16" << withChar("PS", 0x85) << 1 << QByteArray()
+                                                  << zelmoRefusal(withChar("", 0x85), "0085", row1);
+    QTest::newRow("C1 U+009F in the guest team") << "gast" << withChar("", 0x9F, "Gast") << 0 << QByteArray()
+                                                 << zelmoRefusal(withChar("", 0x9F), "009F", head);
+    QTest::newRow("Unicode line separator") << "liga" << withChar("Ober", 0x2028, "liga") << 0 << QByteArray()
+                                            << zelmoRefusal(withChar("", 0x2028), "2028", head);
 }
 
 void TestExchange::zelmoFile()
 {
-    QFETCH(QString, name);
+    QFETCH(QString, target);
+    QFETCH(QString, value);
+    QFETCH(int, line);
     QFETCH(QString, error);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
@@ -457,7 +548,12 @@ void TestExchange::zelmoFile()
     writeAll(path, "previous");
     MatchRecord record;
     record.setRowCount(3);
-    record.setCell(4, 1, name);
+    bool isColumn = false;
+    const int column = target.toInt(&isColumn);
+    if (isColumn)
+        record.setCell(column, 1, value);
+    else
+        record.setHeader(target, value);
     try {
         ZelmoExport::write(path, record, "0", "0");
         QVERIFY(error.isEmpty());
@@ -467,17 +563,23 @@ void TestExchange::zelmoFile()
         return;
     }
     const QByteArray file = readAll(path);
-    const QList<QByteArray> lines = file.split('\n');
-    // Three lines each ending in CR LF, then nothing.
-    QCOMPARE(lines.size(), 4);
-    QCOMPARE(lines.last(), QByteArray());
-    for (int i = 0; i < 3; ++i)
-        QVERIFY(lines[i].endsWith('\r'));
-    QVERIFY(lines[1].startsWith(";;;" + fetched<QByteArray>("bytes")));
-    QCOMPARE(lines[2], QByteArray(";;;;;;;;;;;;;:(points )(duration )\r"));
+    // Three lines each ending in CR LF, then nothing; no CR or LF inside a line.
+    QVERIFY(file.endsWith("\r\n"));
+    const QList<QByteArray> lines = file.chopped(2).split('\n');
+    QCOMPARE(lines.size(), 3);
+    QList<QByteArray> expected = {zelmoHeader({}), zelmoBout({}), zelmoBout({})};
+    expected[line] = fetched<QByteArray>("expected");
+    for (int i = 0; i < 3; ++i) {
+        const QByteArray text = i < 2 ? lines[i].chopped(1) : lines[i];
+        QVERIFY(i == 2 || lines[i].endsWith('\r'));
+        QVERIFY2(!text.contains('\r'), text.constData());
+        QCOMPARE(text, expected[i]);
+        QCOMPARE(text.count(';') + 1, 14 + (i == line ? value.count(';') : 0));
+    }
     // The empty match gives the header line alone.
-    record.setRowCount(1);
-    ZelmoExport::write(path, record, "0", "0");
+    MatchRecord empty;
+    empty.setRowCount(1);
+    ZelmoExport::write(path, empty, "0", "0");
     QCOMPARE(readAll(path), QByteArray("zelmoi;2.0.0;MK;0;;;;;0;0;;;;\r\n"));
 }
 

@@ -84,34 +84,57 @@ void TestExportPanel::cleanup()
 void TestExportPanel::zelmoExport_data()
 {
     QTest::addColumn<QString>("zeiten");
+    QTest::addColumn<QStringList>("names"); // league, home team, guest team, red's last name
     QTest::addColumn<bool>("cancel");
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QString>("message");
+    const QStringList names = {"Bezirksliga", "Heim", "Gast", "Muster"};
     const QByteArray head = "zelmoi;2.0.0;MK;0;Bezirksliga;06.10.2012;Heim;Gast;3;0;;Peter Muster;Hans;\r\n";
-    QTest::newRow("example")
-        << "0:47;1:12;2:05;3:30;" << false
-        << head + "66;GR;4711;Muster;Hans;A;815;Beispiel;Karl;A;3;0;PS;5:1"
-                  "(points 2r47,1b72,1r125,2r210)(duration 310)\r\n;;;;;;;;;;;;;:(points )(duration )\r\n"
-        << "";
-    QTest::newRow("cancelled") << "0:47;1:12;2:05;3:30;" << true << QByteArray("vorher") << "";
-    QTest::newRow("non-digit time") << "0:47;1:12;2:0x;3:30;" << false << QByteArray("vorher")
+    const QByteArray bout = "66;GR;4711;Muster;Hans;A;815;Beispiel;Karl;A;3;0;PS;5:1"
+                            "(points 2r47,1b72,1r125,2r210)(duration 310)\r\n";
+    const QByteArray empty = ";;;;;;;;;;;;;:(points )(duration )\r\n";
+    QTest::newRow("example") << "0:47;1:12;2:05;3:30;" << names << false << head + bout + empty << "";
+    QTest::newRow("cancelled") << "0:47;1:12;2:05;3:30;" << names << true << QByteArray("vorher") << "";
+    QTest::newRow("non-digit time") << "0:47;1:12;2:0x;3:30;" << names << false << QByteArray("vorher")
                                     << "'0x' ist kein gültiger Integerwert";
+    // Names pasted with their line breaks, or read so from another program's match file.
+    QTest::newRow("line breaks in names")
+        << "0:47;1:12;2:05;3:30;" << QStringList{"Bezirks\r\nliga", "KSV\rHeim", "AC\nGast", "Mus\r\nter"}
+        << false
+        << "zelmoi;2.0.0;MK;0;Bezirks liga;06.10.2012;KSV Heim;AC Gast;3;0;;Peter Muster;Hans;\r\n" +
+               QByteArray(bout).replace("Muster", "Mus ter") + empty
+        << "";
+    QTest::newRow("Greek question mark in a last name")
+        << "0:47;1:12;2:05;3:30;"
+        << QStringList{"Bezirksliga", "Heim", "Gast", QString("Muster") + QChar(0x037E)} << false
+        << QByteArray("vorher")
+        << QString("Das Zeichen „") + QChar(0x037E) +
+               "“ (U+037E) in Zeile 1 des Protokolls kann in der ZELMO-Exportdatei nicht geschrieben "
+               "werden. Es wurde keine Datei geschrieben.";
+    QTest::newRow("C1 control in the guest team")
+        << "0:47;1:12;2:05;3:30;"
+        << QStringList{"Bezirksliga", "Heim", QString("Gast") + QChar(0x0085), "Muster"} << false
+        << QByteArray("vorher")
+        << QString("Das Zeichen „") + QChar(0x0085) +
+               "“ (U+0085) in der Kopfzeile kann in der ZELMO-Exportdatei nicht geschrieben "
+               "werden. Es wurde keine Datei geschrieben.";
 }
 
 void TestExportPanel::zelmoExport()
 {
     QFETCH(QString, zeiten);
+    QFETCH(QStringList, names);
     QFETCH(bool, cancel);
     QFETCH(QString, message);
     QFETCH(QByteArray, file);
     MatchRecord& r = m_console->record();
-    r.setHeader("liga", "Bezirksliga");
+    r.setHeader("liga", names[0]);
     r.setHeader("datum", "06.10.2012");
-    r.setHeader("heim", "Heim");
-    r.setHeader("gast", "Gast");
+    r.setHeader("heim", names[1]);
+    r.setHeader("gast", names[2]);
     r.setHeader("ml", "Hans Peter Muster");
     r.setRowCount(3);
-    const QStringList cells = {"66", "G", "",     "Hans",     "Muster", "4711", "A",    "",
+    const QStringList cells = {"66", "G", "",     "Hans",     names[3], "4711", "A",    "",
                                "3",  "",  "Karl", "Beispiel", "815",    "A",    "",     "0",
                                "PS", "5", "1",    "5:10",     "2 12",   " 1  ", zeiten, "1"};
     for (int c = 0; c < cells.size(); ++c)

@@ -269,9 +269,7 @@ void ExportPanel::Button13Click()
         if (path.isEmpty())
             return;
         m_zelmo->clear();
-        const BoutNavigator& nav = m_navigator;
-        const QStringList lines = ZelmoExport::lines(m_record, nav.punkteheim, nav.punktegast);
+        const QStringList lines = ZelmoExport::write(path, m_record, m_navigator.punkteheim, m_navigator.punktegast);
         m_zelmo->setPlainText(lines.join(QLatin1Char('\n')));
-        XmlDocument::writeFile(path, ZelmoExport::encode(lines));
     });
 }
