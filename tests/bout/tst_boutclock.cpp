@@ -217,9 +217,13 @@ void TestBoutClock::markPassedByHandRunsOn_data()
     QTest::addColumn<QString>("ageClass");
     QTest::addColumn<int>("minutes");
     QTest::addColumn<QString>("after");
-    QTest::newRow("break mark") << "0" << 2 << "3:01";
-    QTest::newRow("bout end") << "0" << 5 << "6:01";
-    QTest::newRow("bout end C/D") << "2" << 3 << "4:01";
+    // The clock is followed on to this full minute; only the end of the bout stops it there.
+    QTest::addColumn<int>("until");
+    QTest::addColumn<bool>("endsThere");
+    QTest::newRow("break mark") << "0" << 2 << "3:01" << 6 << true;
+    QTest::newRow("break mark C/D") << "2" << 1 << "2:01" << 4 << true;
+    QTest::newRow("bout end") << "0" << 5 << "6:01" << 12 << false;
+    QTest::newRow("bout end C/D") << "2" << 3 << "4:01" << 8 << false;
 }
 
 void TestBoutClock::markPassedByHandRunsOn()
@@ -227,6 +231,8 @@ void TestBoutClock::markPassedByHandRunsOn()
     QFETCH(QString, ageClass);
     QFETCH(int, minutes);
     QFETCH(QString, after);
+    QFETCH(int, until);
+    QFETCH(bool, endsThere);
     Rig r(ageClass);
     r.setClock(minutes, 59);
     r.clock.zeitplusminus(QStringLiteral("p"), 1);
@@ -237,6 +243,27 @@ void TestBoutClock::markPassedByHandRunsOn()
     QVERIFY(r.clock.running());
     QCOMPARE(r.clock.pauseCountdown, 0);
     QCOMPARE(r.plays(), 0);
+
+    // Every later full minute passes like any other second: no break, no stop, no signal.
+    for (int m = minutes + 2; m < until || (m == until && !endsThere); ++m) {
+        r.tick(m == minutes + 2 ? 59 : 60); // the first from (minutes + 1):01
+        QCOMPARE(r.clock.uhr(), BoutClock::clockText(m, 0));
+        QVERIFY2(r.clock.running(), qPrintable(r.clock.uhr()));
+        QCOMPARE(r.plays(), 0);
+        QCOMPARE(r.clock.pauseCountdown, 0);
+        QCOMPARE(r.clock.light(), BoutClock::lightBlack());
+        QCOMPARE(r.clock.label23(), QString());
+    }
+    if (endsThere) {
+        // Passed by hand, the break mark leaves the end of the bout where it was.
+        r.tick(59);
+        QCOMPARE(r.clock.uhr(), BoutClock::clockText(until - 1, 59));
+        QVERIFY(r.clock.running());
+        r.tick();
+        QCOMPARE(r.clock.uhr(), BoutClock::clockText(until, 0));
+        QVERIFY(!r.clock.running());
+        QCOMPARE(r.plays(), 1);
+    }
 }
 
 void TestBoutClock::activityCountdown_data()

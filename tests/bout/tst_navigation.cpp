@@ -1,4 +1,3 @@
-#include "bout/Evaluation.h"
 #include "platform/SignalSound.h"
 #include "platform/UserError.h"
 #include "shell/Console.h"
@@ -101,91 +100,153 @@ void TestNavigation::openMatch(const QList<RowSpec>& rows)
     m_console->matchFile().open(m_path);
 }
 
-// Strings are given as the actions of both sides, red's first, so blue acted last.
+namespace {
+
+// The same actions by the other side: "r4" becomes "b4", "bv" becomes "rv"; "xdq" stays.
+QStringList mirrored(const QStringList& actions)
+{
+    QStringList out;
+    for (QString a : actions) {
+        if (a.startsWith(QLatin1Char('r')))
+            a[0] = QLatin1Char('b');
+        else if (a.startsWith(QLatin1Char('b')))
+            a[0] = QLatin1Char('r');
+        out << a;
+    }
+    return out;
+}
+
+// "red:blue:code" with the team points of the two sides exchanged.
+QString mirroredResult(const QString& result)
+{
+    const QStringList parts = result.split(QLatin1Char(':'));
+    return parts.size() == 3 ? parts[1] + QLatin1Char(':') + parts[0] + QLatin1Char(':') + parts[2] : result;
+}
+
+// What the bout's row holds before it is left; a bout that nothing decides keeps it.
+const QString kHeld = QStringLiteral("3:2:PS");
+
+} // namespace
+
+// A bout played with the operator's commands and left with "next": the team points and win type
+// written into its row. Each case is written once with red as the side that wins, and runs for
+// blue too (every action by the other side) and in both styles.
 void TestNavigation::evaluation_data()
 {
     QTest::addColumn<QString>("stil");
-    QTest::addColumn<QString>("wr");
-    QTest::addColumn<QString>("wb");
-    QTest::addColumn<QString>("commands");
-    QTest::addColumn<QString>("expected"); // "col8:col15:col16"
+    QTest::addColumn<QStringList>("actions"); // "r4": points; anything else a scoring command
+    QTest::addColumn<QString>("expected");    // columns 8, 15 and 16 as "red:blue:code"
 
-    // Red's actions first, then blue's (blue acted last), unless blueFirst.
-    auto s = [](const QString& red, const QString& blue, bool blueFirst, QString& wr, QString& wb) {
-        const QString padRed(red.size(), QLatin1Char(' '));
-        const QString padBlue(blue.size(), QLatin1Char(' '));
-        wr = blueFirst ? padBlue + red : red + padBlue;
-        wb = blueFirst ? blue + padRed : padRed + blue;
-    };
     struct Case
     {
         const char* name;
-        const char* stil;
-        QString red, blue;
-        const char* commands;
-        const char* expected;
-        bool blueFirst = false;
+        const char* actions;
+        const char* freestyle;
+        const char* greco = nullptr; // the same as freestyle unless given
     };
+    const char* held = "held";
     const Case cases[] = {
-        {"5:3 one point", "F", "5", "21", "", "1:0:PS"},
-        {"6:3 two points", "F", "42", "21", "", "2:0:PS"},
-        {"10:3 two points", "F", "55", "21", "", "2:0:PS"},
-        {"11:3 three points", "F", "551", "21", "", "3:0:PS"},
-        {"17:3 three points", "F", "5552", "21", "", "3:0:PS"},
-        {"18:3 superiority", "F", "5553", "21", "", "4:0:TÜ"},
-        {"3:5 mirror", "F", "21", "5", "", "0:1:PS"},
-        {"3:6 mirror", "F", "21", "42", "", "0:2:PS"},
-        {"3:10 mirror", "F", "21", "55", "", "0:2:PS"},
-        {"3:11 mirror", "F", "21", "551", "", "0:3:PS"},
-        {"3:17 mirror", "F", "21", "5552", "", "0:3:PS"},
-        {"3:18 mirror", "F", "21", "5553", "", "0:4:TÜ"},
-        {"three cautions beat a lead", "F", "5VVV", "1", "", "0:4:DV"},
-        {"blue three cautions", "F", "1", "VVV", "", "4:0:DV"},
-        {"SS plus opponent DV", "F", "VVV", "", "rss", "0:0:DV"},
-        {"red SS", "F", "1", "4", "rss", "4:0:SS"},
-        {"blue AS replaces red SS", "F", "", "", "rss,bas", "0:4:AS"},
-        {"both DQ", "F", "", "", "xdq", "0:0:DQ"},
-        {"both ÜG", "F", "", "", "xüg", "0:0:ÜG"},
-        {"Greco four passivities blue", "G", "", "PPPP", "", "4:0:DS"},
-        {"Greco four passivities red", "G", "PPPP", "", "", "0:4:DS"},
-        {"freestyle four passivities", "F", "1", "PPPP", "", "1:0:PS"},
-        {"tie: weight beats last scorer", "F", "1111", "4", "", "0:1:PS", true},
-        {"tie: last scorer blue", "F", "11", "11", "", "0:1:PS"},
-        {"tie: last scorer red", "F", "11", "11", "", "1:0:PS", true},
-        {"tie: fewer cautions", "F", "1V1", "11", "", "0:1:PS"},
-        {"tie: 5 outweighs 4s", "F", "5", "41", "", "1:0:PS"},
-        {"Greco 0:0 last passivity blue", "G", "P", "P", "", "1:0:PE"},
-        {"Greco 0:0 last passivity red", "G", "P", "P", "", "0:1:PE", true},
-        {"Greco 0:0 fewer cautions over last passivity", "G", "P", "VP", "", "1:0:PE", true},
-        {"freestyle 0:0 nothing decides", "F", "", "", "", "x:y:z"},
-        {"freestyle 0:0 passivities only", "F", "P", "P", "", "x:y:z"},
+        // Technical points: 1 or 2 ahead give 1 team point, 3 to 7 give 2, 8 to 14 give 3,
+        // 15 or more "TÜ" with 4.
+        {"2:1", "r2 b1", "1:0:PS"},
+        {"5:3", "r5 b2 b1", "1:0:PS"},
+        {"6:3", "r4 r2 b2 b1", "2:0:PS"},
+        {"10:3", "r5 r5 b2 b1", "2:0:PS"},
+        {"11:3", "r5 r5 r1 b2 b1", "3:0:PS"},
+        {"17:3", "r5 r5 r5 r2 b2 b1", "3:0:PS"},
+        {"18:3", "r5 r5 r5 r2 r1 b2 b1", "4:0:TÜ"},
+
+        // Cautions: more than two lose the bout, one below the limit does not.
+        {"two cautions stay below the limit", "r1 bv bv", "1:0:PS"},
+        {"third caution disqualifies the leader", "b5 bv bv bv r1", "4:0:DV"},
+        {"fourth caution", "b2 bv bv bv bv", "4:0:DV"},
+        {"both sides three cautions", "rv rv rv bv bv bv", "0:0:DV"},
+        // Both win labels set: 0:0 with blue's label's code, red's disqualification or blue's fall.
+        {"own three cautions undo a fall", "rv rv rv rss", "0:0:DV|0:0:SS"},
+        {"disqualification replaces a held win type", "bv bv bv rug", "4:0:DV"},
+
+        // Passivities: in Greco-Roman the third gives the opponent a point and the fourth loses
+        // the bout; in freestyle neither.
+        {"three passivities", "bp bp bp", held, "1:0:PS"},
+        {"four passivities", "bp bp bp bp", held, "4:0:DS"},
+        {"four passivities after a point", "r1 bp bp bp bp", "1:0:PS", "4:0:DS"},
+        {"three cautions and four passivities", "bv bv bv bp bp bp bp", "4:0:DV", "4:0:DS"},
+
+        // Win types given by command decide whatever the points say.
+        {"fall", "b4 rss", "4:0:SS"},
+        {"the later command replaces the earlier", "bss ras", "4:0:AS"},
+        {"both disqualified", "xdq", "0:0:DQ"},
+        {"both overweight", "xüg", "0:0:ÜG"},
+
+        // Level on points, first tie-break: fewer cautions, with equal cautions the last scorer.
+        {"tie: last scorer", "b1 r1", "1:0:PS"},
+        {"tie: fewer cautions before last scorer", "bv r1 b1", "1:0:PS"},
+        {"tie 0:0: fewer cautions", "bv", "1:0:PS", "1:0:PE"},
+        {"tie 0:0: equal cautions, nobody scored", "rv bv", held},
+        {"no action", "", held},
+
+        // Second tie-break, overriding the first: 100 per 5-point, 10 per 4-point, 1 per
+        // 2-point action; 3- and 1-point actions weigh nothing.
+        {"tie: one 5 outweighs a 4 and a 1", "r5 b4 b1", "1:0:PS"},
+        {"tie: two 5s outweigh two 4s and a 2", "r5 r5 b4 b4 b2", "1:0:PS"},
+        {"tie: a 4 outweighs two 2s", "r4 b2 b2", "1:0:PS"},
+        {"tie: a 4 outweighs four 1s scored last", "r4 b1 b1 b1 b1", "1:0:PS"},
+        {"tie: a 2 outweighs two 1s", "r2 b1 b1", "1:0:PS"},
+        {"tie: a 3 weighs nothing", "r2 r1 b3", "1:0:PS"},
+        {"tie: weight overrides fewer cautions", "rv r4 b2 b2", "1:0:PS"},
+        {"tie: equal weight leaves the last scorer", "b4 b1 r4 r1", "1:0:PS"},
+
+        // Third tie-break, overriding both, in Greco-Roman at 0:0 only: fewer cautions, with
+        // equal cautions against the side that was passive last.
+        {"tie 0:0: opponent passive last", "rp bp", held, "1:0:PE"},
+        {"tie 0:0: fewer cautions before last passivity", "bv bp rp", "1:0:PS", "1:0:PE"},
+        {"tie 2:2: no decision by passivity", "rp b2 r2", "1:0:PS"},
+        {"tie 2:2 with a caution: no decision by passivity", "rp bv b2 r2", "1:0:PS"},
     };
     for (const Case& c : cases) {
-        QString wr, wb;
-        s(c.red, c.blue, c.blueFirst, wr, wb);
-        QTest::newRow(c.name) << QString::fromLatin1(c.stil) << wr << wb << QString::fromUtf8(c.commands)
-                              << QString::fromUtf8(c.expected);
+        const QStringList actions = QString::fromUtf8(c.actions).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        for (const char* stil : {"F", "G"}) {
+            const bool greco = *stil == 'G';
+            // "red|blue" where blue's result is not red's mirrored.
+            const QStringList results =
+                QString::fromUtf8(greco && c.greco ? c.greco : c.freestyle).split(QLatin1Char('|'));
+            QString red = results.first();
+            QString blue = results.size() > 1 ? results.last() : mirroredResult(red);
+            if (red == QLatin1String(held))
+                red = blue = kHeld;
+            const char* style = greco ? "Greco-Roman" : "freestyle";
+            QTest::addRow("%s, red, %s", c.name, style) << QString::fromLatin1(stil) << actions << red;
+            QTest::addRow("%s, blue, %s", c.name, style)
+                << QString::fromLatin1(stil) << mirrored(actions) << blue;
+        }
     }
 }
 
 void TestNavigation::evaluation()
 {
     QFETCH(QString, stil);
-    QFETCH(QString, wr);
-    QFETCH(QString, wb);
-    QFETCH(QString, commands);
+    QFETCH(QStringList, actions);
     QFETCH(QString, expected);
-    Bout& b = bout();
-    b.stil = stil;
-    b.wr = wr;
-    b.wb = wb;
-    for (const QString& cmd : commands.split(QLatin1Char(','), Qt::SkipEmptyParts))
-        b.eingabe(cmd);
-    b.punkteaddieren();
-    Evaluation::applyAutomaticCodes(b);
-    BoutResult r{QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("z")};
-    Evaluation::decide(b, r);
-    QCOMPARE(r.punkterot + QLatin1Char(':') + r.punkteblau + QLatin1Char(':') + r.sieg, expected);
+    openMatch({{"66", stil, "Hans", "Huber", "Jan", "Nowak", "1"}});
+    nav().setKampfnr(QStringLiteral("1"));
+    nav().ladedaten();
+    QVERIFY(bout().isOpen());
+    for (const QString& a : actions) {
+        if (a.size() == 2 && a.at(1).isDigit())
+            bout().punkte(a.left(1), a.at(1).digitValue());
+        else
+            bout().eingabe(a);
+    }
+    const QStringList held = kHeld.split(QLatin1Char(':'));
+    rec().setCell(ColPunkteRot, 1, held[0]);
+    rec().setCell(ColPunkteBlau, 1, held[1]);
+    rec().setCell(ColSieg, 1, held[2]);
+
+    nav().naechsterkampf(999);
+
+    QCOMPARE(rec().cell(ColPunkteRot, 1) + QLatin1Char(':') + rec().cell(ColPunkteBlau, 1) +
+                 QLatin1Char(':') + rec().cell(ColSieg, 1),
+             expected);
 }
 
 void TestNavigation::resultColumnsAreWrittenAndSaved()

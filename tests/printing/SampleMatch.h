@@ -5,6 +5,9 @@
 
 #include <QPrinter>
 
+#include <array>
+#include <vector>
+
 // A team match as an operator would have it by the end of the evening: every header field,
 // names, points and scoring strings in every bout.
 inline void fillSampleMatch(MatchRecord& record, int bouts)
@@ -68,6 +71,36 @@ inline void fillSampleMatch(MatchRecord& record, int bouts)
         rows.push_back(row);
     }
     record.setBoutRows(std::move(rows));
+}
+
+// Three evaluated bouts in which no two cells of a row read the same, and no cell reads as the
+// same cell of the bout before or after: a value printed in the wrong column, for the wrong side
+// or in the wrong row shows. Home total 6, guest total 4.
+inline std::vector<BoutRow> distinctBoutRows()
+{
+    // Grid columns 0 to 20: class, style; red's weight, first and last name, licence, status,
+    // year, team points; blue's the same; win type, technical points, time, red's scoring string.
+    // clang-format off
+    const std::array<std::array<const char*, 21>, 3> bouts = {{
+        {"57", "F", "56,8", "Jonas", "Albrecht", "4211", "A", "1998", "2",
+                    "56,1", "Milan", "Brandt",   "7388", "S", "2003", "0", "PS", "7", "3",  "6:00", "2 4V  1"},
+        {"61", "G", "60,9", "Felix", "Carstens", "4577", "E", "1987", "0",
+                    "61,0", "Luka",  "Dreher",   "7412", "T", "1995", "4", "TÜ", "2", "17", "4:37", "  2  "},
+        {"66", "F", "65,2", "Emil",  "Fischer",  "4693", "L", "2001", "4",
+                    "65,9", "Noah",  "Grimm",    "7506", "N", "1990", "0", "SS", "9", "3",  "2:05", "5 4 "},
+    }};
+    // clang-format on
+    const char* blueStrings[] = {" 1  P2 ", "55 52", " 2 1"};
+    std::vector<BoutRow> rows;
+    for (std::size_t i = 0; i < bouts.size(); ++i) {
+        BoutRow row;
+        for (std::size_t c = 0; c < 21; ++c)
+            row[c] = QString::fromUtf8(bouts[i][c]);
+        row[21] = QString::fromLatin1(blueStrings[i]);
+        row[23] = QString::number(i + 1);
+        rows.push_back(row);
+    }
+    return rows;
 }
 
 inline void usePdf(QPrinter& printer, const QString& path)

@@ -22,8 +22,14 @@ private slots:
     void lineUpOptionSendsAnEmptyJob();
     void badTeamPointsSendNoJob();
     void scoringStringsInTypewriterRedAndBlue();
+    void boutRowsCellByCell_data();
+    void boutRowsCellByCell();
+    void totalsBandUnderTheTeamPoints();
 
 private:
+    // The words of the record of distinctBoutRows(), printed once.
+    const QList<PdfWord>& distinctRecord();
+    QList<PdfWord> m_distinctWords;
     QString print(const MatchRecord& record, const QString& name, bool official = true,
                   RecordPrintout::Captions captions = {});
     QTemporaryDir m_dir;
@@ -294,6 +300,134 @@ void TestRecordPrintout::scoringStringsInTypewriterRedAndBlue()
     // The names stay black.
     const PdfWord name = wordAt(words, X0 + 3 * W + 5, y);
     QCOMPARE(count(name.box, qRgb(255, 0, 0)) + count(name.box, qRgb(0, 0, 255)), 0);
+}
+
+namespace {
+
+// Where a word stands, left edge and top, in mm from the page's corner.
+constexpr double kTolerance = 0.3;
+
+// Reads the record as the printout lays it out: from the left edge of X0 and the band of the
+// column captions, found by the first of them, "Stil" at X0 + 20. Neighbouring captions such as
+// "Klasse" and "Gew." run into each other in some faces and come back as one word, so the
+// captions cannot each be found on their own.
+struct RecordGrid
+{
+    explicit RecordGrid(const QList<PdfWord>& words) : words(words)
+    {
+        const PdfWord stil = findWord(words, QStringLiteral("Stil"));
+        x0 = stil.box.left() - 2.0;
+        captionTop = stil.box.top();
+    }
+
+    // The text of a cell that starts at X0 + x on the line `dy` above the text line of band
+    // `band` (in bands below the caption band), read up to X0 + right (all in 0.1 mm); empty
+    // when no word starts there.
+    QString cell(int band, int x, int dy, int right, bool monospaced = false) const
+    {
+        const double left = x0 + x / 10.0;
+        const double top = captionTop + (band * 90 - dy) / 10.0;
+        const QList<PdfWord> line =
+            wordsBetween(words, left - kTolerance, x0 + right / 10.0, top, kTolerance);
+        if (monospaced)
+            return monospacedText(line, left);
+        if (line.isEmpty() || qAbs(line.first().box.left() - left) >= kTolerance)
+            return {};
+        QStringList texts;
+        for (const PdfWord& w : line)
+            texts << w.text;
+        return texts.join(QLatin1Char(' '));
+    }
+
+    const QList<PdfWord>& words;
+    double x0 = 0;
+    double captionTop = 0;
+};
+
+} // namespace
+
+const QList<PdfWord>& TestRecordPrintout::distinctRecord()
+{
+    if (m_distinctWords.isEmpty()) {
+        MatchRecord record;
+        fillSampleMatch(record, 0);
+        record.setBoutRows(distinctBoutRows());
+        m_distinctWords = pdfWords(print(record, QStringLiteral("zellen")));
+    }
+    return m_distinctWords;
+}
+
+void TestRecordPrintout::boutRowsCellByCell_data()
+{
+    QTest::addColumn<int>("x");     // 0.1 mm right of X0
+    QTest::addColumn<int>("dy");    // 0.1 mm above the row's text line
+    QTest::addColumn<int>("right"); // the right edge of the cell's box, 0.1 mm right of X0
+    QTest::addColumn<QList<int>>("columns");
+    QTest::addColumn<QString>("separator");
+    QTest::addColumn<bool>("monospaced");
+
+    const QString blank = QStringLiteral(" ");
+    using C = QList<int>;
+    // clang-format off
+    QTest::newRow("style")             << 35          <<   0 << W           << C{1}      << "" << false;
+    QTest::newRow("weight class")      << W + 6       <<   0 << 2 * W - 3   << C{0}      << "" << false;
+    QTest::newRow("red weight")        << 2 * W + 4   <<   0 << 3 * W       << C{2}      << "" << false;
+    QTest::newRow("red name")          << 3 * W + 5   <<   0 << 9 * W       << C{3, 4}   << blank << false;
+    QTest::newRow("red licence")       << 9 * W + 3   <<   0 << 10 * W      << C{5}      << "" << false;
+    QTest::newRow("red status")        << 10 * W + 10 <<   0 << 11 * W      << C{6}      << "" << false;
+    QTest::newRow("red year")          << 11 * W + 5  <<   0 << 12 * W      << C{7}      << "" << false;
+    QTest::newRow("home team points")  << 12 * W + 35 <<   0 << 13 * W - 3  << C{8}      << "" << false;
+    QTest::newRow("blue weight")       << 13 * W + 4  <<   0 << 14 * W      << C{9}      << "" << false;
+    QTest::newRow("blue name")         << 14 * W + 10 <<   0 << 20 * W      << C{10, 11} << blank << false;
+    QTest::newRow("blue licence")      << 20 * W + 3  <<   0 << 21 * W      << C{12}     << "" << false;
+    QTest::newRow("blue status")       << 21 * W + 10 <<   0 << 22 * W      << C{13}     << "" << false;
+    QTest::newRow("blue year")         << 22 * W + 5  <<   0 << 23 * W      << C{14}     << "" << false;
+    QTest::newRow("guest team points") << 23 * W + 35 <<   0 << 24 * W      << C{15}     << "" << false;
+    QTest::newRow("technical points")  << 24 * W + 15 <<   0 << 25 * W + 20 << C{17, 18} << ":" << false;
+    QTest::newRow("win type")          << 25 * W + 45 <<   0 << 26 * W + 20 << C{16}     << "" << false;
+    QTest::newRow("time")              << 26 * W + 25 <<   0 << 27 * W + 20 << C{19}     << "" << false;
+    QTest::newRow("red scoring")       << 27 * W + 25 <<  20 << 30 * W + 20 << C{20}     << "" << true;
+    QTest::newRow("blue scoring")      << 27 * W + 25 <<  -5 << 30 * W + 20 << C{21}     << "" << true;
+    // clang-format on
+}
+
+// Every cell of every bout row read back at its place, from a match in which a value printed
+// for the wrong side, in the wrong column or row or in the wrong order shows.
+void TestRecordPrintout::boutRowsCellByCell()
+{
+    QFETCH(int, x);
+    QFETCH(int, dy);
+    QFETCH(int, right);
+    QFETCH(QList<int>, columns);
+    QFETCH(QString, separator);
+    QFETCH(bool, monospaced);
+    const RecordGrid grid(distinctRecord());
+    QVERIFY(grid.captionTop > 0);
+
+    const std::vector<BoutRow> rows = distinctBoutRows();
+    for (int r = 1; r <= int(rows.size()); ++r) {
+        QStringList cells;
+        for (int c : columns)
+            cells << rows[std::size_t(r - 1)][std::size_t(c)];
+        QString expected = cells.join(separator);
+        // A printed line ends with its last mark.
+        while (expected.endsWith(QLatin1Char(' ')))
+            expected.chop(1);
+        QCOMPARE(grid.cell(r, x, dy, right, monospaced), expected);
+    }
+}
+
+// Both team-point totals under their columns and the winner, in the band below the last bout.
+void TestRecordPrintout::totalsBandUnderTheTeamPoints()
+{
+    const RecordGrid grid(distinctRecord());
+    QVERIFY(grid.captionTop > 0);
+    const int band = int(distinctBoutRows().size()) + 1;
+    QCOMPARE(grid.cell(band, 20, 0, 12 * W), QStringLiteral("Sieger: KSV Rotenfels"));
+    QCOMPARE(grid.cell(band, 12 * W + 25, 0, 13 * W - 3), QStringLiteral("6"));
+    QCOMPARE(grid.cell(band, 23 * W + 25, 0, 24 * W), QStringLiteral("4"));
+    // Nothing else stands on that line.
+    QCOMPARE(wordsBetween(grid.words, 0, 1000, grid.captionTop + band * 9.0, kTolerance).size(), 5);
 }
 
 QTEST_MAIN(TestRecordPrintout)

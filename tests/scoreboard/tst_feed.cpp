@@ -385,7 +385,10 @@ void TestFeed::loadedBoutThroughConsole()
         "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><heim>KSV Aalen</heim><gast>ASV Bad"
         "</gast><ml>Maier</ml><pr>Huber</pr></info><kaempfe><kampf1><klasse>57</klasse><stil>G</stil>"
         "<vornrot>Max</vornrot><nachnrot>Rot</nachnrot><vornblau>Moritz</vornblau><nachnblau>Blau</nachnblau>"
-        "<zeit>2:07</zeit><reihenfolge>1</reihenfolge></kampf1></kaempfe></mk>");
+        "<zeit>2:07</zeit><punkterot>3</punkterot><punkteblau>0</punkteblau><reihenfolge>1</reihenfolge>"
+        "</kampf1><kampf2><klasse>61</klasse><punkterot>0</punkterot><punkteblau>4</punkteblau>"
+        "<reihenfolge>2</reihenfolge></kampf2><kampf3><klasse>66</klasse><punkterot>2</punkterot>"
+        "<punkteblau>0</punkteblau><reihenfolge>3</reihenfolge></kampf3></kaempfe></mk>");
     f.close();
     m_console->matchFile().open(path);
     m_console->settings().setLaufschrift(QStringLiteral("Willkommen in der Halle"));
@@ -403,6 +406,12 @@ void TestFeed::loadedBoutThroughConsole()
              QStringList({"KSV Aalen", "ASV Bad", "Kampf 1", "57 kg", "Gr.-röm.", "Max Rot", "Moritz Blau",
                           "57 kg G", "Willkommen in der Halle", "", "KR: Maier", "PR: Huber", "2:07"}));
     QVERIFY(!e("vzrot").visible);
+    // Both views show each side in its own element: names, clubs and the team scores summed
+    // over the bouts.
+    const QStringList sides = {e("punkteheim").text, e("punktegast").text, e("Label8").text,
+                               e("Label9").text,     e("Label1").text,     e("Label2").text,
+                               e("Label4").text,     e("Label5").text};
+    QCOMPARE(sides, QStringList({"5", "4", "5", "4", "Max Rot", "Moritz Blau", "KSV Aalen", "ASV Bad"}));
 }
 
 void TestFeed::zoomOutAndBack()

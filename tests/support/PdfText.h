@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+
 #include <QList>
 #include <QProcess>
 #include <QRectF>
@@ -66,4 +68,43 @@ inline QString pdfInfoField(const QString& pdf, const QString& field)
                                   QRegularExpression::MultilineOption);
     const auto m = line.match(QString::fromUtf8(p.readAllStandardOutput()));
     return m.hasMatch() ? m.captured(1).trimmed() : QString();
+}
+
+// The words of one line that start between `left` and `right` (mm), left to right: those whose
+// top lies within `topTolerance` mm of `top`.
+inline QList<PdfWord> wordsBetween(const QList<PdfWord>& words, double left, double right, double top,
+                                   double topTolerance, int page = 1)
+{
+    QList<PdfWord> line;
+    for (const PdfWord& w : words)
+        if (w.page == page && w.box.left() >= left && w.box.left() < right &&
+            qAbs(w.box.top() - top) < topTolerance)
+            line.append(w);
+    std::sort(line.begin(), line.end(),
+              [](const PdfWord& a, const PdfWord& b) { return a.box.left() < b.box.left(); });
+    return line;
+}
+
+// A text in a monospaced face that starts at `left` (mm), rebuilt from its words with each word
+// at its offset in characters, so that runs of blanks come back; blanks at its end are lost. A
+// word more than `tolerance` mm off its character's place makes it a text of its own.
+inline QString monospacedText(const QList<PdfWord>& line, double left, double tolerance = 0.3)
+{
+    double width = 0;
+    qsizetype characters = 0;
+    for (const PdfWord& w : line) {
+        width += w.box.width();
+        characters += w.text.size();
+    }
+    if (characters == 0)
+        return {};
+    const double advance = width / double(characters);
+    QString text;
+    for (const PdfWord& w : line) {
+        const qsizetype at = qRound((w.box.left() - left) / advance);
+        if (at < text.size() || qAbs(w.box.left() - left - double(at) * advance) >= tolerance)
+            return QStringLiteral("<%1 off the place of character %2>").arg(w.text).arg(at);
+        text += QString(at - text.size(), QLatin1Char(' ')) + w.text;
+    }
+    return text;
 }
