@@ -177,7 +177,7 @@ QString prepare()
 
     rig.shell->steuerungsansicht();
     QCoreApplication::processEvents();
-    if (rig.shell->currentView() != OperatorShell::Kampf || !rig.keyboard->keyboardActive)
+    if (rig.shell->currentView() != OperatorShell::Kampf || !rig.keyboard->keyboardActive())
         return QStringLiteral("the bout panel is not shown");
     const Bout& bout = rig.console->bout();
     if (bout.wr.size() != kActionCount || bout.wb.size() != kActionCount || !bout.isOpen())

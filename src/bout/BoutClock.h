@@ -54,8 +54,6 @@ public:
     // Injury times back to 0:00 (a bout is loaded); their timers keep their on/off state.
     void resetInjuryTimes();
 
-    QTimer& timer3() { return m_timer3; }
-
 public slots:
     void startstop();
     void zeitplusminus(const QString& op, int step);

@@ -81,7 +81,7 @@ void BoutNavigator::naechsterkampf(int n)
 
     ladedaten();
 
-    if (m_view.panel1Visible() && kampfvorstellung)
+    if (m_view.panel1Visible() && m_kampfvorstellung)
         m_view.startZoom();
 }
 

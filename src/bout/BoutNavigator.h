@@ -33,7 +33,8 @@ public:
     QString audienceMp, audienceKr, audiencePr;
 
     // "Bei Kampfwechsel auf Ringervorstellung umschalten".
-    bool kampfvorstellung = false;
+    bool kampfvorstellung() const { return m_kampfvorstellung; }
+    void setKampfvorstellung(bool ticked) { m_kampfvorstellung = ticked; }
 
     // 999 next, 888 previous, any other n the bout with order number n.
     void naechsterkampf(int n);
@@ -61,6 +62,7 @@ signals:
     void changed();
 
 private:
+    bool m_kampfvorstellung = false;
     MatchRecord& m_record;
     MatchFile& m_file;
     Bout& m_bout;

@@ -45,7 +45,7 @@ KeyboardControl::KeyboardControl(Bout& bout, BoutClock& clock, BoutNavigator& na
 
 void KeyboardControl::tastendruck(int vk, Qt::KeyboardModifiers held)
 {
-    if (!keyboardActive)
+    if (!m_keyboardActive)
         return;
     // Not the state the keyboard is in now: by the time a queued key is handled, Ctrl may have
     // been let go or pressed for the next key.

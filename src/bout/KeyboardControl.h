@@ -16,7 +16,8 @@ public:
     KeyboardControl(Bout& bout, BoutClock& clock, BoutNavigator& navigator, QObject* parent = nullptr);
 
     // True while the bout panel is shown; keys do nothing otherwise.
-    bool keyboardActive = false;
+    bool keyboardActive() const { return m_keyboardActive; }
+    void setKeyboardActive(bool active) { m_keyboardActive = active; }
 
     // Ctrl and Shift of the key being handled (both false outside tastendruck).
     bool ctrldown() const { return m_held.testFlag(Qt::ControlModifier); }
@@ -35,4 +36,5 @@ private:
     BoutClock& m_clock;
     BoutNavigator& m_navigator;
     Qt::KeyboardModifiers m_held;
+    bool m_keyboardActive = false;
 };

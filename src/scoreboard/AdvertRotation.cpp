@@ -22,6 +22,8 @@ AdvertRotation::AdvertRotation(Settings& settings, const MatchRecord& record, co
                                QObject* parent)
     : QObject(parent), m_settings(settings), m_record(record), m_navigator(navigator)
 {
+    // The operator sets whole seconds per advert; a coarse timer could stretch each by 5 %.
+    m_timer.setTimerType(Qt::PreciseTimer);
     m_timer.setInterval(kInitialIntervalMs);
     connect(&m_timer, &QTimer::timeout, this, &AdvertRotation::werbungtimerTimer);
 }
@@ -59,11 +61,11 @@ void AdvertRotation::werbungtimerTimer()
 
     // Each advert is tried at most once per step: when all fail, the picture stays.
     for (qsizetype tried = 0; tried < paths.size(); ++tried) {
-        ++advertIndex;
+        ++m_advertIndex;
         // The list may have shrunk since the last tick (or the index been set from outside).
-        if (advertIndex > paths.size() || advertIndex < 1)
-            advertIndex = 1;
-        if (showInRotation(advertIndex))
+        if (m_advertIndex > paths.size() || m_advertIndex < 1)
+            m_advertIndex = 1;
+        if (showInRotation(m_advertIndex))
             return;
     }
 }

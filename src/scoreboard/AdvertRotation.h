@@ -28,13 +28,19 @@ public:
     AdvertRotation(Settings& settings, const MatchRecord& record, const BoutNavigator& navigator,
                    QObject* parent = nullptr);
 
-    // Position (1-based) of the advert the rotation showed last; 0 at start.
-    int advertIndex = 0;
+    // Position (1-based) of the advert the rotation showed last; 0 at start. The next step
+    // shows the one after `advertIndex`.
+    int advertIndex() const { return m_advertIndex; }
+    void setAdvertIndex(int position) { m_advertIndex = position; }
 
     // The picture both strips show; null while the built-in picture stands.
     QImage picture() const { return m_picture; }
 
-    QTimer& werbungtimer() { return m_timer; }
+    // The rotation timer `werbungtimer`: whether it ticks, its interval and the time to its next
+    // tick, in milliseconds.
+    bool rotationActive() const { return m_timer.isActive(); }
+    int rotationInterval() const { return m_timer.interval(); }
+    int rotationRemaining() const { return m_timer.remainingTime(); }
 
     // The advert that modes 0 and 2 call for. Throws AdvertError when the file cannot be read
     // as a JPEG; the previous picture stays.
@@ -49,7 +55,6 @@ public:
     // seconds as applyInterval.
     void applyEnteredInterval();
     // On exactly when the advert mode is 1; it ticks only while the interval is positive.
-    // Switch through here, not through werbungtimer() directly, so both stay consistent.
     void switchTimerForMode();
     // The advert steps of "Anzeige": the timer for the mode, the advert of the mode, the
     // interval. Never throws: what failed comes back as the text to report (empty when all
@@ -85,4 +90,5 @@ private:
     // Files whose failure the operator has been told of; a file that loads again leaves it.
     QSet<QString> m_reported;
     bool m_advertFailedAtDisplay = false;
+    int m_advertIndex = 0;
 };

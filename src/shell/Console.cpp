@@ -26,7 +26,7 @@ Console::Console(const QString& programFolder, SignalSound* sound, QObject* pare
       m_settings(besideProgram(QStringLiteral("set.xml")))
 {
     connect(&m_settings, &Settings::vorstellungChanged, &m_navigator,
-            [this](bool ticked) { m_navigator.kampfvorstellung = ticked; });
+            [this](bool ticked) { m_navigator.setKampfvorstellung(ticked); });
     // A newly named match file has no bout loaded yet.
     connect(&m_file, &MatchFile::openFileChanged, &m_navigator,
             [this] { m_navigator.setKampfnr(QStringLiteral("0")); });

@@ -50,7 +50,7 @@ void OperatorShell::Timer1Timer()
 
 void OperatorShell::hideall()
 {
-    m_keyboard.keyboardActive = false;
+    m_keyboard.setKeyboardActive(false);
 }
 
 void OperatorShell::showView(View view)
@@ -97,7 +97,7 @@ QStringList OperatorShell::boutChoiceList(const MatchRecord& record)
 void OperatorShell::steuerungsansicht()
 {
     showView(Kampf);
-    m_keyboard.keyboardActive = true;
+    m_keyboard.setKeyboardActive(true);
     BoutNavigator& nav = m_console.navigator();
     if (nav.kampfnr() != QLatin1String("0")) {
         nav.recountTeamScore();

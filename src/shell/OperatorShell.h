@@ -29,7 +29,8 @@ public:
     // One 50 ms step of the marker for a distance d > 0: a fifth of it, rounded half to even,
     // at least 1.
     static int markerStep(int distance);
-    QTimer& timer1() { return m_timer1; }
+    // The marker is still on its way to markerTop() (the 50 ms timer ticks).
+    bool markerMoving() const { return m_timer1.isActive(); }
 
     // Menu pictures, in menu order.
     void Image2Click() { showView(Start); }

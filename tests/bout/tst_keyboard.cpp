@@ -64,7 +64,7 @@ void TestKeyboard::init()
     m_sound.plays = 0;
     m_console = std::make_unique<Console>(m_dir->path(), &m_sound);
     m_keyboard = std::make_unique<KeyboardControl>(m_console->bout(), m_console->clock(), m_console->navigator());
-    m_keyboard->keyboardActive = true;
+    m_keyboard->setKeyboardActive(true);
     m_pickerSpy = std::make_unique<QSignalSpy>(m_keyboard.get(), &KeyboardControl::pickerRequested);
 }
 
@@ -237,7 +237,7 @@ void TestKeyboard::inactiveKeysDoNothing()
     QFETCH(Qt::KeyboardModifiers, held);
     startBout();
     const State before = state();
-    m_keyboard->keyboardActive = false;
+    m_keyboard->setKeyboardActive(false);
     m_keyboard->tastendruck(vk, held);
     QCOMPARE(state(), before);
 }

@@ -571,7 +571,7 @@ void TestNavigation::feedSignalsAndZoom()
     nav().naechsterkampf(999);
     QCOMPARE(kampf.count(), 2);
     QCOMPARE(zoom.count(), 0);
-    nav().kampfvorstellung = true;
+    nav().setKampfvorstellung(true);
     nav().naechsterkampf(999);
     QCOMPARE(zoom.count(), 1);
     m_console->view().setPanelsVisible(false, true);

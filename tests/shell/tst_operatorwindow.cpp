@@ -165,7 +165,7 @@ void TestOperatorWindow::keysReachKeyboardControlAndFocusedControl()
     QCOMPARE(child<QLabel>("tpr")->text(), QStringLiteral("2"));
 
     // With the keyboard control active, a key typed into a field acts and is typed as well.
-    m_keyboard->keyboardActive = true;
+    m_keyboard->setKeyboardActive(true);
     QWidget* heim = child("heim");
     view("panel_eingaben")->show();
     heim->setFocus();
@@ -374,7 +374,7 @@ void TestOperatorWindow::upwardDragOnPanelSurfaceOpensEntryPanel()
     QTest::mousePress(panel, Qt::LeftButton, {}, start);
     QTest::mouseRelease(panel, Qt::LeftButton, {}, start + QPoint(2, -101));
     QVERIFY(view("panel_eingaben")->isVisible()); // no match file needed for the drag
-    QVERIFY(!m_keyboard->keyboardActive);
+    QVERIFY(!m_keyboard->keyboardActive());
 }
 
 void TestOperatorWindow::markerWidgetFollowsTheShell()
@@ -646,7 +646,7 @@ void TestOperatorWindow::anzeigeAlwaysShowsTheWindow()
         QVERIFY2(shown.first().contains(message), qPrintable(shown.first()));
     }
     // Seconds that are no number leave no rotation running.
-    QVERIFY(!m_console->adverts().werbungtimer().isActive());
+    QVERIFY(!m_console->adverts().rotationActive());
 
     // Leaving the seconds field is where a typing error is told, in every mode, and it is
     // never stored.

@@ -80,14 +80,14 @@ void TestShell::markerSlidesByAFifth()
     openMatch("<kampf1/>");
     m_shell->Image3Click();
     QCOMPARE(m_shell->markerTop(), 101);
-    QVERIFY(m_shell->timer1().isActive());
+    QVERIFY(m_shell->markerMoving());
     QList<int> tops;
-    while (m_shell->timer1().isActive() && tops.size() < 100) {
+    while (m_shell->markerMoving() && tops.size() < 100) {
         m_shell->Timer1Timer();
         tops << m_shell->markerPos();
     }
     QCOMPARE(tops, (QList<int>{20, 36, 49, 59, 67, 74, 79, 83, 87, 90, 92, 94, 95, 96, 97, 98, 99, 100, 101}));
-    QVERIFY(!m_shell->timer1().isActive());
+    QVERIFY(!m_shell->markerMoving());
 }
 
 void TestShell::markerTurnsTowardNewTarget()
@@ -100,7 +100,7 @@ void TestShell::markerTurnsTowardNewTarget()
     m_shell->Image2Click(); // back to 0 during the slide
     m_shell->Timer1Timer();
     QVERIFY(m_shell->markerPos() < pos);
-    while (m_shell->timer1().isActive())
+    while (m_shell->markerMoving())
         m_shell->Timer1Timer();
     QCOMPARE(m_shell->markerPos(), 0);
 }
@@ -130,9 +130,9 @@ void TestShell::markerStep()
 void TestShell::sameViewAgainStopsMarkerAtNextTick()
 {
     m_shell->Image2Click();
-    QVERIFY(m_shell->timer1().isActive());
+    QVERIFY(m_shell->markerMoving());
     m_shell->Timer1Timer();
-    QVERIFY(!m_shell->timer1().isActive());
+    QVERIFY(!m_shell->markerMoving());
     QCOMPARE(m_shell->markerPos(), 0);
 }
 
@@ -152,10 +152,10 @@ void TestShell::switchesClearKeyboardActive()
 {
     m_shell->Image1Click();
     QCOMPARE(m_shell->currentView(), OperatorShell::Kampf);
-    QVERIFY(m_keyboard->keyboardActive);
+    QVERIFY(m_keyboard->keyboardActive());
     QCOMPARE(m_shell->markerTop(), 197);
     m_shell->Image4Click();
-    QVERIFY(!m_keyboard->keyboardActive);
+    QVERIFY(!m_keyboard->keyboardActive());
     QCOMPARE(m_shell->markerTop(), 295);
 }
 
@@ -185,7 +185,7 @@ void TestShell::upwardDrag()
     QCOMPARE(m_shell->currentView() == OperatorShell::Eingaben, opens);
     if (opens) {
         QCOMPARE(m_shell->markerTop(), 101);
-        QVERIFY(!m_keyboard->keyboardActive);
+        QVERIFY(!m_keyboard->keyboardActive());
     }
 }
 
