@@ -1,6 +1,8 @@
 // Cost of decoding an advert picture with the project's own libjpeg decoder, set against Qt's
 // JPEG reader decoding the same bytes in the same run. Both end in libjpeg, so the ratio says
 // what our wrapper costs or saves around it (colour conversion, copies, set-up) on this machine.
+// Then the largest picture an operator may choose, as an encoder writes it, and two files made
+// to hold the decoder with thousands of scans, which it must give up on quickly.
 
 #include "platform/JpegDecoder.h"
 #include "platform/UserError.h"
@@ -13,13 +15,21 @@
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
+#include <QImageReader>
 #include <QImageWriter>
 #include <QLinearGradient>
 #include <QPainter>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <vector>
+
+#include <jpeglib.h>
+#include <jerror.h>
 
 namespace {
 
@@ -29,9 +39,21 @@ constexpr int kQuality = 85;
 
 constexpr double kRatioTarget = 1.2;
 
+// The largest picture the decoder accepts: 8192 × 8192 in RGB32 is its 256 MB limit.
+constexpr int kLargeSide = 8192;
+// libjpeg's standard progressive script for a colour picture, and the crafted files' count.
+constexpr int kStandardScans = 10;
+constexpr int kCraftedScans = 3006;
+constexpr double kCraftedLimitNs = 0.3e9;
+// The dearest crafted file may cost what showing a real picture of its size does, not more.
+constexpr double kRepeatedRatioTarget = 1.5;
+
 struct Fixture
 {
     QByteArray jpeg;
+    QByteArray progressive;
+    QByteArray emptyScans;
+    QByteArray repeatedScans;
 };
 
 // Made by prepare, gone by tearDown while the application still exists.
@@ -70,15 +92,146 @@ QImage makeAdvert()
     return image;
 }
 
+// A large picture through libjpeg's encoder with its standard progressive script, as an image
+// editor saves "progressive". Row by row from `fillRow`, so the bench never holds the picture
+// uncompressed.
+template <typename FillRow> QByteArray encodeLargeProgressive(FillRow fillRow)
+{
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr err{};
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    unsigned char* out = nullptr;
+    unsigned long outSize = 0;
+    jpeg_mem_dest(&cinfo, &out, &outSize);
+    cinfo.image_width = kLargeSide;
+    cinfo.image_height = kLargeSide;
+    cinfo.input_components = 4;
+    cinfo.in_color_space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, kQuality, TRUE);
+    jpeg_simple_progression(&cinfo);
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<uchar> row(std::size_t(kLargeSide) * 4);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        fillRow(int(cinfo.next_scanline), row);
+        JSAMPROW rows[] = {row.data()};
+        jpeg_write_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    QByteArray bytes(reinterpret_cast<const char*>(out), qsizetype(outSize));
+    jpeg_destroy_compress(&cinfo);
+    std::free(out);
+    return bytes;
+}
+
+// What a sponsor might send: the advert repeated over the whole picture.
+QByteArray largeAdvert(const QImage& tile)
+{
+    const std::size_t tileBytes = std::size_t(tile.width()) * 4;
+    return encodeLargeProgressive([&](int y, std::vector<uchar>& row) {
+        const uchar* source = tile.constScanLine(y % tile.height());
+        for (std::size_t x = 0; x < row.size(); x += tileBytes)
+            std::memcpy(row.data() + x, source, std::min(tileBytes, row.size() - x));
+    });
+}
+
+// What a file made to hold the decoder starts from: one grey, the smallest file of that size.
+QByteArray largeGrey()
+{
+    return encodeLargeProgressive(
+        [](int, std::vector<uchar>& row) { std::fill(row.begin(), row.end(), 0x80); });
+}
+
+int scanCount(const QByteArray& jpeg)
+{
+    // Entropy-coded data stuffs every 0xff byte, so each of these is a start-of-scan marker.
+    return int(jpeg.count(QByteArray("\xff\xda", 2)));
+}
+
+// `scan` put in `count` times before the end marker. libjpeg's encoder refuses such a script
+// (each bit of a coefficient is sent and refined once), so it is done by hand; the decoder only
+// warns and walks every block of the scan's components each time.
+QByteArray withScans(QByteArray jpeg, const QByteArray& scan, int count)
+{
+    jpeg.insert(jpeg.size() - 2, scan.repeated(count));
+    return jpeg;
+}
+
+// A DC refinement of all three components that carries no data: the cheapest scan to walk, and
+// the file the console was found to hang on (3,006 such scans).
+const QByteArray kEmptyScan("\xff\xda\x00\x0c\x03\x01\x00\x02\x00\x03\x00\x00\x00\x10", 14);
+
+// The standard script's last scan, the last bit of the luminance's 63 AC coefficients: over a
+// grey picture a hundred bytes of end-of-band runs, and still every block's 63 coefficients
+// walked, the dearest scan so few bytes buy.
+QByteArray lastScan(const QByteArray& jpeg)
+{
+    const qsizetype start = jpeg.lastIndexOf(QByteArray("\xff\xda", 2));
+    // SOS: marker, length (2), one component (1), its id and tables (2), Ss 1, Se 63, Ah 1 Al 0.
+    if (start < 0 || jpeg.mid(start + 4, 1) != QByteArray("\x01", 1) ||
+        jpeg.mid(start + 7, 3) != QByteArray("\x01\x3f\x10", 3))
+        return {};
+    return jpeg.mid(start, jpeg.size() - 2 - start);
+}
+
+QString errorOf(const QByteArray& jpeg)
+{
+    try {
+        decodeJpeg(jpeg);
+    } catch (const UserError& e) {
+        return e.message();
+    }
+    return {};
+}
+
+// Both decoders on the large picture, pixel for pixel, and the crafted ones refused as damage.
+QString prepareLarge(Fixture& f, const QImage& advert)
+{
+    f.progressive = largeAdvert(advert);
+    const QByteArray grey = largeGrey();
+    const auto standard = [](const QByteArray& jpeg) {
+        return scanCount(jpeg) == kStandardScans && jpeg.endsWith("\xff\xd9");
+    };
+    if (!standard(f.progressive) || !standard(grey))
+        return QStringLiteral("a large picture is not libjpeg's standard progressive file");
+    const QByteArray refinement = lastScan(grey);
+    if (refinement.isEmpty())
+        return QStringLiteral("the standard script does not end in the luminance's last refinement");
+    f.emptyScans = withScans(grey, kEmptyScan, kCraftedScans - kStandardScans);
+    f.repeatedScans = withScans(grey, refinement, kCraftedScans - kStandardScans);
+
+    // Qt refuses pictures over 128 MB by default; ours allows 256 MB, so the baseline must too.
+    QImageReader::setAllocationLimit(512);
+    QImage ours;
+    try {
+        ours = decodeJpeg(f.progressive);
+    } catch (const UserError& e) {
+        return QStringLiteral("the large picture failed: ") + e.message();
+    }
+    const QImage qts = QImage::fromData(f.progressive, "JPG");
+    if (qts.isNull())
+        return QStringLiteral("Qt's reader could not decode the large picture");
+    if (ours.size() != QSize(kLargeSide, kLargeSide) || ours != qts.convertToFormat(QImage::Format_RGB32))
+        return QStringLiteral("the decoders disagree on the large picture");
+
+    const QString refused = QStringLiteral("JPEG-Fehler #%1").arg(JERR_BAD_SCAN_SCRIPT);
+    for (const QString& message : {errorOf(f.emptyScans), errorOf(f.repeatedScans)})
+        if (message != refused)
+            return QStringLiteral("a crafted picture gave \"%1\" instead of \"%2\"").arg(message, refused);
+    return {};
+}
+
 QString prepare()
 {
     g_fixture = std::make_unique<Fixture>();
     Fixture& f = *g_fixture;
+    const QImage advert = makeAdvert();
     QBuffer buffer(&f.jpeg);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "JPG");
     writer.setQuality(kQuality);
-    if (!writer.write(makeAdvert()))
+    if (!writer.write(advert))
         return QStringLiteral("the advert was not encoded: ") + writer.errorString();
 
     // Timing two decoders is only fair when both deliver the same picture.
@@ -97,7 +250,7 @@ QString prepare()
         for (int x = 0; x < ours.width(); ++x)
             if (ours.pixel(x, y) != qts.pixel(x, y))
                 return QStringLiteral("the decoders disagree at pixel %1,%2").arg(x).arg(y);
-    return {};
+    return prepareLarge(f, advert);
 }
 
 void addSizeCounters(benchmark::State& state)
@@ -138,8 +291,65 @@ void BM_qt_reader(benchmark::State& state)
     addSizeCounters(state);
 }
 
+void BM_progressive_8192(benchmark::State& state)
+{
+    const QByteArray& jpeg = g_fixture->progressive;
+    for (auto _ : state) {
+        try {
+            QImage image = decodeJpeg(jpeg);
+            benchmark::DoNotOptimize(image.constBits());
+        } catch (const UserError& e) {
+            state.SkipWithError(e.what());
+            break;
+        }
+    }
+    state.counters["file_bytes"] = double(jpeg.size());
+}
+
+void BM_qt_reader_progressive_8192(benchmark::State& state)
+{
+    const QByteArray& jpeg = g_fixture->progressive;
+    for (auto _ : state) {
+        QImage image = QImage::fromData(jpeg, "JPG");
+        if (image.isNull()) {
+            state.SkipWithError("Qt's reader failed");
+            break;
+        }
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.counters["file_bytes"] = double(jpeg.size());
+}
+
+// From the bytes to the message the operator sees. Qt's reader is not run on these: it has no
+// limit and would take many seconds.
+void refuse(benchmark::State& state, const QByteArray& jpeg)
+{
+    for (auto _ : state) {
+        if (errorOf(jpeg).isEmpty()) {
+            state.SkipWithError("the crafted picture decoded");
+            break;
+        }
+    }
+    state.counters["file_bytes"] = double(jpeg.size());
+    state.counters["scans"] = double(kCraftedScans);
+}
+
+void BM_crafted_empty_scans(benchmark::State& state)
+{
+    refuse(state, g_fixture->emptyScans);
+}
+
+void BM_crafted_repeated_scans(benchmark::State& state)
+{
+    refuse(state, g_fixture->repeatedScans);
+}
+
 BENCHMARK(BM_decodeJpeg)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_qt_reader)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_progressive_8192)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_qt_reader_progressive_8192)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_crafted_empty_scans)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_crafted_repeated_scans)->Unit(benchmark::kMillisecond);
 
 void printSummary(const BenchSupport::Summary& s)
 {
@@ -148,6 +358,17 @@ void printSummary(const BenchSupport::Summary& s)
                  "target is informative)\n",
                  kWidth, kHeight, kQuality, static_cast<long long>(g_fixture->jpeg.size()));
     s.printRatio("decodeJpeg", "BM_decodeJpeg", "Qt's reader", "BM_qt_reader", {.maxRatio = kRatioTarget});
+    std::fprintf(s.out(),
+                 "  %d x %d, libjpeg's progressive script, %lld bytes; crafted: %d scans, %lld bytes (empty) "
+                 "and %lld bytes (repeated):\n",
+                 kLargeSide, kLargeSide, static_cast<long long>(g_fixture->progressive.size()), kCraftedScans,
+                 static_cast<long long>(g_fixture->emptyScans.size()),
+                 static_cast<long long>(g_fixture->repeatedScans.size()));
+    s.printRatio("progressive", "BM_progressive_8192", "Qt's reader", "BM_qt_reader_progressive_8192",
+                 {.maxRatio = kRatioTarget});
+    s.printTarget("empty scans", "BM_crafted_empty_scans", kCraftedLimitNs);
+    s.printRatio("repeated scans", "BM_crafted_repeated_scans", "progressive", "BM_progressive_8192",
+                 {.maxRatio = kRepeatedRatioTarget});
 }
 
 } // namespace

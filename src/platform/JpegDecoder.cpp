@@ -18,10 +18,14 @@ namespace {
 // 65500 × 65500 pixels, and an advert strip never needs one that big.
 constexpr qint64 kMaxPictureBytes = qint64(256) * 1024 * 1024;
 
-// A progressive file may repeat empty scans without end, and each one walks the whole picture:
-// 3,000 of them in 690 kB keep the window thread busy for many seconds. Real encoders write
-// about ten; libjpeg-turbo's own tools stop at 500 as well.
-constexpr int kMaxScans = 500;
+// A progressive file may repeat scans without end, and libjpeg walks every block of a scan's
+// components whether the scan carries data or not: 3,000 empty scans in 690 kB hold the window
+// thread for seconds. So the blocks walked are bounded, not the scans. libjpeg's own progressive
+// script and the more elaborate ones of other encoders walk at most six pictures' worth; ten
+// lets them through, and a file made to waste time then stops after about what decoding a real
+// picture of its size takes (a scan of a real picture costs about as much a block as the
+// dearest crafted one).
+constexpr qint64 kWorkBudgetInPictures = 10;
 
 // libjpeg writes Format_RGB32's byte order (0xffRRGGBB in a native 32-bit word) directly, and
 // the alpha variants guarantee the 0xff byte that the X variants leave undefined.
@@ -47,6 +51,10 @@ struct Session
     bool headerDone = false;
     bool sawEnd = false;
     bool rowsDone = false;
+    // Blocks of all scans taken in so far, against the budget; a scan counts once it has begun.
+    qint64 blocksWalked = 0;
+    qint64 blockBudget = 0;
+    int scanCounted = 0;
     QImage image;
 };
 
@@ -87,13 +95,27 @@ void emitMessage(j_common_ptr cinfo, int level)
     }
 }
 
-// Called while libjpeg takes in the scans. libjpeg has no message of its own for too many
-// scans; a scan script it cannot accept is the nearest, and no other decode reports it.
+qint64 blocksOf(const jpeg_component_info& component)
+{
+    return qint64(component.width_in_blocks) * component.height_in_blocks;
+}
+
+// libjpeg calls this before each step of taking in the scans (one row of blocks, or the markers
+// up to the next scan) and before each step of the output. A scan is charged in full as soon as
+// it begins, so the one that would pass the budget is refused before any of its work is done.
+// libjpeg has no message of its own for too much work; a scan script it cannot accept is the
+// nearest, and no other decode reports it.
 void progressMonitor(j_common_ptr cinfo)
 {
     const auto d = reinterpret_cast<j_decompress_ptr>(cinfo);
-    if (d->input_scan_number > kMaxScans)
-        fail(sessionOf(cinfo), JERR_BAD_SCAN_SCRIPT);
+    Session& s = sessionOf(cinfo);
+    if (d->input_scan_number == s.scanCounted)
+        return;
+    s.scanCounted = d->input_scan_number;
+    for (int i = 0; i < d->comps_in_scan; ++i)
+        s.blocksWalked += blocksOf(*d->cur_comp_info[i]);
+    if (s.blocksWalked > s.blockBudget)
+        fail(s, JERR_BAD_SCAN_SCRIPT);
 }
 
 // The default prints to stderr, which nobody at the console reads.
@@ -128,6 +150,8 @@ bool run(Session& s, const QByteArray& data)
                  static_cast<unsigned long>(data.size()));
     jpeg_read_header(&s.cinfo, TRUE);
     s.headerDone = true;
+    for (int i = 0; i < s.cinfo.num_components; ++i)
+        s.blockBudget += kWorkBudgetInPictures * blocksOf(s.cinfo.comp_info[i]);
 
     const bool inks = s.cinfo.jpeg_color_space == JCS_CMYK || s.cinfo.jpeg_color_space == JCS_YCCK;
     s.cinfo.out_color_space = inks ? JCS_CMYK : kRgb32Space;

@@ -8,9 +8,10 @@
 // number as operators know it ("JPEG-Fehler #53"). Every colour model libjpeg reads (YCbCr,
 // RGB, grayscale, CMYK, YCCK) comes back as QImage::Format_RGB32.
 
-// Throws UserError("JPEG-Fehler #n") when `data` holds no complete JPEG picture or more than
-// 500 scans (JERR_BAD_SCAN_SCRIPT), which no encoder writes and which would take seconds; a
-// picture that merely lacks its end marker is complete and decodes.
+// Throws UserError("JPEG-Fehler #n") when `data` holds no complete JPEG picture, or scans that
+// together walk more than ten times the picture's blocks (JERR_BAD_SCAN_SCRIPT), which no
+// encoder writes and which would hold the caller for seconds; a picture that merely lacks its
+// end marker is complete and decodes.
 QImage decodeJpeg(const QByteArray& data);
 
 // Reads the file at `path` and decodes it; the extension is not looked at. A file that cannot be
