@@ -4,6 +4,7 @@
 #include "shell/Console.h"
 #include "shell/ui/Dialogs.h"
 #include "shell/ui/FileDialogs.h"
+#include "support/FileModes.h"
 #include "support/TestSupport.h"
 
 #include <QComboBox>
@@ -39,6 +40,8 @@ private slots:
     void transfer();
     void refused_data();
     void refused();
+    void databaseFailure_data();
+    void databaseFailure();
 
 private:
     // A Tarvo database in the temporary folder, as SQLite, with the four tables; `kopf` rows are
@@ -475,6 +478,103 @@ void TestExportPanel::refused()
     QCOMPARE(rows("SELECT SIEGERM, HVName FROM MProtokollKopf, MProtokollPositionen"),
              (QList<QStringList>{{"<null>", "<null>"}}));
     QCOMPARE(rows("SELECT COUNT(*) FROM MKKampfrunden"), QList<QStringList>{{"0"}});
+}
+
+// What goes wrong in the database names its cause in German, and says what the database holds
+// afterwards.
+void TestExportPanel::databaseFailure_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<bool>("asked"); // the confirmation question came before the failure
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QStringList>("kept"); // SIEGERM and the first bout's HVName afterwards
+    const QString locked = "Die Datenbank wird gerade von einem anderen Programm benutzt und ist von ihm "
+                           "gesperrt. Bitte schließen Sie das andere Programm oder warten Sie, bis es fertig "
+                           "ist, und versuchen Sie es dann erneut.";
+    QTest::newRow("locked by another program")
+        << "lock" << true
+        << "Fehler in der Datenbank beim Speichern (Tabelle „MProtokollKopf“): " + locked +
+               " Es wurde nichts übertragen."
+        << QStringList{"<null>", "<null>"};
+    QTest::newRow("round table dropped after the season was read")
+        << "drop table" << true
+        << "Fehler in der Datenbank beim Anfügen (Tabelle „MKKampfrunden“): Die Tabelle „MKKampfrunden“ "
+           "fehlt "
+           "in der Datenbank. Die Übertragung wurde dort abgebrochen; was bis dahin übertragen war, bleibt "
+           "in "
+           "der Datenbank. Übertragen Sie den Kampf erneut, sobald die Ursache behoben ist."
+        << QStringList{"KSV Heim", "R1"};
+    QTest::newRow("header field dropped after the season was read")
+        << "drop field" << true
+        << "Fehler in der Datenbank beim Speichern (Tabelle „MProtokollKopf“): Das Feld „Zeitnehmer“ fehlt "
+           "in "
+           "der Tabelle „MProtokollKopf“. Es wurde nichts übertragen."
+        << QStringList{"<null>", "<null>"};
+    QTest::newRow("round table missing when the season is chosen")
+        << "no table" << false
+        << "Fehler in der Datenbank beim Öffnen (Tabelle „MKKampfrunden“): Die Tabelle „MKKampfrunden“ fehlt "
+           "in "
+           "der Datenbank."
+        << QStringList{"<null>", "<null>"};
+    // An SQLite file is written by the program itself: no driver is missing, the file is the cause.
+    QTest::newRow("write-protected file") << "write-protected" << false
+                                          << "In die Tarvo-Datenbank „%1“ kann nicht geschrieben werden: die "
+                                             "Datei ist schreibgeschützt. Es wurde nichts übertragen."
+                                          << QStringList{"<null>", "<null>"};
+}
+
+void TestExportPanel::databaseFailure()
+{
+    QFETCH(QString, fault);
+    QFETCH(bool, asked);
+    QFETCH(QString, message);
+    const QString file = m_dir->filePath("tarvo03.mdb");
+    makeDatabase({{"06.10.2012", "7", "2012", "Sa 6.10.", "Oberliga", "KSV Heim", "AC Gast"}});
+    sql("INSERT INTO MProtokollPositionen (PPID, ProtokollID, Sortiernummer) VALUES (701, 7, 1)");
+    fillMatch();
+    m_console->record().setHeader("zeitnehmer", "Zeit Nehmer");
+    m_console->settings().setTarvodir(m_dir->path());
+    // The other program's lock is waited for a second here, not the 100 s of the match evening.
+    m_panel->tarvo().connection().setCommandTimeout(1);
+    std::optional<ModeBitsBind> modeBits;
+    if (fault == "no table")
+        sql("DROP TABLE MKKampfrunden");
+    if (fault == "write-protected") {
+        QVERIFY(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::ReadGroup |
+                                                QFileDevice::ReadOther));
+        modeBits.emplace();
+        if (!ModeBitsBind::refusesWriting(file))
+            QSKIP("this process writes to write-protected files and cannot give that right up");
+    }
+    chooseSeason("2012");
+    if (fault == "lock")
+        sql("BEGIN EXCLUSIVE");
+    if (fault == "drop table")
+        sql("DROP TABLE MKKampfrunden");
+    if (fault == "drop field")
+        sql("ALTER TABLE MProtokollKopf DROP COLUMN Zeitnehmer");
+
+    QStringList messages;
+    if (fault == "no table") {
+        // Every change of the season text reads the database anew: "" and then "2012".
+        messages << message;
+        QVERIFY(!control<QPushButton>("Button4")->isEnabled());
+    } else {
+        QVERIFY(control<QPushButton>("Button4")->isEnabled());
+        MessageBox::setNextAnswer(MessageBox::Yes);
+        QTest::mouseClick(control<QPushButton>("Button4"), Qt::LeftButton);
+        if (asked)
+            messages << "Sollen die Daten in den Kampf\nSa 6.10.     Oberliga     KSV Heim  :  AC Gast\n"
+                        "eingelesen werden?";
+    }
+    messages << QString(message).replace("%1", QDir::toNativeSeparators(file));
+    QCOMPARE(MessageBox::takeShownMessages(), messages);
+    if (fault == "lock")
+        sql("ROLLBACK");
+    modeBits.reset();
+    QFETCH(QStringList, kept);
+    QCOMPARE(rows("SELECT SIEGERM, HVName FROM MProtokollKopf, MProtokollPositionen"),
+             QList<QStringList>{kept});
 }
 
 QTEST_MAIN(TestExportPanel)
