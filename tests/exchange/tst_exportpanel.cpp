@@ -151,6 +151,59 @@ const QStringList kRoundColumns = {
     "R1er",         "B5er",         "B3er",       "B2er",       "B1er",    "RVerwarnungen", "BVerwarnungen",
     "RPassivitaet", "BPassivitaet", "RWertungen", "BWertungen", "SiegerRB"};
 
+// The header of the played match: each field with its own text, so that a column written from
+// its neighbour's field shows. "ort" and "zuschauer" stay empty here, see transfer().
+const QList<std::pair<QString, QString>> kHeaderValues = {
+    {"halle", "Sporthalle Süd"},
+    {"ml", "Hans Muster"},
+    {"mp", "Mia Matte"},
+    {"pr", "Paul Punkt"},
+    {"zeitnehmer", "Zora Zeit"},
+    {"protokollfuehrer", "Pia Protokoll"},
+    {"punktzettel", "Zeno Zettel"},
+    {"mannschaftsfuehrer_heim", "Hugo Heim"},
+    {"mannschaftsfuehrer_gast", "Gerd Gast"},
+    {"verhalten_ringer", "fair"},
+    {"verhalten_zuschauer", "laut"},
+    {"beginn", "19:30"},
+    {"ende", "21:45"},
+    {"ordner1", "Otto Eins"},
+    {"ordner2", "Olga Zwei"},
+    {"bemerkungen", "Halle kalt\r\nBeginn 20 Uhr"},
+};
+
+// Team points of grid row k: red wins by k, row 3 is drawn 1:1, row 10 won by blue 0:10.
+QString redPoints(int k)
+{
+    return k == 3 ? "1" : k == 10 ? "0" : QString::number(k);
+}
+
+QString bluePoints(int k)
+{
+    return k == 3 ? "1" : k == 10 ? "10" : "0";
+}
+
+// The cells of grid row k that the position record takes, each with a text of its own side and
+// row, in the order of kPositionColumns (without PUNKTEVER and KampfZeit).
+QList<std::pair<int, QString>> boutCells(int k)
+{
+    const QString n = QString::number(k);
+    return {{2, n + ",1"},
+            {3, "R" + n},
+            {4, "Rot" + n},
+            {5, "10" + n},
+            {6, k % 2 ? "A" : "S"},
+            {7, QString::number(1980 + k)},
+            {8, redPoints(k)},
+            {9, n + ",2"},
+            {10, "B" + n},
+            {11, "Blau" + n},
+            {12, "20" + n},
+            {13, k % 2 ? "S" : "A"},
+            {14, QString::number(1960 + k)},
+            {15, bluePoints(k)}};
+}
+
 } // namespace
 
 QSqlQuery TestExportPanel::sql(const QString& statement)
@@ -203,15 +256,12 @@ void TestExportPanel::fillMatch()
 {
     MatchRecord& r = m_console->record();
     r.setHeader("datum", "06.10.2012");
-    r.setHeader("halle", "Sporthalle Süd");
-    r.setHeader("ml", "Hans Muster");
-    r.setHeader("bemerkungen", "Halle kalt\r\nBeginn 20 Uhr");
+    for (const auto& [field, value] : kHeaderValues)
+        r.setHeader(field, value);
     r.setRowCount(15);
     for (int k = 1; k <= 14; ++k) {
-        r.setCell(3, k, QString("R%1").arg(k));
-        r.setCell(10, k, QString("B%1").arg(k));
-        r.setCell(8, k, k == 3 ? "1" : QString::number(k));
-        r.setCell(15, k, k == 3 ? "1" : "0");
+        for (const auto& [column, value] : boutCells(k))
+            r.setCell(column, k, value);
         r.setCell(16, k, "PS");
         r.setCell(17, k, "5");
         r.setCell(18, k, "1");
@@ -368,14 +418,48 @@ void TestExportPanel::transfer()
     for (const QString& id : roundIds)
         sql("INSERT INTO MKKampfrunden (KRundenID, KRundenNr, PPID) VALUES (" +
             (id.isEmpty() ? "NULL" : "'" + id + "'") + ", 1, 601)");
-    // Bout 2 already has its first round.
-    sql("INSERT INTO MKKampfrunden (KRundenID, KRundenNr, PPID, TPR) VALUES (NULL, 2, 702, 'x'), "
-        "(NULL, 1, 702, 'alt')");
+    // Bout 2 already has its first round, with counts that the transfer sets back to "0".
+    QStringList counts = kRoundColumns.mid(4, 12);
+    sql("INSERT INTO MKKampfrunden (KRundenID, KRundenNr, PPID, TPR) VALUES (NULL, 2, 702, 'x')");
+    sql("INSERT INTO MKKampfrunden (KRundenID, KRundenNr, PPID, TPR, " + counts.join(", ") +
+        ") VALUES (NULL, 1, 702, 'alt'" + QString(", 'x'").repeated(counts.size()) + ")");
     fillMatch();
     m_console->settings().setTarvodir(m_dir->path());
     chooseSeason("2012");
     auto* button4 = control<QPushButton>("Button4");
     QVERIFY(button4->isEnabled());
+
+    // Every header column the transfer writes, read back in the order of kHeaderColumns.
+    const auto header = [](const QString& siegerm, const QString& ort, const QString& heim,
+                           const QString& gast, const QString& zuschauer) {
+        QMap<QString, QString> byField;
+        for (const auto& [field, value] : kHeaderValues)
+            byField.insert(field, value);
+        return QStringList{siegerm,
+                           ort,
+                           byField["halle"],
+                           heim,
+                           gast,
+                           zuschauer,
+                           byField["bemerkungen"],
+                           byField["mannschaftsfuehrer_gast"],
+                           byField["mannschaftsfuehrer_heim"],
+                           byField["ml"],
+                           byField["mp"],
+                           byField["pr"],
+                           byField["beginn"],
+                           byField["ende"],
+                           byField["protokollfuehrer"],
+                           byField["punktzettel"],
+                           byField["zeitnehmer"],
+                           byField["ordner1"],
+                           byField["ordner2"],
+                           byField["verhalten_ringer"],
+                           byField["verhalten_zuschauer"]};
+    };
+    const QString headerSelect = "SELECT " + kHeaderColumns.join(", ") + " FROM MProtokollKopf ";
+    QStringList untouched(kHeaderColumns.size(), "<null>");
+    untouched[1] = "Altort";
 
     for (int pass = 0; pass < 2; ++pass) {
         MessageBox::setNextAnswer(MessageBox::Yes);
@@ -385,27 +469,22 @@ void TestExportPanel::transfer()
                              "eingelesen werden?"});
         QCOMPARE(control<QProgressBar>("ProgressBar1")->value(), 12);
 
-        // Header: home won 103:1 (rows 1..14), the empty place left as it was.
-        QCOMPARE(
-            rows("SELECT SIEGERM, ORT, KAMPFST, PUNKTEHEIM, PUNKTEGAST, Bemerkung, KAMPFRICHT, ZUSCHAUER "
-                 "FROM MProtokollKopf ORDER BY rowid"),
-            (QList<QStringList>{
-                {"<null>", "Altort", "<null>", "<null>", "<null>", "<null>", "<null>", "<null>"},
-                {"KSV Heim", "Altort", "Sporthalle Süd", "103", "1", "Halle kalt\r\nBeginn 20 Uhr",
-                 "Hans Muster", "<null>"}}));
+        // Header: home won 93:11 (rows 1..14), the empty place and audience left as they were.
+        QCOMPARE(rows(headerSelect + "ORDER BY rowid"),
+                 (QList<QStringList>{untouched, header("KSV Heim", "Altort", "93", "11", "<null>")}));
         // Positions by grid row, not by bout order; no record made for row 4, row 11 not sent.
         QList<QStringList> expected;
-        for (int k : {2, 1, 3, 5, 6, 7, 8, 9, 10})
-            expected << QStringList{QString::number(k),
-                                    QString("R%1").arg(k),
-                                    QString("B%1").arg(k),
-                                    k == 3 ? "1" : QString::number(k),
-                                    k == 3 ? "1" : "0",
-                                    "PS 5:1",
-                                    "00:4:1" + QString::number(k % 10)};
-        expected << QStringList{"11", "alt", "<null>", "<null>", "<null>", "<null>", "<null>"};
-        QCOMPARE(rows("SELECT Sortiernummer, HVName, GVName, HPUNKTE, GPUNKTE, PUNKTEVER, KampfZeit "
-                      "FROM MProtokollPositionen WHERE ProtokollID = 7 ORDER BY rowid"),
+        for (int k : {2, 1, 3, 5, 6, 7, 8, 9, 10}) {
+            QStringList row{QString::number(k)};
+            for (const auto& cell : boutCells(k))
+                row << cell.second;
+            expected << row + QStringList{"PS 5:1", "00:4:1" + QString::number(k % 10)};
+        }
+        QStringList old(kPositionColumns.size(), "<null>");
+        old[1] = "alt";
+        expected << QStringList{"11"} + old;
+        QCOMPARE(rows("SELECT Sortiernummer, " + kPositionColumns.join(", ") +
+                      " FROM MProtokollPositionen WHERE ProtokollID = 7 ORDER BY rowid"),
                  expected);
         QCOMPARE(rows("SELECT HVName FROM MProtokollPositionen WHERE ProtokollID = 6"),
                  QList<QStringList>{{"alt"}});
@@ -418,21 +497,40 @@ void TestExportPanel::transfer()
         expected << QStringList{"<null>", "702", "5", "R"};
         int id = firstNewId;
         for (int k : {1, 3, 5, 6, 7, 8, 9, 10})
-            expected << QStringList{QString::number(id++), QString::number(700 + k), "5", k == 3 ? " " : "R"};
+            expected << QStringList{QString::number(id++), QString::number(700 + k), "5",
+                                    k == 3    ? " "
+                                    : k == 10 ? "B"
+                                              : "R"};
         QCOMPARE(rows("SELECT KRundenID, PPID, TPR, SiegerRB FROM MKKampfrunden ORDER BY rowid"), expected);
         QCOMPARE(rows("SELECT KRundenNr, TPB, Siegart, Zeit, R5er, RVerwarnungen, BPassivitaet, RWertungen, "
                       "BWertungen FROM MKKampfrunden WHERE PPID = 701"),
                  (QList<QStringList>{{"1", "1", "PS", "4:11", "0", "0", "0", "210", "4"}}));
+        // Every round column of every bout sent.
+        expected.clear();
+        for (int k : {1, 2, 3, 5, 6, 7, 8, 9, 10})
+            expected << QStringList{QString::number(700 + k),       "1", "5", "1", "PS",
+                                    "4:1" + QString::number(k % 10)} +
+                            QStringList(12, "0") +
+                            QStringList{"210", "4",
+                                        k == 3    ? " "
+                                        : k == 10 ? "B"
+                                                  : "R"};
+        QCOMPARE(rows("SELECT PPID, KRundenNr, " + kRoundColumns.join(", ") +
+                      " FROM MKKampfrunden WHERE KRundenNr = 1 AND PPID > 700 ORDER BY PPID"),
+                 expected);
     }
-    // A draw names no team; a guest win names the record's own guest text.
+    // A draw names no team; a guest win names the record's own guest text. The place and the
+    // audience, now known, are written too.
+    m_console->record().setHeader("ort", "Neustadt");
+    m_console->record().setHeader("zuschauer", "350");
     for (const auto& [home, guest, winner] :
          {std::tuple{"12", "12", "unentschieden"}, {"3", "30", "AC Gast"}}) {
         m_console->navigator().punkteheim = home;
         m_console->navigator().punktegast = guest;
         MessageBox::setNextAnswer(MessageBox::Yes);
         QTest::mouseClick(button4, Qt::LeftButton);
-        QCOMPARE(rows("SELECT SIEGERM, PUNKTEHEIM FROM MProtokollKopf WHERE ProtokollID = 7"),
-                 (QList<QStringList>{{winner, home}}));
+        QCOMPARE(rows(headerSelect + "ORDER BY rowid"),
+                 (QList<QStringList>{untouched, header(winner, "Neustadt", home, guest, "350")}));
     }
     QCOMPARE(rows("SELECT COUNT(*) FROM MKKampfrunden"),
              QList<QStringList>{{QString::number(roundIds.size() + 10)}});

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -50,6 +51,8 @@ private slots:
     void failingStepKeepsOldFile_data();
     void failingStepKeepsOldFile();
     void leftoversOfAKilledSaveAreRemoved();
+    void savedFileKeepsItsMode_data();
+    void savedFileKeepsItsMode();
 };
 
 void TestPlatform::strToInt_data()
@@ -359,6 +362,40 @@ void TestPlatform::leftoversOfAKilledSaveAreRemoved()
     QVERIFY(d.exists(live));
     for (const QString& name : others)
         QVERIFY2(d.exists(name), qPrintable(name));
+}
+
+// A saved file keeps the mode it had: a private file stays private, a shared one writable by
+// its group. A new file gets the usual mode of the process's mask.
+void TestPlatform::savedFileKeepsItsMode_data()
+{
+    QTest::addColumn<int>("before"); // -1: no file yet
+    QTest::addColumn<int>("after");
+    QTest::newRow("private") << 0600 << 0600;
+    QTest::newRow("group-writable") << 0664 << 0664;
+    QTest::newRow("group may read") << 0640 << 0640;
+    QTest::newRow("executable bits too") << 0750 << 0750;
+    QTest::newRow("new file") << -1 << 0644;
+}
+
+void TestPlatform::savedFileKeepsItsMode()
+{
+    QFETCH(int, before);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("m.ptlx"));
+    const mode_t mask = ::umask(022);
+    const auto restore = qScopeGuard([mask] { ::umask(mask); });
+    if (before >= 0) {
+        put(path, "alt");
+        QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(before)), 0);
+    }
+    XmlDocument::writeFile(path, "neu");
+    struct stat st
+    {
+    };
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
+    QFETCH(int, after);
+    QCOMPARE(QString::number(st.st_mode & 07777, 8), QString::number(after, 8));
+    QCOMPARE(contentOf(path), QByteArray("neu"));
 }
 
 QTEST_GUILESS_MAIN(TestPlatform)
