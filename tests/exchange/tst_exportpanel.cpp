@@ -652,20 +652,25 @@ void TestExportPanel::databaseFailure()
     if (fault == "drop field")
         sql("ALTER TABLE MProtokollKopf DROP COLUMN Zeitnehmer");
 
+    const QString shown = QString(message).replace("%1", QDir::toNativeSeparators(file));
     QStringList messages;
     if (fault == "no table") {
         // Every change of the season text reads the database anew: "" and then "2012".
-        messages << message;
+        messages << shown << shown;
         QVERIFY(!control<QPushButton>("Button4")->isEnabled());
     } else {
         QVERIFY(control<QPushButton>("Button4")->isEnabled());
-        MessageBox::setNextAnswer(MessageBox::Yes);
-        QTest::mouseClick(control<QPushButton>("Button4"), Qt::LeftButton);
-        if (asked)
-            messages << "Sollen die Daten in den Kampf\nSa 6.10.     Oberliga     KSV Heim  :  AC Gast\n"
-                        "eingelesen werden?";
+        // The operator tries again: the database now knows its changed layout before the
+        // statement runs, and the cause must still be named.
+        for (int attempt = 0; attempt < (asked ? 2 : 1); ++attempt) {
+            MessageBox::setNextAnswer(MessageBox::Yes);
+            QTest::mouseClick(control<QPushButton>("Button4"), Qt::LeftButton);
+            if (asked)
+                messages << "Sollen die Daten in den Kampf\nSa 6.10.     Oberliga     KSV Heim  :  AC Gast\n"
+                            "eingelesen werden?";
+            messages << shown;
+        }
     }
-    messages << QString(message).replace("%1", QDir::toNativeSeparators(file));
     QCOMPARE(MessageBox::takeShownMessages(), messages);
     if (fault == "lock")
         sql("ROLLBACK");
