@@ -162,10 +162,10 @@ QString odbcCause(const QSqlError& error, const QString& table)
     if (has("read-only") || has("updateable query") || has("updatable query"))
         return QStringLiteral(
             "Die Datenbankdatei ist schreibgeschützt; in sie kann nichts geschrieben werden.");
-    if (has("not a valid") || has("unrecognized database format"))
-        return QStringLiteral("Die Datenbankdatei ist beschädigt oder keine Access-Datenbank.");
     if (has("could not find file") || has("not a valid path"))
         return QStringLiteral("Die Datenbankdatei wurde nicht gefunden.");
+    if (has("not a valid") || has("unrecognized database format"))
+        return QStringLiteral("Die Datenbankdatei ist beschädigt oder keine Access-Datenbank.");
     if (has("data type mismatch") || has("invalid character value") || has("string data, right truncat"))
         return QStringLiteral("Ein Wert passt nicht zum Datentyp oder zur Länge seines Feldes.");
     return QStringLiteral("Die Datenbank meldet einen Fehler (ODBC-Fehler %1).")

@@ -2,9 +2,10 @@
 
 #include <QByteArray>
 #include <QSqlDatabase>
-#include <QSqlError>
 #include <QString>
 #include <QStringList>
+
+class QSqlError;
 
 // A connection to a desktop database file, set up from an OLE DB style connection string
 // ("Data Source=<file>;Mode=ReadWrite;..."). The Jet provider does not exist here, so the file
