@@ -149,10 +149,9 @@ void TarvoExchange::checkTransfer(const MatchRecord& record, const QString& punk
     requireOpen();
     if (m_connection.readOnly())
         throw UserError(
-            QStringLiteral("Die Tarvo-Datenbank „%1“ kann auf diesem System nur gelesen werden: Es ist "
-                           "kein ODBC-Treiber installiert, der Access-Dateien schreiben kann, oder die "
-                           "Datei ist schreibgeschützt. Es wurde nichts übertragen.")
-                .arg(QDir::toNativeSeparators(m_connection.databaseFile())));
+            QStringLiteral("In die Tarvo-Datenbank „%1“ kann nicht geschrieben werden: %2. Es "
+                           "wurde nichts übertragen.")
+                .arg(QDir::toNativeSeparators(m_connection.databaseFile()), m_connection.readOnlyCause()));
     strToInt(punkteheim);
     strToInt(punktegast);
     QStringList rows;
@@ -173,7 +172,24 @@ void TarvoExchange::transfer(int recordNumber, const MatchRecord& record, const 
     checkTransfer(record, punkteheim, punktegast);
     m_progress = 0;
     emit progressChanged(m_progress);
+    // Every record is posted on its own: after a failure the operator must know whether the
+    // database now holds part of the match.
+    bool posted = false;
+    try {
+        transferAll(recordNumber, record, punkteheim, punktegast, posted);
+    } catch (const UserError& e) {
+        throw UserError(e.message() +
+                        (posted
+                             ? QStringLiteral(" Die Übertragung wurde dort abgebrochen; was bis dahin "
+                                              "übertragen war, bleibt in der Datenbank. Übertragen Sie den "
+                                              "Kampf erneut, sobald die Ursache behoben ist.")
+                             : QStringLiteral(" Es wurde nichts übertragen.")));
+    }
+}
 
+void TarvoExchange::transferAll(int recordNumber, const MatchRecord& record, const QString& punkteheim,
+                                const QString& punktegast, bool& posted)
+{
     m_kopf.moveTo(recordNumber);
     m_kopf.edit();
     emit progressChanged(++m_progress);
@@ -191,6 +207,7 @@ void TarvoExchange::transfer(int recordNumber, const MatchRecord& record, const 
             m_kopf.setField(column, value);
     }
     m_kopf.post();
+    posted = true;
     emit progressChanged(++m_progress);
 
     for (int k = 1; k <= kTransferRows; ++k) {

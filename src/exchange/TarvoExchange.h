@@ -56,6 +56,8 @@ signals:
     void progressChanged(int value);
 
 private:
+    void transferAll(int recordNumber, const MatchRecord& record, const QString& punkteheim,
+                     const QString& punktegast, bool& posted);
     void transferBout(int row, const QString& protokollId, const MatchRecord& record);
     void requireOpen() const;
 

@@ -1,14 +1,18 @@
 #include "AdoConnection.h"
 
+#include "FileErrors.h"
 #include "UserError.h"
 
 #include <QAtomicInt>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QSqlError>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -17,6 +21,155 @@ QAtomicInt g_counter;
 QString quoted(const QString& path)
 {
     return QStringLiteral("„%1“").arg(QDir::toNativeSeparators(path));
+}
+
+// Why the file cannot be opened for writing by this process, "" when it can. Tried for real:
+// a permission test on the path answers for the real user (root passes it even where it
+// lacks the right to override a file's mode) and knows nothing of read-only mounts.
+QString writeCause(const QString& file)
+{
+    const int fd = ::open(QFile::encodeName(file).constData(), O_RDWR | O_CLOEXEC | O_NOCTTY);
+    if (fd >= 0) {
+        ::close(fd);
+        return {};
+    }
+    switch (errno) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("die Datei ist schreibgeschützt");
+    case EROFS:
+        return QStringLiteral("die Datei liegt auf einem schreibgeschützten Datenträger");
+    default:
+        return QStringLiteral("die Datei kann nicht zum Schreiben geöffnet werden (%1)")
+            .arg(germanErrno(errno));
+    }
+}
+
+// The name after "<prefix>" in a driver text, without a schema or table qualifier.
+QString nameAfter(const QString& text, const QString& prefix)
+{
+    const qsizetype at = text.indexOf(prefix, 0, Qt::CaseInsensitive);
+    if (at < 0)
+        return {};
+    QString name = text.mid(at + prefix.size()).trimmed();
+    name = name.section(QLatin1Char(','), 0, 0).trimmed();
+    name = name.section(QLatin1Char('.'), -1);
+    return name.remove(QLatin1Char('"'))
+        .remove(QLatin1Char('\''))
+        .remove(QLatin1Char('['))
+        .remove(QLatin1Char(']'));
+}
+
+const QString kLocked =
+    QStringLiteral("Die Datenbank wird gerade von einem anderen Programm benutzt und ist von ihm gesperrt. "
+                   "Bitte schließen Sie das andere Programm oder warten Sie, bis es fertig ist, und "
+                   "versuchen Sie es dann erneut.");
+
+QString missingField(const QString& field, const QString& table)
+{
+    return table.isEmpty() ? QStringLiteral("Das Feld „%1“ fehlt in der Datenbank.").arg(field)
+                           : QStringLiteral("Das Feld „%1“ fehlt in der Tabelle „%2“.").arg(field, table);
+}
+
+QString sqliteCause(const QSqlError& error, int code, const QString& table)
+{
+    const QString text = error.databaseText();
+    switch (code & 0xff) { // the primary result code of an extended one
+    case 1: {              // SQLITE_ERROR: the statement did not fit the database
+        QString name = nameAfter(text, QStringLiteral("no such table:"));
+        if (!name.isEmpty())
+            return QStringLiteral("Die Tabelle „%1“ fehlt in der Datenbank.").arg(name);
+        name = nameAfter(text, QStringLiteral("no such column:"));
+        if (!name.isEmpty())
+            return missingField(name, table);
+        name = nameAfter(text, QStringLiteral("has no column named"));
+        if (!name.isEmpty())
+            return missingField(name, table);
+        return QStringLiteral("Die Datenbank hat den Befehl nicht angenommen (SQLite-Fehler %1).").arg(code);
+    }
+    case 3:  // SQLITE_PERM
+    case 23: // SQLITE_AUTH
+        return QStringLiteral("Der Zugriff auf die Datenbank wurde verweigert.");
+    case 4: // SQLITE_ABORT
+    case 9: // SQLITE_INTERRUPT
+        return QStringLiteral("Der Vorgang wurde von der Datenbank abgebrochen.");
+    case 5:  // SQLITE_BUSY
+    case 6:  // SQLITE_LOCKED
+    case 15: // SQLITE_PROTOCOL: the locks changed too often
+        return kLocked;
+    case 7: // SQLITE_NOMEM
+        return QStringLiteral("Es ist zu wenig Arbeitsspeicher frei.");
+    case 8:                 // SQLITE_READONLY
+        return code == 1544 // SQLITE_READONLY_DIRECTORY
+                   ? QStringLiteral("Der Ordner der Datenbank ist schreibgeschützt; in die Datenbank kann "
+                                    "nichts geschrieben werden.")
+                   : QStringLiteral("Die Datenbankdatei ist schreibgeschützt; in sie kann nichts "
+                                    "geschrieben werden.");
+    case 10: // SQLITE_IOERR
+        return QStringLiteral("Beim Zugriff auf die Datenbankdatei ist ein Ein-/Ausgabefehler des "
+                              "Datenträgers aufgetreten.");
+    case 11: // SQLITE_CORRUPT
+    case 26: // SQLITE_NOTADB
+        return QStringLiteral("Die Datenbankdatei ist beschädigt oder keine Datenbank.");
+    case 13: // SQLITE_FULL
+        return QStringLiteral("Auf dem Datenträger der Datenbank ist zu wenig Speicherplatz.");
+    case 14: // SQLITE_CANTOPEN: the file, or its journal beside it
+        return QStringLiteral("Die Datenbankdatei oder ihre Hilfsdatei im selben Ordner kann nicht geöffnet "
+                              "werden (fehlt oder keine Berechtigung).");
+    case 17: // SQLITE_SCHEMA
+        return QStringLiteral("Der Aufbau der Datenbank wurde inzwischen von einem anderen Programm "
+                              "geändert. Bitte versuchen Sie es erneut.");
+    case 18: // SQLITE_TOOBIG
+        return QStringLiteral("Ein Wert ist zu groß für die Datenbank.");
+    case 19: { // SQLITE_CONSTRAINT
+        const QString field = nameAfter(text, QStringLiteral("constraint failed:"));
+        if (code == 1299 && !field.isEmpty()) // SQLITE_CONSTRAINT_NOTNULL
+            return QStringLiteral("Das Feld „%1“ darf in der Datenbank nicht leer bleiben.").arg(field);
+        if ((code == 2067 || code == 1555) && !field.isEmpty()) // UNIQUE, PRIMARY KEY
+            return QStringLiteral("Der Wert des Feldes „%1“ steht schon in einem anderen Datensatz; die "
+                                  "Datenbank lässt ihn nur einmal zu.")
+                .arg(field);
+        return QStringLiteral("Ein Wert verstößt gegen eine Regel der Datenbank.");
+    }
+    case 20: // SQLITE_MISMATCH
+        return QStringLiteral("Ein Wert passt nicht zum Datentyp seines Feldes.");
+    default:
+        break;
+    }
+    return QStringLiteral("Die Datenbank meldet einen Fehler (SQLite-Fehler %1).").arg(code);
+}
+
+// The ODBC drivers for Access files report in English text; the common causes are known by it.
+QString odbcCause(const QSqlError& error, const QString& table)
+{
+    const QString text = error.databaseText();
+    const auto has = [&text](const char* part) {
+        return text.contains(QLatin1String(part), Qt::CaseInsensitive);
+    };
+    if (has("locked") || has("could not lock") || has("in use") || has("timeout expired"))
+        return kLocked;
+    if (has("cannot find the input table") || has("could not find output table") ||
+        has("cannot find the output table")) {
+        const qsizetype open = text.indexOf(QLatin1Char('\''));
+        const qsizetype close = open < 0 ? -1 : text.indexOf(QLatin1Char('\''), open + 1);
+        return close > open + 1 ? QStringLiteral("Die Tabelle „%1“ fehlt in der Datenbank.")
+                                      .arg(text.mid(open + 1, close - open - 1))
+                                : QStringLiteral("Eine Tabelle fehlt in der Datenbank.");
+    }
+    if (has("too few parameters") || has("unknown field name"))
+        return table.isEmpty() ? QStringLiteral("Ein Feld fehlt in der Datenbank.")
+                               : QStringLiteral("Ein Feld fehlt in der Tabelle „%1“.").arg(table);
+    if (has("read-only") || has("updateable query") || has("updatable query"))
+        return QStringLiteral(
+            "Die Datenbankdatei ist schreibgeschützt; in sie kann nichts geschrieben werden.");
+    if (has("could not find file") || has("not a valid path"))
+        return QStringLiteral("Die Datenbankdatei wurde nicht gefunden.");
+    if (has("not a valid") || has("unrecognized database format"))
+        return QStringLiteral("Die Datenbankdatei ist beschädigt oder keine Access-Datenbank.");
+    if (has("data type mismatch") || has("invalid character value") || has("string data, right truncat"))
+        return QStringLiteral("Ein Wert passt nicht zum Datentyp oder zur Länge seines Feldes.");
+    return QStringLiteral("Die Datenbank meldet einen Fehler (ODBC-Fehler %1).")
+        .arg(error.nativeErrorCode().isEmpty() ? QStringLiteral("ohne Nummer") : error.nativeErrorCode());
 }
 
 } // namespace
@@ -59,6 +212,19 @@ AdoConnection::Engine AdoConnection::engineOf(const QByteArray& firstBytes)
         (tag == "Standard Jet DB" || tag == "Standard ACE DB"))
         return Engine::Access;
     return Engine::Unknown;
+}
+
+QString AdoConnection::germanCause(const QSqlError& error, Engine engine, const QString& table)
+{
+    bool numbered = false;
+    const int code = error.nativeErrorCode().toInt(&numbered);
+    // Qt's own refusals (a statement that could not be prepared, a parameter count) carry no
+    // number of the database.
+    if (engine == Engine::Sqlite && numbered)
+        return sqliteCause(error, code, table);
+    if (engine == Engine::Access && !error.databaseText().isEmpty())
+        return odbcCause(error, table);
+    return QStringLiteral("Die Datenbank hat den Befehl nicht ausgeführt.");
 }
 
 AdoConnection::Driver AdoConnection::accessDriver(const QStringList& registered)
@@ -113,16 +279,20 @@ void AdoConnection::connect()
                                                                : QStringLiteral("Datei nicht gefunden")));
     m_engine = engineOf(file.read(32));
     file.close();
-    m_readOnly = connectionValue(m_connectionString, QStringLiteral("Mode"))
-                         .compare(QLatin1String("Read"), Qt::CaseInsensitive) == 0 ||
-                 !QFileInfo(m_file).isWritable();
+    m_readOnlyCauses.clear();
+    const QString cause = writeCause(m_file);
+    if (!cause.isEmpty())
+        m_readOnlyCauses << cause;
+    if (connectionValue(m_connectionString, QStringLiteral("Mode"))
+            .compare(QLatin1String("Read"), Qt::CaseInsensitive) == 0)
+        m_readOnlyCauses << QStringLiteral("die Verbindung ist nur zum Lesen eingestellt");
 
     QSqlDatabase db;
     if (m_engine == Engine::Sqlite) {
         db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
         db.setDatabaseName(m_file);
         QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_timeoutSeconds * 1000);
-        if (m_readOnly)
+        if (readOnly())
             options += QStringLiteral(";QSQLITE_OPEN_READONLY");
         db.setConnectOptions(options);
     } else if (m_engine == Engine::Access) {
@@ -132,7 +302,10 @@ void AdoConnection::connect()
                 QStringLiteral("Die Access-Datenbank %1 kann nicht geöffnet werden: Es ist kein "
                                "ODBC-Treiber für Access-Dateien installiert (z. B. „odbc-mdbtools“).")
                     .arg(quoted(m_file)));
-        m_readOnly = m_readOnly || !driver.writes;
+        if (!driver.writes)
+            m_readOnlyCauses << QStringLiteral("es ist kein ODBC-Treiber installiert, der Access-Dateien "
+                                               "schreiben kann („%1“ liest sie nur)")
+                                    .arg(driver.name);
         db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), m_name);
         db.setDatabaseName(QStringLiteral("DRIVER={%1};DBQ=%2;").arg(driver.name, m_file));
         db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1").arg(m_timeoutSeconds));
@@ -141,7 +314,7 @@ void AdoConnection::connect()
             QStringLiteral("Die Datei %1 ist keine Access- oder SQLite-Datenbank.").arg(quoted(m_file)));
     }
     if (!db.open()) {
-        const QString why = db.lastError().text();
+        const QString why = germanCause(db.lastError(), m_engine);
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(m_name);
         throw UserError(

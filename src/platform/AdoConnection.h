@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+class QSqlError;
+
 // A connection to a desktop database file, set up from an OLE DB style connection string
 // ("Data Source=<file>;Mode=ReadWrite;..."). The Jet provider does not exist here, so the file
 // is reached through Qt SQL, chosen by what the file really is: an SQLite file read-write
@@ -35,7 +37,10 @@ public:
     void disconnect();
     bool connected() const { return m_connected; }
     // True when the file can only be read here (no writing driver, "Mode=Read", read-only file).
-    bool readOnly() const { return m_readOnly; }
+    bool readOnly() const { return !m_readOnlyCauses.isEmpty(); }
+    // Why it can only be read, in German clauses joined by "; " (the file first, then the
+    // driver); empty when it can be written.
+    QString readOnlyCause() const { return m_readOnlyCauses.join(QStringLiteral("; ")); }
     Engine engine() const { return m_engine; }
     QString databaseFile() const { return m_file; }
     QSqlDatabase database() const;
@@ -45,6 +50,10 @@ public:
     // Data Source as a path of this system: a backslash is a folder separator.
     static QString dataSourcePath(const QString& connectionString);
     static Engine engineOf(const QByteArray& firstBytes);
+    // The cause of a driver's error as one or more German sentences, for the operator: the
+    // driver's own text is English and names the failing call rather than the cause. `table`
+    // is the table the statement was on, when there is one.
+    static QString germanCause(const QSqlError& error, Engine engine, const QString& table = {});
 
     struct Driver
     {
@@ -63,6 +72,6 @@ private:
     QString m_file;
     int m_timeoutSeconds = 30;
     bool m_connected = false;
-    bool m_readOnly = false;
+    QStringList m_readOnlyCauses;
     Engine m_engine = Engine::Unknown;
 };

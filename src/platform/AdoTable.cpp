@@ -13,6 +13,11 @@ void AdoTable::fail(const QString& action, const QString& why) const
         QStringLiteral("Fehler in der Datenbank beim %1 (Tabelle „%2“): %3").arg(action, m_table, why));
 }
 
+void AdoTable::fail(const QString& action, const QSqlError& error) const
+{
+    fail(action, AdoConnection::germanCause(error, m_connection.engine(), m_table));
+}
+
 QString AdoTable::quote(const QString& identifier) const
 {
     if (m_connection.engine() == AdoConnection::Engine::Sqlite)
@@ -45,7 +50,7 @@ void AdoTable::open(const QString& table)
                             ? QStringLiteral("SELECT rowid, * FROM %1 ORDER BY rowid").arg(quote(table))
                             : QStringLiteral("SELECT * FROM %1").arg(table);
     if (!q.exec(sql))
-        fail(QStringLiteral("Öffnen"), q.lastError().text());
+        fail(QStringLiteral("Öffnen"), q.lastError());
     const QSqlRecord rec = q.record();
     const int skip = m_hasRowid ? 1 : 0;
     for (int i = skip; i < rec.count(); ++i) {
@@ -60,7 +65,7 @@ void AdoTable::open(const QString& table)
         m_records.push_back(readRecord(values, m_hasRowid ? q.value(0).toLongLong() : -1));
     }
     if (q.lastError().isValid())
-        fail(QStringLiteral("Lesen"), q.lastError().text());
+        fail(QStringLiteral("Lesen"), q.lastError());
     m_current = m_records.empty() ? -1 : 0;
     m_open = true;
 }
@@ -126,13 +131,18 @@ bool AdoTable::isNull(int position) const
     return current().values.value(position).isNull();
 }
 
+QString AdoTable::readOnlyText() const
+{
+    return QStringLiteral("Die Datenbank kann nur gelesen werden: %1.").arg(m_connection.readOnlyCause());
+}
+
 void AdoTable::edit()
 {
     if (m_mode != Mode::Browse)
         post();
     current();
     if (m_connection.readOnly())
-        fail(QStringLiteral("Ändern"), QStringLiteral("Die Datenbank kann hier nur gelesen werden."));
+        fail(QStringLiteral("Ändern"), readOnlyText());
     m_mode = Mode::Edit;
     m_pending.clear();
 }
@@ -144,7 +154,7 @@ void AdoTable::append()
     if (!m_open)
         fail(QStringLiteral("Anfügen"), QStringLiteral("Die Tabelle ist nicht geöffnet."));
     if (m_connection.readOnly())
-        fail(QStringLiteral("Anfügen"), QStringLiteral("Die Datenbank kann hier nur gelesen werden."));
+        fail(QStringLiteral("Anfügen"), readOnlyText());
     m_mode = Mode::Append;
     m_pending.clear();
 }
@@ -192,13 +202,22 @@ void AdoTable::post()
             }
             where = parts.join(QStringLiteral(" AND "));
         }
-        q.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(quote(m_table), sets.join(u','), where));
+        // A statement the database refuses (a table or field gone) fails here; binding values to
+        // it would only report a parameter count.
+        if (!q.prepare(
+                QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(quote(m_table), sets.join(u','), where)))
+            fail(QStringLiteral("Speichern"), q.lastError());
         for (int p : positions)
             q.addBindValue(pending.value(p));
         for (const QVariant& k : keys)
             q.addBindValue(k);
         if (!q.exec())
-            fail(QStringLiteral("Speichern"), q.lastError().text());
+            fail(QStringLiteral("Speichern"), q.lastError());
+        // Another program deleted or changed the record since it was read: nothing was written.
+        if (q.numRowsAffected() == 0)
+            fail(QStringLiteral("Speichern"),
+                 QStringLiteral("Der Datensatz wurde inzwischen von einem anderen Programm geändert oder "
+                                "gelöscht; es wurde nichts gespeichert."));
         for (int p : positions) {
             r.values[p] = pending.value(p);
             r.texts[p] = pending.value(p);
@@ -209,22 +228,27 @@ void AdoTable::post()
     QStringList marks;
     for (qsizetype i = 0; i < names.size(); ++i)
         marks << QStringLiteral("?");
-    q.prepare(names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quote(m_table))
-                              : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                    .arg(quote(m_table), names.join(u','), marks.join(u',')));
+    if (!q.prepare(names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quote(m_table))
+                                   : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                         .arg(quote(m_table), names.join(u','), marks.join(u','))))
+        fail(QStringLiteral("Anfügen"), q.lastError());
     for (int p : positions)
         q.addBindValue(pending.value(p));
     if (!q.exec())
-        fail(QStringLiteral("Anfügen"), q.lastError().text());
+        fail(QStringLiteral("Anfügen"), q.lastError());
     Record r;
     if (m_hasRowid) {
         // Read back what the database made of it (defaults, affinity).
         const qint64 rowid = q.lastInsertId().toLongLong();
         QSqlQuery back(m_connection.database());
-        back.prepare(QStringLiteral("SELECT * FROM %1 WHERE rowid = ?").arg(quote(m_table)));
+        if (!back.prepare(QStringLiteral("SELECT * FROM %1 WHERE rowid = ?").arg(quote(m_table))))
+            fail(QStringLiteral("Anfügen"), back.lastError());
         back.addBindValue(rowid);
-        if (!back.exec() || !back.next())
-            fail(QStringLiteral("Anfügen"), back.lastError().text());
+        if (!back.exec())
+            fail(QStringLiteral("Anfügen"), back.lastError());
+        if (!back.next())
+            fail(QStringLiteral("Anfügen"),
+                 QStringLiteral("Der angefügte Datensatz ist in der Datenbank nicht wiederzufinden."));
         QVariantList values;
         for (int i = 0; i < m_columns.size(); ++i)
             values << back.value(i);

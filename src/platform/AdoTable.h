@@ -8,6 +8,7 @@
 #include <vector>
 
 class AdoConnection;
+class QSqlError;
 
 // One table opened whole, as a static cursor: the records are read once at open and numbered
 // 1 .. recordCount() in the table's own order (rowid order for SQLite). The numbers stay for as
@@ -60,7 +61,9 @@ private:
     int requireField(const QString& name) const;
     QString quote(const QString& identifier) const;
     Record readRecord(const QVariantList& values, qint64 rowid) const;
+    QString readOnlyText() const;
     [[noreturn]] void fail(const QString& action, const QString& why) const;
+    [[noreturn]] void fail(const QString& action, const QSqlError& error) const;
 
     AdoConnection& m_connection;
     QString m_table;

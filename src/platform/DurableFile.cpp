@@ -82,12 +82,10 @@ void removeLeftovers(const QByteArray& folder, const QString& fileName)
     ::closedir(dir);
 }
 
-QString failureText(const QString& name, int error, const char* step)
+QString failureText(const QString& name, int error, const char* step, bool existed)
 {
-    return QStringLiteral(
-               "Die Datei „%1“ kann nicht gespeichert werden: %2 (%3). Die bisherige Fassung bleibt "
-               "unverändert.")
-        .arg(name, germanErrno(error), QString::fromUtf8(step));
+    return QStringLiteral("Die Datei „%1“ kann nicht gespeichert werden: %2 (%3). %4")
+        .arg(name, germanErrno(error), QString::fromUtf8(step), keptNote(existed));
 }
 
 // Owns the descriptors and the temporary file until the rename; whatever fails on the way
@@ -112,6 +110,12 @@ public:
 
 } // namespace
 
+QString keptNote(bool existed)
+{
+    return existed ? QStringLiteral("Die bisherige Fassung bleibt unverändert.")
+                   : QStringLiteral("Es wurde nichts geschrieben.");
+}
+
 QString tempPrefix(const QString& fileName)
 {
     return QLatin1Char('.') + fileName + QLatin1Char('.');
@@ -133,16 +137,16 @@ void replace(const QString& path, const QByteArray& bytes)
     const QByteArray folder = QFile::encodeName(info.absolutePath());
     const QByteArray finalPath = QFile::encodeName(info.absoluteFilePath());
 
-    Attempt a;
-    a.m_dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (a.m_dirFd < 0)
-        throw UserError(failureText(name, errno, "beim Öffnen des Ordners"));
-    removeLeftovers(folder, info.fileName());
-
+    // Whether a failure leaves a previous version or nothing at all, for the message.
     struct stat old
     {
     };
-    const bool exists = ::stat(finalPath.constData(), &old) == 0;
+    const bool exists = ::stat(finalPath.constData(), &old) == 0 && S_ISREG(old.st_mode);
+    Attempt a;
+    a.m_dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (a.m_dirFd < 0)
+        throw UserError(failureText(name, errno, "beim Öffnen des Ordners", exists));
+    removeLeftovers(folder, info.fileName());
     for (int tries = 0; a.m_fd < 0; ++tries) {
         const QByteArray temp =
             folder + '/' + QFile::encodeName(tempPrefix(info.fileName()) + randomPart() + tempSuffix());
@@ -150,7 +154,7 @@ void replace(const QString& path, const QByteArray& bytes)
         if (a.m_fd >= 0) {
             a.m_temp = temp;
         } else if (errno != EEXIST || tries > 100) {
-            throw UserError(failureText(name, errno, "beim Anlegen der Zwischendatei"));
+            throw UserError(failureText(name, errno, "beim Anlegen der Zwischendatei", exists));
         }
     }
     ::flock(a.m_fd, LOCK_EX | LOCK_NB);
@@ -164,7 +168,7 @@ void replace(const QString& path, const QByteArray& bytes)
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) // a write that takes nothing and says nothing can only be a full disk
-            throw UserError(failureText(name, n < 0 ? errno : ENOSPC, "beim Schreiben"));
+            throw UserError(failureText(name, n < 0 ? errno : ENOSPC, "beim Schreiben", exists));
         p += n;
         left -= size_t(n);
     }
@@ -173,14 +177,16 @@ void replace(const QString& path, const QByteArray& bytes)
         rc = callFsync(a.m_fd);
     while (rc != 0 && errno == EINTR);
     if (rc != 0)
-        throw UserError(failureText(name, errno, "beim Übertragen auf den Datenträger"));
+        throw UserError(failureText(name, errno, "beim Übertragen auf den Datenträger", exists));
     const int fd = a.m_fd;
     a.m_fd = -1; // closed below whatever the result, never twice
     // Linux closes the descriptor also when close reports EINTR; the data is synced by then.
     if (callClose(fd) != 0 && errno != EINTR)
-        throw UserError(failureText(name, errno, "beim Schließen"));
+        throw UserError(failureText(name, errno, "beim Schließen", exists));
     if (callRename(a.m_temp.constData(), finalPath.constData()) != 0)
-        throw UserError(failureText(name, errno, "beim Ersetzen der alten Fassung"));
+        throw UserError(failureText(
+            name, errno, exists ? "beim Ersetzen der alten Fassung" : "beim Umbenennen der Zwischendatei",
+            exists));
     a.m_temp.clear();
 
     do
@@ -190,9 +196,11 @@ void replace(const QString& path, const QByteArray& bytes)
     if (rc != 0 && errno != EINVAL && errno != ENOTSUP)
         throw UserError(
             QStringLiteral("Die Datei „%1“ wurde geschrieben, aber ihr Ordner konnte nicht auf den "
-                           "Datenträger übertragen werden: %2. Nach einem Stromausfall könnte die "
-                           "vorige Fassung zurückkehren; speichern Sie erneut.")
-                .arg(name, germanErrno(errno)));
+                           "Datenträger übertragen werden: %2. Nach einem Stromausfall könnte %3; "
+                           "speichern Sie erneut.")
+                .arg(name, germanErrno(errno),
+                     exists ? QStringLiteral("die vorige Fassung zurückkehren")
+                            : QStringLiteral("die Datei fehlen")));
 }
 
 } // namespace DurableFile

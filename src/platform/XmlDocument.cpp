@@ -710,8 +710,9 @@ QByteArray XmlDocument::toBytesAsDeclared() const
     return encode(Format::AsDeclared, false);
 }
 
-QByteArray XmlDocument::checkedBytes(Format format, const QString& name) const
+QByteArray XmlDocument::checkedBytes(Format format, const QString& path) const
 {
+    const QString name = QFileInfo(path).fileName();
     const QString expected = canonical();
     QString problem;
     for (const bool forceUtf8 : {false, true}) {
@@ -729,18 +730,18 @@ QByteArray XmlDocument::checkedBytes(Format format, const QString& name) const
     }
     throw UserError(
         QStringLiteral("Die Datei „%1“ wird nicht gespeichert, weil sie danach nicht mehr richtig zu "
-                       "lesen wäre: %2\nDie bisherige Fassung bleibt unverändert.")
-            .arg(name, problem));
+                       "lesen wäre: %2\n%3")
+            .arg(name, problem, DurableFile::keptNote(QFileInfo(path).isFile())));
 }
 
 void XmlDocument::save(const QString& path) const
 {
-    writeFile(path, checkedBytes(Format::Match, QFileInfo(path).fileName()));
+    writeFile(path, checkedBytes(Format::Match, path));
 }
 
 void XmlDocument::saveAsDeclared(const QString& path) const
 {
-    writeFile(path, checkedBytes(Format::AsDeclared, QFileInfo(path).fileName()));
+    writeFile(path, checkedBytes(Format::AsDeclared, path));
 }
 
 void XmlDocument::writeFile(const QString& path, const QByteArray& bytes)

@@ -71,7 +71,7 @@ public:
     static QString decodeFile(const QByteArray& bytes);
 
     // Writes `bytes` to `path` through a synced temporary file renamed over it; any failure
-    // throws UserError naming the cause and leaves the previous file as it was.
+    // throws UserError naming the cause and leaves the previous file as it was (or none).
     static void writeFile(const QString& path, const QByteArray& bytes);
 
 private:
@@ -82,7 +82,7 @@ private:
     };
     void parse(const QString& text, const QString& name);
     QByteArray encode(Format format, bool forceUtf8) const;
-    QByteArray checkedBytes(Format format, const QString& name) const;
+    QByteArray checkedBytes(Format format, const QString& path) const;
     QString canonical() const;
 
     QDomDocument m_dom;

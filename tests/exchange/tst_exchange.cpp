@@ -8,10 +8,12 @@
 #include "platform/Downloader.h"
 #include "platform/IniFile.h"
 #include "platform/UserError.h"
+#include "support/FileModes.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSemaphore>
 #include <QTcpServer>
@@ -133,6 +135,8 @@ private slots:
     void zelmoFile();
     void databaseEngine_data();
     void databaseEngine();
+    void databaseErrorCause_data();
+    void databaseErrorCause();
     void tarvoConnectionString();
 };
 
@@ -587,6 +591,7 @@ void TestExchange::databaseEngine_data()
 {
     QTest::addColumn<QByteArray>("head");
     QTest::addColumn<QString>("mode");
+    QTest::addColumn<bool>("writeProtected"); // the file's mode is 0444
     QTest::addColumn<QStringList>("drivers");
     QTest::addColumn<QString>("driver");
     QTest::addColumn<bool>("writes");
@@ -594,17 +599,24 @@ void TestExchange::databaseEngine_data()
     // signature fails when MDBTools connects or when it opens the table ("geöffnet", "Öffnen").
     QTest::addColumn<QString>("error");
     const QByteArray jet = QByteArray("\0\1\0\0Standard Jet DB\0", 20);
-    QTest::newRow("SQLite read-write") << QByteArray() << "ReadWrite" << QStringList{} << "" << false << "";
+    QTest::newRow("SQLite read-write")
+        << QByteArray() << "ReadWrite" << false << QStringList{} << "" << false << "";
     QTest::newRow("SQLite opened to read")
-        << QByteArray() << "Read" << QStringList{} << "" << false
+        << QByteArray() << "Read" << false << QStringList{} << "" << false
         << "Fehler in der Datenbank beim Anfügen (Tabelle „t“): Die Datenbank "
-           "kann hier nur gelesen werden.";
+           "kann nur gelesen werden: die Verbindung ist nur zum Lesen eingestellt.";
+    // The cause is the file, not a missing Access driver.
+    QTest::newRow("SQLite on a write-protected file")
+        << QByteArray() << "ReadWrite" << true << QStringList{} << "" << false
+        << "Fehler in der Datenbank beim Anfügen (Tabelle „t“): Die Datenbank "
+           "kann nur gelesen werden: die Datei ist schreibgeschützt.";
     QTest::newRow("Access, MDBTools only")
-        << jet << "ReadWrite" << QStringList{"PostgreSQL", "MDBTools"} << "MDBTools" << false << "ffne";
+        << jet << "ReadWrite" << false << QStringList{"PostgreSQL", "MDBTools"} << "MDBTools" << false
+        << "ffne";
     QTest::newRow("Access, a writing driver registered")
-        << jet << "ReadWrite" << QStringList{"MDBTools", "Microsoft Access Driver (*.mdb, *.accdb)"}
+        << jet << "ReadWrite" << false << QStringList{"MDBTools", "Microsoft Access Driver (*.mdb, *.accdb)"}
         << "Microsoft Access Driver (*.mdb, *.accdb)" << true << "ffne";
-    QTest::newRow("neither") << QByteArray("PK\3\4") << "ReadWrite" << QStringList{} << "" << false
+    QTest::newRow("neither") << QByteArray("PK\3\4") << "ReadWrite" << false << QStringList{} << "" << false
                              << "ist keine Access- oder SQLite-Datenbank.";
 }
 
@@ -612,6 +624,7 @@ void TestExchange::databaseEngine()
 {
     QFETCH(QByteArray, head);
     QFETCH(QString, mode);
+    QFETCH(bool, writeProtected);
     QFETCH(QStringList, drivers);
     QFETCH(QString, error);
     const AdoConnection::Driver d = AdoConnection::accessDriver(drivers);
@@ -632,6 +645,14 @@ void TestExchange::databaseEngine()
         QSqlDatabase::removeDatabase("make");
     } else {
         writeAll(file, head + QByteArray(2048, '\0'));
+    }
+    std::optional<ModeBitsBind> modeBits;
+    if (writeProtected) {
+        QVERIFY(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::ReadGroup |
+                                                QFileDevice::ReadOther));
+        modeBits.emplace();
+        if (!ModeBitsBind::refusesWriting(file))
+            QSKIP("this process writes to write-protected files and cannot give that right up");
     }
     QCOMPARE(AdoConnection::engineOf(readAll(file).left(32)), head.isEmpty() ? AdoConnection::Engine::Sqlite
                                                               : head.startsWith("PK")
@@ -664,6 +685,7 @@ void TestExchange::databaseEngine()
         QVERIFY2(!error.isEmpty() && e.message().contains(error), qPrintable(e.message()));
     }
     connection.disconnect();
+    modeBits.reset();
     if (head.isEmpty()) {
         QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "check");
         db.setDatabaseName(file);
@@ -677,6 +699,90 @@ void TestExchange::databaseEngine()
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase("check");
     }
+}
+
+// The driver's own error, got for real from SQLite, becomes its cause in German; the driver's
+// English text and its "Unable to fetch row" never reach the operator.
+void TestExchange::databaseErrorCause_data()
+{
+    QTest::addColumn<QString>("options");    // of the connection that fails
+    QTest::addColumn<QString>("otherHolds"); // run and held by a second connection first
+    QTest::addColumn<QString>("statement");
+    QTest::addColumn<QString>("cause");
+    const QString locked = "Die Datenbank wird gerade von einem anderen Programm benutzt und ist von ihm "
+                           "gesperrt. Bitte schließen Sie das andere Programm oder warten Sie, bis es fertig "
+                           "ist, und versuchen Sie es dann erneut.";
+    QTest::newRow("locked by another program, write") << "QSQLITE_BUSY_TIMEOUT=0"
+                                                      << "BEGIN EXCLUSIVE"
+                                                      << "UPDATE t SET b = 'z'" << locked;
+    QTest::newRow("locked by another program, read") << "QSQLITE_BUSY_TIMEOUT=0"
+                                                     << "BEGIN EXCLUSIVE"
+                                                     << "SELECT rowid, * FROM t" << locked;
+    QTest::newRow("table missing") << ""
+                                   << ""
+                                   << "SELECT rowid, * FROM \"MKKampfrunden\""
+                                   << "Die Tabelle „MKKampfrunden“ fehlt in der Datenbank.";
+    QTest::newRow("field missing, update") << ""
+                                           << ""
+                                           << "UPDATE \"t\" SET \"Zeitnehmer\" = 'x'"
+                                           << "Das Feld „Zeitnehmer“ fehlt in der Tabelle „t“.";
+    QTest::newRow("field missing, insert") << ""
+                                           << ""
+                                           << "INSERT INTO \"t\" (\"Zeitnehmer\") VALUES ('x')"
+                                           << "Das Feld „Zeitnehmer“ fehlt in der Tabelle „t“.";
+    QTest::newRow("opened read-only") << "QSQLITE_OPEN_READONLY"
+                                      << ""
+                                      << "UPDATE t SET b = 'z'"
+                                      << "Die Datenbankdatei ist schreibgeschützt; in sie kann nichts "
+                                         "geschrieben werden.";
+    QTest::newRow("field must not be empty") << ""
+                                             << ""
+                                             << "INSERT INTO n (a) VALUES (NULL)"
+                                             << "Das Feld „a“ darf in der Datenbank nicht leer bleiben.";
+    QTest::newRow("value already there")
+        << ""
+        << ""
+        << "INSERT INTO n (a) VALUES ('x')"
+        << "Der Wert des Feldes „a“ steht schon in einem anderen Datensatz; die Datenbank lässt ihn nur "
+           "einmal zu.";
+}
+
+void TestExchange::databaseErrorCause()
+{
+    QFETCH(QString, options);
+    QFETCH(QString, otherHolds);
+    QFETCH(QString, statement);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString file = dir.filePath("tarvo03.mdb");
+    const auto cleanup = qScopeGuard([] {
+        for (const char* name : {"other", "ours"})
+            QSqlDatabase::removeDatabase(name);
+    });
+    QString cause;
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other");
+        other.setDatabaseName(file);
+        QVERIFY(other.open());
+        for (const char* setup : {"CREATE TABLE t (a INTEGER, b TEXT)", "INSERT INTO t VALUES (1, 'x')",
+                                  "CREATE TABLE n (a TEXT NOT NULL UNIQUE)", "INSERT INTO n VALUES ('x')"})
+            QVERIFY(QSqlQuery(other).exec(setup));
+        QSqlQuery held(other);
+        if (!otherHolds.isEmpty())
+            QVERIFY(held.exec(otherHolds));
+        QSqlDatabase ours = QSqlDatabase::addDatabase("QSQLITE", "ours");
+        ours.setDatabaseName(file);
+        ours.setConnectOptions(options);
+        QVERIFY(ours.open());
+        QSqlQuery q(ours);
+        QVERIFY(!q.exec(statement));
+        const QSqlError error = q.lastError();
+        cause = AdoConnection::germanCause(error, AdoConnection::Engine::Sqlite, "t");
+        QVERIFY2(!cause.contains(error.databaseText()), qPrintable(error.databaseText()));
+        if (!otherHolds.isEmpty())
+            QSqlQuery(other).exec("ROLLBACK");
+    }
+    QCOMPARE(cause, fetched<QString>("cause"));
 }
 
 void TestExchange::tarvoConnectionString()

@@ -2,6 +2,7 @@
 #include "exchange/ui/ExportPanel.h"
 #include "exchange/ui/DirectoryList.h"
 #include "shell/Console.h"
+#include "support/FileModes.h"
 #include "widgets/Dialogs.h"
 #include "widgets/FileDialogs.h"
 #include "support/TestSupport.h"
@@ -39,6 +40,8 @@ private slots:
     void transfer();
     void refused_data();
     void refused();
+    void databaseFailure_data();
+    void databaseFailure();
 
 private:
     // A Tarvo database in the temporary folder, as SQLite, with the four tables; `kopf` rows are
@@ -171,6 +174,59 @@ const QStringList kRoundColumns = {
     "R1er",         "B5er",         "B3er",       "B2er",       "B1er",    "RVerwarnungen", "BVerwarnungen",
     "RPassivitaet", "BPassivitaet", "RWertungen", "BWertungen", "SiegerRB"};
 
+// The header of the played match: each field with its own text, so that a column written from
+// its neighbour's field shows. "ort" and "zuschauer" stay empty here, see transfer().
+const QList<std::pair<QString, QString>> kHeaderValues = {
+    {"halle", "Sporthalle Süd"},
+    {"ml", "Hans Muster"},
+    {"mp", "Mia Matte"},
+    {"pr", "Paul Punkt"},
+    {"zeitnehmer", "Zora Zeit"},
+    {"protokollfuehrer", "Pia Protokoll"},
+    {"punktzettel", "Zeno Zettel"},
+    {"mannschaftsfuehrer_heim", "Hugo Heim"},
+    {"mannschaftsfuehrer_gast", "Gerd Gast"},
+    {"verhalten_ringer", "fair"},
+    {"verhalten_zuschauer", "laut"},
+    {"beginn", "19:30"},
+    {"ende", "21:45"},
+    {"ordner1", "Otto Eins"},
+    {"ordner2", "Olga Zwei"},
+    {"bemerkungen", "Halle kalt\r\nBeginn 20 Uhr"},
+};
+
+// Team points of grid row k: red wins by k, row 3 is drawn 1:1, row 10 won by blue 0:10.
+QString redPoints(int k)
+{
+    return k == 3 ? "1" : k == 10 ? "0" : QString::number(k);
+}
+
+QString bluePoints(int k)
+{
+    return k == 3 ? "1" : k == 10 ? "10" : "0";
+}
+
+// The cells of grid row k that the position record takes, each with a text of its own side and
+// row, in the order of kPositionColumns (without PUNKTEVER and KampfZeit).
+QList<std::pair<int, QString>> boutCells(int k)
+{
+    const QString n = QString::number(k);
+    return {{2, n + ",1"},
+            {3, "R" + n},
+            {4, "Rot" + n},
+            {5, "10" + n},
+            {6, k % 2 ? "A" : "S"},
+            {7, QString::number(1980 + k)},
+            {8, redPoints(k)},
+            {9, n + ",2"},
+            {10, "B" + n},
+            {11, "Blau" + n},
+            {12, "20" + n},
+            {13, k % 2 ? "S" : "A"},
+            {14, QString::number(1960 + k)},
+            {15, bluePoints(k)}};
+}
+
 } // namespace
 
 QSqlQuery TestExportPanel::sql(const QString& statement)
@@ -223,15 +279,12 @@ void TestExportPanel::fillMatch()
 {
     MatchRecord& r = m_console->record();
     r.setHeader("datum", "06.10.2012");
-    r.setHeader("halle", "Sporthalle Süd");
-    r.setHeader("ml", "Hans Muster");
-    r.setHeader("bemerkungen", "Halle kalt\r\nBeginn 20 Uhr");
+    for (const auto& [field, value] : kHeaderValues)
+        r.setHeader(field, value);
     r.setRowCount(15);
     for (int k = 1; k <= 14; ++k) {
-        r.setCell(3, k, QString("R%1").arg(k));
-        r.setCell(10, k, QString("B%1").arg(k));
-        r.setCell(8, k, k == 3 ? "1" : QString::number(k));
-        r.setCell(15, k, k == 3 ? "1" : "0");
+        for (const auto& [column, value] : boutCells(k))
+            r.setCell(column, k, value);
         r.setCell(16, k, "PS");
         r.setCell(17, k, "5");
         r.setCell(18, k, "1");
@@ -388,14 +441,48 @@ void TestExportPanel::transfer()
     for (const QString& id : roundIds)
         sql("INSERT INTO MKKampfrunden (KRundenID, KRundenNr, PPID) VALUES (" +
             (id.isEmpty() ? "NULL" : "'" + id + "'") + ", 1, 601)");
-    // Bout 2 already has its first round.
-    sql("INSERT INTO MKKampfrunden (KRundenID, KRundenNr, PPID, TPR) VALUES (NULL, 2, 702, 'x'), "
-        "(NULL, 1, 702, 'alt')");
+    // Bout 2 already has its first round, with counts that the transfer sets back to "0".
+    QStringList counts = kRoundColumns.mid(4, 12);
+    sql("INSERT INTO MKKampfrunden (KRundenID, KRundenNr, PPID, TPR) VALUES (NULL, 2, 702, 'x')");
+    sql("INSERT INTO MKKampfrunden (KRundenID, KRundenNr, PPID, TPR, " + counts.join(", ") +
+        ") VALUES (NULL, 1, 702, 'alt'" + QString(", 'x'").repeated(counts.size()) + ")");
     fillMatch();
     m_console->settings().setTarvodir(m_dir->path());
     chooseSeason("2012");
     auto* button4 = control<QPushButton>("Button4");
     QVERIFY(button4->isEnabled());
+
+    // Every header column the transfer writes, read back in the order of kHeaderColumns.
+    const auto header = [](const QString& siegerm, const QString& ort, const QString& heim,
+                           const QString& gast, const QString& zuschauer) {
+        QMap<QString, QString> byField;
+        for (const auto& [field, value] : kHeaderValues)
+            byField.insert(field, value);
+        return QStringList{siegerm,
+                           ort,
+                           byField["halle"],
+                           heim,
+                           gast,
+                           zuschauer,
+                           byField["bemerkungen"],
+                           byField["mannschaftsfuehrer_gast"],
+                           byField["mannschaftsfuehrer_heim"],
+                           byField["ml"],
+                           byField["mp"],
+                           byField["pr"],
+                           byField["beginn"],
+                           byField["ende"],
+                           byField["protokollfuehrer"],
+                           byField["punktzettel"],
+                           byField["zeitnehmer"],
+                           byField["ordner1"],
+                           byField["ordner2"],
+                           byField["verhalten_ringer"],
+                           byField["verhalten_zuschauer"]};
+    };
+    const QString headerSelect = "SELECT " + kHeaderColumns.join(", ") + " FROM MProtokollKopf ";
+    QStringList untouched(kHeaderColumns.size(), "<null>");
+    untouched[1] = "Altort";
 
     for (int pass = 0; pass < 2; ++pass) {
         MessageBox::setNextAnswer(MessageBox::Yes);
@@ -405,27 +492,22 @@ void TestExportPanel::transfer()
                              "eingelesen werden?"});
         QCOMPARE(control<QProgressBar>("ProgressBar1")->value(), 12);
 
-        // Header: home won 103:1 (rows 1..14), the empty place left as it was.
-        QCOMPARE(
-            rows("SELECT SIEGERM, ORT, KAMPFST, PUNKTEHEIM, PUNKTEGAST, Bemerkung, KAMPFRICHT, ZUSCHAUER "
-                 "FROM MProtokollKopf ORDER BY rowid"),
-            (QList<QStringList>{
-                {"<null>", "Altort", "<null>", "<null>", "<null>", "<null>", "<null>", "<null>"},
-                {"KSV Heim", "Altort", "Sporthalle Süd", "103", "1", "Halle kalt\r\nBeginn 20 Uhr",
-                 "Hans Muster", "<null>"}}));
+        // Header: home won 93:11 (rows 1..14), the empty place and audience left as they were.
+        QCOMPARE(rows(headerSelect + "ORDER BY rowid"),
+                 (QList<QStringList>{untouched, header("KSV Heim", "Altort", "93", "11", "<null>")}));
         // Positions by grid row, not by bout order; no record made for row 4, row 11 not sent.
         QList<QStringList> expected;
-        for (int k : {2, 1, 3, 5, 6, 7, 8, 9, 10})
-            expected << QStringList{QString::number(k),
-                                    QString("R%1").arg(k),
-                                    QString("B%1").arg(k),
-                                    k == 3 ? "1" : QString::number(k),
-                                    k == 3 ? "1" : "0",
-                                    "PS 5:1",
-                                    "00:4:1" + QString::number(k % 10)};
-        expected << QStringList{"11", "alt", "<null>", "<null>", "<null>", "<null>", "<null>"};
-        QCOMPARE(rows("SELECT Sortiernummer, HVName, GVName, HPUNKTE, GPUNKTE, PUNKTEVER, KampfZeit "
-                      "FROM MProtokollPositionen WHERE ProtokollID = 7 ORDER BY rowid"),
+        for (int k : {2, 1, 3, 5, 6, 7, 8, 9, 10}) {
+            QStringList row{QString::number(k)};
+            for (const auto& cell : boutCells(k))
+                row << cell.second;
+            expected << row + QStringList{"PS 5:1", "00:4:1" + QString::number(k % 10)};
+        }
+        QStringList old(kPositionColumns.size(), "<null>");
+        old[1] = "alt";
+        expected << QStringList{"11"} + old;
+        QCOMPARE(rows("SELECT Sortiernummer, " + kPositionColumns.join(", ") +
+                      " FROM MProtokollPositionen WHERE ProtokollID = 7 ORDER BY rowid"),
                  expected);
         QCOMPARE(rows("SELECT HVName FROM MProtokollPositionen WHERE ProtokollID = 6"),
                  QList<QStringList>{{"alt"}});
@@ -438,21 +520,40 @@ void TestExportPanel::transfer()
         expected << QStringList{"<null>", "702", "5", "R"};
         int id = firstNewId;
         for (int k : {1, 3, 5, 6, 7, 8, 9, 10})
-            expected << QStringList{QString::number(id++), QString::number(700 + k), "5", k == 3 ? " " : "R"};
+            expected << QStringList{QString::number(id++), QString::number(700 + k), "5",
+                                    k == 3    ? " "
+                                    : k == 10 ? "B"
+                                              : "R"};
         QCOMPARE(rows("SELECT KRundenID, PPID, TPR, SiegerRB FROM MKKampfrunden ORDER BY rowid"), expected);
         QCOMPARE(rows("SELECT KRundenNr, TPB, Siegart, Zeit, R5er, RVerwarnungen, BPassivitaet, RWertungen, "
                       "BWertungen FROM MKKampfrunden WHERE PPID = 701"),
                  (QList<QStringList>{{"1", "1", "PS", "4:11", "0", "0", "0", "210", "4"}}));
+        // Every round column of every bout sent.
+        expected.clear();
+        for (int k : {1, 2, 3, 5, 6, 7, 8, 9, 10})
+            expected << QStringList{QString::number(700 + k),       "1", "5", "1", "PS",
+                                    "4:1" + QString::number(k % 10)} +
+                            QStringList(12, "0") +
+                            QStringList{"210", "4",
+                                        k == 3    ? " "
+                                        : k == 10 ? "B"
+                                                  : "R"};
+        QCOMPARE(rows("SELECT PPID, KRundenNr, " + kRoundColumns.join(", ") +
+                      " FROM MKKampfrunden WHERE KRundenNr = 1 AND PPID > 700 ORDER BY PPID"),
+                 expected);
     }
-    // A draw names no team; a guest win names the record's own guest text.
+    // A draw names no team; a guest win names the record's own guest text. The place and the
+    // audience, now known, are written too.
+    m_console->record().setHeader("ort", "Neustadt");
+    m_console->record().setHeader("zuschauer", "350");
     for (const auto& [home, guest, winner] :
          {std::tuple{"12", "12", "unentschieden"}, {"3", "30", "AC Gast"}}) {
         m_console->navigator().punkteheim = home;
         m_console->navigator().punktegast = guest;
         MessageBox::setNextAnswer(MessageBox::Yes);
         QTest::mouseClick(button4, Qt::LeftButton);
-        QCOMPARE(rows("SELECT SIEGERM, PUNKTEHEIM FROM MProtokollKopf WHERE ProtokollID = 7"),
-                 (QList<QStringList>{{winner, home}}));
+        QCOMPARE(rows(headerSelect + "ORDER BY rowid"),
+                 (QList<QStringList>{untouched, header(winner, "Neustadt", home, guest, "350")}));
     }
     QCOMPARE(rows("SELECT COUNT(*) FROM MKKampfrunden"),
              QList<QStringList>{{QString::number(roundIds.size() + 10)}});
@@ -498,6 +599,118 @@ void TestExportPanel::refused()
     QCOMPARE(rows("SELECT SIEGERM, HVName FROM MProtokollKopf, MProtokollPositionen"),
              (QList<QStringList>{{"<null>", "<null>"}}));
     QCOMPARE(rows("SELECT COUNT(*) FROM MKKampfrunden"), QList<QStringList>{{"0"}});
+}
+
+// What goes wrong in the database names its cause in German, and says what the database holds
+// afterwards.
+void TestExportPanel::databaseFailure_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<bool>("asked"); // the confirmation question came before the failure
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QStringList>("kept"); // SIEGERM (if any) and the first bout's HVName afterwards
+    const QString locked = "Die Datenbank wird gerade von einem anderen Programm benutzt und ist von ihm "
+                           "gesperrt. Bitte schließen Sie das andere Programm oder warten Sie, bis es fertig "
+                           "ist, und versuchen Sie es dann erneut.";
+    QTest::newRow("locked by another program")
+        << "lock" << true
+        << "Fehler in der Datenbank beim Speichern (Tabelle „MProtokollKopf“): " + locked +
+               " Es wurde nichts übertragen."
+        << QStringList{"<null>", "<null>"};
+    QTest::newRow("round table dropped after the season was read")
+        << "drop table" << true
+        << "Fehler in der Datenbank beim Anfügen (Tabelle „MKKampfrunden“): Die Tabelle „MKKampfrunden“ "
+           "fehlt "
+           "in der Datenbank. Die Übertragung wurde dort abgebrochen; was bis dahin übertragen war, bleibt "
+           "in "
+           "der Datenbank. Übertragen Sie den Kampf erneut, sobald die Ursache behoben ist."
+        << QStringList{"KSV Heim", "R1"};
+    QTest::newRow("header field dropped after the season was read")
+        << "drop field" << true
+        << "Fehler in der Datenbank beim Speichern (Tabelle „MProtokollKopf“): Das Feld „Zeitnehmer“ fehlt "
+           "in "
+           "der Tabelle „MProtokollKopf“. Es wurde nichts übertragen."
+        << QStringList{"<null>", "<null>"};
+    // Without a word the transfer would go on and fill the positions of a match that is gone.
+    QTest::newRow("match record deleted after the season was read")
+        << "delete match" << true
+        << "Fehler in der Datenbank beim Speichern (Tabelle „MProtokollKopf“): Der Datensatz wurde "
+           "inzwischen "
+           "von einem anderen Programm geändert oder gelöscht; es wurde nichts gespeichert. Es wurde nichts "
+           "übertragen."
+        << QStringList{"<null>", "<null>"};
+    QTest::newRow("round table missing when the season is chosen")
+        << "no table" << false
+        << "Fehler in der Datenbank beim Öffnen (Tabelle „MKKampfrunden“): Die Tabelle „MKKampfrunden“ fehlt "
+           "in "
+           "der Datenbank."
+        << QStringList{"<null>", "<null>"};
+    // An SQLite file is written by the program itself: no driver is missing, the file is the cause.
+    QTest::newRow("write-protected file") << "write-protected" << false
+                                          << "In die Tarvo-Datenbank „%1“ kann nicht geschrieben werden: die "
+                                             "Datei ist schreibgeschützt. Es wurde nichts übertragen."
+                                          << QStringList{"<null>", "<null>"};
+}
+
+void TestExportPanel::databaseFailure()
+{
+    QFETCH(QString, fault);
+    QFETCH(bool, asked);
+    QFETCH(QString, message);
+    const QString file = m_dir->filePath("tarvo03.mdb");
+    makeDatabase({{"06.10.2012", "7", "2012", "Sa 6.10.", "Oberliga", "KSV Heim", "AC Gast"}});
+    sql("INSERT INTO MProtokollPositionen (PPID, ProtokollID, Sortiernummer) VALUES (701, 7, 1)");
+    fillMatch();
+    m_console->record().setHeader("zeitnehmer", "Zeit Nehmer");
+    m_console->settings().setTarvodir(m_dir->path());
+    // The other program's lock is waited for a second here, not the 100 s of the match evening.
+    m_panel->tarvo().connection().setCommandTimeout(1);
+    std::optional<ModeBitsBind> modeBits;
+    if (fault == "no table")
+        sql("DROP TABLE MKKampfrunden");
+    if (fault == "write-protected") {
+        QVERIFY(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::ReadGroup |
+                                                QFileDevice::ReadOther));
+        modeBits.emplace();
+        if (!ModeBitsBind::refusesWriting(file))
+            QSKIP("this process writes to write-protected files and cannot give that right up");
+    }
+    chooseSeason("2012");
+    if (fault == "lock")
+        sql("BEGIN EXCLUSIVE");
+    if (fault == "drop table")
+        sql("DROP TABLE MKKampfrunden");
+    if (fault == "drop field")
+        sql("ALTER TABLE MProtokollKopf DROP COLUMN Zeitnehmer");
+    if (fault == "delete match")
+        sql("DELETE FROM MProtokollKopf");
+
+    const QString shown = QString(message).replace("%1", QDir::toNativeSeparators(file));
+    QStringList messages;
+    if (fault == "no table") {
+        // Every change of the season text reads the database anew: "" and then "2012".
+        messages << shown << shown;
+        QVERIFY(!control<QPushButton>("Button4")->isEnabled());
+    } else {
+        QVERIFY(control<QPushButton>("Button4")->isEnabled());
+        // The operator tries again: the database now knows its changed layout before the
+        // statement runs, and the cause must still be named.
+        for (int attempt = 0; attempt < (asked ? 2 : 1); ++attempt) {
+            MessageBox::setNextAnswer(MessageBox::Yes);
+            QTest::mouseClick(control<QPushButton>("Button4"), Qt::LeftButton);
+            if (asked)
+                messages << "Sollen die Daten in den Kampf\nSa 6.10.     Oberliga     KSV Heim  :  AC Gast\n"
+                            "eingelesen werden?";
+            messages << shown;
+        }
+    }
+    QCOMPARE(MessageBox::takeShownMessages(), messages);
+    if (fault == "lock")
+        sql("ROLLBACK");
+    modeBits.reset();
+    QFETCH(QStringList, kept);
+    QCOMPARE(rows("SELECT (SELECT SIEGERM FROM MProtokollKopf), HVName FROM MProtokollPositionen"),
+             QList<QStringList>{kept});
 }
 
 QTEST_MAIN(TestExportPanel)

@@ -278,12 +278,17 @@ void TestCreation::unwritableCreationLeavesOpenMatch_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("said");
 
-    QTest::newRow("folder vanished") << "weg"
-                                     << "Heim-Gast"
-                                     << "kann nicht gespeichert werden";
-    QTest::newRow("folder below a plain file") << "alt.ptlx/unter"
-                                               << "Heim-Gast"
-                                               << "kann nicht gespeichert werden";
+    // A new file has no previous version to keep: the message says that nothing was written.
+    QTest::newRow("folder vanished")
+        << "weg"
+        << "Heim-Gast"
+        << "kann nicht gespeichert werden: der Ordner existiert nicht (mehr) (beim "
+           "Öffnen des Ordners). Es wurde nichts geschrieben.";
+    QTest::newRow("folder below a plain file")
+        << "alt.ptlx/unter"
+        << "Heim-Gast"
+        << "kann nicht gespeichert werden: ein Teil des Pfades ist kein "
+           "Ordner (beim Öffnen des Ordners). Es wurde nichts geschrieben.";
     QTest::newRow("name with a slash") << "ziel"
                                        << "a/b"
                                        << "kein gültiger Dateiname";

@@ -14,6 +14,7 @@
 #include "support/TestSupport.h"
 
 #include <csignal>
+#include <sys/stat.h>
 #ifdef Q_OS_LINUX
 #include <sys/resource.h>
 #endif
@@ -77,6 +78,8 @@ private slots:
     void failedSaveKeepsContentForNextSave();
     void fullDiskKeepsPreviousFile();
     void noOpenMatchWritesNothingButSaysSo();
+    void saveKeepsFileMode_data();
+    void saveKeepsFileMode();
     void numberBouts_data();
     void numberBouts();
     void numberBoutsStopsAtNonInteger();
@@ -630,6 +633,36 @@ void TestMatchFile::noOpenMatchWritesNothingButSaysSo()
     }
     QVERIFY(QDir(m_dir->path()).entryList(QDir::Files).isEmpty());
     QVERIFY(file.matchFileName().isEmpty());
+}
+
+// The club's match file keeps its permissions over every save: private stays private, a file
+// shared with the group stays writable for it.
+void TestMatchFile::saveKeepsFileMode_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::newRow("private") << 0600;
+    QTest::newRow("group-writable") << 0664;
+}
+
+void TestMatchFile::saveKeepsFileMode()
+{
+    QFETCH(int, mode);
+    const QString path = newFile();
+    const QByteArray native = QFile::encodeName(path);
+    QCOMPARE(::chmod(native.constData(), mode_t(mode)), 0);
+    MatchRecord rec;
+    MatchFile file(rec);
+    file.open(path);
+    for (const char* heim : {"KSV", "AC"}) {
+        rec.setHeader(QStringLiteral("heim"), QString::fromLatin1(heim));
+        file.saveall();
+        QVERIFY(readAll(path).contains("<heim>" + QByteArray(heim) + "</heim>"));
+        struct stat st
+        {
+        };
+        QCOMPARE(::stat(native.constData(), &st), 0);
+        QCOMPARE(QString::number(st.st_mode & 07777, 8), QString::number(mode, 8));
+    }
 }
 
 void TestMatchFile::numberBouts_data()

@@ -2,6 +2,7 @@
 #include "platform/IntConvert.h"
 #include "platform/UserError.h"
 #include "platform/XmlDocument.h"
+#include "support/FileModes.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -49,6 +51,8 @@ private slots:
     void failingStepKeepsOldFile_data();
     void failingStepKeepsOldFile();
     void leftoversOfAKilledSaveAreRemoved();
+    void savedFileKeepsItsMode_data();
+    void savedFileKeepsItsMode();
 };
 
 void TestPlatform::strToInt_data()
@@ -139,6 +143,7 @@ void TestPlatform::saveWritesThroughTempFileAndKeepsOldFileOnFailure()
     QFile::setPermissions(sub, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     const auto restore = qScopeGuard(
         [&] { QFile::setPermissions(sub, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner); });
+    const ModeBitsBind modeBits; // root, too, meets the folder's mode
     QFile probe(sub + QStringLiteral("/probe"));
     if (probe.open(QIODevice::WriteOnly)) {
         probe.remove();
@@ -253,13 +258,40 @@ void TestPlatform::failingStepKeepsOldFile_data()
     QTest::addColumn<int>("error");
     QTest::addColumn<QString>("cause");
     QTest::addColumn<bool>("replaced");
-    QTest::newRow("short write, then full") << "write" << ENOSPC << "zu wenig Speicherplatz auf dem Datenträger (beim Schreiben)" << false;
-    QTest::newRow("read-only disk") << "write" << EROFS << "schreibgeschützt" << false;
-    QTest::newRow("fsync") << "fsync" << EIO << "Ein-/Ausgabefehler des Datenträgers (beim Übertragen" << false;
-    QTest::newRow("close reports the quota") << "close" << EDQUOT << "zu wenig Speicherplatz auf dem Datenträger (beim Schließen)"
-                                             << false;
-    QTest::newRow("rename") << "rename" << EACCES << "keine Berechtigung (beim Ersetzen" << false;
-    QTest::newRow("folder sync") << "folder" << EIO << "wurde geschrieben, aber ihr Ordner" << true;
+    QTest::addColumn<bool>("previous"); // a file of that name was there before
+    QTest::addColumn<QString>("end");   // how the message ends: what is on the disk now
+    const QString kept = "Die bisherige Fassung bleibt unverändert.";
+    const QString nothing = "Es wurde nichts geschrieben.";
+    QTest::newRow("short write, then full")
+        << "write" << ENOSPC << "zu wenig Speicherplatz auf dem Datenträger (beim Schreiben)" << false << true
+        << kept;
+    QTest::newRow("read-only disk") << "write" << EROFS << "schreibgeschützt" << false << true << kept;
+    QTest::newRow("fsync") << "fsync" << EIO << "Ein-/Ausgabefehler des Datenträgers (beim Übertragen"
+                           << false << true << kept;
+    QTest::newRow("close reports the quota")
+        << "close" << EDQUOT << "zu wenig Speicherplatz auf dem Datenträger (beim Schließen)" << false << true
+        << kept;
+    QTest::newRow("rename") << "rename" << EACCES << "keine Berechtigung (beim Ersetzen" << false << true
+                            << kept;
+    QTest::newRow("folder sync")
+        << "folder" << EIO << "wurde geschrieben, aber ihr Ordner" << true << true
+        << "Nach einem Stromausfall könnte die vorige Fassung zurückkehren; speichern Sie erneut.";
+    // A file saved for the first time has no previous version to keep.
+    QTest::newRow("new file, full disk")
+        << "write" << ENOSPC << "zu wenig Speicherplatz auf dem Datenträger (beim Schreiben)" << false
+        << false << nothing;
+    QTest::newRow("new file, fsync") << "fsync" << EIO
+                                     << "Ein-/Ausgabefehler des Datenträgers (beim Übertragen" << false
+                                     << false << nothing;
+    QTest::newRow("new file, rename")
+        << "rename" << EACCES << "keine Berechtigung (beim Umbenennen der Zwischendatei)" << false << false
+        << nothing;
+    QTest::newRow("new file, folder missing")
+        << "none" << 0 << "der Ordner existiert nicht (mehr) (beim Öffnen des Ordners)" << false << false
+        << nothing;
+    QTest::newRow("new file, folder sync")
+        << "folder" << EIO << "wurde geschrieben, aber ihr Ordner" << true << false
+        << "Nach einem Stromausfall könnte die Datei fehlen; speichern Sie erneut.";
 }
 
 void TestPlatform::failingStepKeepsOldFile()
@@ -268,9 +300,13 @@ void TestPlatform::failingStepKeepsOldFile()
     QFETCH(int, error);
     QFETCH(QString, cause);
     QFETCH(bool, replaced);
+    QFETCH(bool, previous);
+    QFETCH(QString, end);
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("a.ptlx"));
-    put(path, "alt");
+    const QString folder = call == QLatin1String("none") ? dir.filePath(QStringLiteral("weg")) : dir.path();
+    const QString path = folder + QStringLiteral("/a.ptlx");
+    if (previous)
+        put(path, "alt");
     const QByteArray next(100000, 'n');
 
     DurableFile::SystemCalls calls;
@@ -289,7 +325,7 @@ void TestPlatform::failingStepKeepsOldFile()
         calls.close = [&](int fd) { ::close(fd); return fail(); };
     else if (call == QLatin1String("rename"))
         calls.rename = [&](const char*, const char*) { return fail(); };
-    else
+    else if (call == QLatin1String("folder"))
         calls.fsyncFolder = [&](int) { return fail(); };
     DurableFile::setSystemCallsForTests(calls);
     const auto restore = qScopeGuard([] { DurableFile::setSystemCallsForTests({}); });
@@ -299,9 +335,11 @@ void TestPlatform::failingStepKeepsOldFile()
     } catch (const UserError& e) {
         QVERIFY2(e.message().contains(cause) && !e.message().contains(QStringLiteral("kein Fehler")),
                  qPrintable(e.message()));
+        QVERIFY2(e.message().endsWith(end), qPrintable(e.message()));
     }
-    QCOMPARE(contentOf(path), replaced ? next : QByteArray("alt"));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("a.ptlx")});
+    QCOMPARE(contentOf(path), replaced ? next : previous ? QByteArray("alt") : QByteArray());
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+             replaced || previous ? QStringList{QStringLiteral("a.ptlx")} : QStringList());
 }
 
 void TestPlatform::leftoversOfAKilledSaveAreRemoved()
@@ -324,6 +362,40 @@ void TestPlatform::leftoversOfAKilledSaveAreRemoved()
     QVERIFY(d.exists(live));
     for (const QString& name : others)
         QVERIFY2(d.exists(name), qPrintable(name));
+}
+
+// A saved file keeps the mode it had: a private file stays private, a shared one writable by
+// its group. A new file gets the usual mode of the process's mask.
+void TestPlatform::savedFileKeepsItsMode_data()
+{
+    QTest::addColumn<int>("before"); // -1: no file yet
+    QTest::addColumn<int>("after");
+    QTest::newRow("private") << 0600 << 0600;
+    QTest::newRow("group-writable") << 0664 << 0664;
+    QTest::newRow("group may read") << 0640 << 0640;
+    QTest::newRow("executable bits too") << 0750 << 0750;
+    QTest::newRow("new file") << -1 << 0644;
+}
+
+void TestPlatform::savedFileKeepsItsMode()
+{
+    QFETCH(int, before);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("m.ptlx"));
+    const mode_t mask = ::umask(022);
+    const auto restore = qScopeGuard([mask] { ::umask(mask); });
+    if (before >= 0) {
+        put(path, "alt");
+        QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(before)), 0);
+    }
+    XmlDocument::writeFile(path, "neu");
+    struct stat st
+    {
+    };
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
+    QFETCH(int, after);
+    QCOMPARE(QString::number(st.st_mode & 07777, 8), QString::number(after, 8));
+    QCOMPARE(contentOf(path), QByteArray("neu"));
 }
 
 QTEST_GUILESS_MAIN(TestPlatform)
