@@ -135,7 +135,7 @@ void AdvertRotation::switchTimerForMode()
         m_timer.start();
 }
 
-QString AdvertRotation::prepareDisplay()
+void AdvertRotation::prepareDisplay()
 {
     switchTimerForMode();
     QStringList faults;
@@ -153,7 +153,8 @@ QString AdvertRotation::prepareDisplay()
     } catch (const UserError& e) {
         faults << e.message();
     }
-    return faults.join(QLatin1Char('\n'));
+    if (!faults.isEmpty())
+        throw UserError(faults.join(QLatin1Char('\n')));
 }
 
 void AdvertRotation::show(int position)

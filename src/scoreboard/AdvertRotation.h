@@ -57,9 +57,9 @@ public:
     // On exactly when the advert mode is 1; it ticks only while the interval is positive.
     void switchTimerForMode();
     // The advert steps of "Anzeige": the timer for the mode, the advert of the mode, the
-    // interval. Never throws: what failed comes back as the text to report (empty when all
-    // went well), so the audience window is shown whatever the adverts do.
-    QString prepareDisplay();
+    // interval. Each step is taken whatever the one before it did; what failed is thrown at
+    // the end as one UserError.
+    void prepareDisplay();
     // Whether the last prepareDisplay() reported a fault of the mode's advert itself (not of the
     // interval): showing that advert again fails the same way and needs no second message.
     bool advertFailedAtDisplay() const { return m_advertFailedAtDisplay; }

@@ -11,6 +11,7 @@
 #include <QTime>
 
 #include <cmath>
+#include <optional>
 
 OperatorShell::OperatorShell(Console& console, KeyboardControl& keyboard, QObject* parent)
     : QObject(parent), m_console(console), m_keyboard(keyboard), m_timer1(this), m_timer4(this)
@@ -112,6 +113,7 @@ void OperatorShell::firstShow()
 {
     Timer4Timer();
     Settings& settings = m_console.settings();
+    std::optional<UserError> fault;
     {
         // A damaged set.xml has been set aside or its faulty values replaced by the time the
         // reading ends, so later changes are saved (Settings itself refuses to write over a file
@@ -120,7 +122,7 @@ void OperatorShell::firstShow()
         try {
             settings.loadset();
         } catch (const UserError& e) {
-            emit faultToReport(e.message());
+            fault = e;
         }
         // A load that failed part-way may have filled the scale field already: the window
         // follows it either way, or "+" and "-" would step from a scale the hall does not see.
@@ -129,24 +131,31 @@ void OperatorShell::firstShow()
     m_console.adverts().switchTimerForMode();
     drawTip();
     readLicenceDate(m_console.besideProgram(QStringLiteral("lizenzdaten.ini")));
+    if (fault)
+        throw *fault;
 }
 
 void OperatorShell::anzeige(const std::function<void()>& showAudience)
 {
-    // A broken advert or seconds field must not leave the hall without its scoreboard: the
-    // window is shown first, the fault reported after.
+    QStringList faults;
     AdvertRotation& adverts = m_console.adverts();
-    const QString advertFault = adverts.prepareDisplay();
+    try {
+        adverts.prepareDisplay();
+    } catch (const UserError& e) {
+        faults << e.message();
+    }
     showAudience();
-    if (!advertFault.isEmpty())
-        emit faultToReport(advertFault);
     try {
         steuerungsansicht();
-    } catch (const AdvertError&) {
+    } catch (const AdvertError& e) {
         // Loading the first bout shows the mode's advert again: the same fault is told once.
         if (!adverts.advertFailedAtDisplay())
-            throw;
+            faults << e.message();
+    } catch (const UserError& e) {
+        faults << e.message();
     }
+    if (!faults.isEmpty())
+        throw UserError(faults.join(QLatin1Char('\n')));
 }
 
 void OperatorShell::panel_kampfMouseDown(int x, int y)

@@ -46,13 +46,13 @@ public:
 
     // The first show of the operator window: the wall clock, set.xml read with saving held off,
     // the audience window scaled to the stored scale, the advert timer for the mode, the tip and
-    // the licence-data date. A fault in set.xml goes to faultToReport() and the start goes on
-    // with what was read and the defaults.
+    // the licence-data date. A fault in set.xml does not stop the start: it goes on with what
+    // was read and the defaults, and the fault is thrown at the end.
     void firstShow();
-    // "Anzeige": the adverts are prepared, `showAudience` shows the audience window, a fault of
-    // the adverts goes to faultToReport() (the hall gets its window whatever the adverts do),
-    // then the bout view. Throws a fault of the bout view unless it is the advert fault already
-    // reported.
+    // "Anzeige": the adverts are prepared, `showAudience` shows the audience window, then the
+    // bout view, each whatever the step before did (the hall gets its window whatever the
+    // adverts do). The faults are thrown at the end as one UserError, an advert that fails
+    // again when the first bout is loaded only once.
     void anzeige(const std::function<void()>& showAudience);
 
     // The upward drag on the bout panel's own surface.
@@ -87,9 +87,6 @@ signals:
     // The message window is to show a message (modal).
     void mymessage(const QString& title, const QString& text);
     void textsChanged();
-    // A fault that does not stop the action it occurred in: the window shows it as an error
-    // before the action goes on.
-    void faultToReport(const QString& text);
 
 private:
     void showView(View view);

@@ -140,7 +140,6 @@ OperatorWindow::OperatorWindow(Console& console, KeyboardControl& keyboard, Oper
     connect(&shell, &OperatorShell::boutChoicesChanged, this,
             [this] { m_print->setBoutChoices(m_shell.boutChoices()); });
     connect(&shell, &OperatorShell::textsChanged, this, &OperatorWindow::updateTexts);
-    connect(&shell, &OperatorShell::faultToReport, this, [this](const QString& text) { MessageBox::error(this, text); });
     connect(&shell, &OperatorShell::mymessage, this, [this](const QString& title, const QString& text) {
         if (m_messages)
             m_messages->mymessage(title, text);
@@ -465,7 +464,7 @@ void OperatorWindow::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     if (!m_shown) {
         m_shown = true;
-        m_shell.firstShow();
+        guarded(this, [this] { m_shell.firstShow(); });
     }
 }
 
