@@ -1,6 +1,7 @@
 #include "LicenceData.h"
 
 #include "platform/Downloader.h"
+#include "platform/UserError.h"
 
 #include <QDir>
 #include <QUrl>
@@ -18,7 +19,7 @@ bool isUnusableBody(const QByteArray& body)
     return head.startsWith("<!doctype") || head.startsWith("<html");
 }
 
-DownloadResult neusteLizenzenLaden(const QString& programFolder, const QString& server)
+void neusteLizenzenLaden(const QString& programFolder, const QString& server)
 {
     QString base = server;
     while (base.endsWith(QLatin1Char('/')))
@@ -26,8 +27,8 @@ DownloadResult neusteLizenzenLaden(const QString& programFolder, const QString& 
     const QUrl url(base + QString::fromLatin1(kDownloadPath));
     DownloadOptions options;
     options.accept = [](const QByteArray& body) { return !isUnusableBody(body); };
-    const bool ok = downloadfile(url, QDir(programFolder).filePath(QString::fromLatin1(kFileName)), options);
-    return {ok, ok ? kLoadedText : kFailedText};
+    if (!downloadfile(url, QDir(programFolder).filePath(QString::fromLatin1(kFileName)), options))
+        throw UserError(kFailedText);
 }
 
 } // namespace LicenceData

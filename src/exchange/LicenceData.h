@@ -17,18 +17,11 @@ inline const QString kFailedText =
     QStringLiteral("Es ist ein Fehler aufgetreten. Bitte prüfen Sie Ihre Internetverbindung.");
 inline const QString kLoadedText = QStringLiteral("Die aktuelle Lizenzdatenbank wurde heruntergeladen.");
 
-struct DownloadResult
-{
-    bool ok = false;
-    // The message box text to show in either case.
-    QString message;
-};
-
 // Downloads the licence data from `server` (scheme and host, no trailing path) into
 // lizenzdaten.ini in `programFolder`, blocking until done. A failure of any kind, including an
-// empty body or an HTML error page, leaves the previous file as it was.
-DownloadResult neusteLizenzenLaden(const QString& programFolder,
-                                   const QString& server = QString::fromLatin1(kDownloadServer));
+// empty body or an HTML error page, throws UserError(kFailedText) and leaves the previous file
+// as it was.
+void neusteLizenzenLaden(const QString& programFolder, const QString& server = QString::fromLatin1(kDownloadServer));
 
 // True for a body that cannot be licence data: nothing at all, or an HTML page (a server's
 // error or login page delivered with status 200).

@@ -409,10 +409,10 @@ void OperatorWindow::cClick()
 void OperatorWindow::Button17Click()
 {
     // The download holds the operator until it returns, as a file copy would.
-    const auto result = LicenceData::neusteLizenzenLaden(m_console.programFolder());
-    MessageBox::information(this, QApplication::applicationDisplayName(), result.message);
-    if (result.ok)
-        m_shell.readLicenceDate(m_console.besideProgram(QStringLiteral("lizenzdaten.ini")));
+    if (!guarded(this, [this] { LicenceData::neusteLizenzenLaden(m_console.programFolder()); }))
+        return;
+    MessageBox::information(this, QApplication::applicationDisplayName(), LicenceData::kLoadedText);
+    m_shell.readLicenceDate(m_console.besideProgram(QStringLiteral("lizenzdaten.ini")));
 }
 
 void OperatorWindow::Label58Click()
