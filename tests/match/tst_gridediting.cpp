@@ -7,6 +7,7 @@
 #include "match/ui/ProtocolGrid.h"
 #include "widgets/Dialogs.h"
 
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
@@ -66,6 +67,9 @@ struct Fixture
     std::unique_ptr<QWidget> window;
     EntryPanel* panel = nullptr;
     QLineEdit* elsewhere = nullptr;
+    // Checks every change the grid's model announces while a test edits, lays out or clears
+    // the line-up: rows and columns as announced, data and flags consistent.
+    std::unique_ptr<QAbstractItemModelTester> modelTester;
 
     bool start(int filledBouts = 10)
     {
@@ -75,6 +79,8 @@ struct Fixture
         auto* layout = new QVBoxLayout(window.get());
         panel = new EntryPanel(record, file, window.get());
         panel->setLicenceFile(licences);
+        modelTester = std::make_unique<QAbstractItemModelTester>(
+            panel->grid()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         elsewhere = new QLineEdit(window.get());
         layout->addWidget(panel);
         layout->addWidget(elsewhere);
