@@ -261,63 +261,52 @@ void addSizeCounters(benchmark::State& state)
     state.counters["pixels"] = double(kWidth) * kHeight;
 }
 
+// Decodes `jpeg` with the project's decoder, or with Qt's reader as the baseline.
+void decodeEach(benchmark::State& state, const QByteArray& jpeg, bool qtReader)
+{
+    for (auto _ : state) {
+        QImage image;
+        if (qtReader) {
+            image = QImage::fromData(jpeg, "JPG");
+            if (image.isNull()) {
+                state.SkipWithError("Qt's reader failed");
+                break;
+            }
+        } else {
+            try {
+                image = decodeJpeg(jpeg);
+            } catch (const UserError& e) {
+                state.SkipWithError(e.what());
+                break;
+            }
+        }
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+
 void BM_decodeJpeg(benchmark::State& state)
 {
-    const QByteArray& jpeg = g_fixture->jpeg;
-    for (auto _ : state) {
-        try {
-            QImage image = decodeJpeg(jpeg);
-            benchmark::DoNotOptimize(image.constBits());
-        } catch (const UserError& e) {
-            state.SkipWithError(e.what());
-            break;
-        }
-    }
+    decodeEach(state, g_fixture->jpeg, false);
     addSizeCounters(state);
 }
 
 // The same bytes through QImageReader and Qt's JPEG plugin, as QImage::fromData does it.
 void BM_qt_reader(benchmark::State& state)
 {
-    const QByteArray& jpeg = g_fixture->jpeg;
-    for (auto _ : state) {
-        QImage image = QImage::fromData(jpeg, "JPG");
-        if (image.isNull()) {
-            state.SkipWithError("Qt's reader failed");
-            break;
-        }
-        benchmark::DoNotOptimize(image.constBits());
-    }
+    decodeEach(state, g_fixture->jpeg, true);
     addSizeCounters(state);
 }
 
 void BM_progressive_8192(benchmark::State& state)
 {
-    const QByteArray& jpeg = g_fixture->progressive;
-    for (auto _ : state) {
-        try {
-            QImage image = decodeJpeg(jpeg);
-            benchmark::DoNotOptimize(image.constBits());
-        } catch (const UserError& e) {
-            state.SkipWithError(e.what());
-            break;
-        }
-    }
-    state.counters["file_bytes"] = double(jpeg.size());
+    decodeEach(state, g_fixture->progressive, false);
+    state.counters["file_bytes"] = double(g_fixture->progressive.size());
 }
 
 void BM_qt_reader_progressive_8192(benchmark::State& state)
 {
-    const QByteArray& jpeg = g_fixture->progressive;
-    for (auto _ : state) {
-        QImage image = QImage::fromData(jpeg, "JPG");
-        if (image.isNull()) {
-            state.SkipWithError("Qt's reader failed");
-            break;
-        }
-        benchmark::DoNotOptimize(image.constBits());
-    }
-    state.counters["file_bytes"] = double(jpeg.size());
+    decodeEach(state, g_fixture->progressive, true);
+    state.counters["file_bytes"] = double(g_fixture->progressive.size());
 }
 
 // From the bytes to the message the operator sees. Qt's reader is not run on these: it has no
