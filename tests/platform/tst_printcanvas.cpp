@@ -15,6 +15,8 @@ private slots:
     void textLandsAtItsCellInMillimetres();
     void orientationTitleAndPages();
     void givenUpJobNeverReachesThePrinter();
+    void originIsThePrintableCorner_data();
+    void originIsThePrintableCorner();
 
 private:
     QTemporaryDir m_dir;
@@ -26,8 +28,8 @@ void pdfPrinter(QPrinter& printer, const QString& path)
 {
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(path);
+    // Qt's default margins stay: the canvas itself places everything from the printable corner.
     printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
 }
 
 } // namespace
@@ -139,6 +141,47 @@ void TestPrintCanvas::givenUpJobNeverReachesThePrinter()
     canvas.textOut(100, -100, QStringLiteral("weg"));
     QVERIFY_THROWS_EXCEPTION(UserError, canvas.end());
     QVERIFY(!canvas.isActive());
+}
+
+void TestPrintCanvas::originIsThePrintableCorner_data()
+{
+    QTest::addColumn<bool>("landscape");
+    QTest::addColumn<QMarginsF>("margins");   // pt, as set on the printer
+    QTest::addColumn<QMarginsF>("printable"); // the least margins the printer allows, pt
+    QTest::newRow("PDF file, Qt's margins") << false << QMarginsF(10, 10, 10, 10) << QMarginsF();
+    QTest::newRow("printer's margins") << false << QMarginsF(14, 23, 17, 26) << QMarginsF(14, 23, 17, 26);
+    QTest::newRow("wider margins chosen") << false << QMarginsF(57, 71, 57, 71) << QMarginsF(14, 23, 17, 26);
+    QTest::newRow("landscape") << true << QMarginsF(57, 71, 57, 71) << QMarginsF(14, 23, 17, 26);
+}
+
+void TestPrintCanvas::originIsThePrintableCorner()
+{
+    QFETCH(bool, landscape);
+    QFETCH(QMarginsF, margins);
+    QFETCH(QMarginsF, printable);
+    const QString pdf = m_dir.filePath(QStringLiteral("corner.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    QVERIFY(printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, margins,
+                                              QPageLayout::Point, printable)));
+    PrintCanvas canvas(printer);
+    canvas.setLandscape(landscape);
+    canvas.begin();
+    canvas.setFontFace(QStringLiteral("DejaVu Sans"));
+    canvas.setFontHeight(60);
+    canvas.textOut(180, -400, QStringLiteral("Datum"));
+    canvas.rectangle(0, 0, 100, -100);
+    canvas.end();
+
+    QVERIFY(pdfInfoField(pdf, QStringLiteral("Page size")).startsWith(landscape ? "842" : "595"));
+    const auto words = pdfWords(pdf);
+    QCOMPARE(words.size(), 1);
+    // Measured from the paper's corner: the printable area's corner plus the position.
+    constexpr double mmPerPt = 25.4 / 72;
+    QVERIFY2(qAbs(words[0].box.left() - (printable.left() * mmPerPt + 18)) < 0.1 &&
+                 qAbs(words[0].box.top() - (printable.top() * mmPerPt + 40)) < 0.1,
+             qPrintable(QStringLiteral("%1 / %2 mm").arg(words[0].box.left()).arg(words[0].box.top())));
 }
 
 QTEST_MAIN(TestPrintCanvas)
