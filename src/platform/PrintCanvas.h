@@ -14,8 +14,9 @@ class QPrinter;
 
 // One print job on a page laid out in 0.1 mm: x grows to the right, y grows upward, and the
 // origin is the top-left corner of the printable area the printer reports (for a PDF file the
-// paper's corner), so everything on the page has y <= 0. Fonts are sized by their cell
-// (ascent + descent), which is what the layouts are measured in, not by their em size.
+// paper's corner), so everything on the page has y <= 0. Fonts are sized by their cell, which
+// is what the layouts are measured in, not by their em size: the face's Windows ascent plus
+// descent where it has them, else its ascent plus descent.
 // The pages are held until end() and only then handed to the printer: a job given up before
 // that never reaches it. Qt cannot take back what it has begun on a system printer (its abort
 // does nothing there, and ending the painter sends the job), so nothing is begun early.
