@@ -5,6 +5,7 @@
 // layout and the drawing add on this machine. Runs under the offscreen platform with the real
 // fonts of the set-up script.
 
+#include "platform/FontInstaller.h"
 #include "platform/SignalSound.h"
 #include "scoreboard/AudienceModel.h"
 #include "scoreboard/ui/AudienceWindow.h"
@@ -222,9 +223,11 @@ void printSummary(const BenchSupport::Summary& s)
 
 QString setUp()
 {
-    // The program installs the typewriter font from its own folder at start; so does this.
+    // The program installs the typewriter font from its own folder at start, and Wine's Tahoma
+    // where it is installed; so does this.
     QFontDatabase::addApplicationFont(QCoreApplication::applicationDirPath() +
                                       QStringLiteral("/../MonospaceTypewriter.ttf"));
+    FontInstaller::addTahoma();
     return prepare();
 }
 

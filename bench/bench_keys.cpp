@@ -148,6 +148,8 @@ QString prepare()
     rig.keyboard =
         std::make_unique<KeyboardControl>(rig.console->bout(), rig.console->clock(), rig.console->navigator());
     rig.shell = std::make_unique<OperatorShell>(*rig.console, *rig.keyboard);
+    // Wine's Tahoma, where installed, before the first window, as the program adds it.
+    FontInstaller::addTahoma();
     rig.window = std::make_unique<OperatorWindow>(*rig.console, *rig.keyboard, *rig.shell);
     rig.window->openMatchFile(path);
     if (rig.console->matchFile().matchFileName().isEmpty())

@@ -3,6 +3,7 @@
 // plain QPainter calls into a PDF in the same run; and a run of ten score sheets.
 
 #include "match/MatchRecord.h"
+#include "platform/FontInstaller.h"
 #include "platform/PrintCanvas.h"
 #include "platform/UserError.h"
 #include "printing/RecordPrintout.h"
@@ -135,6 +136,8 @@ void pdfPrinter(QPrinter& printer, const QString& path, bool landscape)
 
 QString prepare()
 {
+    // The program prints in Wine's Tahoma where it is installed; so does this.
+    FontInstaller::addTahoma();
     g_fixture = std::make_unique<Fixture>();
     Fixture& f = *g_fixture;
     if (!f.dir.isValid())

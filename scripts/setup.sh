@@ -11,6 +11,7 @@ packages=(
   libjpeg62-turbo-dev libbenchmark-dev
   fonts-dejavu-core fonts-courier-prime fonts-open-sans fonts-liberation2
   xvfb xauth xdotool x11-utils poppler-utils
+  fonts-wine cups printer-driver-cups-pdf
 )
 
 missing=()

@@ -20,6 +20,10 @@ int main(int argc, char* argv[])
     // Message boxes take the name as their title all the same.
     QApplication::setApplicationName(QStringLiteral("VANTOR²"));
     installGermanTranslations(app);
+    // Every window and the record are laid out for Tahoma: added before the first window is
+    // built, so that none is measured in a stand-in first. Fonts added for the program alone go
+    // with it; nothing to take back at the end.
+    FontInstaller::addTahoma();
 
     Console console(QCoreApplication::applicationDirPath());
     KeyboardControl keyboard(console.bout(), console.clock(), console.navigator());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 // Adding and removing a font for this program only, the way the console makes its typewriter
@@ -16,5 +17,15 @@ int add(const QString& path);
 
 // Withdraws a font added with add(); an unknown id is ignored.
 void remove(int id);
+
+// Where Debian's fonts-wine puts its faces; it does not register them with fontconfig.
+inline constexpr const char* wineFonts = "/usr/share/wine/fonts";
+
+// Adds Wine's Tahoma (made to Tahoma's widths and metrics) when no Tahoma is installed, so that
+// every font asked for as "Tahoma" gets it; where the file is missing nothing changes and the
+// callers' stand-ins apply. Bold is drawn from the regular face, at every size: Wine's bold
+// face has bold widths but the regular strokes, and would show every bold text as a spaced-out
+// regular one. The ids of the faces added, for remove().
+QList<int> addTahoma(const QString& folder = QLatin1String(wineFonts));
 
 } // namespace FontInstaller

@@ -13,9 +13,10 @@
 class QPrinter;
 
 // One print job on a page laid out in 0.1 mm: x grows to the right, y grows upward, and the
-// origin is the top-left corner of the printer's printable area, so everything on the page
-// has y <= 0. Fonts are sized by their cell (ascent + descent), which is what the layouts are
-// measured in, not by their em size.
+// origin is the top-left corner of the printable area the printer reports (for a PDF file the
+// paper's corner), so everything on the page has y <= 0. Fonts are sized by their cell, which
+// is what the layouts are measured in, not by their em size: the face's Windows ascent plus
+// descent where it has them, else its ascent plus descent.
 // The pages are held until end() and only then handed to the printer: a job given up before
 // that never reaches it. Qt cannot take back what it has begun on a system printer (its abort
 // does nothing there, and ending the painter sends the job), so nothing is begun early.
@@ -46,8 +47,8 @@ public:
     // Starts the job with its first page.
     void begin();
     void newPage();
-    // Sends the job's pages to the printer; throws UserError when the printer cannot be
-    // opened, and the job is over either way.
+    // Sends the job's pages to the printer, drawn from the corner of its printable area;
+    // throws UserError when the printer cannot be opened, and the job is over either way.
     void end();
     // Gives a begun job up: nothing of it reaches the printer (a PDF file already there stays
     // as it was), and the printer is free for the next job. Does nothing while no job is open.

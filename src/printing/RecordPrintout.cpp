@@ -82,14 +82,17 @@ RecordPrintout::Totals RecordPrintout::totals() const
 
 void RecordPrintout::print(PrintCanvas& canvas, bool official) const
 {
+    // The line-up draws nothing, and a job with nothing on it would still feed a sheet (a
+    // printer cannot take a job of no page).
+    if (!official)
+        return;
     // A printer must never get half a record: the only number the page needs is checked
     // before anything is sent.
-    const Totals sums = official ? totals() : Totals{};
+    const Totals sums = totals();
     canvas.setLandscape(true);
     canvas.setTitle(jobTitle());
     canvas.begin();
-    if (official)
-        draw(canvas, sums);
+    draw(canvas, sums);
     canvas.end();
 }
 

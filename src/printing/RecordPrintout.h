@@ -39,8 +39,9 @@ public:
     // is not a whole number.
     Totals totals() const;
 
-    // One job on `canvas`: the whole record when `official`, else a job with nothing drawn.
-    // Every number is read before the job begins, so a bad team-point cell sends no job at all.
+    // One job on `canvas` with the whole record when `official`; otherwise nothing is drawn and
+    // no job is sent. Every number is read before the job begins, so a bad team-point cell
+    // sends no job at all.
     void print(PrintCanvas& canvas, bool official) const;
 
 private:

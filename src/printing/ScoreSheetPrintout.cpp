@@ -71,15 +71,14 @@ QStringList ScoreSheetPrintout::sheetTexts(int row) const
 void ScoreSheetPrintout::print(PrintCanvas& canvas, const Request& request) const
 {
     const QList<int> rows = sheetRows(request);
-    // With no bout chosen there is nothing to print, and an empty job would still feed the
-    // printer a form.
-    if (request.choice == Auswahl && rows.isEmpty())
+    // No sheet, no job: a printer cannot take a job of no page, so an empty one would still
+    // feed a form.
+    if (rows.isEmpty())
         return;
     // Layout values come from the settings file and are read only when a sheet needs them.
     QList<QPoint> places;
-    if (!rows.isEmpty())
-        for (const Settings::Field& f : m_felder)
-            places.append(QPoint(toUnits(strToInt(f.xwert)), -toUnits(strToInt(f.ywert))));
+    for (const Settings::Field& f : m_felder)
+        places.append(QPoint(toUnits(strToInt(f.xwert)), -toUnits(strToInt(f.ywert))));
 
     canvas.setLandscape(false);
     canvas.setTitle(jobTitle());

@@ -41,8 +41,9 @@ public:
     QStringList sheetTexts(int row) const;
 
     // One job on `canvas` with a page per sheet. The range and every layout value the sheets
-    // need are read before the job begins: a bad one throws and sends no job at all. A choice of
-    // one bout with none chosen sends no job either.
+    // need are read before the job begins: a bad one throws and sends no job at all. Where no
+    // row gets a sheet (no bout chosen, a range no bout number falls in, no bout rows) no job is
+    // sent either.
     void print(PrintCanvas& canvas, const Request& request) const;
 
 private:

@@ -46,10 +46,10 @@ bool PrintDialogs::run(QWidget* parent, QPrinter& printer)
         const QString path = *std::exchange(hooks().next, std::nullopt);
         if (path.isEmpty())
             return false;
+        // What the dialog's "print to file" with A4 paper does; the printouts place themselves.
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(path);
         printer.setPageSize(QPageSize(QPageSize::A4));
-        printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
         return true;
     }
     if (MessageBox::testMode())

@@ -15,7 +15,7 @@ public:
     static bool run(QWidget* parent, QPrinter& printer);
 
     // Test hooks: the next dialog answers at once and shows nothing: confirmed with a PDF file
-    // at `path` as the printer (no margins, so the printable area is the page), or cancelled.
+    // of A4 pages at `path` as the printer, or cancelled.
     // In the message boxes' test mode a dialog without a prepared answer is a cancel.
     static void setNextPdfFile(const QString& path);
     static void setNextCancel();

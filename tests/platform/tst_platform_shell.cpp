@@ -7,6 +7,8 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetricsF>
+#include <QImage>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -39,6 +41,7 @@ private slots:
     void addRefusesWhatIsNoFont_data();
     void addRefusesWhatIsNoFont();
     void shippedFontAddsAndRemovesItsFamily();
+    void wineTahomaStandsForTahoma();
 
     void openerIsNotAskedForMissingDocument();
     void openerGetsTheFileUrl_data();
@@ -264,6 +267,69 @@ void TestPlatformShell::shippedFontAddsAndRemovesItsFamily()
 
     FontInstaller::remove(id);
     QVERIFY(!FontInstaller::isInstalled(family));
+}
+
+void TestPlatformShell::wineTahomaStandsForTahoma()
+{
+    const QString tahoma = QStringLiteral("Tahoma");
+    // A folder without the files changes nothing.
+    QVERIFY(FontInstaller::addTahoma(m_dir->path()).isEmpty());
+    if (FontInstaller::isInstalled(tahoma))
+        QSKIP("a Tahoma is installed on this system; Wine's is not added over it");
+    if (!QFile::exists(QLatin1String(FontInstaller::wineFonts) + QStringLiteral("/tahoma.ttf")))
+        QSKIP("Wine's Tahoma is not installed (Debian fonts-wine, scripts/setup.sh)");
+
+    const QList<int> ids = FontInstaller::addTahoma();
+    QCOMPARE(ids.size(), 1);
+    // A line as tall as Windows makes it, at a label's 8 pt as at any size: the Windows ascent
+    // and descent, 2049 + 423 of the face's 2048 units to the em, not its typographic
+    // 1566 + 423 (+ 59 leading), nor the line of its small bitmaps.
+    for (int pixels : {11, 200}) {
+        QFont em(tahoma);
+        em.setPixelSize(pixels);
+        const QFontMetricsF lines(em);
+        const qreal slack = qMax(0.6, 0.01 * pixels);
+        QVERIFY2(qAbs(lines.ascent() - pixels * 2049 / 2048.0) < slack &&
+                     qAbs(lines.descent() - pixels * 423 / 2048.0) < slack &&
+                     qAbs(lines.lineSpacing() - pixels * 2472 / 2048.0) < slack,
+                 qPrintable(QStringLiteral("%1 px: %2 %3 %4")
+                                .arg(pixels)
+                                .arg(lines.ascent())
+                                .arg(lines.descent())
+                                .arg(lines.lineSpacing())));
+    }
+    // Bold must look bold, at a label's size as at the scoreboard's team points (55 pt): its
+    // strokes cover clearly more of the picture than the regular ones.
+    for (int pixels : {11, 40, 73}) {
+        QFont font;
+        font.setFamilies({tahoma, QStringLiteral("Liberation Sans")});
+        font.setPixelSize(pixels);
+        auto ink = [&font](bool bold) {
+            QFont f = font;
+            f.setBold(bold);
+            QImage image(8 * font.pixelSize(), 2 * font.pixelSize(), QImage::Format_Grayscale8);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            painter.setFont(f);
+            painter.drawText(QPointF(5, 1.5 * font.pixelSize()), QStringLiteral("Illi 07"));
+            painter.end();
+            int dark = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    dark += qGray(image.pixel(x, y)) < 128;
+            return dark;
+        };
+        QCOMPARE(QFontInfo(font).family(), tahoma);
+        font.setBold(true);
+        QCOMPARE(QFontInfo(font).family(), tahoma);
+        font.setBold(false);
+        const int regular = ink(false), bold = ink(true);
+        QVERIFY2(bold > 1.3 * regular,
+                 qPrintable(QStringLiteral("%1 px: %2 %3").arg(pixels).arg(bold).arg(regular)));
+    }
+    for (int id : ids)
+        FontInstaller::remove(id);
+    QVERIFY(!FontInstaller::isInstalled(tahoma));
 }
 
 void TestPlatformShell::openerIsNotAskedForMissingDocument()

@@ -1,3 +1,4 @@
+#include "platform/FontInstaller.h"
 #include "platform/PrintCanvas.h"
 #include "platform/UserError.h"
 #include "support/PdfText.h"
@@ -11,13 +12,17 @@ class TestPrintCanvas : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void textLandsAtItsCellInMillimetres_data();
     void textLandsAtItsCellInMillimetres();
     void orientationTitleAndPages();
     void givenUpJobNeverReachesThePrinter();
+    void originIsThePrintableCorner_data();
+    void originIsThePrintableCorner();
 
 private:
     QTemporaryDir m_dir;
+    bool m_tahoma = false;
 };
 
 namespace {
@@ -26,11 +31,20 @@ void pdfPrinter(QPrinter& printer, const QString& path)
 {
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(path);
+    // Qt's default margins stay: the canvas itself places everything from the printable corner.
     printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
 }
 
 } // namespace
+
+void TestPrintCanvas::initTestCase()
+{
+    // Wine's Tahoma as its file has it: a face that asks for its typographic metrics, where
+    // Qt's measure and the Windows cell part.
+    if (!FontInstaller::isInstalled(QStringLiteral("Tahoma")))
+        m_tahoma =
+            FontInstaller::add(QLatin1String(FontInstaller::wineFonts) + QStringLiteral("/tahoma.ttf")) >= 0;
+}
 
 void TestPrintCanvas::textLandsAtItsCellInMillimetres_data()
 {
@@ -39,10 +53,23 @@ void TestPrintCanvas::textLandsAtItsCellInMillimetres_data()
     QTest::addColumn<int>("style");
     QTest::addColumn<int>("x");
     QTest::addColumn<int>("y");
-    QTest::newRow("sheet field") << "DejaVu Sans" << 60 << int(PrintCanvas::Regular) << 180 << -400;
+    // Where pdftotext's box lies in the cell, as fractions of the cell's height: the box runs
+    // from the face's ascent to its descent as the PDF gives them.
+    QTest::addColumn<double>("boxTop");
+    QTest::addColumn<double>("boxHeight");
+    QTest::newRow("sheet field") << "DejaVu Sans" << 60 << int(PrintCanvas::Regular) << 180 << -400 << 0.0
+                                 << 1.0;
     QTest::newRow("bold title") << "DejaVu Sans" << 80 << int(PrintCanvas::Bold | PrintCanvas::Underline)
-                                << 120 << -100;
-    QTest::newRow("typewriter") << "Courier Prime" << 30 << int(PrintCanvas::Regular) << 2700 << -1000;
+                                << 120 << -100 << 0.0 << 1.0;
+    QTest::newRow("typewriter") << "Courier Prime" << 30 << int(PrintCanvas::Regular) << 2700 << -1000 << 0.0
+                                << 1.0;
+    // Tahoma's cell as Windows sizes it is its Windows ascent and descent, 2049 + 423 of its 2048
+    // units to the em. Wine's file asks for its typographic metrics instead (ascent 1566), which
+    // is what Qt measures and what the PDF carries: its box starts 483 units below the cell's top.
+    QTest::newRow("Tahoma") << "Tahoma" << 60 << int(PrintCanvas::Regular) << 180 << -400 << 483 / 2472.0
+                            << 1989 / 2472.0;
+    QTest::newRow("Tahoma bold") << "Tahoma" << 80 << int(PrintCanvas::Bold) << 120 << -100 << 483 / 2472.0
+                                 << 1989 / 2472.0;
 }
 
 void TestPrintCanvas::textLandsAtItsCellInMillimetres()
@@ -52,6 +79,10 @@ void TestPrintCanvas::textLandsAtItsCellInMillimetres()
     QFETCH(int, style);
     QFETCH(int, x);
     QFETCH(int, y);
+    QFETCH(double, boxTop);
+    QFETCH(double, boxHeight);
+    if (face == QLatin1String("Tahoma") && !m_tahoma)
+        QSKIP("Wine's Tahoma is not installed (Debian fonts-wine, scripts/setup.sh)");
     const QString pdf = m_dir.filePath(QStringLiteral("cell.pdf"));
     QPrinter printer(QPrinter::HighResolution);
     pdfPrinter(printer, pdf);
@@ -67,10 +98,10 @@ void TestPrintCanvas::textLandsAtItsCellInMillimetres()
     const auto words = pdfWords(pdf);
     QCOMPARE(words.size(), 1);
     QCOMPARE(words[0].text, QStringLiteral("Probe"));
-    // pdftotext's box is the face's own ascent to descent, as tall as the cell asked for.
     QVERIFY2(qAbs(words[0].box.left() - x / 10.0) < 0.3, qPrintable(QString::number(words[0].box.left())));
-    QVERIFY2(qAbs(words[0].box.top() + y / 10.0) < 0.3, qPrintable(QString::number(words[0].box.top())));
-    QVERIFY2(qAbs(words[0].box.height() - height / 10.0) < 0.5,
+    QVERIFY2(qAbs(words[0].box.top() - (-y + boxTop * height) / 10.0) < 0.3,
+             qPrintable(QString::number(words[0].box.top())));
+    QVERIFY2(qAbs(words[0].box.height() - boxHeight * height / 10.0) < 0.3,
              qPrintable(QString::number(words[0].box.height())));
 }
 
@@ -139,6 +170,47 @@ void TestPrintCanvas::givenUpJobNeverReachesThePrinter()
     canvas.textOut(100, -100, QStringLiteral("weg"));
     QVERIFY_THROWS_EXCEPTION(UserError, canvas.end());
     QVERIFY(!canvas.isActive());
+}
+
+void TestPrintCanvas::originIsThePrintableCorner_data()
+{
+    QTest::addColumn<bool>("landscape");
+    QTest::addColumn<QMarginsF>("margins");   // pt, as set on the printer
+    QTest::addColumn<QMarginsF>("printable"); // the least margins the printer allows, pt
+    QTest::newRow("PDF file, Qt's margins") << false << QMarginsF(10, 10, 10, 10) << QMarginsF();
+    QTest::newRow("printer's margins") << false << QMarginsF(14, 23, 17, 26) << QMarginsF(14, 23, 17, 26);
+    QTest::newRow("wider margins chosen") << false << QMarginsF(57, 71, 57, 71) << QMarginsF(14, 23, 17, 26);
+    QTest::newRow("landscape") << true << QMarginsF(57, 71, 57, 71) << QMarginsF(14, 23, 17, 26);
+}
+
+void TestPrintCanvas::originIsThePrintableCorner()
+{
+    QFETCH(bool, landscape);
+    QFETCH(QMarginsF, margins);
+    QFETCH(QMarginsF, printable);
+    const QString pdf = m_dir.filePath(QStringLiteral("corner.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    QVERIFY(printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, margins,
+                                              QPageLayout::Point, printable)));
+    PrintCanvas canvas(printer);
+    canvas.setLandscape(landscape);
+    canvas.begin();
+    canvas.setFontFace(QStringLiteral("DejaVu Sans"));
+    canvas.setFontHeight(60);
+    canvas.textOut(180, -400, QStringLiteral("Datum"));
+    canvas.rectangle(0, 0, 100, -100);
+    canvas.end();
+
+    QVERIFY(pdfInfoField(pdf, QStringLiteral("Page size")).startsWith(landscape ? "842" : "595"));
+    const auto words = pdfWords(pdf);
+    QCOMPARE(words.size(), 1);
+    // Measured from the paper's corner: the printable area's corner plus the position.
+    constexpr double mmPerPt = 25.4 / 72;
+    QVERIFY2(qAbs(words[0].box.left() - (printable.left() * mmPerPt + 18)) < 0.1 &&
+                 qAbs(words[0].box.top() - (printable.top() * mmPerPt + 40)) < 0.1,
+             qPrintable(QStringLiteral("%1 / %2 mm").arg(words[0].box.left()).arg(words[0].box.top())));
 }
 
 QTEST_MAIN(TestPrintCanvas)

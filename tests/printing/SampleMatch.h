@@ -107,8 +107,8 @@ inline void usePdf(QPrinter& printer, const QString& path)
 {
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(path);
+    // Qt's default margins stay: the canvas itself places everything from the printable corner.
     printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
 }
 
 // The first word that reads `text` (on `page`), or an empty one.
