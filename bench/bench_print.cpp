@@ -11,7 +11,7 @@
 #include "settings/Settings.h"
 
 #include "BenchSupport.h"
-#include "printing/SampleMatch.h"
+#include "support/SampleMatch.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,13 +2,14 @@
 #include "exchange/RefereeList.h"
 #include "exchange/TarvoExchange.h"
 #include "exchange/ZelmoExport.h"
-#include "platform/DurableFile.h"
 #include "platform/AdoConnection.h"
 #include "platform/AdoTable.h"
 #include "platform/Downloader.h"
+#include "platform/DurableFile.h"
 #include "platform/IniFile.h"
 #include "platform/UserError.h"
 #include "support/FileModes.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -96,19 +97,6 @@ quint16 portNobodyListensOn()
     return probe.serverPort();
 }
 
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
 const QByteArray kOldData = "[allgemein]\r\ndatum=01.01.2001\r\n";
 const QByteArray kNewData = "[allgemein]\r\ndatum=01.09.2012\r\n[4711]\r\nvorname=Hans\r\n";
 
@@ -176,9 +164,9 @@ void TestExchange::refereeFile()
 
     // Present but without records still means drop-down lists, only empty ones.
     const QString path = dir.filePath(QString::fromLatin1(RefereeList::kFileName));
-    writeAll(path, "ID;Name;Vorname\r\n");
+    QVERIFY(writeAll(path, "ID;Name;Vorname\r\n"));
     QCOMPARE(RefereeList::kampfrichter(dir.path()), std::optional<QStringList>(QStringList()));
-    writeAll(path, "ID;Name;Vorname\r\n1;M\xfcller;Hans\r\n");
+    QVERIFY(writeAll(path, "ID;Name;Vorname\r\n1;M\xfcller;Hans\r\n"));
     QCOMPARE(RefereeList::kampfrichter(dir.path()),
              std::optional<QStringList>(QStringList{QStringLiteral("Hans Müller")}));
 }
@@ -217,7 +205,7 @@ void TestExchange::licenceDownload()
     QVERIFY(dir.isValid());
     const QString target = dir.filePath(QString::fromLatin1(LicenceData::kFileName));
     if (previous)
-        writeAll(target, kOldData);
+        QVERIFY(writeAll(target, kOldData));
     std::unique_ptr<TinyHttpServer> server;
     if (listening)
         server = std::make_unique<TinyHttpServer>(LicenceData::kDownloadPath, Reply{status, body});
@@ -253,7 +241,7 @@ void TestExchange::downloadNotOnDiskKeepsPreviousData()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString target = dir.filePath(QStringLiteral("ziel.ini"));
-    writeAll(target, kOldData);
+    QVERIFY(writeAll(target, kOldData));
     TinyHttpServer server("/neu", Reply{200, "[allgemein]\r\ndatum=02.02.2022\r\n"});
     DurableFile::SystemCalls calls;
     calls.fsync = [](int) {
@@ -273,7 +261,7 @@ void TestExchange::silentServerGivesUp()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString target = dir.filePath(QStringLiteral("ziel.ini"));
-    writeAll(target, kOldData);
+    QVERIFY(writeAll(target, kOldData));
     TinyHttpServer server("/still", Reply{200, {}, true});
 
     DownloadOptions options;
@@ -553,7 +541,7 @@ void TestExchange::zelmoFile()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath("zelmo.txt");
-    writeAll(path, "previous");
+    QVERIFY(writeAll(path, "previous"));
     MatchRecord record;
     record.setRowCount(3);
     bool isColumn = false;
@@ -648,7 +636,7 @@ void TestExchange::databaseEngine()
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase("make");
     } else {
-        writeAll(file, head + QByteArray(2048, '\0'));
+        QVERIFY(writeAll(file, head + QByteArray(2048, '\0')));
     }
     std::optional<ModeBitsBind> modeBits;
     if (writeProtected) {

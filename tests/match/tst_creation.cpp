@@ -6,6 +6,7 @@
 #include "platform/UserError.h"
 #include "platform/XmlDocument.h"
 #include "settings/Settings.h"
+#include "support/TestSupport.h"
 #include "widgets/Dialogs.h"
 
 #include <QClipboard>
@@ -30,19 +31,6 @@ const QByteArray kThreeBouts =
     kDeclaration + "<mk><info><erstellt>01.02.20</erstellt><heim>TSV Alt</heim><liga>Oberliga</liga>"
                    "</info><kaempfe><kampf1><klasse>57</klasse><vornrot>Hans</vornrot></kampf1>"
                    "<kampf2/><kampf3/></kaempfe></mk>";
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
 
 QStringList childNames(const QDomElement& parent)
 {
@@ -89,7 +77,7 @@ struct Rig
 
     Rig()
     {
-        writeAll(path("alt.ptlx"), kThreeBouts);
+        QVERIFY(writeAll(path("alt.ptlx"), kThreeBouts));
         file.open(path("alt.ptlx"));
         browser.resize(600, 400);
         browser.show();
@@ -232,7 +220,7 @@ void TestCreation::takenNameIsRefused()
     if (createdFirst)
         rig.anlegen(QStringLiteral("TSV-SC"));
     else
-        writeAll(taken, "nicht anfassen");
+        QVERIFY(writeAll(taken, "nicht anfassen"));
     const QString openBefore = rig.file.matchFileName();
     const QByteArray docBefore = rig.file.document().toBytes();
     const QByteArray takenBefore = readAll(taken);
@@ -261,7 +249,7 @@ void TestCreation::takenNameWithoutOpenMatch()
     MatchFile file(record);
     MatchCreation creation(file, record, settings);
     QSignalSpy messages(&creation, &MatchCreation::message);
-    writeAll(dir.filePath(QStringLiteral("Heim-Gast.ptlx")), "vorhanden");
+    QVERIFY(writeAll(dir.filePath(QStringLiteral("Heim-Gast.ptlx")), "vorhanden"));
     record.setRowCount(5);
 
     QVERIFY_THROWS_EXCEPTION(UserError, creation.anlegen(dir.path(), QStringLiteral("Heim-Gast")));
@@ -327,7 +315,7 @@ void TestCreation::listsAndFolderNavigation()
     Rig rig;
     for (const char* f : {"b.ptlx", "A.PTLX", "c.txt", "d.ptlx.bak", ".e.ptlx", "Alpha/x.ptlx"}) {
         QDir(rig.dir.path()).mkpath(QFileInfo(rig.path(f)).path());
-        writeAll(rig.path(f), kThreeBouts);
+        QVERIFY(writeAll(rig.path(f), kThreeBouts));
     }
     rig.folder("ordner.ptlx");
     rig.folder("Alpha/tief");
@@ -364,7 +352,7 @@ void TestCreation::doubleClickOnFile()
     QFETCH(bool, loads);
     Rig rig;
     rig.folder("wahl");
-    writeAll(rig.path("wahl/w.ptlx"), content);
+    QVERIFY(writeAll(rig.path("wahl/w.ptlx"), content));
     rig.browser.setCurrentFolder(rig.path("wahl"));
     rig.record.setHeader(QStringLiteral("heim"), QStringLiteral("vorher"));
     rig.record.setRowCount(8);
@@ -396,7 +384,7 @@ void TestCreation::doubleClickBesideFilesSaysNoneChosen()
     Rig rig;
     const QString folder = rig.folder("wahl");
     for (const QString& name : present)
-        writeAll(rig.path("wahl/" + name), kThreeBouts);
+        QVERIFY(writeAll(rig.path("wahl/" + name), kThreeBouts));
     rig.browser.setCurrentFolder(folder);
     QCOMPARE(texts(rig.files()), present);
     rig.record.setRowCount(8);
@@ -432,7 +420,7 @@ void TestCreation::drivesKeepTheirFolders()
     // A second volume mounted inside the temporary folder, as a stick would be.
     const QString stick = rig.folder("stick");
     rig.folder("stick/ordner");
-    writeAll(rig.path("stick/s.ptlx"), kThreeBouts);
+    QVERIFY(writeAll(rig.path("stick/s.ptlx"), kThreeBouts));
     rig.browser.setDrives({QStringLiteral("/"), stick});
     rig.browser.setCurrentFolder(rig.dir.path());
     QCOMPARE(rig.drives()->currentText(), QStringLiteral("/"));

@@ -4,6 +4,7 @@
 #include "match/ui/EntryPanel.h"
 #include "match/ui/ProtocolGrid.h"
 #include "match/ui/ProtocolModel.h"
+#include "support/TestSupport.h"
 #include "widgets/Dialogs.h"
 
 #include <QApplication>
@@ -212,27 +213,6 @@ void clickRadio(QAbstractButton* button)
     option.initFrom(button);
     const QRect indicator = button->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, button);
     QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, indicator.center());
-}
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<no file>");
-}
-
-// Text of the element reached from the document element along `elements`.
-QString stored(const QString& path, const QStringList& elements)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QStringLiteral("<no file>");
-    QDomDocument doc;
-    if (!doc.setContent(&f))
-        return QStringLiteral("<not XML>");
-    QDomElement e = doc.documentElement();
-    for (const QString& name : elements)
-        e = e.firstChildElement(name);
-    return e.isNull() ? QStringLiteral("<missing>") : e.text();
 }
 
 QString storedHeader(const QString& path, const QString& field)
@@ -507,7 +487,7 @@ void TestEntryPanel::radioSavesOnlyOnChange()
     COMPARE_SAVES(f, 0);
     auto* button = f.control<QRadioButton>(field + QString::number(clicked));
     QVERIFY(button);
-    const QByteArray before = fileBytes(f.path);
+    const QByteArray before = readAll(f.path);
 
     clickRadio(button);
     QVERIFY(button->isChecked());
@@ -516,7 +496,7 @@ void TestEntryPanel::radioSavesOnlyOnChange()
     if (saves)
         QCOMPARE(storedHeader(f.path, field), QString::number(clicked));
     else
-        QCOMPARE(fileBytes(f.path), before);
+        QCOMPARE(readAll(f.path), before);
 
     // Leaving the radio group is no field exit.
     QVERIFY(focusOn(f.elsewhere));
@@ -533,7 +513,7 @@ void TestEntryPanel::loadingSetsControlsWithoutSaving()
                                    {"punktfreund", "1"},
                                    {"vorrueck", "1"},
                                    {"altersklasse", "2"}})));
-    const QByteArray first = fileBytes(f.path);
+    const QByteArray first = readAll(f.path);
     QCOMPARE(f.control<QLineEdit>(QStringLiteral("heim"))->text(), QStringLiteral("SV Nord"));
     QCOMPARE(f.control<QComboBox>(QStringLiteral("ml"))->currentText(), QStringLiteral("Hans Berg"));
     QCOMPARE(f.control<QPlainTextEdit>(QStringLiteral("bemerkungen"))->toPlainText(), QStringLiteral("a\nb"));
@@ -549,7 +529,7 @@ void TestEntryPanel::loadingSetsControlsWithoutSaving()
         QVERIFY(out.open(QIODevice::WriteOnly));
         out.write(matchWithInfo({{"punktfreund", "0"}, {"vorrueck", "0"}, {"altersklasse", "-1"}}));
     }
-    const QByteArray secondBytes = fileBytes(second);
+    const QByteArray secondBytes = readAll(second);
     f.file.open(second);
     QCOMPARE(f.control<QLineEdit>(QStringLiteral("heim"))->text(), QString());
     QCOMPARE(f.control<QComboBox>(QStringLiteral("ml"))->currentText(), QString());
@@ -560,8 +540,8 @@ void TestEntryPanel::loadingSetsControlsWithoutSaving()
     QCOMPARE(f.control<QLabel>(QStringLiteral("pfaddateiname"))->text(), second);
 
     COMPARE_SAVES(f, 0);
-    QCOMPARE(fileBytes(f.path), first);
-    QCOMPARE(fileBytes(second), secondBytes);
+    QCOMPARE(readAll(f.path), first);
+    QCOMPARE(readAll(second), secondBytes);
     QCOMPARE(MessageBox::takeShownMessages(), QStringList());
 }
 
@@ -1001,7 +981,7 @@ void TestEntryPanel::leavingGridNumbersBouts()
     f.record.setRowCount(int(orders.size()) + 1);
     for (qsizetype i = 0; i < orders.size(); ++i)
         f.record.setCell(ColReihenfolge, int(i) + 1, orders[i]);
-    const QByteArray before = fileBytes(f.path);
+    const QByteArray before = readAll(f.path);
 
     QVERIFY(focusOn(f.grid()));
     COMPARE_SAVES(f, 0);
@@ -1017,7 +997,7 @@ void TestEntryPanel::leavingGridNumbersBouts()
     } else {
         QCOMPARE(MessageBox::takeShownMessages(), QStringList{message});
         COMPARE_SAVES(f, 0);
-        QCOMPARE(fileBytes(f.path), before);
+        QCOMPARE(readAll(f.path), before);
     }
 }
 

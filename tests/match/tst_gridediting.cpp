@@ -5,6 +5,7 @@
 #include "match/MatchRecord.h"
 #include "match/ui/EntryPanel.h"
 #include "match/ui/ProtocolGrid.h"
+#include "support/TestSupport.h"
 #include "widgets/Dialogs.h"
 
 #include <QAbstractItemModelTester>
@@ -34,12 +35,6 @@ const QByteArray kLicences =
 const QByteArray kMatch =
     "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><erstellt>1.1.2026</erstellt>"
     "</info><kaempfe><kampf1/></kaempfe></mk>";
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 // The file as the next opening would read it.
 struct Stored
@@ -73,7 +68,7 @@ struct Fixture
 
     bool start(int filledBouts = 10)
     {
-        if (!tmp.isValid() || !writeFile(path, kMatch) || !writeFile(licences, kLicences))
+        if (!tmp.isValid() || !writeAll(path, kMatch) || !writeAll(licences, kLicences))
             return false;
         window = std::make_unique<QWidget>();
         auto* layout = new QVBoxLayout(window.get());
@@ -212,7 +207,7 @@ void TestGridEditing::lookupRule()
 
     QTemporaryDir tmp;
     const QString licences = tmp.filePath(QStringLiteral("lizenzdaten.ini"));
-    QVERIFY(writeFile(licences, kLicences));
+    QVERIFY(writeAll(licences, kLicences));
     MatchRecord record;
     record.setCell(ColLizenzRot, 2, licence);
     record.setCell(ColLizenzBlau, 2, licence);
@@ -321,7 +316,7 @@ void TestGridEditing::missingLicenceFileFillsNothingSilently()
     QCOMPARE(MessageBox::takeShownMessages(), QStringList());
 
     // A file that appears later is read at the next lookup.
-    QVERIFY(writeFile(f.licences, kLicences));
+    QVERIFY(writeAll(f.licences, kLicences));
     editor = typeIntoCell(f.grid(), f.cell(ColLizenzRot, 1), QStringLiteral("4711"));
     QVERIFY(editor);
     QTest::keyClick(editor, Qt::Key_Tab);

@@ -4,6 +4,7 @@
 #include "match/MatchFile.h"
 #include "match/MatchRecord.h"
 #include "platform/UserError.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 #include <QDomDocument>
@@ -29,17 +30,11 @@ void withoutOpenFile(const std::function<void()>& operation)
     }
 }
 
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<no file>");
-}
-
 // Names of the bout elements in the file, in file order.
 QStringList storedBouts(const QString& path)
 {
     QDomDocument doc;
-    doc.setContent(fileBytes(path));
+    doc.setContent(readAll(path));
     QStringList out;
     for (QDomElement e =
              doc.documentElement().firstChildElement(QStringLiteral("kaempfe")).firstChildElement();
@@ -292,7 +287,7 @@ void TestLineUp::swapTwiceRestoresMatch()
     m.record.setHeader(QStringLiteral("heim"), QStringLiteral("KSV Heim"));
     m.record.setHeader(QStringLiteral("mannschaftsfuehrer_heim"), QStringLiteral("Hans"));
     m.file.saveall();
-    const QByteArray before = fileBytes(m.path);
+    const QByteArray before = readAll(m.path);
     QVERIFY(m.forgetFile());
 
     m.lineUp.swapSides();
@@ -313,7 +308,7 @@ void TestLineUp::swapTwiceRestoresMatch()
     }
 
     m.lineUp.swapSides();
-    QCOMPARE(fileBytes(m.path), before);
+    QCOMPARE(readAll(m.path), before);
 }
 
 void TestLineUp::rewrittenRowsAreSavedAndTold_data()

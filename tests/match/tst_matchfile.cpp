@@ -25,13 +25,6 @@ const QByteArray kSkeleton =
     "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><erstellt>07.12.2026</erstellt></info>"
     "<kaempfe><kampf1/></kaempfe></mk>";
 
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
 QStringList childNames(const QDomElement& parent)
 {
     QStringList out;
@@ -99,7 +92,8 @@ void TestMatchFile::init()
 QString TestMatchFile::newFile(const QByteArray& content, const QString& name)
 {
     const QString path = m_dir->filePath(name);
-    writeAll(path, content);
+    if (!writeAll(path, content))
+        QTest::qFail("the test file cannot be written", __FILE__, __LINE__);
     return path;
 }
 
@@ -418,7 +412,7 @@ void TestMatchFile::failedOpenLeavesOpenMatch()
     file.saveall();
     const QString bad = m_dir->filePath(QStringLiteral("kaputt.ptlx"));
     if (!content.isNull())
-        writeAll(bad, content);
+        QVERIFY(writeAll(bad, content));
     QSignalSpy opened(&file, &MatchFile::openFileChanged);
     QSignalSpy summary(&file, &MatchFile::summaryChanged);
 
@@ -559,7 +553,7 @@ void TestMatchFile::failedSaveKeepsContentForNextSave()
     const QString folder = m_dir->filePath(QStringLiteral("halle"));
     QVERIFY(QDir().mkdir(folder));
     const QString path = folder + QStringLiteral("/m.ptlx");
-    writeAll(path, kSkeleton);
+    QVERIFY(writeAll(path, kSkeleton));
     MatchRecord rec;
     MatchFile file(rec);
     file.open(path);

@@ -1,6 +1,7 @@
 #include "platform/DocumentOpener.h"
 #include "platform/FontInstaller.h"
 #include "platform/IniFile.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,12 +16,6 @@
 namespace {
 
 const QString missing = QStringLiteral("<fehlt>");
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 } // namespace
 
@@ -154,7 +149,7 @@ void TestPlatformShell::iniValue()
     QFETCH(QString, expected);
 
     const QString path = m_dir->filePath(QStringLiteral("lizenzdaten.ini"));
-    QVERIFY(writeFile(path, content));
+    QVERIFY(writeAll(path, content));
     const IniFile ini(path);
     QVERIFY(ini.exists());
     QCOMPARE(ini.value(section, key, missing), expected);
@@ -178,9 +173,9 @@ void TestPlatformShell::iniMissingFileGivesFallback()
 void TestPlatformShell::iniObjectKeepsTheTextItRead()
 {
     const QString path = m_dir->filePath(QStringLiteral("lizenzdaten.ini"));
-    QVERIFY(writeFile(path, "[allgemein]\r\ndatum=01.09.2012\r\n"));
+    QVERIFY(writeAll(path, "[allgemein]\r\ndatum=01.09.2012\r\n"));
     const IniFile before(path);
-    QVERIFY(writeFile(path, "[allgemein]\r\ndatum=07.12.2026\r\n"));
+    QVERIFY(writeAll(path, "[allgemein]\r\ndatum=07.12.2026\r\n"));
     QCOMPARE(before.value(QStringLiteral("allgemein"), QStringLiteral("datum")),
              QStringLiteral("01.09.2012"));
     QCOMPARE(IniFile::read(path, QStringLiteral("allgemein"), QStringLiteral("datum")),
@@ -202,7 +197,7 @@ void TestPlatformShell::iniLargeLicenceFile()
     }
     text += "[ALLGEMEIN]\r\nquelle=Verband\r\n";
     const QString path = m_dir->filePath(QStringLiteral("lizenzdaten.ini"));
-    QVERIFY(writeFile(path, text));
+    QVERIFY(writeAll(path, text));
 
     const IniFile ini(path);
     QCOMPARE(ini.value(QStringLiteral("allgemein"), QStringLiteral("datum")), QStringLiteral("07.12.2026"));
@@ -236,7 +231,7 @@ void TestPlatformShell::addRefusesWhatIsNoFont()
     QFETCH(QByteArray, content);
     const QString path = m_dir->filePath(name);
     if (!content.isNull())
-        QVERIFY(writeFile(path, content));
+        QVERIFY(writeAll(path, content));
     QCOMPARE(FontInstaller::add(path), -1);
 }
 
@@ -351,7 +346,7 @@ void TestPlatformShell::openerGetsTheFileUrl()
 {
     QFETCH(QString, name);
     const QString path = m_dir->filePath(name);
-    QVERIFY(writeFile(path, "%PDF-1.4\n"));
+    QVERIFY(writeAll(path, "%PDF-1.4\n"));
     QVERIFY(openDocument(path));
     QCOMPARE(m_opened.size(), 1);
     QVERIFY(m_opened.first().isLocalFile());
@@ -360,7 +355,7 @@ void TestPlatformShell::openerGetsTheFileUrl()
 
 void TestPlatformShell::relativePathBecomesAbsoluteUrl()
 {
-    QVERIFY(writeFile(m_dir->filePath(QStringLiteral("hilfe.pdf")), "%PDF-1.4\n"));
+    QVERIFY(writeAll(m_dir->filePath(QStringLiteral("hilfe.pdf")), "%PDF-1.4\n"));
     const QString previous = QDir::currentPath();
     QVERIFY(QDir::setCurrent(m_dir->path()));
     const bool opened = openDocument(QStringLiteral("hilfe.pdf"));
@@ -375,7 +370,7 @@ void TestPlatformShell::relativePathBecomesAbsoluteUrl()
 void TestPlatformShell::refusingDesktopGivesFalse()
 {
     const QString path = m_dir->filePath(QStringLiteral("hilfe.pdf"));
-    QVERIFY(writeFile(path, "%PDF-1.4\n"));
+    QVERIFY(writeAll(path, "%PDF-1.4\n"));
     int asked = 0;
     setDocumentOpenerForTests([&asked](const QUrl&) {
         ++asked;

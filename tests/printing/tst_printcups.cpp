@@ -1,8 +1,9 @@
-#include "SampleMatch.h"
+#include "support/SampleMatch.h"
 #include "match/MatchFile.h"
 #include "match/ui/EntryPanel.h"
 #include "printing/ui/PrintPanel.h"
 #include "settings/Settings.h"
+#include "support/TestSupport.h"
 #include "widgets/PrintDialogs.h"
 
 #include <QApplication>
@@ -71,12 +72,6 @@ const QString kPpd = QStringLiteral("/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd");
 const QByteArray kMarginArea = "*ImageableArea A4/A4: \"17 20 580 808\"";
 constexpr double kPt = 25.4 / 72.0;
 
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
 } // namespace
 
 bool TestPrintCups::lp(const QString& program, const QStringList& args)
@@ -118,14 +113,14 @@ void TestPrintCups::initTestCase()
                              "/spool/tmp\nCacheDir " + r + "/cache\nStateDir " + r + "/state\nErrorLog " + r +
                              "/log/error_log\nAccessLog " + r + "/log/access_log\nPageLog " + r +
                              "/log/page_log\nPrintcap " + r + "/state/printcap\nFileDevice Yes\n";
-    QVERIFY(writeFile(root + QStringLiteral("/etc/cupsd.conf"), conf));
-    QVERIFY(writeFile(root + QStringLiteral("/etc/cups-files.conf"), files));
+    QVERIFY(writeAll(root + QStringLiteral("/etc/cupsd.conf"), conf));
+    QVERIFY(writeAll(root + QStringLiteral("/etc/cups-files.conf"), files));
     QFile ppd(kPpd);
     QVERIFY(ppd.open(QIODevice::ReadOnly));
     QByteArray margins = ppd.readAll();
     QVERIFY(margins.contains("*ImageableArea A4/A4: \"0 0 595 842\""));
     margins.replace("*ImageableArea A4/A4: \"0 0 595 842\"", kMarginArea);
-    QVERIFY(writeFile(root + QStringLiteral("/rand.ppd"), margins));
+    QVERIFY(writeAll(root + QStringLiteral("/rand.ppd"), margins));
 
     // Everything printing in this process, the dialog's printer list included, asks this
     // scheduler, and no default printer of the user's or the machine's gets in.

@@ -1,4 +1,4 @@
-#include "SampleMatch.h"
+#include "support/SampleMatch.h"
 #include "match/MatchFile.h"
 #include "match/ui/EntryPanel.h"
 #include "match/ui/ProtocolGrid.h"

@@ -1,4 +1,4 @@
-#include "SampleMatch.h"
+#include "support/SampleMatch.h"
 #include "platform/FontInstaller.h"
 #include "platform/PrintCanvas.h"
 #include "platform/UserError.h"

@@ -3,6 +3,7 @@
 #include "platform/UserError.h"
 #include "scoreboard/AdvertRotation.h"
 #include "shell/Console.h"
+#include "support/TestSupport.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -26,12 +27,6 @@
 #include <unistd.h>
 
 namespace {
-
-class NullSound : public SignalSound
-{
-public:
-    void play(const QString&) override {}
-};
 
 // Far apart, so that JPEG's loss never makes one advert look like another.
 const QList<QColor> kAdvertColours = {Qt::red, Qt::green, Qt::blue, Qt::yellow, Qt::magenta};
@@ -75,13 +70,6 @@ QByteArray pngBytes()
     buffer.open(QIODevice::WriteOnly);
     solid(Qt::red).save(&buffer, "PNG");
     return bytes;
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
 }
 
 // Qt's writer knows no inks, so these come from libjpeg directly, stored inverted as Photoshop
@@ -339,7 +327,8 @@ QStringList TestAdverts::makeAdverts(int count)
     QStringList paths;
     for (int i = 0; i < count; ++i) {
         paths << m_dir->filePath(QStringLiteral("werbung%1.jpg").arg(i + 1));
-        writeFile(paths.last(), encode(solid(kAdvertColours.at(i))));
+        if (!writeAll(paths.last(), encode(solid(kAdvertColours.at(i)))))
+            QTest::qFail("an advert cannot be written", __FILE__, __LINE__);
     }
     return paths;
 }
@@ -347,7 +336,7 @@ QStringList TestAdverts::makeAdverts(int count)
 void TestAdverts::showPrevious()
 {
     const QString path = m_dir->filePath(QStringLiteral("vorher.jpg"));
-    writeFile(path, encode(solid(kPreviousColour)));
+    QVERIFY(writeAll(path, encode(solid(kPreviousColour))));
     settings().setWerbung({path});
     settings().setModus(0);
     m_console->record().setRowCount(3);
@@ -516,11 +505,11 @@ void TestAdverts::warningsStayOffStderr()
 void TestAdverts::filesByContentNotByName()
 {
     const QString jpegAsPng = m_dir->filePath(QStringLiteral("werbung.png"));
-    writeFile(jpegAsPng, encode(solid(Qt::blue)));
+    QVERIFY(writeAll(jpegAsPng, encode(solid(Qt::blue))));
     QVERIFY(near(loadJpegFile(jpegAsPng).pixel(5, 5), Qt::blue));
 
     const QString pngAsJpeg = m_dir->filePath(QStringLiteral("werbung.jpg"));
-    writeFile(pngAsJpeg, pngBytes());
+    QVERIFY(writeAll(pngAsJpeg, pngBytes()));
     QCOMPARE(errorOf([&] { loadJpegFile(pngAsJpeg); }), QStringLiteral("JPEG-Fehler #53"));
 
     QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("ordner")));
@@ -621,7 +610,7 @@ void TestAdverts::failingAdvertKeepsPreviousPicture()
     showPrevious();
     const QString broken = m_dir->filePath(QStringLiteral("kaputt.jpg"));
     if (exists)
-        writeFile(broken, content);
+        QVERIFY(writeAll(broken, content));
     QStringList paths = makeAdverts(3);
     paths[0] = paths[1] = broken;
     settings().setWerbung(paths);
@@ -670,7 +659,7 @@ void TestAdverts::singleAdvertReloadsAtEveryTick()
     m_adverts->werbungtimerTimer();
     QCOMPARE(shown(), 1);
     // A file replaced on disk shows at the next tick: the picture is read again, not kept.
-    writeFile(paths.first(), encode(solid(kAdvertColours.at(2))));
+    QVERIFY(writeAll(paths.first(), encode(solid(kAdvertColours.at(2)))));
     m_adverts->werbungtimerTimer();
     QCOMPARE(m_adverts->advertIndex(), 1);
     QCOMPARE(shown(), 3);
@@ -706,7 +695,7 @@ void TestAdverts::failingTickReportsAndGoesOn()
 {
     QStringList paths = makeAdverts(4);
     paths[1] = m_dir->filePath(QStringLiteral("fehlt.jpg"));
-    writeFile(paths[2], pngBytes());
+    QVERIFY(writeAll(paths[2], pngBytes()));
     settings().setWerbung(paths);
     settings().setModus(1);
     m_adverts->switchTimerForMode();
@@ -736,11 +725,11 @@ void TestAdverts::failingTickReportsAndGoesOn()
     }
 
     // A file that loads again and breaks later is named again.
-    writeFile(paths[2], encode(solid(kAdvertColours.at(2))));
+    QVERIFY(writeAll(paths[2], encode(solid(kAdvertColours.at(2)))));
     m_adverts->werbungtimerTimer();
     m_adverts->werbungtimerTimer();
     QCOMPARE(shown(), 3);
-    writeFile(paths[2], pngBytes());
+    QVERIFY(writeAll(paths[2], pngBytes()));
     failed.clear();
     for (int tick = 0; tick < 3; ++tick)
         m_adverts->werbungtimerTimer();

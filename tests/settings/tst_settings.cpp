@@ -1,5 +1,6 @@
 #include "platform/UserError.h"
 #include "settings/Settings.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 #include <QDomDocument>
@@ -64,23 +65,11 @@ bool writeBytes(const QString& path, const QByteArray& bytes)
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<no file>");
-}
-
 QDomElement storedRoot(const QString& path)
 {
     QDomDocument doc;
-    doc.setContent(fileBytes(path));
+    doc.setContent(readAll(path));
     return doc.documentElement();
-}
-
-QString stored(const QString& path, const QString& elements)
-{
-    const QDomElement e = at(storedRoot(path), elements);
-    return e.isNull() ? QStringLiteral("<missing>") : e.text();
 }
 
 // Every element below the root as "a/b/c", in document order.
@@ -191,7 +180,7 @@ void TestSettings::firstStartKeepsDefaultsAndFirstSaveWritesEverything()
     s.saveset();
     QCOMPARE(elementPaths(storedRoot(m_path)), newFileOrder());
     QCOMPARE(storedRoot(m_path).tagName(), QStringLiteral("settings"));
-    QVERIFY(fileBytes(m_path).startsWith("<?xml version=\"1.0\"?>"));
+    QVERIFY(readAll(m_path).startsWith("<?xml version=\"1.0\"?>"));
     const QList<std::pair<const char*, const char*>> defaults = {
         {"anzeige/laufschrift", "Herzlich Willkommen!"},
         {"anzeige/vorstellung", "0"},
@@ -227,7 +216,7 @@ void TestSettings::nothingIsSavedWhileNotReady()
     t.loadset();
     t.setLaufschrift(QStringLiteral("geändert"));
     t.saveset();
-    QCOMPARE(fileBytes(m_path), fullFile());
+    QCOMPARE(readAll(m_path), fullFile());
 }
 
 void TestSettings::everyValueRoundTripsAsUtf8()
@@ -247,7 +236,7 @@ void TestSettings::everyValueRoundTripsAsUtf8()
     s.setProtokoll(1);
     s.saveset();
 
-    const QByteArray bytes = fileBytes(m_path);
+    const QByteArray bytes = readAll(m_path);
     QVERIFY(!bytes.contains("encoding"));
     QVERIFY(bytes.contains(QStringLiteral("Grüße aus Köln – €5").toUtf8()));
     QVERIFY(!bytes.contains("&#"));
@@ -364,7 +353,7 @@ void TestSettings::loadedDocumentIsKept()
     QCOMPARE(stored(m_path, QStringLiteral("version")), QStringLiteral("2.2.12.0"));
 
     // Still Latin-1, as the kept declaration says.
-    const QByteArray bytes = fileBytes(m_path);
+    const QByteArray bytes = readAll(m_path);
     QVERIFY(bytes.startsWith("<?xml version='1.0' encoding='iso-8859-1'?>"));
     QVERIFY(bytes.contains("Gr\xfc\xdf" "e"));
     QVERIFY(bytes.contains("&#8364; Ordner"));
@@ -473,7 +462,7 @@ void TestSettings::unreadableFileIsLeftAlone()
     QCOMPARE(QFileInfo(m_path).isDir(), folder);
     if (!folder) {
         QVERIFY(QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
-        QCOMPARE(fileBytes(m_path), fullFile());
+        QCOMPARE(readAll(m_path), fullFile());
     }
 }
 
@@ -530,7 +519,7 @@ void TestSettings::declaredEncodingIsWritten()
     s.setTarvodir(QStringLiteral("Ω ") + text); // Ω only as a character reference in 8-bit codecs
     s.saveset();
 
-    const QByteArray bytes = fileBytes(m_path);
+    const QByteArray bytes = readAll(m_path);
     QVERIFY(bytes.startsWith(writtenBom));
     QStringDecoder decoder(writtenCodec.constData());
     const QString written = decoder.decode(bytes.mid(writtenBom.size()));
@@ -546,7 +535,7 @@ void TestSettings::declaredEncodingIsWritten()
     QCOMPARE(back.tarvodir(), QStringLiteral("Ω ") + text);
     back.setSettingsReady(true);
     back.saveset();
-    QCOMPARE(fileBytes(m_path), bytes); // every further save writes the same bytes
+    QCOMPARE(readAll(m_path), bytes); // every further save writes the same bytes
 }
 
 void TestSettings::blankValuesComeBack()
@@ -586,7 +575,7 @@ void TestSettings::unparsableFileIsMovedAside()
              qPrintable(message));
     QVERIFY2(message.contains(QStringLiteral("Zeile")), qPrintable(message));
     QVERIFY(!QFile::exists(m_path));
-    QCOMPARE(fileBytes(m_tmp->filePath(kAside)), content);
+    QCOMPARE(readAll(m_tmp->filePath(kAside)), content);
     QCOMPARE(s.laufschrift(), QStringLiteral("Herzlich Willkommen!"));
 
     // Ready again once a match file is opened: the first change writes a complete new file.
@@ -595,7 +584,7 @@ void TestSettings::unparsableFileIsMovedAside()
     s.saveset();
     QCOMPARE(elementPaths(storedRoot(m_path)), newFileOrder());
     QCOMPARE(stored(m_path, QStringLiteral("werbung/zeit")), QStringLiteral("60"));
-    QCOMPARE(fileBytes(m_tmp->filePath(kAside)), content);
+    QCOMPARE(readAll(m_tmp->filePath(kAside)), content);
 }
 
 void TestSettings::asideNameIsNeverReused()
@@ -605,9 +594,9 @@ void TestSettings::asideNameIsNeverReused()
     QVERIFY(writeBytes(m_path, "<settings>"));
     Settings s(m_path);
     QVERIFY(failure([&] { s.loadset(); }).contains(QStringLiteral("„set.xml.defekt-3“")));
-    QCOMPARE(fileBytes(m_tmp->filePath(kAside)), QByteArray("erster"));
-    QCOMPARE(fileBytes(m_tmp->filePath(kAside + QStringLiteral("-2"))), QByteArray("zweiter"));
-    QCOMPARE(fileBytes(m_tmp->filePath(kAside + QStringLiteral("-3"))), QByteArray("<settings>"));
+    QCOMPARE(readAll(m_tmp->filePath(kAside)), QByteArray("erster"));
+    QCOMPARE(readAll(m_tmp->filePath(kAside + QStringLiteral("-2"))), QByteArray("zweiter"));
+    QCOMPARE(readAll(m_tmp->filePath(kAside + QStringLiteral("-3"))), QByteArray("<settings>"));
 }
 
 void TestSettings::damagedValuesStartSanely_data()

@@ -1,10 +1,11 @@
 #include "platform/UserError.h"
 #include "settings/Settings.h"
+#include "shell/ui/SetupPanel.h"
+#include "shell/ui/UpDown.h"
+#include "support/TestSupport.h"
 #include "widgets/Dialogs.h"
 #include "widgets/FileDialogs.h"
 #include "widgets/Guard.h"
-#include "shell/ui/SetupPanel.h"
-#include "shell/ui/UpDown.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -143,18 +144,6 @@ struct Fixture
         return control<QAbstractButton>(group + QLatin1Char('_') + QString::number(item));
     }
 };
-
-QString stored(const QString& path, const QString& elements)
-{
-    QFile file(path);
-    QDomDocument doc;
-    if (!file.open(QIODevice::ReadOnly) || !doc.setContent(&file))
-        return QStringLiteral("<no file>");
-    QDomElement e = doc.documentElement();
-    for (const QString& name : elements.split(QLatin1Char('/')))
-        e = e.firstChildElement(name);
-    return e.isNull() ? QStringLiteral("<missing>") : e.text();
-}
 
 bool focusOn(QWidget* w)
 {

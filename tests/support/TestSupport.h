@@ -3,8 +3,11 @@
 #include "platform/SignalSound.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QString>
+#include <QStringList>
+
+// What many tests need: a silent sound, files read and written whole, and an element of a
+// written XML file (match file, set.xml).
 
 // A signal sound that stays silent: tests never wait for or depend on an audio device.
 class NullSound : public SignalSound
@@ -14,8 +17,13 @@ public:
 };
 
 // The bytes of a file, empty when it cannot be read.
-inline QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+QByteArray readAll(const QString& path);
+
+// Writes `bytes` as the whole file; false when that failed.
+bool writeAll(const QString& path, const QByteArray& bytes);
+
+// The text of the element reached from the document element along `elements`, as the file at
+// `path` holds it now: "<no file>", "<not XML>" or "<missing>" where there is none.
+QString stored(const QString& path, const QStringList& elements);
+// The same with the path written "a/b/c".
+QString stored(const QString& path, const QString& elements);
