@@ -8,6 +8,7 @@
 #include "printing/ScoreSheetPrintout.h"
 #include "settings/Settings.h"
 #include "widgets/Guard.h"
+#include "widgets/OneLine.h"
 #include "widgets/PrintDialogs.h"
 
 #include <QButtonGroup>
@@ -127,8 +128,10 @@ QWidget* PrintPanel::makeScoreSheetColumn()
 
     // Typing a range or picking a bout chooses the option it belongs to; the operator may
     // still change it by hand afterwards.
-    for (QLineEdit* edit : {m_von, m_bis})
+    for (QLineEdit* edit : {m_von, m_bis}) {
+        keepOneLine(edit);
         connect(edit, &QLineEdit::textChanged, this, [kampf] { kampf->setChecked(true); });
+    }
     connect(m_boutChoice, &QComboBox::activated, this, [auswahl] { auswahl->setChecked(true); });
 
     auto* print = new QPushButton(QStringLiteral("Punktzettel drucken"), column);
