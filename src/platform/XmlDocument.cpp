@@ -565,23 +565,6 @@ void XmlDocument::parse(const QString& text, const QString& name)
     m_active = true;
 }
 
-QByteArray XmlDocument::encodeLatin1(const QString& xml)
-{
-    QByteArray out;
-    out.reserve(xml.size() + 64);
-    const auto ucs4 = xml.toUcs4();
-    for (const char32_t c : ucs4) {
-        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
-            out.append(char(c));
-        } else {
-            out.append("&#");
-            out.append(QByteArray::number(quint32(c)));
-            out.append(';');
-        }
-    }
-    return out;
-}
-
 QString XmlDocument::canonical() const
 {
     Repertoire all(Repertoire::All);
@@ -703,11 +686,6 @@ QByteArray XmlDocument::encode(Format format, bool forceUtf8) const
 QByteArray XmlDocument::toBytes() const
 {
     return encode(Format::Match, false);
-}
-
-QByteArray XmlDocument::toBytesAsDeclared() const
-{
-    return encode(Format::AsDeclared, false);
 }
 
 QByteArray XmlDocument::checkedBytes(Format format, const QString& name) const

@@ -47,10 +47,6 @@ public:
     // comment or processing instruction, the file is written as UTF-8 (or as the encoding it was
     // read in, for an unknown name) and the declaration is changed to say so.
     void saveAsDeclared(const QString& path) const;
-    QByteArray toBytesAsDeclared() const;
-
-    // The encoding the bytes were decoded with by the last load ("UTF-8", "windows-1252", ...).
-    QString readEncoding() const { return m_readEncoding; }
 
     QDomDocument& dom() { return m_dom; }
     const QDomDocument& dom() const { return m_dom; }
@@ -63,8 +59,6 @@ public:
     static QString text(const QDomElement& element);
     static void setText(QDomElement element, const QString& value);
 
-    // Latin-1 bytes with character references for what Latin-1 cannot hold.
-    static QByteArray encodeLatin1(const QString& xml);
     // Decodes file bytes honouring a byte-order mark and the declared encoding (Latin-1 is read
     // as Windows-1252, which is what files written on Windows really contain; undeclared or
     // unknown encodings as UTF-8, or as Windows-1252 where the bytes are no UTF-8).
