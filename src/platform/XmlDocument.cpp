@@ -11,6 +11,7 @@
 #include <QStringEncoder>
 #include <QXmlStreamReader>
 
+#include <optional>
 #include <vector>
 
 namespace {
@@ -565,6 +566,133 @@ void XmlDocument::parse(const QString& text, const QString& name)
     m_active = true;
 }
 
+namespace {
+
+// What a save turns the text into: which characters the bytes can hold, how the text becomes
+// bytes, what goes in front of it.
+struct Target
+{
+    Repertoire::Kind kind;
+    QByteArray codec; // "UTF-8", "ISO-8859-1" (references already made), or a codec name
+    QByteArray bom;
+};
+
+Target latin1Target()
+{
+    return {Repertoire::Latin1, "ISO-8859-1", {}};
+}
+
+// A UTF-8 mark read is written again; any other mark belongs to another encoding.
+Target utf8Target(const QByteArray& bomRead)
+{
+    return {Repertoire::All, "UTF-8", bomRead == "\xEF\xBB\xBF" ? bomRead : QByteArray()};
+}
+
+Target unicodeTarget(const QString& codec)
+{
+    static const QHash<QString, QByteArray> boms = {
+        {"UTF-16LE", QByteArray("\xFF\xFE")},
+        {"UTF-16BE", QByteArray("\xFE\xFF")},
+        {"UTF-32LE", QByteArray("\xFF\xFE\x00\x00", 4)},
+        {"UTF-32BE", QByteArray("\x00\x00\xFE\xFF", 4)},
+        {"UTF-8", QByteArray("\xEF\xBB\xBF")},
+    };
+    return {Repertoire::All, codec.toLatin1(), boms.value(codec)};
+}
+
+// The target of a file that names its own encoding, and the encoding its declaration must name
+// instead (empty: the declaration stays as it is).
+struct DeclaredTarget
+{
+    Target target;
+    QString rename;
+};
+
+// `declared` is the declaration's encoding (empty where there is none), `bomRead` and
+// `readEncoding` what the last load found.
+DeclaredTarget targetForDeclared(const QString& declared, const QByteArray& bomRead,
+                                 const QString& readEncoding)
+{
+    const QString lower = declared.toLower();
+    if (!bomRead.isEmpty()) {
+        // The mark says what the bytes are; a declaration that says otherwise is corrected.
+        const Target target = unicodeTarget(readEncoding);
+        const bool agrees =
+            lower.isEmpty() || (target.codec == "UTF-8" ? isUtf8Name(lower) : isWideName(lower));
+        return {target, agrees ? QString() : readEncoding};
+    }
+    if (lower.isEmpty() || isUtf8Name(lower))
+        return {utf8Target(bomRead), {}};
+    if (isLatin1Family(lower))
+        return {latin1Target(), {}};
+    if (lower == QLatin1String("utf-16") || lower == QLatin1String("utf-32")) {
+        // The generic names need the byte-order mark; the order is the one read, else little-endian.
+        const QString width =
+            lower == QLatin1String("utf-16") ? QStringLiteral("UTF-16") : QStringLiteral("UTF-32");
+        const QString order =
+            readEncoding.endsWith(QLatin1String("BE")) ? QStringLiteral("BE") : QStringLiteral("LE");
+        return {unicodeTarget(width + order), {}};
+    }
+    if (lower == QLatin1String("utf-16le") || lower == QLatin1String("utf-16be") ||
+        lower == QLatin1String("utf-32le") || lower == QLatin1String("utf-32be")) {
+        Target target = unicodeTarget(declared.toUpper());
+        target.bom.clear();
+        return {target, {}};
+    }
+    if (QStringEncoder(lower.toLatin1().constData()).isValid() &&
+        QStringDecoder(lower.toLatin1().constData()).isValid())
+        return {{Repertoire::Codec, declared.toLatin1(), {}}, {}};
+    // A name no codec knows: written as it was read, and the declaration names that.
+    const bool asUtf8 = readEncoding.isEmpty() || readEncoding == QLatin1String("UTF-8");
+    if (asUtf8)
+        return {utf8Target(bomRead), QStringLiteral("UTF-8")};
+    return {latin1Target(), readEncoding};
+}
+
+// The same file as UTF-8, its declaration saying so where it named something else.
+DeclaredTarget asUtf8(DeclaredTarget choice, const QString& declared, const QByteArray& bomRead)
+{
+    if (choice.target.codec == "UTF-8")
+        return choice;
+    choice.target = utf8Target(bomRead);
+    if (!declared.isEmpty() && !isUtf8Name(declared))
+        choice.rename = QStringLiteral("UTF-8");
+    return choice;
+}
+
+// The tree as text in which every character of text and attribute values the target cannot
+// hold is a character reference; nothing when markup holds such a character.
+std::optional<QString> serialized(const QDomDocument& dom, const QString& doctype, const Target& target)
+{
+    Repertoire repertoire(target.kind, target.codec);
+    Serializer s(repertoire);
+    s.topLevel(dom, doctype);
+    if (!s.markupFits)
+        return std::nullopt;
+    return std::move(s.out);
+}
+
+// The pseudo-attributes of the document's declaration, as read; nothing where it has none.
+std::optional<QString> declarationOf(const QDomDocument& dom)
+{
+    const QDomNode first = dom.firstChild();
+    if (first.isProcessingInstruction() && first.nodeName() == kDeclarationTarget)
+        return first.nodeValue();
+    return std::nullopt;
+}
+
+// The declaration written back, naming `rename` as its encoding where that is set.
+QString declarationText(QString declaration, const QString& rename)
+{
+    if (!rename.isEmpty()) {
+        static const QRegularExpression re(QStringLiteral("(encoding\\s*=\\s*)([\"'])[^\"']*\\2"));
+        declaration.replace(re, QStringLiteral("\\1\\2") + rename + QStringLiteral("\\2"));
+    }
+    return QStringLiteral("<?xml ") + declaration + QStringLiteral("?>");
+}
+
+} // namespace
+
 QString XmlDocument::canonical() const
 {
     Repertoire all(Repertoire::All);
@@ -575,112 +703,35 @@ QString XmlDocument::canonical() const
 
 QByteArray XmlDocument::encode(Format format, bool forceUtf8) const
 {
-    // The plan: which characters the bytes can hold, how the text becomes bytes, what goes in
-    // front of it.
-    struct Plan
-    {
-        Repertoire::Kind kind;
-        QByteArray codec; // "UTF-8", "ISO-8859-1" (references already made), or a codec name
-        QByteArray bom;
-    };
-    const Plan utf8{Repertoire::All, "UTF-8", m_bom == "\xEF\xBB\xBF" ? m_bom : QByteArray()};
+    return format == Format::Match ? encodeMatch(forceUtf8) : encodeAsDeclared(forceUtf8);
+}
 
-    if (format == Format::Match) {
-        const Plan latin1{Repertoire::Latin1, "ISO-8859-1", {}};
-        for (const Plan& plan : {latin1, utf8}) {
-            if (forceUtf8 && plan.kind != Repertoire::All)
-                continue;
-            Repertoire rep(plan.kind, plan.codec);
-            Serializer s(rep);
-            s.topLevel(m_dom, m_doctype);
-            if (!s.markupFits)
-                continue;
-            return QByteArray(plan.kind == Repertoire::Latin1 ? kLatin1Declaration : kUtf8Declaration) +
-                   encodeText(s.out, plan.codec);
-        }
-        Q_UNREACHABLE();
+QByteArray XmlDocument::encodeMatch(bool forceUtf8) const
+{
+    if (!forceUtf8) {
+        if (const auto body = serialized(m_dom, m_doctype, latin1Target()))
+            return QByteArray(kLatin1Declaration) + encodeText(*body, "ISO-8859-1");
     }
+    // UTF-8 holds every character, markup too.
+    return QByteArray(kUtf8Declaration) + serialized(m_dom, m_doctype, utf8Target({})).value().toUtf8();
+}
 
-    QString declaration;
-    bool hasDeclaration = false;
-    const QDomNode first = m_dom.firstChild();
-    if (first.isProcessingInstruction() && first.nodeName() == kDeclarationTarget) {
-        declaration = first.nodeValue();
-        hasDeclaration = true;
+QByteArray XmlDocument::encodeAsDeclared(bool forceUtf8) const
+{
+    const std::optional<QString> declaration = declarationOf(m_dom);
+    const QString declared = encodingIn(declaration.value_or(QString())).trimmed();
+    DeclaredTarget choice = targetForDeclared(declared, m_bom, m_readEncoding);
+    if (forceUtf8)
+        choice = asUtf8(choice, declared, m_bom);
+    std::optional<QString> body = serialized(m_dom, m_doctype, choice.target);
+    if (!body) {
+        // Markup cannot use character references: a name, comment or processing instruction
+        // the declared encoding cannot hold takes the file to UTF-8.
+        choice = asUtf8(choice, declared, m_bom);
+        body = serialized(m_dom, m_doctype, choice.target);
     }
-    const QString declared = encodingIn(declaration).trimmed();
-    const QString lower = declared.toLower();
-
-    Plan plan = utf8;
-    QString rename; // the encoding the declaration must name instead, if any
-    const auto unicodePlan = [&](const QString& codec) -> Plan {
-        static const QHash<QString, QByteArray> boms = {
-            {"UTF-16LE", QByteArray("\xFF\xFE")},
-            {"UTF-16BE", QByteArray("\xFE\xFF")},
-            {"UTF-32LE", QByteArray("\xFF\xFE\x00\x00", 4)},
-            {"UTF-32BE", QByteArray("\x00\x00\xFE\xFF", 4)},
-            {"UTF-8", QByteArray("\xEF\xBB\xBF")},
-        };
-        return {Repertoire::All, codec.toLatin1(), boms.value(codec)};
-    };
-    if (!m_bom.isEmpty()) {
-        // The mark says what the bytes are; a declaration that says otherwise is corrected.
-        plan = unicodePlan(m_readEncoding);
-        const bool agrees =
-            lower.isEmpty() || (plan.codec == "UTF-8" ? isUtf8Name(lower) : isWideName(lower));
-        if (!agrees)
-            rename = m_readEncoding;
-    } else if (lower.isEmpty() || isUtf8Name(lower)) {
-        plan = utf8;
-    } else if (isLatin1Family(lower)) {
-        plan = {Repertoire::Latin1, "ISO-8859-1", {}};
-    } else if (lower == QLatin1String("utf-16") || lower == QLatin1String("utf-32")) {
-        // The generic names need the byte-order mark; the order is the one read, else little-endian.
-        const QString width =
-            lower == QLatin1String("utf-16") ? QStringLiteral("UTF-16") : QStringLiteral("UTF-32");
-        plan = unicodePlan(width + (m_readEncoding.endsWith(QLatin1String("BE")) ? QStringLiteral("BE")
-                                                                                 : QStringLiteral("LE")));
-    } else if (lower == QLatin1String("utf-16le") || lower == QLatin1String("utf-16be") ||
-               lower == QLatin1String("utf-32le") || lower == QLatin1String("utf-32be")) {
-        plan = unicodePlan(declared.toUpper());
-        plan.bom.clear();
-    } else if (QStringEncoder(lower.toLatin1().constData()).isValid() &&
-               QStringDecoder(lower.toLatin1().constData()).isValid()) {
-        plan = {Repertoire::Codec, declared.toLatin1(), {}};
-    } else {
-        // A name no codec knows: written as it was read, and the declaration names that.
-        const bool asUtf8 = m_readEncoding.isEmpty() || m_readEncoding == QLatin1String("UTF-8");
-        rename = asUtf8 ? QStringLiteral("UTF-8") : m_readEncoding;
-        plan = asUtf8 ? utf8 : Plan{Repertoire::Latin1, "ISO-8859-1", {}};
-    }
-
-    QString body;
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        if (forceUtf8 && plan.codec != "UTF-8") {
-            plan = utf8;
-            if (!lower.isEmpty() && !isUtf8Name(lower))
-                rename = QStringLiteral("UTF-8");
-        }
-        Repertoire rep(plan.kind, plan.codec);
-        Serializer s(rep);
-        s.topLevel(m_dom, m_doctype);
-        if (s.markupFits) {
-            body = std::move(s.out);
-            break;
-        }
-        forceUtf8 = true;
-    }
-
-    QString head;
-    if (hasDeclaration) {
-        QString data = declaration;
-        if (!rename.isEmpty()) {
-            static const QRegularExpression re(QStringLiteral("(encoding\\s*=\\s*)([\"'])[^\"']*\\2"));
-            data.replace(re, QStringLiteral("\\1\\2") + rename + QStringLiteral("\\2"));
-        }
-        head = QStringLiteral("<?xml ") + data + QStringLiteral("?>");
-    }
-    return plan.bom + encodeText(head + body, plan.codec);
+    const QString head = declaration ? declarationText(*declaration, choice.rename) : QString();
+    return choice.target.bom + encodeText(head + body.value(), choice.target.codec);
 }
 
 QByteArray XmlDocument::toBytes() const

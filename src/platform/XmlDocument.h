@@ -76,6 +76,8 @@ private:
     };
     void parse(const QString& text, const QString& name);
     QByteArray encode(Format format, bool forceUtf8) const;
+    QByteArray encodeMatch(bool forceUtf8) const;
+    QByteArray encodeAsDeclared(bool forceUtf8) const;
     QByteArray checkedBytes(Format format, const QString& name) const;
     QString canonical() const;
 
