@@ -3,12 +3,11 @@
 #include "DurableFile.h"
 #include "FileErrors.h"
 #include "UserError.h"
+#include "XmlEncoding.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QStringDecoder>
-#include <QStringEncoder>
 #include <QXmlStreamReader>
 
 #include <optional>
@@ -20,12 +19,6 @@ const char* const kLatin1Declaration = "<?xml version=\"1.0\" encoding=\"iso-885
 const char* const kUtf8Declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>";
 const QString kDeclarationTarget = QStringLiteral("xml");
 
-bool isXmlChar(char32_t c)
-{
-    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
-           (c >= 0x10000 && c <= 0x10FFFF);
-}
-
 bool isBlank(const QString& text)
 {
     for (const QChar c : text)
@@ -35,153 +28,6 @@ bool isBlank(const QString& text)
     return true;
 }
 
-QString encodingIn(const QString& declaration)
-{
-    static const QRegularExpression re(QStringLiteral("encoding\\s*=\\s*[\"']([^\"']*)[\"']"));
-    const auto m = re.match(declaration);
-    return m.hasMatch() ? m.captured(1) : QString();
-}
-
-QString declaredEncoding(const QByteArray& bytes)
-{
-    static const QRegularExpression re(
-        QStringLiteral("^\\s*<\\?xml\\s[^>]*?encoding\\s*=\\s*[\"']([^\"']+)[\"']"));
-    const auto m = re.match(QString::fromLatin1(bytes.left(300)));
-    return m.hasMatch() ? m.captured(1).toLower() : QString();
-}
-
-bool isLatin1Family(const QString& enc)
-{
-    static const QStringList names = {"iso-8859-1", "iso8859-1", "iso_8859-1",   "latin1",
-                                      "latin-1",    "l1",        "windows-1252", "cp1252"};
-    return names.contains(enc.toLower());
-}
-
-bool isUtf8Name(const QString& enc)
-{
-    return enc.compare(QLatin1String("utf-8"), Qt::CaseInsensitive) == 0 ||
-           enc.compare(QLatin1String("utf8"), Qt::CaseInsensitive) == 0;
-}
-
-// Names of encodings that are not ASCII-compatible: bytes that still look like ASCII cannot be
-// in them (the declaration is wrong, as earlier versions wrote UTF-8 under "UTF-16").
-bool isWideName(const QString& enc)
-{
-    const QString e = enc.toLower();
-    return e.startsWith(QLatin1String("utf-16")) || e.startsWith(QLatin1String("utf-32")) ||
-           e.startsWith(QLatin1String("ucs-")) || e.startsWith(QLatin1String("iso-10646"));
-}
-
-QString decodeWith(const QByteArray& bytes, const char* codec)
-{
-    QStringDecoder decoder(codec);
-    if (!decoder.isValid())
-        return QString::fromLatin1(bytes);
-    QString text = decoder.decode(bytes);
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    return text;
-}
-
-struct Decoded
-{
-    QString text;
-    QString encoding;
-    QByteArray bom;
-};
-
-Decoded decodeBytes(const QByteArray& bytes)
-{
-    struct Bom
-    {
-        QByteArray bytes;
-        const char* codec;
-    };
-    static const Bom boms[] = {
-        {QByteArray("\xEF\xBB\xBF"), "UTF-8"},
-        {QByteArray("\xFF\xFE\x00\x00", 4), "UTF-32LE"},
-        {QByteArray("\x00\x00\xFE\xFF", 4), "UTF-32BE"},
-        {QByteArray("\xFF\xFE"), "UTF-16LE"},
-        {QByteArray("\xFE\xFF"), "UTF-16BE"},
-    };
-    Decoded d;
-    for (const Bom& b : boms) {
-        if (bytes.startsWith(b.bytes)) {
-            d.bom = b.bytes;
-            d.encoding = QLatin1String(b.codec);
-            d.text = decodeWith(bytes.mid(b.bytes.size()), b.codec);
-            return d;
-        }
-    }
-    if (bytes.startsWith(QByteArray("<\0?\0", 4))) {
-        d.encoding = QStringLiteral("UTF-16LE");
-    } else if (bytes.startsWith(QByteArray("\0<\0?", 4))) {
-        d.encoding = QStringLiteral("UTF-16BE");
-    } else {
-        const QString declared = declaredEncoding(bytes);
-        if (isLatin1Family(declared)) {
-            d.encoding = QStringLiteral("windows-1252");
-        } else if (!declared.isEmpty() && !isUtf8Name(declared) && !isWideName(declared) &&
-                   QStringDecoder(declared.toLatin1().constData()).isValid()) {
-            d.encoding = declared;
-        } else {
-            // Undeclared, UTF-8, or a name no decoder knows: UTF-8 where the bytes are UTF-8,
-            // else what a Windows program would have written.
-            QStringDecoder utf8(QStringDecoder::Utf8);
-            d.text = utf8.decode(bytes);
-            if (!utf8.hasError()) {
-                d.encoding = QStringLiteral("UTF-8");
-                return d;
-            }
-            d.encoding = QStringLiteral("windows-1252");
-        }
-    }
-    d.text = decodeWith(bytes, d.encoding.toLatin1().constData());
-    return d;
-}
-
-// Which characters an encoding can hold, asked once per character.
-class Repertoire
-{
-public:
-    enum Kind
-    {
-        All,
-        Latin1,
-        Codec
-    };
-    explicit Repertoire(Kind kind, QByteArray codec = {}) : m_kind(kind), m_codec(std::move(codec)) {}
-
-    bool has(char32_t c)
-    {
-        switch (m_kind) {
-        case All:
-            return true;
-        case Latin1:
-            // C1 controls too: the reader decodes Windows-1252, which would turn them into €, „ ...
-            return c < 0x80 || (c >= 0xA0 && c <= 0xFF);
-        case Codec:
-            break;
-        }
-        const auto it = m_cache.constFind(c);
-        if (it != m_cache.constEnd())
-            return *it;
-        const QString s = QString::fromUcs4(&c, 1);
-        QStringEncoder enc(m_codec.constData());
-        const QByteArray bytes = enc.encode(s);
-        QStringDecoder dec(m_codec.constData());
-        const QString back = dec.decode(bytes);
-        const bool ok = !bytes.isEmpty() && !enc.hasError() && !dec.hasError() && back == s;
-        m_cache.insert(c, ok);
-        return ok;
-    }
-
-private:
-    Kind m_kind;
-    QByteArray m_codec;
-    QHash<char32_t, bool> m_cache;
-};
-
 // Writes a tree as XML text. Text and attribute values escape what they must, and a character
 // the target encoding lacks goes as a character reference; markup (names, comments, processing
 // instructions) cannot use references, so such a character there only clears markupFits.
@@ -190,7 +36,7 @@ private:
 class Serializer
 {
 public:
-    explicit Serializer(Repertoire& repertoire) : m_rep(repertoire) {}
+    explicit Serializer(XmlEncoding::Repertoire& repertoire) : m_rep(repertoire) {}
 
     QString out;
     bool markupFits = true;
@@ -264,7 +110,7 @@ private:
                 ++i;
             }
             // Characters XML cannot carry at all would make the whole file unreadable.
-            if (isXmlChar(c))
+            if (XmlEncoding::isXmlChar(c))
                 f(c);
         }
     }
@@ -359,18 +205,8 @@ private:
         }
     }
 
-    Repertoire& m_rep;
+    XmlEncoding::Repertoire& m_rep;
 };
-
-QByteArray encodeText(const QString& text, const QByteArray& codec)
-{
-    if (codec == "UTF-8")
-        return text.toUtf8();
-    if (codec == "ISO-8859-1")
-        return text.toLatin1();
-    QStringEncoder enc(codec.constData());
-    return enc.encode(text);
-}
 
 QString tooLarge(const QString& name)
 {
@@ -394,7 +230,7 @@ void XmlDocument::close()
 
 QString XmlDocument::decodeFile(const QByteArray& bytes)
 {
-    return decodeBytes(bytes).text;
+    return XmlEncoding::decode(bytes).text;
 }
 
 void XmlDocument::load(const QString& path)
@@ -420,7 +256,7 @@ void XmlDocument::loadFromBytes(const QByteArray& bytes, const QString& name)
     close();
     if (bytes.size() > kMaxFileBytes)
         throw UserError(tooLarge(name));
-    Decoded d = decodeBytes(bytes);
+    XmlEncoding::Decoded d = XmlEncoding::decode(bytes);
     parse(d.text, name);
     m_bom = d.bom;
     m_readEncoding = d.encoding;
@@ -568,103 +404,12 @@ void XmlDocument::parse(const QString& text, const QString& name)
 
 namespace {
 
-// What a save turns the text into: which characters the bytes can hold, how the text becomes
-// bytes, what goes in front of it.
-struct Target
-{
-    Repertoire::Kind kind;
-    QByteArray codec; // "UTF-8", "ISO-8859-1" (references already made), or a codec name
-    QByteArray bom;
-};
-
-Target latin1Target()
-{
-    return {Repertoire::Latin1, "ISO-8859-1", {}};
-}
-
-// A UTF-8 mark read is written again; any other mark belongs to another encoding.
-Target utf8Target(const QByteArray& bomRead)
-{
-    return {Repertoire::All, "UTF-8", bomRead == "\xEF\xBB\xBF" ? bomRead : QByteArray()};
-}
-
-Target unicodeTarget(const QString& codec)
-{
-    static const QHash<QString, QByteArray> boms = {
-        {"UTF-16LE", QByteArray("\xFF\xFE")},
-        {"UTF-16BE", QByteArray("\xFE\xFF")},
-        {"UTF-32LE", QByteArray("\xFF\xFE\x00\x00", 4)},
-        {"UTF-32BE", QByteArray("\x00\x00\xFE\xFF", 4)},
-        {"UTF-8", QByteArray("\xEF\xBB\xBF")},
-    };
-    return {Repertoire::All, codec.toLatin1(), boms.value(codec)};
-}
-
-// The target of a file that names its own encoding, and the encoding its declaration must name
-// instead (empty: the declaration stays as it is).
-struct DeclaredTarget
-{
-    Target target;
-    QString rename;
-};
-
-// `declared` is the declaration's encoding (empty where there is none), `bomRead` and
-// `readEncoding` what the last load found.
-DeclaredTarget targetForDeclared(const QString& declared, const QByteArray& bomRead,
-                                 const QString& readEncoding)
-{
-    const QString lower = declared.toLower();
-    if (!bomRead.isEmpty()) {
-        // The mark says what the bytes are; a declaration that says otherwise is corrected.
-        const Target target = unicodeTarget(readEncoding);
-        const bool agrees =
-            lower.isEmpty() || (target.codec == "UTF-8" ? isUtf8Name(lower) : isWideName(lower));
-        return {target, agrees ? QString() : readEncoding};
-    }
-    if (lower.isEmpty() || isUtf8Name(lower))
-        return {utf8Target(bomRead), {}};
-    if (isLatin1Family(lower))
-        return {latin1Target(), {}};
-    if (lower == QLatin1String("utf-16") || lower == QLatin1String("utf-32")) {
-        // The generic names need the byte-order mark; the order is the one read, else little-endian.
-        const QString width =
-            lower == QLatin1String("utf-16") ? QStringLiteral("UTF-16") : QStringLiteral("UTF-32");
-        const QString order =
-            readEncoding.endsWith(QLatin1String("BE")) ? QStringLiteral("BE") : QStringLiteral("LE");
-        return {unicodeTarget(width + order), {}};
-    }
-    if (lower == QLatin1String("utf-16le") || lower == QLatin1String("utf-16be") ||
-        lower == QLatin1String("utf-32le") || lower == QLatin1String("utf-32be")) {
-        Target target = unicodeTarget(declared.toUpper());
-        target.bom.clear();
-        return {target, {}};
-    }
-    if (QStringEncoder(lower.toLatin1().constData()).isValid() &&
-        QStringDecoder(lower.toLatin1().constData()).isValid())
-        return {{Repertoire::Codec, declared.toLatin1(), {}}, {}};
-    // A name no codec knows: written as it was read, and the declaration names that.
-    const bool asUtf8 = readEncoding.isEmpty() || readEncoding == QLatin1String("UTF-8");
-    if (asUtf8)
-        return {utf8Target(bomRead), QStringLiteral("UTF-8")};
-    return {latin1Target(), readEncoding};
-}
-
-// The same file as UTF-8, its declaration saying so where it named something else.
-DeclaredTarget asUtf8(DeclaredTarget choice, const QString& declared, const QByteArray& bomRead)
-{
-    if (choice.target.codec == "UTF-8")
-        return choice;
-    choice.target = utf8Target(bomRead);
-    if (!declared.isEmpty() && !isUtf8Name(declared))
-        choice.rename = QStringLiteral("UTF-8");
-    return choice;
-}
-
 // The tree as text in which every character of text and attribute values the target cannot
 // hold is a character reference; nothing when markup holds such a character.
-std::optional<QString> serialized(const QDomDocument& dom, const QString& doctype, const Target& target)
+std::optional<QString> serialized(const QDomDocument& dom, const QString& doctype,
+                                  const XmlEncoding::Target& target)
 {
-    Repertoire repertoire(target.kind, target.codec);
+    XmlEncoding::Repertoire repertoire(target.kind, target.codec);
     Serializer s(repertoire);
     s.topLevel(dom, doctype);
     if (!s.markupFits)
@@ -695,7 +440,7 @@ QString declarationText(QString declaration, const QString& rename)
 
 QString XmlDocument::canonical() const
 {
-    Repertoire all(Repertoire::All);
+    XmlEncoding::Repertoire all(XmlEncoding::Repertoire::All);
     Serializer s(all);
     s.topLevel(m_dom, m_doctype);
     return s.out;
@@ -709,29 +454,30 @@ QByteArray XmlDocument::encode(Format format, bool forceUtf8) const
 QByteArray XmlDocument::encodeMatch(bool forceUtf8) const
 {
     if (!forceUtf8) {
-        if (const auto body = serialized(m_dom, m_doctype, latin1Target()))
-            return QByteArray(kLatin1Declaration) + encodeText(*body, "ISO-8859-1");
+        if (const auto body = serialized(m_dom, m_doctype, XmlEncoding::latin1()))
+            return QByteArray(kLatin1Declaration) + XmlEncoding::encode(*body, "ISO-8859-1");
     }
     // UTF-8 holds every character, markup too.
-    return QByteArray(kUtf8Declaration) + serialized(m_dom, m_doctype, utf8Target({})).value().toUtf8();
+    return QByteArray(kUtf8Declaration) +
+           serialized(m_dom, m_doctype, XmlEncoding::utf8({})).value().toUtf8();
 }
 
 QByteArray XmlDocument::encodeAsDeclared(bool forceUtf8) const
 {
     const std::optional<QString> declaration = declarationOf(m_dom);
-    const QString declared = encodingIn(declaration.value_or(QString())).trimmed();
-    DeclaredTarget choice = targetForDeclared(declared, m_bom, m_readEncoding);
+    const QString declared = XmlEncoding::declaredIn(declaration.value_or(QString()));
+    XmlEncoding::DeclaredTarget choice = XmlEncoding::forDeclared(declared, m_bom, m_readEncoding);
     if (forceUtf8)
-        choice = asUtf8(choice, declared, m_bom);
+        choice = XmlEncoding::asUtf8(choice, declared, m_bom);
     std::optional<QString> body = serialized(m_dom, m_doctype, choice.target);
     if (!body) {
         // Markup cannot use character references: a name, comment or processing instruction
         // the declared encoding cannot hold takes the file to UTF-8.
-        choice = asUtf8(choice, declared, m_bom);
+        choice = XmlEncoding::asUtf8(choice, declared, m_bom);
         body = serialized(m_dom, m_doctype, choice.target);
     }
     const QString head = declaration ? declarationText(*declaration, choice.rename) : QString();
-    return choice.target.bom + encodeText(head + body.value(), choice.target.codec);
+    return choice.target.bom + XmlEncoding::encode(head + body.value(), choice.target.codec);
 }
 
 QByteArray XmlDocument::toBytes() const
@@ -809,13 +555,13 @@ void XmlDocument::setText(QDomElement element, const QString& value)
     QString clean;
     bool dirty = false;
     for (const char32_t c : value.toUcs4())
-        if (!isXmlChar(c)) {
+        if (!XmlEncoding::isXmlChar(c)) {
             dirty = true;
             break;
         }
     if (dirty) {
         for (const char32_t c : value.toUcs4())
-            if (isXmlChar(c))
+            if (XmlEncoding::isXmlChar(c))
                 clean += QString::fromUcs4(&c, 1);
     } else {
         clean = value;
