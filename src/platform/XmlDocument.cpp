@@ -1,32 +1,19 @@
 #include "XmlDocument.h"
 
 #include "DurableFile.h"
-#include "FileErrors.h"
 #include "UserError.h"
 #include "XmlEncoding.h"
+#include "XmlReader.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QXmlStreamReader>
 
 #include <optional>
-#include <vector>
 
 namespace {
 
 const char* const kLatin1Declaration = "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>";
 const char* const kUtf8Declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>";
-const QString kDeclarationTarget = QStringLiteral("xml");
-
-bool isBlank(const QString& text)
-{
-    for (const QChar c : text)
-        if (c != QLatin1Char(' ') && c != QLatin1Char('\t') && c != QLatin1Char('\n') &&
-            c != QLatin1Char('\r'))
-            return false;
-    return true;
-}
 
 // Writes a tree as XML text. Text and attribute values escape what they must, and a character
 // the target encoding lacks goes as a character reference; markup (names, comments, processing
@@ -49,7 +36,7 @@ public:
                 element(n.toElement());
             } else if (n.isComment()) {
                 comment(n);
-            } else if (n.isProcessingInstruction() && n.nodeName() != kDeclarationTarget) {
+            } else if (n.isProcessingInstruction() && n.nodeName() != XmlReader::kDeclarationTarget) {
                 pi(n);
             }
         }
@@ -172,7 +159,7 @@ private:
         };
         QString run;
         const auto flush = [&] {
-            if (!run.isEmpty() && !(hasElementChild && isBlank(run))) {
+            if (!run.isEmpty() && !(hasElementChild && XmlReader::isBlank(run))) {
                 open();
                 text(run, false);
             }
@@ -208,15 +195,6 @@ private:
     XmlEncoding::Repertoire& m_rep;
 };
 
-QString tooLarge(const QString& name)
-{
-    return QStringLiteral("Die Datei „%1“ ist zu groß (mehr als %2 MB oder %3 Elemente). Eine Kampf- oder "
-                          "Einstellungsdatei ist nur wenige Kilobyte groß; diese wird nicht geöffnet.")
-        .arg(name)
-        .arg(XmlDocument::kMaxFileBytes / (1024 * 1024))
-        .arg(XmlDocument::kMaxNodes);
-}
-
 } // namespace
 
 void XmlDocument::close()
@@ -236,169 +214,28 @@ QString XmlDocument::decodeFile(const QByteArray& bytes)
 void XmlDocument::load(const QString& path)
 {
     close();
-    const QString name = QFileInfo(path).fileName();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw UserError(QStringLiteral("Die Datei „%1“ kann nicht geöffnet werden: %2")
-                            .arg(name, germanFileError(file.error())));
-    if (file.size() > kMaxFileBytes)
-        throw UserError(tooLarge(name));
-    // Bounded also where the size says nothing (a device, a file still growing).
-    const QByteArray bytes = file.read(kMaxFileBytes + 1);
-    if (file.error() != QFileDevice::NoError)
-        throw UserError(QStringLiteral("Die Datei „%1“ kann nicht gelesen werden: %2")
-                            .arg(name, germanFileError(file.error())));
-    loadFromBytes(bytes, name);
+    loadFromBytes(XmlReader::readFile(path), QFileInfo(path).fileName());
 }
 
 void XmlDocument::loadFromBytes(const QByteArray& bytes, const QString& name)
 {
     close();
-    if (bytes.size() > kMaxFileBytes)
-        throw UserError(tooLarge(name));
-    XmlEncoding::Decoded d = XmlEncoding::decode(bytes);
-    parse(d.text, name);
-    m_bom = d.bom;
-    m_readEncoding = d.encoding;
+    adopt(XmlReader::fromBytes(bytes, name));
 }
 
 void XmlDocument::setContentText(const QString& xml)
 {
     close();
-    parse(xml, QString());
+    adopt(XmlReader::fromText(xml, QString()));
     m_readEncoding = QStringLiteral("UTF-8");
 }
 
-void XmlDocument::parse(const QString& text, const QString& name)
+void XmlDocument::adopt(XmlReader::Tree tree)
 {
-    QDomDocument dom;
-    // A default-constructed document is a null node until its first create call; the frames
-    // below hold copies of it, which must already refer to the document.
-    dom.createTextNode(QString());
-    QString doctype;
-    int nodes = 0;
-    const auto count = [&] {
-        if (++nodes > kMaxNodes)
-            throw UserError(tooLarge(name));
-    };
-
-    // The declaration is kept as QDomDocument keeps it: a processing instruction "xml" in front,
-    // with the pseudo-attributes as written.
-    if (text.startsWith(QLatin1String("<?xml")) && text.size() > 5 && text.at(5).isSpace()) {
-        const qsizetype end = text.indexOf(QLatin1String("?>"));
-        if (end > 0) {
-            QString data = text.mid(5, end - 5);
-            qsizetype lead = 0;
-            while (lead < data.size() && data.at(lead).isSpace())
-                ++lead;
-            dom.appendChild(dom.createProcessingInstruction(kDeclarationTarget, data.mid(lead)));
-        }
-    }
-
-    struct Frame
-    {
-        QDomNode node;
-        QString text;
-        bool hasElementChild = false;
-        bool keptBlank = false;
-    };
-    std::vector<Frame> stack;
-    stack.push_back({dom, {}, false, false});
-
-    // Text is gathered until the next node; blank text between elements is dropped, blank text
-    // that is an element's whole content is kept.
-    enum class Next
-    {
-        Element,
-        Other,
-        End
-    };
-    const auto flush = [&](Frame& f, Next next) {
-        if (f.text.isEmpty())
-            return;
-        const bool blank = isBlank(f.text);
-        if (stack.size() == 1 ||
-            (blank && (next == Next::Element || (next == Next::End && f.hasElementChild)))) {
-            f.text.clear();
-            return;
-        }
-        count();
-        f.node.appendChild(dom.createTextNode(f.text));
-        f.keptBlank = f.keptBlank || blank;
-        f.text.clear();
-    };
-
-    QXmlStreamReader r(text);
-    r.setNamespaceProcessing(false);
-    while (!r.atEnd()) {
-        switch (r.readNext()) {
-        case QXmlStreamReader::StartElement: {
-            Frame& f = stack.back();
-            flush(f, Next::Element);
-            f.hasElementChild = true;
-            if (int(stack.size()) > kMaxDepth)
-                throw UserError(
-                    QStringLiteral("Die Datei „%1“ ist zu tief verschachtelt (mehr als %2 Ebenen); "
-                                   "sie wird nicht geöffnet.")
-                        .arg(name)
-                        .arg(kMaxDepth));
-            count();
-            QDomElement e = dom.createElement(r.qualifiedName().toString());
-            const QXmlStreamAttributes attrs = r.attributes();
-            for (const QXmlStreamAttribute& a : attrs)
-                e.setAttribute(a.qualifiedName().toString(), a.value().toString());
-            f.node.appendChild(e);
-            stack.push_back({e, {}, false, false});
-            break;
-        }
-        case QXmlStreamReader::EndElement: {
-            Frame& f = stack.back();
-            flush(f, Next::End);
-            if (f.hasElementChild && f.keptBlank) {
-                // Blank text kept before a comment, before the first child element came.
-                for (QDomNode c = f.node.firstChild(); !c.isNull();) {
-                    const QDomNode next = c.nextSibling();
-                    if (c.isText() && isBlank(c.nodeValue()))
-                        f.node.removeChild(c);
-                    c = next;
-                }
-            }
-            stack.pop_back();
-            break;
-        }
-        case QXmlStreamReader::Characters:
-        case QXmlStreamReader::EntityReference:
-            stack.back().text += r.text();
-            break;
-        case QXmlStreamReader::Comment:
-            flush(stack.back(), Next::Other);
-            count();
-            stack.back().node.appendChild(dom.createComment(r.text().toString()));
-            break;
-        case QXmlStreamReader::ProcessingInstruction:
-            flush(stack.back(), Next::Other);
-            count();
-            stack.back().node.appendChild(dom.createProcessingInstruction(
-                r.processingInstructionTarget().toString(), r.processingInstructionData().toString()));
-            break;
-        case QXmlStreamReader::DTD:
-            doctype = r.text().toString();
-            break;
-        default:
-            break;
-        }
-    }
-    if (r.hasError()) {
-        const QString where = QStringLiteral("(Zeile %1, Spalte %2): %3")
-                                  .arg(r.lineNumber())
-                                  .arg(r.columnNumber())
-                                  .arg(r.errorString());
-        if (name.isEmpty())
-            throw UserError(QStringLiteral("Ungültiges XML-Dokument ") + where);
-        throw UserError(QStringLiteral("Die Datei „%1“ ist kein gültiges XML-Dokument ").arg(name) + where);
-    }
-    m_dom = dom;
-    m_doctype = doctype;
+    m_dom = std::move(tree.dom);
+    m_doctype = std::move(tree.doctype);
+    m_bom = std::move(tree.bom);
+    m_readEncoding = std::move(tree.encoding);
     m_active = true;
 }
 
@@ -421,7 +258,7 @@ std::optional<QString> serialized(const QDomDocument& dom, const QString& doctyp
 std::optional<QString> declarationOf(const QDomDocument& dom)
 {
     const QDomNode first = dom.firstChild();
-    if (first.isProcessingInstruction() && first.nodeName() == kDeclarationTarget)
+    if (first.isProcessingInstruction() && first.nodeName() == XmlReader::kDeclarationTarget)
         return first.nodeValue();
     return std::nullopt;
 }

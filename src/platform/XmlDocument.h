@@ -1,5 +1,7 @@
 #pragma once
 
+#include "XmlReader.h"
+
 #include <QByteArray>
 #include <QDomDocument>
 #include <QDomElement>
@@ -18,11 +20,10 @@
 class XmlDocument
 {
 public:
-    // Beyond these a file is refused with a German message: a real match file is about 15 kB
-    // with some 400 elements, a settings file smaller still.
-    static constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
-    static constexpr int kMaxNodes = 600'000;
-    static constexpr int kMaxDepth = 64;
+    // Beyond these a file is refused with a German message (see XmlReader).
+    static constexpr qint64 kMaxFileBytes = XmlReader::kMaxFileBytes;
+    static constexpr int kMaxNodes = XmlReader::kMaxNodes;
+    static constexpr int kMaxDepth = XmlReader::kMaxDepth;
 
     bool isActive() const { return m_active; }
     void close();
@@ -74,7 +75,7 @@ private:
         Match,
         AsDeclared
     };
-    void parse(const QString& text, const QString& name);
+    void adopt(XmlReader::Tree tree);
     QByteArray encode(Format format, bool forceUtf8) const;
     QByteArray encodeMatch(bool forceUtf8) const;
     QByteArray encodeAsDeclared(bool forceUtf8) const;
