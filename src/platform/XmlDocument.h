@@ -7,7 +7,9 @@
 #include <QDomElement>
 #include <QString>
 
-// The element-only XML document the match file and the settings file live in.
+// The element-only XML document the match file and the settings file live in; callers use this
+// class, which the reader (XmlReader), the writer (XmlWriter) and the encodings (XmlEncoding)
+// work behind.
 //
 // Reading builds the tree from QXmlStreamReader's tokens, so a value made only of blanks is
 // kept (QDomDocument::setContent drops it); whitespace between elements is not kept.
@@ -77,8 +79,6 @@ private:
     };
     void adopt(XmlReader::Tree tree);
     QByteArray encode(Format format, bool forceUtf8) const;
-    QByteArray encodeMatch(bool forceUtf8) const;
-    QByteArray encodeAsDeclared(bool forceUtf8) const;
     QByteArray checkedBytes(Format format, const QString& name) const;
     QString canonical() const;
 
