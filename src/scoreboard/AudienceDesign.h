@@ -4,6 +4,8 @@
 #include <QRect>
 #include <QString>
 
+#include <cstddef>
+#include <optional>
 #include <vector>
 
 // The audience window's design at display scale 100: what an element is, and every element of
@@ -23,6 +25,69 @@ inline constexpr int kOfficialsPointSize = 20;
 inline const QString kArialBlack = QStringLiteral("Arial Black");
 inline const QString kTahoma = QStringLiteral("Tahoma");
 inline const QString kTypewriter = QStringLiteral("MonospaceTypewriter");
+
+// Every element by its design name, in drawing order: the scoreboard view's first. An Id
+// always names an element; the design table holds a row for each.
+enum class Id
+{
+    aktionszeitlicht,
+    Shape1,
+    Shape2,
+    heim,
+    gast,
+    punkteheim,
+    punktegast,
+    kampfnr,
+    gew,
+    stil,
+    Shape3,
+    rot,
+    blau,
+    Shape15,
+    Shape16,
+    tpr,
+    tpb,
+    uhr,
+    zeitinfo,
+    wr,
+    wb,
+    Image2,
+    gewr,
+    gewb,
+    Shape7,
+    vr1,
+    vr2,
+    vr3,
+    vb3,
+    vb2,
+    vb1,
+    mp,
+    Shape5,
+    siegart_rot,
+    siegart_blau,
+    vzrot,
+    vzblau,
+    kr,
+    pr,
+    // The presentation view.
+    Image3,
+    Label1,
+    Label2,
+    Label3,
+    Label4,
+    Label5,
+    Label6,
+    Label7,
+    Label8,
+    Label9,
+    Image4,
+};
+inline constexpr std::size_t kElementCount = std::size_t(Id::Image4) + 1;
+
+// The element's design name ("Shape2", "tpr").
+QString name(Id id);
+// The element of that design name; nothing for a name the design does not have.
+std::optional<Id> idNamed(const QString& name);
 
 enum class Kind
 {
@@ -44,7 +109,7 @@ struct FontStyle
 
 struct Element
 {
-    QString name;
+    Id id = Id::aktionszeitlicht;
     Kind kind = Kind::Text;
     int panel = 1;
     // At the current display scale. An auto-width text's width and height are those of its
@@ -64,8 +129,8 @@ struct Element
     bool handCursor = false;
 };
 
-// Every element of both views in drawing order, the scoreboard view's first. An auto-width
-// text's size is left 0 × 0 for the model to measure.
+// Every element of both views at the place of its Id. An auto-width text's size is left 0 × 0
+// for the model to measure.
 std::vector<Element> elements();
 
 } // namespace AudienceDesign

@@ -64,8 +64,6 @@ AudienceModel::AudienceModel(const Bout& bout, BoutClock& clock, const BoutNavig
       m_settings(settings)
 {
     m_elements = AudienceDesign::elements();
-    for (std::size_t i = 0; i < m_elements.size(); ++i)
-        m_index.insert(m_elements[i].name, i);
 
     m_timer1.setParent(this);
     // Asked for 1 ms by the design, which the system's timer turned into its own tick.
@@ -76,17 +74,24 @@ AudienceModel::AudienceModel(const Bout& bout, BoutClock& clock, const BoutNavig
     connect(&m_timer2, &QTimer::timeout, this, &AudienceModel::Timer2Timer);
 }
 
-const AudienceModel::Element& AudienceModel::element(const QString& name) const
+const AudienceModel::Element& AudienceModel::element(Id id) const
 {
     ensureMeasured();
-    Q_ASSERT_X(m_index.contains(name), "AudienceModel::element", qPrintable(name));
-    return m_elements[m_index.value(name)];
+    return m_elements[std::size_t(id)];
 }
 
-AudienceModel::Element& AudienceModel::el(const QString& name)
+const AudienceModel::Element& AudienceModel::element(const QString& name) const
+{
+    const std::optional<Id> id = AudienceDesign::idNamed(name);
+    if (!id)
+        qFatal("AudienceModel::element: the design has no element named %s", qPrintable(name));
+    return element(*id);
+}
+
+AudienceModel::Element& AudienceModel::el(Id id)
 {
     ensureMeasured();
-    return m_elements[m_index.value(name)];
+    return m_elements[std::size_t(id)];
 }
 
 bool AudienceModel::panelVisible(int panel) const
@@ -205,22 +210,22 @@ void AudienceModel::centreOver(Element& e, const Element& box)
 
 void AudienceModel::alignRightInShape2(Element& e)
 {
-    const QRect& s = el(QStringLiteral("Shape2")).geometry;
+    const QRect& s = el(Id::Shape2).geometry;
     e.geometry.moveLeft(s.left() + s.width() - e.geometry.width() - kRightInset);
 }
 
 void AudienceModel::layoutOfficials()
 {
-    const QRect s1 = el(QStringLiteral("Shape1")).geometry;
-    const QRect s2 = el(QStringLiteral("Shape2")).geometry;
+    const QRect s1 = el(Id::Shape1).geometry;
+    const QRect s2 = el(Id::Shape2).geometry;
     const int total = s1.width() + s2.width();
     const int leftBorder = s1.left() + total / 3;
     const int rightBorder = s1.left() + 2 * total / 3;
     const int end = s2.left() + s2.width() - kRightInset;
 
-    Element& mp = el(QStringLiteral("mp"));
-    Element& kr = el(QStringLiteral("kr"));
-    Element& pr = el(QStringLiteral("pr"));
+    Element& mp = el(Id::mp);
+    Element& kr = el(Id::kr);
+    Element& pr = el(Id::pr);
     // Long names of officials are common; at the design size they ran into each other.
     for (int pt = m_officialsPointSize;; --pt) {
         setPointSize(mp, pt);
@@ -311,7 +316,7 @@ void AudienceModel::Timer1Timer()
 
 void AudienceModel::Timer2Timer()
 {
-    Element& ticker = el(QStringLiteral("Label7"));
+    Element& ticker = el(Id::Label7);
     QRect& g = ticker.geometry;
     g.moveLeft(g.left() - kTickerStep);
     if (g.left() + g.width() < 0)
@@ -322,18 +327,18 @@ void AudienceModel::Timer2Timer()
 void AudienceModel::updatesek()
 {
     const BoutClock& clock = m_clock;
-    setText(el(QStringLiteral("uhr")), clock.uhr());
-    Element& zeitinfo = el(QStringLiteral("zeitinfo"));
+    setText(el(Id::uhr), clock.uhr());
+    Element& zeitinfo = el(Id::zeitinfo);
     setText(zeitinfo, clock.label23());
-    const Element& light = el(QStringLiteral("aktionszeitlicht"));
+    const Element& light = el(Id::aktionszeitlicht);
     centreOver(zeitinfo, light);
-    el(QStringLiteral("aktionszeitlicht")).colour = clock.light();
+    el(Id::aktionszeitlicht).colour = clock.light();
 
-    Element& vzrot = el(QStringLiteral("vzrot"));
+    Element& vzrot = el(Id::vzrot);
     vzrot.visible = clock.injuryRedRunning();
     if (vzrot.visible)
         setText(vzrot, clock.vzrot());
-    Element& vzblau = el(QStringLiteral("vzblau"));
+    Element& vzblau = el(Id::vzblau);
     vzblau.visible = clock.injuryBlueRunning();
     if (vzblau.visible)
         setText(vzblau, clock.vzblau());
@@ -344,11 +349,11 @@ void AudienceModel::updatekampf()
 {
     const BoutNavigator& nav = m_navigator;
     const QString& stil = m_bout.stil;
-    const QRect s1 = el(QStringLiteral("Shape1")).geometry;
-    const QRect s2 = el(QStringLiteral("Shape2")).geometry;
+    const QRect s1 = el(Id::Shape1).geometry;
+    const QRect s2 = el(Id::Shape2).geometry;
 
-    Element& heim = el(QStringLiteral("heim"));
-    Element& gast = el(QStringLiteral("gast"));
+    Element& heim = el(Id::heim);
+    Element& gast = el(Id::gast);
     setText(heim, nav.heimverein);
     setText(gast, nav.gastverein);
     // Both clubs share one size, even when only one of them is too wide.
@@ -360,21 +365,21 @@ void AudienceModel::updatekampf()
             break;
     }
 
-    Element& punkteheim = el(QStringLiteral("punkteheim"));
-    Element& punktegast = el(QStringLiteral("punktegast"));
+    Element& punkteheim = el(Id::punkteheim);
+    Element& punktegast = el(Id::punktegast);
     setText(punkteheim, nav.punkteheim);
     setText(punktegast, nav.punktegast);
-    centreOver(heim, el(QStringLiteral("Shape1")));
-    centreOver(gast, el(QStringLiteral("Shape2")));
-    centreOver(punkteheim, el(QStringLiteral("Shape1")));
-    centreOver(punktegast, el(QStringLiteral("Shape2")));
+    centreOver(heim, el(Id::Shape1));
+    centreOver(gast, el(Id::Shape2));
+    centreOver(punkteheim, el(Id::Shape1));
+    centreOver(punktegast, el(Id::Shape2));
 
     layoutOfficials();
 
-    setText(el(QStringLiteral("kampfnr")), QStringLiteral("Kampf ") + nav.kampfnr());
-    setText(el(QStringLiteral("gew")), nav.gew);
+    setText(el(Id::kampfnr), QStringLiteral("Kampf ") + nav.kampfnr());
+    setText(el(Id::gew), nav.gew);
 
-    Element& stilWord = el(QStringLiteral("stil"));
+    Element& stilWord = el(Id::stil);
     QString word;
     if (stil == QLatin1String("F"))
         word = QStringLiteral("Freistil");
@@ -383,22 +388,22 @@ void AudienceModel::updatekampf()
     setText(stilWord, word);
     alignRightInShape2(stilWord);
 
-    Element& rot = el(QStringLiteral("rot"));
-    Element& blau = el(QStringLiteral("blau"));
+    Element& rot = el(Id::rot);
+    Element& blau = el(Id::blau);
     setText(rot, nav.rot);
     setText(blau, nav.blau);
-    setText(el(QStringLiteral("Label1")), nav.rot);
-    setText(el(QStringLiteral("Label2")), nav.blau);
+    setText(el(Id::Label1), nav.rot);
+    setText(el(Id::Label2), nav.blau);
 
-    setText(el(QStringLiteral("Label3")), nav.gew + QLatin1Char(' ') + stil);
-    setText(el(QStringLiteral("Label4")), nav.heimverein);
-    setText(el(QStringLiteral("Label5")), nav.gastverein);
-    setText(el(QStringLiteral("Label8")), nav.punkteheim);
-    setText(el(QStringLiteral("Label9")), nav.punktegast);
-    setText(el(QStringLiteral("Label7")), m_settings.laufschrift());
+    setText(el(Id::Label3), nav.gew + QLatin1Char(' ') + stil);
+    setText(el(Id::Label4), nav.heimverein);
+    setText(el(Id::Label5), nav.gastverein);
+    setText(el(Id::Label8), nav.punkteheim);
+    setText(el(Id::Label9), nav.punktegast);
+    setText(el(Id::Label7), m_settings.laufschrift());
 
-    setText(el(QStringLiteral("gewr")), nav.gewrot);
-    Element& gewb = el(QStringLiteral("gewb"));
+    setText(el(Id::gewr), nav.gewrot);
+    Element& gewb = el(Id::gewb);
     setText(gewb, nav.gewblau);
     alignRightInShape2(gewb);
 
@@ -418,27 +423,29 @@ void AudienceModel::updatekampf()
 void AudienceModel::updatepunkt()
 {
     const Bout& bout = m_bout;
-    setText(el(QStringLiteral("wr")), bout.wr);
-    setText(el(QStringLiteral("wb")), bout.wb);
-    Element& tpr = el(QStringLiteral("tpr"));
-    Element& tpb = el(QStringLiteral("tpb"));
+    setText(el(Id::wr), bout.wr);
+    setText(el(Id::wb), bout.wb);
+    Element& tpr = el(Id::tpr);
+    Element& tpb = el(Id::tpb);
     setText(tpr, bout.tpr);
     setText(tpb, bout.tpb);
-    Element& siegRot = el(QStringLiteral("siegart_rot"));
-    Element& siegBlau = el(QStringLiteral("siegart_blau"));
+    Element& siegRot = el(Id::siegart_rot);
+    Element& siegBlau = el(Id::siegart_blau);
     setText(siegRot, displayWord(bout.sieg_rot));
     setText(siegBlau, displayWord(bout.sieg_blau));
 
-    const Element& shape15 = el(QStringLiteral("Shape15"));
-    const Element& shape16 = el(QStringLiteral("Shape16"));
+    const Element& shape15 = el(Id::Shape15);
+    const Element& shape16 = el(Id::Shape16);
     centreOver(tpr, shape15);
     centreOver(tpb, shape16);
     centreOver(siegRot, shape15);
     centreOver(siegBlau, shape16);
 
+    const Id red[] = {Id::vr1, Id::vr2, Id::vr3};
+    const Id blue[] = {Id::vb1, Id::vb2, Id::vb3};
     for (int k = 1; k <= 3; ++k) {
-        el(QStringLiteral("vr%1").arg(k)).visible = bout.cautionsRed >= k;
-        el(QStringLiteral("vb%1").arg(k)).visible = bout.cautionsBlue >= k;
+        el(red[k - 1]).visible = bout.cautionsRed >= k;
+        el(blue[k - 1]).visible = bout.cautionsBlue >= k;
     }
     emit changed();
 }
@@ -446,18 +453,18 @@ void AudienceModel::updatepunkt()
 void AudienceModel::showLoadedBout()
 {
     const BoutNavigator& nav = m_navigator;
-    setText(el(QStringLiteral("mp")), nav.audienceMp);
-    setText(el(QStringLiteral("kr")), nav.audienceKr);
-    setText(el(QStringLiteral("pr")), nav.audiencePr);
+    setText(el(Id::mp), nav.audienceMp);
+    setText(el(Id::kr), nav.audienceKr);
+    setText(el(Id::pr), nav.audiencePr);
     layoutOfficials();
-    el(QStringLiteral("vzrot")).visible = false;
-    el(QStringLiteral("vzblau")).visible = false;
+    el(Id::vzrot).visible = false;
+    el(Id::vzblau).visible = false;
     emit changed();
 }
 
 void AudienceModel::showClockText()
 {
-    Element& uhr = el(QStringLiteral("uhr"));
+    Element& uhr = el(Id::uhr);
     const QString text = m_clock.uhr();
     if (uhr.text == text)
         return;

@@ -3,7 +3,6 @@
 #include "scoreboard/AudienceDesign.h"
 
 #include <QFont>
-#include <QHash>
 #include <QObject>
 #include <QRect>
 #include <QSize>
@@ -36,6 +35,7 @@ public:
     using Kind = AudienceDesign::Kind;
     using FontStyle = AudienceDesign::FontStyle;
     using Element = AudienceDesign::Element;
+    using Id = AudienceDesign::Id;
 
     // Width in pixels of `text` in the font `style`.
     using Measure = std::function<int(const FontStyle& style, const QString& text)>;
@@ -48,7 +48,9 @@ public:
     AudienceModel(const Bout& bout, BoutClock& clock, const BoutNavigator& navigator, ViewState& view,
                   const Settings& settings, QObject* parent = nullptr);
 
-    // The element of that name; every name of the design exists.
+    const Element& element(Id id) const;
+    // The element of that design name, for tests and tools that speak the design's names; a
+    // name the design does not have stops the program.
     const Element& element(const QString& name) const;
     const std::vector<Element>& elements() const
     {
@@ -124,7 +126,7 @@ signals:
     void clientSizeChanged(const QSize& size);
 
 private:
-    Element& el(const QString& name);
+    Element& el(Id id);
     void setText(Element& e, const QString& text);
     void setPointSize(Element& e, int pointSize);
     // Re-measures an auto-width text after its text or font changed.
@@ -145,7 +147,6 @@ private:
     ViewState& m_view;
     const Settings& m_settings;
     std::vector<Element> m_elements;
-    QHash<QString, std::size_t> m_index;
     Measure m_measure;
     QSize m_clientSize{kDesignWidth, kDesignHeight};
     QRect m_overlay = AudienceDesign::kOverlay;
