@@ -202,6 +202,17 @@ void AudienceModel::setPointSize(Element& e, int pointSize)
     autoSize(e);
 }
 
+void AudienceModel::shrinkToFit(std::initializer_list<Element*> elements, int start,
+                                const std::function<bool()>& fits)
+{
+    for (int pt = start;; --pt) {
+        for (Element* e : elements)
+            setPointSize(*e, pt);
+        if (pt <= kFittingFloor || fits())
+            break;
+    }
+}
+
 void AudienceModel::centreOver(Element& e, const Element& box)
 {
     const QRect& b = box.geometry;
@@ -227,16 +238,11 @@ void AudienceModel::layoutOfficials()
     Element& kr = el(Id::kr);
     Element& pr = el(Id::pr);
     // Long names of officials are common; at the design size they ran into each other.
-    for (int pt = m_officialsPointSize;; --pt) {
-        setPointSize(mp, pt);
-        setPointSize(kr, pt);
-        setPointSize(pr, pt);
-        const bool fits = mp.geometry.left() + mp.geometry.width() + kOfficialsGap / 2 <= leftBorder &&
-                          kr.geometry.width() + kOfficialsGap <= rightBorder - leftBorder &&
-                          pr.geometry.width() + kOfficialsGap / 2 <= end - rightBorder;
-        if (fits || pt <= kFittingFloor)
-            break;
-    }
+    shrinkToFit({&mp, &kr, &pr}, m_officialsPointSize, [&] {
+        return mp.geometry.left() + mp.geometry.width() + kOfficialsGap / 2 <= leftBorder &&
+               kr.geometry.width() + kOfficialsGap <= rightBorder - leftBorder &&
+               pr.geometry.width() + kOfficialsGap / 2 <= end - rightBorder;
+    });
     kr.geometry.moveLeft(halfEven(2 * s1.left() + total - kr.geometry.width()));
     alignRightInShape2(pr);
 }
@@ -357,13 +363,8 @@ void AudienceModel::updatekampf()
     setText(heim, nav.heimverein);
     setText(gast, nav.gastverein);
     // Both clubs share one size, even when only one of them is too wide.
-    for (int pt = kFittingStart;; --pt) {
-        setPointSize(heim, pt);
-        setPointSize(gast, pt);
-        if (pt <= kFittingFloor ||
-            (heim.geometry.width() <= s1.width() && gast.geometry.width() <= s2.width()))
-            break;
-    }
+    shrinkToFit({&heim, &gast}, kFittingStart,
+                [&] { return heim.geometry.width() <= s1.width() && gast.geometry.width() <= s2.width(); });
 
     Element& punkteheim = el(Id::punkteheim);
     Element& punktegast = el(Id::punktegast);
@@ -408,13 +409,9 @@ void AudienceModel::updatekampf()
     alignRightInShape2(gewb);
 
     // The names share one size: a single long name shrinks its short partner too.
-    for (int pt = kFittingStart;; --pt) {
-        setPointSize(rot, pt);
-        setPointSize(blau, pt);
-        if (pt <= kFittingFloor ||
-            rot.geometry.width() + blau.geometry.width() + kNamesGap <= s1.width() + s2.width())
-            break;
-    }
+    shrinkToFit({&rot, &blau}, kFittingStart, [&] {
+        return rot.geometry.width() + blau.geometry.width() + kNamesGap <= s1.width() + s2.width();
+    });
     alignRightInShape2(blau);
 
     updatepunkt();

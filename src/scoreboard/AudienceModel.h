@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <initializer_list>
 #include <vector>
 
 class Bout;
@@ -131,6 +132,9 @@ private:
     void setPointSize(Element& e, int pointSize);
     // Re-measures an auto-width text after its text or font changed.
     void autoSize(Element& e);
+    // Gives the elements one size, from `start` down a point at a time, until `fits` holds or
+    // the size reaches kFittingFloor.
+    void shrinkToFit(std::initializer_list<Element*> elements, int start, const std::function<bool()>& fits);
     // Texts are first measured when something asks for the layout: measuring loads every font
     // of the design, which the operator should not wait for while the console starts.
     void ensureMeasured() const;
