@@ -99,8 +99,7 @@ enum class Kind
 
 struct FontStyle
 {
-    // The design's family ("Arial Black", "Tahoma", "MonospaceTypewriter"); font() adds
-    // the free faces that stand in where it is not installed.
+    // One of the design's families above.
     QString family;
     int pointSize = 8;
     bool bold = false;
