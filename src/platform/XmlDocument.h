@@ -1,11 +1,15 @@
 #pragma once
 
+#include "XmlReader.h"
+
 #include <QByteArray>
 #include <QDomDocument>
 #include <QDomElement>
 #include <QString>
 
-// The element-only XML document the match file and the settings file live in.
+// The element-only XML document the match file and the settings file live in; callers use this
+// class, which the reader (XmlReader), the writer (XmlWriter) and the encodings (XmlEncoding)
+// work behind.
 //
 // Reading builds the tree from QXmlStreamReader's tokens, so a value made only of blanks is
 // kept (QDomDocument::setContent drops it); whitespace between elements is not kept.
@@ -18,11 +22,10 @@
 class XmlDocument
 {
 public:
-    // Beyond these a file is refused with a German message: a real match file is about 15 kB
-    // with some 400 elements, a settings file smaller still.
-    static constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
-    static constexpr int kMaxNodes = 600'000;
-    static constexpr int kMaxDepth = 64;
+    // Beyond these a file is refused with a German message (see XmlReader).
+    static constexpr qint64 kMaxFileBytes = XmlReader::kMaxFileBytes;
+    static constexpr int kMaxNodes = XmlReader::kMaxNodes;
+    static constexpr int kMaxDepth = XmlReader::kMaxDepth;
 
     bool isActive() const { return m_active; }
     void close();
@@ -47,10 +50,6 @@ public:
     // comment or processing instruction, the file is written as UTF-8 (or as the encoding it was
     // read in, for an unknown name) and the declaration is changed to say so.
     void saveAsDeclared(const QString& path) const;
-    QByteArray toBytesAsDeclared() const;
-
-    // The encoding the bytes were decoded with by the last load ("UTF-8", "windows-1252", ...).
-    QString readEncoding() const { return m_readEncoding; }
 
     QDomDocument& dom() { return m_dom; }
     const QDomDocument& dom() const { return m_dom; }
@@ -63,8 +62,6 @@ public:
     static QString text(const QDomElement& element);
     static void setText(QDomElement element, const QString& value);
 
-    // Latin-1 bytes with character references for what Latin-1 cannot hold.
-    static QByteArray encodeLatin1(const QString& xml);
     // Decodes file bytes honouring a byte-order mark and the declared encoding (Latin-1 is read
     // as Windows-1252, which is what files written on Windows really contain; undeclared or
     // unknown encodings as UTF-8, or as Windows-1252 where the bytes are no UTF-8).
@@ -80,7 +77,7 @@ private:
         Match,
         AsDeclared
     };
-    void parse(const QString& text, const QString& name);
+    void adopt(XmlReader::Tree tree);
     QByteArray encode(Format format, bool forceUtf8) const;
     QByteArray checkedBytes(Format format, const QString& path) const;
     QString canonical() const;

@@ -11,21 +11,8 @@
 #include <QGuiApplication>
 
 #include <algorithm>
-#include <tuple>
 
 namespace {
-
-const QColor kWhite(255, 255, 255);
-const QColor kBlack(0, 0, 0);
-const QColor kRed(255, 0, 0);
-const QColor kBlue(0, 0, 255);
-const QColor kYellow(255, 255, 0);
-const QColor kSkyBlue(166, 202, 240);
-const QColor kSilver(192, 192, 192);
-
-const QString kArialBlack = QStringLiteral("Arial Black");
-const QString kTahoma = QStringLiteral("Tahoma");
-const QString kTypewriter = QStringLiteral("MonospaceTypewriter");
 
 constexpr int kZoomStep = 100;
 constexpr int kTickerStep = 5;
@@ -69,47 +56,6 @@ QString displayWord(const QString& code)
     return code;
 }
 
-AudienceModel::Element text(const char* name, int left, int top, const QString& family, int pt, bool bold,
-                            const QColor& colour, const QString& initial = {})
-{
-    AudienceModel::Element e;
-    e.name = QLatin1String(name);
-    e.kind = AudienceModel::Kind::Text;
-    e.geometry = QRect(left, top, 0, 0);
-    e.font = {family, pt, bold};
-    e.colour = colour;
-    e.text = initial;
-    e.autoWidth = true;
-    return e;
-}
-
-AudienceModel::Element shape(const char* name, AudienceModel::Kind kind, const QRect& geometry,
-                             const QColor& colour)
-{
-    AudienceModel::Element e;
-    e.name = QLatin1String(name);
-    e.kind = kind;
-    e.geometry = geometry;
-    e.colour = colour;
-    return e;
-}
-
-AudienceModel::Element textBox(const char* name, const QRect& geometry, int pt, const QColor& colour,
-                               Qt::Alignment alignment, bool wrap, const QString& initial = {})
-{
-    AudienceModel::Element e;
-    e.name = QLatin1String(name);
-    e.kind = AudienceModel::Kind::Text;
-    e.panel = 2;
-    e.geometry = geometry;
-    e.font = {kTahoma, pt, true};
-    e.colour = colour;
-    e.alignment = alignment;
-    e.wrap = wrap;
-    e.text = initial;
-    return e;
-}
-
 } // namespace
 
 AudienceModel::AudienceModel(const Bout& bout, BoutClock& clock, const BoutNavigator& navigator,
@@ -117,8 +63,7 @@ AudienceModel::AudienceModel(const Bout& bout, BoutClock& clock, const BoutNavig
     : QObject(parent), m_bout(bout), m_clock(clock), m_navigator(navigator), m_view(view),
       m_settings(settings)
 {
-    buildScoreboardView();
-    buildPresentationView();
+    m_elements = AudienceDesign::elements();
 
     m_timer1.setParent(this);
     // Asked for 1 ms by the design, which the system's timer turned into its own tick.
@@ -129,106 +74,24 @@ AudienceModel::AudienceModel(const Bout& bout, BoutClock& clock, const BoutNavig
     connect(&m_timer2, &QTimer::timeout, this, &AudienceModel::Timer2Timer);
 }
 
-void AudienceModel::buildScoreboardView()
+const AudienceModel::Element& AudienceModel::element(Id id) const
 {
-    using K = Kind;
-    add(shape("aktionszeitlicht", K::Box, {304, 314, 377, 213}, kBlack));
-    add(shape("Shape1", K::Box, {0, 0, 497, 129}, kRed));
-    add(shape("Shape2", K::Box, {494, 0, 491, 129}, kBlue));
-    add(text("heim", 180, 0, kArialBlack, 30, true, kWhite));
-    add(text("gast", 726, 0, kArialBlack, 30, true, kWhite));
-    add(text("punkteheim", 206, 44, kTahoma, 55, true, kWhite, QStringLiteral("0")));
-    add(text("punktegast", 758, 44, kTahoma, 55, true, kWhite, QStringLiteral("0")));
-    add(text("kampfnr", 5, 163, kArialBlack, 30, true, kWhite));
-    add(text("gew", 440, 163, kArialBlack, 30, true, kWhite));
-    add(text("stil", 810, 163, kArialBlack, 30, true, kWhite));
-    add(shape("Shape3", K::Line, {-1, 166, 985, 2}, kWhite));
-    add(text("rot", 5, 212, kArialBlack, 30, true, kYellow));
-    add(text("blau", 888, 212, kArialBlack, 30, true, kYellow));
-    add(shape("Shape15", K::Box, {0, 314, 274, 213}, kRed));
-    add(shape("Shape16", K::Box, {712, 314, 273, 213}, kBlue));
-    Element tpr = text("tpr", 85, 330, kArialBlack, 100, true, kWhite, QStringLiteral("0"));
-    tpr.handCursor = true;
-    add(tpr);
-    Element tpb = text("tpb", 803, 330, kArialBlack, 100, true, kWhite, QStringLiteral("0"));
-    tpb.handCursor = true;
-    add(tpb);
-    add(text("uhr", 341, 327, kArialBlack, 100, true, kWhite, QStringLiteral("0:00")));
-    add(text("zeitinfo", 407, 328, kArialBlack, 20, true, kWhite, QStringLiteral(">>PAUSE<<")));
-    add(text("wr", 0, 520, kTypewriter, 50, true, kRed));
-    add(text("wb", 0, 520, kTypewriter, 50, true, kSkyBlue));
-    add(shape("Image2", K::Picture, {7, 616, 977, 100}, kBlack));
-    add(text("gewr", 8, 272, kTahoma, 18, false, kWhite));
-    add(text("gewb", 910, 272, kTahoma, 18, false, kWhite));
-    add(shape("Shape7", K::Line, {1, 306, 985, 2}, kWhite));
-    const QString v = QStringLiteral("V");
-    for (const auto& [name, top, colour, left] :
-         {std::tuple{"vr1", 314, kRed, 276}, std::tuple{"vr2", 395, kRed, 276},
-          std::tuple{"vr3", 471, kRed, 276}, std::tuple{"vb3", 471, kBlue, 679},
-          std::tuple{"vb2", 392, kBlue, 679}, std::tuple{"vb1", 314, kBlue, 679}}) {
-        Element mark = text(name, left, top, kArialBlack, 30, true, colour, v);
-        mark.visible = false;
-        add(mark);
-    }
-    add(text("mp", 7, 131, kTahoma, 20, false, kWhite));
-    add(shape("Shape5", K::Line, {1, 594, 985, 2}, kWhite));
-    add(text("siegart_rot", 15, 489, kArialBlack, 20, true, kWhite));
-    add(text("siegart_blau", 731, 490, kArialBlack, 20, true, kWhite));
-    Element vzrot = text("vzrot", 100, 323, kArialBlack, 20, true, kWhite, QStringLiteral("0:00"));
-    vzrot.visible = false;
-    add(vzrot);
-    Element vzblau = text("vzblau", 818, 323, kArialBlack, 20, true, kWhite, QStringLiteral("0:00"));
-    vzblau.visible = false;
-    add(vzblau);
-    add(text("kr", 407, 131, kTahoma, 20, false, kWhite));
-    add(text("pr", 942, 131, kTahoma, 20, false, kWhite));
-}
-
-void AudienceModel::buildPresentationView()
-{
-    const Qt::Alignment centred = Qt::AlignHCenter | Qt::AlignVCenter;
-    const Qt::Alignment centredTop = Qt::AlignHCenter | Qt::AlignTop;
-    Element background = shape("Image3", Kind::Picture, {0, 0, 1033, 732}, kBlack);
-    background.panel = 2;
-    add(background);
-    add(textBox("Label1", {31, 395, 901, 74}, 40, kRed, centred, true));
-    add(textBox("Label2", {23, 457, 918, 73}, 40, kBlue, centred, true));
-    add(textBox("Label3", {206, 341, 572, 48}, 30, kWhite, centredTop, true));
-    Element home = textBox("Label4", {13, 16, 971, 81}, 35, kWhite, centred, true);
-    home.elide = true;
-    add(home);
-    add(textBox("Label5", {48, 141, 920, 79}, 35, kWhite, centredTop, true));
-    add(textBox("Label6", {196, 99, 629, 36}, 20, kWhite, centredTop, false, QStringLiteral("gegen")));
-    Element ticker = text("Label7", 13, 268, kTahoma, 25, true, kSilver, QStringLiteral("Lauftext"));
-    ticker.panel = 2;
-    add(ticker);
-    add(textBox("Label8", {31, 22, 108, 138}, 60, kRed, Qt::AlignLeft | Qt::AlignTop, false,
-                QStringLiteral("0")));
-    add(textBox("Label9", {818, 22, 148, 138}, 60, kSkyBlue, Qt::AlignRight | Qt::AlignTop, false,
-                QStringLiteral("0")));
-    Element advert = shape("Image4", Kind::Picture, {7, 616, 977, 100}, kBlack);
-    advert.panel = 2;
-    add(advert);
-}
-
-void AudienceModel::add(Element e)
-{
-    autoSize(e);
-    m_index.insert(e.name, m_elements.size());
-    m_elements.push_back(std::move(e));
+    ensureMeasured();
+    return m_elements[std::size_t(id)];
 }
 
 const AudienceModel::Element& AudienceModel::element(const QString& name) const
 {
-    ensureMeasured();
-    Q_ASSERT_X(m_index.contains(name), "AudienceModel::element", qPrintable(name));
-    return m_elements[m_index.value(name)];
+    const std::optional<Id> id = AudienceDesign::idNamed(name);
+    if (!id)
+        qFatal("AudienceModel::element: the design has no element named %s", qPrintable(name));
+    return element(*id);
 }
 
-AudienceModel::Element& AudienceModel::el(const QString& name)
+AudienceModel::Element& AudienceModel::el(Id id)
 {
     ensureMeasured();
-    return m_elements[m_index.value(name)];
+    return m_elements[std::size_t(id)];
 }
 
 bool AudienceModel::panelVisible(int panel) const
@@ -250,24 +113,24 @@ QFont AudienceModel::font(const FontStyle& style)
 {
     // The design's faces first, so a machine that has them shows the design; then free faces
     // of similar width and weight from the set-up script's packages.
-    static const QStringList heavy = {kArialBlack, QStringLiteral("Open Sans"),
+    static const QStringList heavy = {AudienceDesign::kArialBlack, QStringLiteral("Open Sans"),
                                       QStringLiteral("DejaVu Sans")};
-    static const QStringList plain = {kTahoma, QStringLiteral("Liberation Sans"),
+    static const QStringList plain = {AudienceDesign::kTahoma, QStringLiteral("Liberation Sans"),
                                       QStringLiteral("DejaVu Sans")};
-    static const QStringList typewriter = {kTypewriter, QStringLiteral("Courier Prime"),
+    static const QStringList typewriter = {AudienceDesign::kTypewriter, QStringLiteral("Courier Prime"),
                                            QStringLiteral("DejaVu Sans Mono")};
     QFont f;
-    if (style.family == kArialBlack) {
+    if (style.family == AudienceDesign::kArialBlack) {
         f.setFamilies(heavy);
         f.setStyleHint(QFont::SansSerif);
         // Arial Black has a single, black weight; its stand-in is asked for the heaviest it has.
         f.setWeight(QFont::Black);
-    } else if (style.family == kTypewriter) {
+    } else if (style.family == AudienceDesign::kTypewriter) {
         f.setFamilies(typewriter);
         f.setStyleHint(QFont::TypeWriter);
         f.setBold(style.bold);
     } else {
-        f.setFamilies(style.family == kTahoma ? plain : QStringList{style.family});
+        f.setFamilies(style.family == AudienceDesign::kTahoma ? plain : QStringList{style.family});
         f.setStyleHint(QFont::SansSerif);
         f.setBold(style.bold);
     }
@@ -339,6 +202,17 @@ void AudienceModel::setPointSize(Element& e, int pointSize)
     autoSize(e);
 }
 
+void AudienceModel::shrinkToFit(std::initializer_list<Element*> elements, int start,
+                                const std::function<bool()>& fits)
+{
+    for (int pt = start;; --pt) {
+        for (Element* e : elements)
+            setPointSize(*e, pt);
+        if (pt <= kFittingFloor || fits())
+            break;
+    }
+}
+
 void AudienceModel::centreOver(Element& e, const Element& box)
 {
     const QRect& b = box.geometry;
@@ -347,33 +221,28 @@ void AudienceModel::centreOver(Element& e, const Element& box)
 
 void AudienceModel::alignRightInShape2(Element& e)
 {
-    const QRect& s = el(QStringLiteral("Shape2")).geometry;
+    const QRect& s = el(Id::Shape2).geometry;
     e.geometry.moveLeft(s.left() + s.width() - e.geometry.width() - kRightInset);
 }
 
 void AudienceModel::layoutOfficials()
 {
-    const QRect s1 = el(QStringLiteral("Shape1")).geometry;
-    const QRect s2 = el(QStringLiteral("Shape2")).geometry;
+    const QRect s1 = el(Id::Shape1).geometry;
+    const QRect s2 = el(Id::Shape2).geometry;
     const int total = s1.width() + s2.width();
     const int leftBorder = s1.left() + total / 3;
     const int rightBorder = s1.left() + 2 * total / 3;
     const int end = s2.left() + s2.width() - kRightInset;
 
-    Element& mp = el(QStringLiteral("mp"));
-    Element& kr = el(QStringLiteral("kr"));
-    Element& pr = el(QStringLiteral("pr"));
+    Element& mp = el(Id::mp);
+    Element& kr = el(Id::kr);
+    Element& pr = el(Id::pr);
     // Long names of officials are common; at the design size they ran into each other.
-    for (int pt = m_officialsPointSize;; --pt) {
-        setPointSize(mp, pt);
-        setPointSize(kr, pt);
-        setPointSize(pr, pt);
-        const bool fits = mp.geometry.left() + mp.geometry.width() + kOfficialsGap / 2 <= leftBorder &&
-                          kr.geometry.width() + kOfficialsGap <= rightBorder - leftBorder &&
-                          pr.geometry.width() + kOfficialsGap / 2 <= end - rightBorder;
-        if (fits || pt <= kFittingFloor)
-            break;
-    }
+    shrinkToFit({&mp, &kr, &pr}, m_officialsPointSize, [&] {
+        return mp.geometry.left() + mp.geometry.width() + kOfficialsGap / 2 <= leftBorder &&
+               kr.geometry.width() + kOfficialsGap <= rightBorder - leftBorder &&
+               pr.geometry.width() + kOfficialsGap / 2 <= end - rightBorder;
+    });
     kr.geometry.moveLeft(halfEven(2 * s1.left() + total - kr.geometry.width()));
     alignRightInShape2(pr);
 }
@@ -453,7 +322,7 @@ void AudienceModel::Timer1Timer()
 
 void AudienceModel::Timer2Timer()
 {
-    Element& ticker = el(QStringLiteral("Label7"));
+    Element& ticker = el(Id::Label7);
     QRect& g = ticker.geometry;
     g.moveLeft(g.left() - kTickerStep);
     if (g.left() + g.width() < 0)
@@ -464,18 +333,18 @@ void AudienceModel::Timer2Timer()
 void AudienceModel::updatesek()
 {
     const BoutClock& clock = m_clock;
-    setText(el(QStringLiteral("uhr")), clock.uhr());
-    Element& zeitinfo = el(QStringLiteral("zeitinfo"));
+    setText(el(Id::uhr), clock.uhr());
+    Element& zeitinfo = el(Id::zeitinfo);
     setText(zeitinfo, clock.label23());
-    const Element& light = el(QStringLiteral("aktionszeitlicht"));
+    const Element& light = el(Id::aktionszeitlicht);
     centreOver(zeitinfo, light);
-    el(QStringLiteral("aktionszeitlicht")).colour = clock.light();
+    el(Id::aktionszeitlicht).colour = clock.light();
 
-    Element& vzrot = el(QStringLiteral("vzrot"));
+    Element& vzrot = el(Id::vzrot);
     vzrot.visible = clock.injuryRedRunning();
     if (vzrot.visible)
         setText(vzrot, clock.vzrot());
-    Element& vzblau = el(QStringLiteral("vzblau"));
+    Element& vzblau = el(Id::vzblau);
     vzblau.visible = clock.injuryBlueRunning();
     if (vzblau.visible)
         setText(vzblau, clock.vzblau());
@@ -486,37 +355,32 @@ void AudienceModel::updatekampf()
 {
     const BoutNavigator& nav = m_navigator;
     const QString& stil = m_bout.stil;
-    const QRect s1 = el(QStringLiteral("Shape1")).geometry;
-    const QRect s2 = el(QStringLiteral("Shape2")).geometry;
+    const QRect s1 = el(Id::Shape1).geometry;
+    const QRect s2 = el(Id::Shape2).geometry;
 
-    Element& heim = el(QStringLiteral("heim"));
-    Element& gast = el(QStringLiteral("gast"));
+    Element& heim = el(Id::heim);
+    Element& gast = el(Id::gast);
     setText(heim, nav.heimverein);
     setText(gast, nav.gastverein);
     // Both clubs share one size, even when only one of them is too wide.
-    for (int pt = kFittingStart;; --pt) {
-        setPointSize(heim, pt);
-        setPointSize(gast, pt);
-        if (pt <= kFittingFloor ||
-            (heim.geometry.width() <= s1.width() && gast.geometry.width() <= s2.width()))
-            break;
-    }
+    shrinkToFit({&heim, &gast}, kFittingStart,
+                [&] { return heim.geometry.width() <= s1.width() && gast.geometry.width() <= s2.width(); });
 
-    Element& punkteheim = el(QStringLiteral("punkteheim"));
-    Element& punktegast = el(QStringLiteral("punktegast"));
+    Element& punkteheim = el(Id::punkteheim);
+    Element& punktegast = el(Id::punktegast);
     setText(punkteheim, nav.punkteheim);
     setText(punktegast, nav.punktegast);
-    centreOver(heim, el(QStringLiteral("Shape1")));
-    centreOver(gast, el(QStringLiteral("Shape2")));
-    centreOver(punkteheim, el(QStringLiteral("Shape1")));
-    centreOver(punktegast, el(QStringLiteral("Shape2")));
+    centreOver(heim, el(Id::Shape1));
+    centreOver(gast, el(Id::Shape2));
+    centreOver(punkteheim, el(Id::Shape1));
+    centreOver(punktegast, el(Id::Shape2));
 
     layoutOfficials();
 
-    setText(el(QStringLiteral("kampfnr")), QStringLiteral("Kampf ") + nav.kampfnr());
-    setText(el(QStringLiteral("gew")), nav.gew);
+    setText(el(Id::kampfnr), QStringLiteral("Kampf ") + nav.kampfnr());
+    setText(el(Id::gew), nav.gew);
 
-    Element& stilWord = el(QStringLiteral("stil"));
+    Element& stilWord = el(Id::stil);
     QString word;
     if (stil == QLatin1String("F"))
         word = QStringLiteral("Freistil");
@@ -525,33 +389,29 @@ void AudienceModel::updatekampf()
     setText(stilWord, word);
     alignRightInShape2(stilWord);
 
-    Element& rot = el(QStringLiteral("rot"));
-    Element& blau = el(QStringLiteral("blau"));
+    Element& rot = el(Id::rot);
+    Element& blau = el(Id::blau);
     setText(rot, nav.rot);
     setText(blau, nav.blau);
-    setText(el(QStringLiteral("Label1")), nav.rot);
-    setText(el(QStringLiteral("Label2")), nav.blau);
+    setText(el(Id::Label1), nav.rot);
+    setText(el(Id::Label2), nav.blau);
 
-    setText(el(QStringLiteral("Label3")), nav.gew + QLatin1Char(' ') + stil);
-    setText(el(QStringLiteral("Label4")), nav.heimverein);
-    setText(el(QStringLiteral("Label5")), nav.gastverein);
-    setText(el(QStringLiteral("Label8")), nav.punkteheim);
-    setText(el(QStringLiteral("Label9")), nav.punktegast);
-    setText(el(QStringLiteral("Label7")), m_settings.laufschrift());
+    setText(el(Id::Label3), nav.gew + QLatin1Char(' ') + stil);
+    setText(el(Id::Label4), nav.heimverein);
+    setText(el(Id::Label5), nav.gastverein);
+    setText(el(Id::Label8), nav.punkteheim);
+    setText(el(Id::Label9), nav.punktegast);
+    setText(el(Id::Label7), m_settings.laufschrift());
 
-    setText(el(QStringLiteral("gewr")), nav.gewrot);
-    Element& gewb = el(QStringLiteral("gewb"));
+    setText(el(Id::gewr), nav.gewrot);
+    Element& gewb = el(Id::gewb);
     setText(gewb, nav.gewblau);
     alignRightInShape2(gewb);
 
     // The names share one size: a single long name shrinks its short partner too.
-    for (int pt = kFittingStart;; --pt) {
-        setPointSize(rot, pt);
-        setPointSize(blau, pt);
-        if (pt <= kFittingFloor ||
-            rot.geometry.width() + blau.geometry.width() + kNamesGap <= s1.width() + s2.width())
-            break;
-    }
+    shrinkToFit({&rot, &blau}, kFittingStart, [&] {
+        return rot.geometry.width() + blau.geometry.width() + kNamesGap <= s1.width() + s2.width();
+    });
     alignRightInShape2(blau);
 
     updatepunkt();
@@ -560,27 +420,29 @@ void AudienceModel::updatekampf()
 void AudienceModel::updatepunkt()
 {
     const Bout& bout = m_bout;
-    setText(el(QStringLiteral("wr")), bout.wr);
-    setText(el(QStringLiteral("wb")), bout.wb);
-    Element& tpr = el(QStringLiteral("tpr"));
-    Element& tpb = el(QStringLiteral("tpb"));
+    setText(el(Id::wr), bout.wr);
+    setText(el(Id::wb), bout.wb);
+    Element& tpr = el(Id::tpr);
+    Element& tpb = el(Id::tpb);
     setText(tpr, bout.tpr);
     setText(tpb, bout.tpb);
-    Element& siegRot = el(QStringLiteral("siegart_rot"));
-    Element& siegBlau = el(QStringLiteral("siegart_blau"));
+    Element& siegRot = el(Id::siegart_rot);
+    Element& siegBlau = el(Id::siegart_blau);
     setText(siegRot, displayWord(bout.sieg_rot));
     setText(siegBlau, displayWord(bout.sieg_blau));
 
-    const Element& shape15 = el(QStringLiteral("Shape15"));
-    const Element& shape16 = el(QStringLiteral("Shape16"));
+    const Element& shape15 = el(Id::Shape15);
+    const Element& shape16 = el(Id::Shape16);
     centreOver(tpr, shape15);
     centreOver(tpb, shape16);
     centreOver(siegRot, shape15);
     centreOver(siegBlau, shape16);
 
+    const Id red[] = {Id::vr1, Id::vr2, Id::vr3};
+    const Id blue[] = {Id::vb1, Id::vb2, Id::vb3};
     for (int k = 1; k <= 3; ++k) {
-        el(QStringLiteral("vr%1").arg(k)).visible = bout.cautionsRed >= k;
-        el(QStringLiteral("vb%1").arg(k)).visible = bout.cautionsBlue >= k;
+        el(red[k - 1]).visible = bout.cautionsRed >= k;
+        el(blue[k - 1]).visible = bout.cautionsBlue >= k;
     }
     emit changed();
 }
@@ -588,18 +450,18 @@ void AudienceModel::updatepunkt()
 void AudienceModel::showLoadedBout()
 {
     const BoutNavigator& nav = m_navigator;
-    setText(el(QStringLiteral("mp")), nav.audienceMp);
-    setText(el(QStringLiteral("kr")), nav.audienceKr);
-    setText(el(QStringLiteral("pr")), nav.audiencePr);
+    setText(el(Id::mp), nav.audienceMp);
+    setText(el(Id::kr), nav.audienceKr);
+    setText(el(Id::pr), nav.audiencePr);
     layoutOfficials();
-    el(QStringLiteral("vzrot")).visible = false;
-    el(QStringLiteral("vzblau")).visible = false;
+    el(Id::vzrot).visible = false;
+    el(Id::vzblau).visible = false;
     emit changed();
 }
 
 void AudienceModel::showClockText()
 {
-    Element& uhr = el(QStringLiteral("uhr"));
+    Element& uhr = el(Id::uhr);
     const QString text = m_clock.uhr();
     if (uhr.text == text)
         return;

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QColor>
+#include "scoreboard/AudienceDesign.h"
+
 #include <QFont>
-#include <QHash>
 #include <QObject>
 #include <QRect>
 #include <QSize>
@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <initializer_list>
 #include <vector>
 
 class Bout;
@@ -32,58 +33,25 @@ class AudienceModel : public QObject
 {
     Q_OBJECT
 public:
-    enum class Kind
-    {
-        Box,
-        Line,
-        Text,
-        Picture
-    };
-
-    struct FontStyle
-    {
-        // The design's family ("Arial Black", "Tahoma", "MonospaceTypewriter"); font() adds
-        // the free faces that stand in where it is not installed.
-        QString family;
-        int pointSize = 8;
-        bool bold = false;
-        bool operator==(const FontStyle&) const = default;
-    };
-
-    struct Element
-    {
-        QString name;
-        Kind kind = Kind::Text;
-        int panel = 1;
-        // At the current display scale. An auto-width text's width and height are those of its
-        // text in its font.
-        QRect geometry;
-        QString text;
-        FontStyle font;
-        // Text colour, or the brush of a box and a line.
-        QColor colour;
-        // Fixed text boxes of the presentation view only: alignment inside the box, word wrap,
-        // and a last line cut at a word with an ellipsis.
-        Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop;
-        bool wrap = false;
-        bool elide = false;
-        bool autoWidth = false;
-        bool visible = true;
-        bool handCursor = false;
-    };
+    using Kind = AudienceDesign::Kind;
+    using FontStyle = AudienceDesign::FontStyle;
+    using Element = AudienceDesign::Element;
+    using Id = AudienceDesign::Id;
 
     // Width in pixels of `text` in the font `style`.
     using Measure = std::function<int(const FontStyle& style, const QString& text)>;
 
-    static constexpr int kDesignWidth = 1010;
-    static constexpr int kDesignHeight = 732;
+    static constexpr int kDesignWidth = AudienceDesign::kWidth;
+    static constexpr int kDesignHeight = AudienceDesign::kHeight;
     static constexpr int kFittingStart = 30;
     static constexpr int kFittingFloor = 1;
 
     AudienceModel(const Bout& bout, BoutClock& clock, const BoutNavigator& navigator, ViewState& view,
                   const Settings& settings, QObject* parent = nullptr);
 
-    // The element of that name; every name of the design exists.
+    const Element& element(Id id) const;
+    // The element of that design name, for tests and tools that speak the design's names; a
+    // name the design does not have stops the program.
     const Element& element(const QString& name) const;
     const std::vector<Element>& elements() const
     {
@@ -159,12 +127,14 @@ signals:
     void clientSizeChanged(const QSize& size);
 
 private:
-    Element& el(const QString& name);
-    void add(Element e);
+    Element& el(Id id);
     void setText(Element& e, const QString& text);
     void setPointSize(Element& e, int pointSize);
     // Re-measures an auto-width text after its text or font changed.
     void autoSize(Element& e);
+    // Gives the elements one size, from `start` down a point at a time, until `fits` holds or
+    // the size reaches kFittingFloor.
+    void shrinkToFit(std::initializer_list<Element*> elements, int start, const std::function<bool()>& fits);
     // Texts are first measured when something asks for the layout: measuring loads every font
     // of the design, which the operator should not wait for while the console starts.
     void ensureMeasured() const;
@@ -174,8 +144,6 @@ private:
     // The officials' line `mp`, `kr`, `pr`: one size for all three, shrunk from the design size
     // until each fits its third of the header boxes; then `kr` centred and `pr` right-aligned.
     void layoutOfficials();
-    void buildScoreboardView();
-    void buildPresentationView();
 
     const Bout& m_bout;
     BoutClock& m_clock;
@@ -183,14 +151,13 @@ private:
     ViewState& m_view;
     const Settings& m_settings;
     std::vector<Element> m_elements;
-    QHash<QString, std::size_t> m_index;
     Measure m_measure;
     QSize m_clientSize{kDesignWidth, kDesignHeight};
-    QRect m_overlay{456, 330, 73, 55};
+    QRect m_overlay = AudienceDesign::kOverlay;
     bool m_overlayVisible = false;
     int m_zoomdir = 0;
     // The officials' design size at the current display scale, where their fitting starts.
-    int m_officialsPointSize = 20;
+    int m_officialsPointSize = AudienceDesign::kOfficialsPointSize;
     QTimer m_timer1;
     QTimer m_timer2;
 };

@@ -63,6 +63,7 @@ private slots:
     void scaleButtonLimits();
 
     void typewriterStringsLineUp();
+    void designNamesReachTheirElements();
 
 private:
     AudienceModel& model() { return m_console->audience(); }
@@ -606,6 +607,21 @@ void TestFeed::typewriterStringsLineUp()
     for (qsizetype n = 1; n <= wr.size(); ++n)
         QCOMPARE(model().measure(e("wr").font, wr.left(n)), model().measure(e("wb").font, wb.left(n)));
     QCOMPARE(QFontInfo(AudienceModel::font(e("wr").font)).family(), QStringLiteral("MonospaceTypewriter"));
+}
+
+void TestFeed::designNamesReachTheirElements()
+{
+    // The tests above reach elements by their design names: each name must lead to the element
+    // drawn in its place, and a name the design lacks to none (the model stops on it).
+    const std::vector<Element>& all = model().elements();
+    QCOMPARE(all.size(), AudienceDesign::kElementCount);
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const QString name = AudienceDesign::name(AudienceDesign::Id(i));
+        QVERIFY2(&model().element(name) == &all[i], qPrintable(name));
+        QVERIFY2(all[i].id == AudienceDesign::Id(i), qPrintable(name));
+    }
+    QCOMPARE(AudienceDesign::name(AudienceDesign::Id::siegart_blau), QStringLiteral("siegart_blau"));
+    QVERIFY(!AudienceDesign::idNamed(QStringLiteral("shape2")));
 }
 
 QTEST_MAIN(TestFeed)

@@ -195,9 +195,9 @@ const AudienceModel::Element* AudienceWindow::elementAt(const QPoint& pos) const
 void AudienceWindow::mouseDoubleClickEvent(QMouseEvent* event)
 {
     if (const AudienceModel::Element* e = elementAt(event->position().toPoint())) {
-        if (e->name == QLatin1String("tpr"))
+        if (e->id == AudienceModel::Id::tpr)
             m_model->tprDoubleClick();
-        else if (e->name == QLatin1String("tpb"))
+        else if (e->id == AudienceModel::Id::tpb)
             m_model->tpbDoubleClick();
     }
     QWidget::mouseDoubleClickEvent(event);
@@ -253,7 +253,7 @@ void AudienceWindow::drawElement(QPainter& painter, const AudienceModel::Element
     case AudienceModel::Kind::Picture: {
         painter.save();
         painter.setClipRect(g);
-        if (e.name == QLatin1String("Image3")) {
+        if (e.id == AudienceModel::Id::Image3) {
             // Stretched with its proportions kept, from the top-left corner.
             painter.drawImage(QRect(g.topLeft(), fitted(background().size(), g.size())), background());
         } else {
@@ -336,13 +336,13 @@ QRect AudienceWindow::textArea(const AudienceModel::Element& e) const
     QRect area = e.geometry;
     if (!m_model)
         return area;
-    const bool red = e.name == QLatin1String("Label1");
-    if (red || e.name == QLatin1String("Label2")) {
+    const bool red = e.id == AudienceModel::Id::Label1;
+    if (red || e.id == AudienceModel::Id::Label2) {
         // The red name's box reaches into the blue one's; two names of two lines each filled
         // both boxes and ran into each other. Each keeps to its side of the middle of the shared
         // rows.
-        const QRect r = m_model->element(QStringLiteral("Label1")).geometry;
-        const QRect b = m_model->element(QStringLiteral("Label2")).geometry;
+        const QRect r = m_model->element(AudienceModel::Id::Label1).geometry;
+        const QRect b = m_model->element(AudienceModel::Id::Label2).geometry;
         const int shared = r.bottom() - b.top() + 1;
         if (shared > 0) {
             const int firstBlue = b.top() + shared / 2;
@@ -351,13 +351,13 @@ QRect AudienceWindow::textArea(const AudienceModel::Element& e) const
             else
                 area.setTop(std::max(area.top(), firstBlue));
         }
-    } else if (e.name == QLatin1String("Label4") || e.name == QLatin1String("Label5")) {
+    } else if (e.id == AudienceModel::Id::Label4 || e.id == AudienceModel::Id::Label5) {
         // A club's box runs the full width, under the scores in the top corners, and a long
         // club name ran into them. It keeps a blank's width clear of each score beside it, as
         // much on both sides so that it stays centred.
         int inset = 0;
-        for (const QString& name : {QStringLiteral("Label8"), QStringLiteral("Label9")}) {
-            const AudienceModel::Element& score = m_model->element(name);
+        for (const AudienceModel::Id id : {AudienceModel::Id::Label8, AudienceModel::Id::Label9}) {
+            const AudienceModel::Element& score = m_model->element(id);
             if (!score.visible || score.text.isEmpty())
                 continue;
             const TextBoxLayout layout = layoutTextBox(score, score.geometry);
@@ -385,7 +385,7 @@ QRect AudienceWindow::textArea(const AudienceModel::Element& e) const
 const AudienceWindow::CachedLayout& AudienceWindow::cachedLayout(const AudienceModel::Element& e) const
 {
     const QRect area = textArea(e);
-    CachedLayout& cached = m_textBoxes[e.name];
+    CachedLayout& cached = m_textBoxes[std::size_t(e.id)];
     const AudienceModel::Element& b = cached.box;
     if (cached.layout.lines.isEmpty() || cached.area != area || b.text != e.text || b.font != e.font ||
         b.alignment != e.alignment || b.wrap != e.wrap || b.elide != e.elide) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QFont>
-#include <QHash>
 #include <QImage>
 #include <QList>
 #include <QPoint>
@@ -10,6 +9,8 @@
 #include <QWidget>
 
 #include "scoreboard/AudienceModel.h"
+
+#include <array>
 
 class QPainter;
 
@@ -98,7 +99,7 @@ private:
         QRect area;
         TextBoxLayout layout;
     };
-    mutable QHash<QString, CachedLayout> m_textBoxes;
+    mutable std::array<CachedLayout, AudienceDesign::kElementCount> m_textBoxes;
     const CachedLayout& cachedLayout(const AudienceModel::Element& e) const;
     // The built-in pictures are drawn when first needed: the window starts hidden, and the
     // operator should not wait for them at start-up.
