@@ -3,7 +3,14 @@
 #include "BoutClock.h"
 #include "match/MatchRecord.h"
 
+using namespace MatchFields;
+
 namespace {
+
+// Win types a stored row gives back to its bout; the others ("PS", "TÜ", "PE") leave it open.
+const QStringList kRestoredCodes = {QStringLiteral("SS"), QStringLiteral("DS"), QStringLiteral("AS"),
+                                    QStringLiteral("KL"), QStringLiteral("ÜG"), QStringLiteral("UG"),
+                                    QStringLiteral("DV"), QStringLiteral("DQ")};
 
 struct WinCommand
 {
@@ -35,6 +42,38 @@ bool isPointDigit(QChar c)
 Bout::Bout(const MatchRecord& record, BoutClock& clock, QObject* parent)
     : QObject(parent), m_record(record), m_clock(clock)
 {
+}
+
+void Bout::loadRow(int row)
+{
+    const auto cell = [&](int column) { return m_record.cell(column, row); };
+    stil = cell(ColStil);
+    wr = cell(ColWertungenRot);
+    wb = cell(ColWertungenBlau);
+    zeitstempel = cell(ColZeiten);
+
+    sieg_rot.clear();
+    sieg_blau.clear();
+    const QString code = cell(ColSieg);
+    if (kRestoredCodes.contains(code)) {
+        const int cmp = QString::compare(cell(ColPunkteRot), cell(ColPunkteBlau));
+        if (cmp >= 0)
+            sieg_rot = code;
+        if (cmp <= 0)
+            sieg_blau = code;
+    }
+    // A side without a wrestler gives the bout to the other by "KL", whatever the row says.
+    if (cell(ColVornBlau).isEmpty() && cell(ColNachnBlau).isEmpty())
+        sieg_rot = QStringLiteral("KL");
+    if (cell(ColVornRot).isEmpty() && cell(ColNachnRot).isEmpty())
+        sieg_blau = QStringLiteral("KL");
+
+    if (wr.size() != wb.size()) {
+        wr.clear();
+        wb.clear();
+    }
+    // The technical points are recounted from the strings, not taken from the row.
+    punkteaddieren();
 }
 
 void Bout::zeitstempeln()

@@ -14,6 +14,11 @@ class Bout : public QObject
 public:
     Bout(const MatchRecord& record, BoutClock& clock, QObject* parent = nullptr);
 
+    // Loads the bout of grid row `row`: style, scoring strings, time stamps and the win types
+    // the row restores, then recounts. A row that does not exist reads as empty cells, which
+    // gives an empty bout with "KL" on both sides.
+    void loadRow(int row);
+
     QString wr, wb, zeitstempel;
     QString sieg_rot, sieg_blau;
     QString tpr = QStringLiteral("0"), tpb = QStringLiteral("0");

@@ -14,10 +14,6 @@ using namespace MatchFields;
 
 namespace {
 
-const QStringList kRestoredCodes = {QStringLiteral("SS"), QStringLiteral("DS"), QStringLiteral("AS"),
-                                    QStringLiteral("KL"), QStringLiteral("ÜG"), QStringLiteral("UG"),
-                                    QStringLiteral("DV"), QStringLiteral("DQ")};
-
 QString official(const QString& prefix, const QString& name)
 {
     return name.isEmpty() ? QString() : prefix + name;
@@ -131,25 +127,8 @@ void BoutNavigator::ladedaten()
     gewrot = cell(2) + QStringLiteral(" kg");
     gewblau = cell(9) + QStringLiteral(" kg");
     gew = cell(ColKlasse) + QStringLiteral(" kg");
-    m_bout.stil = cell(ColStil);
-    m_bout.tpr = cell(ColTpRot);
-    m_bout.tpb = cell(ColTpBlau);
-    m_bout.wr = cell(ColWertungenRot);
-    m_bout.wb = cell(ColWertungenBlau);
-    m_bout.zeitstempel = cell(ColZeiten);
     heimverein = m_record.header(QStringLiteral("heim"));
     gastverein = m_record.header(QStringLiteral("gast"));
-
-    m_bout.sieg_rot.clear();
-    m_bout.sieg_blau.clear();
-    const QString code = cell(ColSieg);
-    if (kRestoredCodes.contains(code)) {
-        const int cmp = QString::compare(cell(ColPunkteRot), cell(ColPunkteBlau));
-        if (cmp >= 0)
-            m_bout.sieg_rot = code;
-        if (cmp <= 0)
-            m_bout.sieg_blau = code;
-    }
 
     m_clock.loadClock(0, 0, QStringLiteral("0:00"));
     m_clock.resetInjuryTimes();
@@ -160,17 +139,7 @@ void BoutNavigator::ladedaten()
     punkteheim = QString::number(sumRed);
     punktegast = QString::number(sumBlue);
 
-    if (blau == QLatin1String(" "))
-        m_bout.sieg_rot = QStringLiteral("KL");
-    if (rot == QLatin1String(" "))
-        m_bout.sieg_blau = QStringLiteral("KL");
-
-    if (m_bout.wr.size() != m_bout.wb.size()) {
-        m_bout.wr.clear();
-        m_bout.wb.clear();
-    }
-
-    m_bout.punkteaddieren();
+    m_bout.loadRow(row);
     emit changed();
     emit updatekampf();
     emit werbungaktu();
