@@ -46,12 +46,10 @@ public:
     void punkteaddieren();
     void zeitstempeln();
 
-    // The display words' source changed (strings, points, win types, summaries).
-    void notifyChanged() { emit changed(); }
-
 signals:
     // The feed copies strings, points, win types and caution marks to the audience window.
     void updatepunkt();
+    // The display words' source changed (strings, points, win types, summaries).
     void changed();
 
 private:

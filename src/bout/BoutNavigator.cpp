@@ -45,7 +45,6 @@ void BoutNavigator::naechsterkampf(int n)
     // written: its result would land in a bout element of its own outside the match.
     if (m_kampfid != QLatin1String("0") && !m_view.lampRed() && row >= 1 && row <= boutRows) {
         Evaluation::applyAutomaticCodes(m_bout);
-        m_bout.notifyChanged();
         BoutResult result{m_record.cell(ColPunkteRot, row), m_record.cell(ColPunkteBlau, row),
                           m_record.cell(ColSieg, row)};
         Evaluation::decide(m_bout, result);

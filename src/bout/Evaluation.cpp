@@ -41,6 +41,7 @@ void applyAutomaticCodes(Bout& b)
         if (b.passivityBlue > 3)
             b.sieg_rot = QStringLiteral("DS");
     }
+    emit b.changed();
 }
 
 void decide(const Bout& b, BoutResult& r)
