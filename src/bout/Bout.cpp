@@ -187,10 +187,30 @@ void Bout::undo()
 
 void Bout::punkteaddieren()
 {
-    count5Red = count4Red = count2Red = cautionsRed = passivityRed = 0;
-    count5Blue = count4Blue = count2Blue = cautionsBlue = passivityBlue = 0;
-    lastScorer.clear();
-    lastPassivity.clear();
+    const Tally t = tally(wr, wb);
+    tpr = t.tpr;
+    tpb = t.tpb;
+    count5Red = t.count5Red;
+    count4Red = t.count4Red;
+    count2Red = t.count2Red;
+    cautionsRed = t.cautionsRed;
+    passivityRed = t.passivityRed;
+    count5Blue = t.count5Blue;
+    count4Blue = t.count4Blue;
+    count2Blue = t.count2Blue;
+    cautionsBlue = t.cautionsBlue;
+    passivityBlue = t.passivityBlue;
+    lastScorer = t.lastScorer;
+    lastPassivity = t.lastPassivity;
+    infolabel = t.infolabel;
+    Label33 = t.Label33;
+    Label34 = t.Label34;
+    emit changed();
+}
+
+Bout::Tally Bout::tally(const QString& wr, const QString& wb)
+{
+    Tally t;
     int totalRed = 0;
     int totalBlue = 0;
 
@@ -204,13 +224,14 @@ void Bout::punkteaddieren()
         int& passivities;
         QString letter;
     };
-    Side red{totalRed, count5Red, count4Red, count2Red, cautionsRed, passivityRed, QStringLiteral("r")};
-    Side blue{totalBlue,    count5Blue,    count4Blue,         count2Blue,
-              cautionsBlue, passivityBlue, QStringLiteral("b")};
+    Side red{totalRed,      t.count5Red,    t.count4Red,        t.count2Red,
+             t.cautionsRed, t.passivityRed, QStringLiteral("r")};
+    Side blue{totalBlue,      t.count5Blue,    t.count4Blue,       t.count2Blue,
+              t.cautionsBlue, t.passivityBlue, QStringLiteral("b")};
 
     // Stored strings may hold anything; a character that is neither a point, "V" nor "P" counts for
     // nothing instead of failing the load.
-    const auto count = [this](Side& s, QChar c) {
+    const auto count = [&t](Side& s, QChar c) {
         if (isPointDigit(c)) {
             const int value = c.unicode() - u'0';
             s.total += value;
@@ -220,12 +241,12 @@ void Bout::punkteaddieren()
                 ++s.count4;
             else if (value == 2)
                 ++s.count2;
-            lastScorer = s.letter;
+            t.lastScorer = s.letter;
         } else if (c == QLatin1Char('V')) {
             ++s.cautions;
         } else if (c == QLatin1Char('P')) {
             ++s.passivities;
-            lastPassivity = s.letter;
+            t.lastPassivity = s.letter;
         }
     };
     // Red before blue at each position, so blue wins a tie for "last".
@@ -235,12 +256,11 @@ void Bout::punkteaddieren()
             count(blue, wb.at(i));
     }
 
-    tpr = QString::number(totalRed);
-    tpb = QString::number(totalBlue);
-    infolabel.clear();
+    t.tpr = QString::number(totalRed);
+    t.tpb = QString::number(totalBlue);
     if (totalRed >= totalBlue + 15 || totalBlue >= totalRed + 15)
-        infolabel = QStringLiteral("15 Punkte differenz");
-    Label33 = QStringLiteral("P: %1, V:%2").arg(passivityRed).arg(cautionsRed);
-    Label34 = QStringLiteral("P: %1, V:%2").arg(passivityBlue).arg(cautionsBlue);
-    emit changed();
+        t.infolabel = QStringLiteral("15 Punkte differenz");
+    t.Label33 = QStringLiteral("P: %1, V:%2").arg(t.passivityRed).arg(t.cautionsRed);
+    t.Label34 = QStringLiteral("P: %1, V:%2").arg(t.passivityBlue).arg(t.cautionsBlue);
+    return t;
 }

@@ -12,7 +12,25 @@ class Bout : public QObject
 {
     Q_OBJECT
 public:
+    // What the recount rebuilds from the two scoring strings.
+    struct Tally
+    {
+        QString tpr = QStringLiteral("0"), tpb = QStringLiteral("0");
+        int count5Red = 0, count4Red = 0, count2Red = 0, cautionsRed = 0, passivityRed = 0;
+        int count5Blue = 0, count4Blue = 0, count2Blue = 0, cautionsBlue = 0, passivityBlue = 0;
+        QString lastScorer, lastPassivity;
+        QString infolabel;
+        QString Label33 = QStringLiteral("P: 0, V:0");
+        QString Label34 = QStringLiteral("P: 0, V:0");
+
+        bool operator==(const Tally&) const = default;
+    };
+
     Bout(const MatchRecord& record, BoutClock& clock, QObject* parent = nullptr);
+
+    // The recount of two scoring strings. Red's string sets the length: whatever blue's string
+    // holds beyond it counts nothing.
+    static Tally tally(const QString& wr, const QString& wb);
 
     // Loads the bout of grid row `row`: style, scoring strings, time stamps and the win types
     // the row restores, then recounts. A row that does not exist reads as empty cells, which
