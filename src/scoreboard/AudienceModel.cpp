@@ -616,3 +616,8 @@ void AudienceModel::tpbDoubleClick()
 {
     m_clock.vzblauDblClick();
 }
+
+QString AudienceModel::winTypeWord(const QString& code)
+{
+    return displayWord(code);
+}
