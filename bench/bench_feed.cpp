@@ -107,9 +107,9 @@ QString prepare()
     f.red[1] = QString::fromUtf8(kRedNext);
     f.blue[1] = QString::fromUtf8(kBlueNext);
     const auto keep = [&](int row) {
-        record.setCell(MatchFields::ColWertungenRot, row, bout.wr);
-        record.setCell(MatchFields::ColWertungenBlau, row, bout.wb);
-        record.setCell(MatchFields::ColZeiten, row, bout.zeitstempel);
+        record.setCell(MatchFields::ColWertungenRot, row, bout.wr());
+        record.setCell(MatchFields::ColWertungenBlau, row, bout.wb());
+        record.setCell(MatchFields::ColZeiten, row, bout.zeitstempel());
     };
     keep(1);
     bout.punkte(QStringLiteral("r"), 2);

@@ -47,30 +47,30 @@ Bout::Bout(const MatchRecord& record, BoutClock& clock, QObject* parent)
 void Bout::loadRow(int row)
 {
     const auto cell = [&](int column) { return m_record.cell(column, row); };
-    stil = cell(ColStil);
-    wr = cell(ColWertungenRot);
-    wb = cell(ColWertungenBlau);
-    zeitstempel = cell(ColZeiten);
+    m_stil = cell(ColStil);
+    m_wr = cell(ColWertungenRot);
+    m_wb = cell(ColWertungenBlau);
+    m_zeitstempel = cell(ColZeiten);
 
-    sieg_rot.clear();
-    sieg_blau.clear();
+    m_sieg_rot.clear();
+    m_sieg_blau.clear();
     const QString code = cell(ColSieg);
     if (kRestoredCodes.contains(code)) {
         const int cmp = QString::compare(cell(ColPunkteRot), cell(ColPunkteBlau));
         if (cmp >= 0)
-            sieg_rot = code;
+            m_sieg_rot = code;
         if (cmp <= 0)
-            sieg_blau = code;
+            m_sieg_blau = code;
     }
     // A side without a wrestler gives the bout to the other by "KL", whatever the row says.
     if (cell(ColVornBlau).isEmpty() && cell(ColNachnBlau).isEmpty())
-        sieg_rot = QStringLiteral("KL");
+        m_sieg_rot = QStringLiteral("KL");
     if (cell(ColVornRot).isEmpty() && cell(ColNachnRot).isEmpty())
-        sieg_blau = QStringLiteral("KL");
+        m_sieg_blau = QStringLiteral("KL");
 
-    if (wr.size() != wb.size()) {
-        wr.clear();
-        wb.clear();
+    if (m_wr.size() != m_wb.size()) {
+        m_wr.clear();
+        m_wb.clear();
     }
     // The technical points are recounted from the strings, not taken from the row.
     punkteaddieren();
@@ -78,7 +78,7 @@ void Bout::loadRow(int row)
 
 void Bout::zeitstempeln()
 {
-    zeitstempel += m_clock.uhr() + QLatin1Char(';');
+    m_zeitstempel += m_clock.uhr() + QLatin1Char(';');
 }
 
 void Bout::punkte(const QString& side, int n)
@@ -86,12 +86,12 @@ void Bout::punkte(const QString& side, int n)
     if (isOpen()) {
         const QString digit = QString::number(n);
         if (side == QLatin1String("r")) {
-            wr += digit;
-            wb += QLatin1Char(' ');
+            m_wr += digit;
+            m_wb += QLatin1Char(' ');
             zeitstempeln();
         } else if (side == QLatin1String("b")) {
-            wr += QLatin1Char(' ');
-            wb += digit;
+            m_wr += QLatin1Char(' ');
+            m_wb += digit;
             zeitstempeln();
         }
     }
@@ -110,8 +110,8 @@ void Bout::eingabe(const QString& cmd)
     } else if (cmd == QLatin1String("rv") || cmd == QLatin1String("bv")) {
         if (isOpen()) {
             const bool red = cmd == QLatin1String("rv");
-            wr += red ? QLatin1Char('V') : QLatin1Char(' ');
-            wb += red ? QLatin1Char(' ') : QLatin1Char('V');
+            m_wr += red ? QLatin1Char('V') : QLatin1Char(' ');
+            m_wb += red ? QLatin1Char(' ') : QLatin1Char('V');
             zeitstempeln();
             punkteaddieren();
         }
@@ -122,8 +122,8 @@ void Bout::eingabe(const QString& cmd)
             if (cmd != QStringView(w.cmd))
                 continue;
             const QString code = QString::fromUtf16(w.code);
-            sieg_rot = w.red ? code : QString();
-            sieg_blau = w.blue ? code : QString();
+            m_sieg_rot = w.red ? code : QString();
+            m_sieg_blau = w.blue ? code : QString();
             break;
         }
     }
@@ -136,13 +136,13 @@ void Bout::passivity(bool red)
 {
     if (!isOpen())
         return;
-    wr += red ? QLatin1Char('P') : QLatin1Char(' ');
-    wb += red ? QLatin1Char(' ') : QLatin1Char('P');
+    m_wr += red ? QLatin1Char('P') : QLatin1Char(' ');
+    m_wb += red ? QLatin1Char(' ') : QLatin1Char('P');
     zeitstempeln();
 
     // The counts are those of the last recount, so they do not yet include the "P" just added.
-    const int earlier = red ? passivityRed : passivityBlue;
-    if (stil == QLatin1String("F")) {
+    const int earlier = red ? m_tally.passivityRed : m_tally.passivityBlue;
+    if (m_stil == QLatin1String("F")) {
         // Only red's first passivity may start the activity time, and only late enough in the bout;
         // blue's first never does.
         bool start = earlier > 0;
@@ -155,7 +155,7 @@ void Bout::passivity(bool red)
             m_clock.setLight(red ? BoutClock::lightRed() : BoutClock::lightBlue());
             m_clock.activityCountdown = 30;
         }
-    } else if (stil == QLatin1String("G") && earlier >= 2) {
+    } else if (m_stil == QLatin1String("G") && earlier >= 2) {
         punkte(red ? QStringLiteral("b") : QStringLiteral("r"), 1);
     }
     punkteaddieren();
@@ -165,46 +165,29 @@ void Bout::undo()
 {
     if (!isOpen()) {
         // A wrongly chosen win type is taken back alone, so the operator never loses an action with it.
-        sieg_rot.clear();
-        sieg_blau.clear();
+        m_sieg_rot.clear();
+        m_sieg_blau.clear();
         return;
     }
-    if (wr.isEmpty())
+    if (m_wr.isEmpty())
         return;
-    if (wr.endsWith(QLatin1Char('P')) || wb.endsWith(QLatin1Char('P')))
+    if (m_wr.endsWith(QLatin1Char('P')) || m_wb.endsWith(QLatin1Char('P')))
         m_clock.activityCountdown = 0;
-    wr.chop(1);
-    wb.chop(1);
+    m_wr.chop(1);
+    m_wb.chop(1);
     // From 10:00 on a stamp has six characters, so cut back to the previous separator rather than
     // by a fixed length.
-    qsizetype cut = zeitstempel.size() - 1;
-    while (cut > 0 && zeitstempel.at(cut - 1) != QLatin1Char(';'))
+    qsizetype cut = m_zeitstempel.size() - 1;
+    while (cut > 0 && m_zeitstempel.at(cut - 1) != QLatin1Char(';'))
         --cut;
     if (cut >= 0)
-        zeitstempel.truncate(cut);
+        m_zeitstempel.truncate(cut);
     punkteaddieren();
 }
 
 void Bout::punkteaddieren()
 {
-    const Tally t = tally(wr, wb);
-    tpr = t.tpr;
-    tpb = t.tpb;
-    count5Red = t.count5Red;
-    count4Red = t.count4Red;
-    count2Red = t.count2Red;
-    cautionsRed = t.cautionsRed;
-    passivityRed = t.passivityRed;
-    count5Blue = t.count5Blue;
-    count4Blue = t.count4Blue;
-    count2Blue = t.count2Blue;
-    cautionsBlue = t.cautionsBlue;
-    passivityBlue = t.passivityBlue;
-    lastScorer = t.lastScorer;
-    lastPassivity = t.lastPassivity;
-    infolabel = t.infolabel;
-    Label33 = t.Label33;
-    Label34 = t.Label34;
+    m_tally = tally(m_wr, m_wb);
     emit changed();
 }
 

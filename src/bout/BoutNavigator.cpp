@@ -51,12 +51,12 @@ void BoutNavigator::naechsterkampf(int n)
         m_record.setCell(ColPunkteRot, row, result.punkterot);
         m_record.setCell(ColPunkteBlau, row, result.punkteblau);
         m_record.setCell(ColSieg, row, result.sieg);
-        m_record.setCell(ColTpRot, row, m_bout.tpr);
-        m_record.setCell(ColTpBlau, row, m_bout.tpb);
+        m_record.setCell(ColTpRot, row, m_bout.tpr());
+        m_record.setCell(ColTpBlau, row, m_bout.tpb());
         m_record.setCell(ColZeit, row, m_clock.uhr());
-        m_record.setCell(ColWertungenRot, row, m_bout.wr);
-        m_record.setCell(ColWertungenBlau, row, m_bout.wb);
-        m_record.setCell(ColZeiten, row, m_bout.zeitstempel);
+        m_record.setCell(ColWertungenRot, row, m_bout.wr());
+        m_record.setCell(ColWertungenBlau, row, m_bout.wb());
+        m_record.setCell(ColZeiten, row, m_bout.zeitstempel());
         m_file.savematch(row);
         m_file.saveDocument();
     }

@@ -485,7 +485,7 @@ void AudienceModel::updatesek()
 void AudienceModel::updatekampf()
 {
     const BoutNavigator& nav = m_navigator;
-    const QString& stil = m_bout.stil;
+    const QString& stil = m_bout.stil();
     const QRect s1 = el(QStringLiteral("Shape1")).geometry;
     const QRect s2 = el(QStringLiteral("Shape2")).geometry;
 
@@ -560,16 +560,16 @@ void AudienceModel::updatekampf()
 void AudienceModel::updatepunkt()
 {
     const Bout& bout = m_bout;
-    setText(el(QStringLiteral("wr")), bout.wr);
-    setText(el(QStringLiteral("wb")), bout.wb);
+    setText(el(QStringLiteral("wr")), bout.wr());
+    setText(el(QStringLiteral("wb")), bout.wb());
     Element& tpr = el(QStringLiteral("tpr"));
     Element& tpb = el(QStringLiteral("tpb"));
-    setText(tpr, bout.tpr);
-    setText(tpb, bout.tpb);
+    setText(tpr, bout.tpr());
+    setText(tpb, bout.tpb());
     Element& siegRot = el(QStringLiteral("siegart_rot"));
     Element& siegBlau = el(QStringLiteral("siegart_blau"));
-    setText(siegRot, displayWord(bout.sieg_rot));
-    setText(siegBlau, displayWord(bout.sieg_blau));
+    setText(siegRot, displayWord(bout.sieg_rot()));
+    setText(siegBlau, displayWord(bout.sieg_blau()));
 
     const Element& shape15 = el(QStringLiteral("Shape15"));
     const Element& shape16 = el(QStringLiteral("Shape16"));
@@ -579,8 +579,8 @@ void AudienceModel::updatepunkt()
     centreOver(siegBlau, shape16);
 
     for (int k = 1; k <= 3; ++k) {
-        el(QStringLiteral("vr%1").arg(k)).visible = bout.cautionsRed >= k;
-        el(QStringLiteral("vb%1").arg(k)).visible = bout.cautionsBlue >= k;
+        el(QStringLiteral("vr%1").arg(k)).visible = bout.cautionsRed() >= k;
+        el(QStringLiteral("vb%1").arg(k)).visible = bout.cautionsBlue() >= k;
     }
     emit changed();
 }

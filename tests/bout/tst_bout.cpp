@@ -72,23 +72,23 @@ struct Rig
     {
         const Bout& b = bout;
         Bout::Tally t;
-        t.tpr = b.tpr;
-        t.tpb = b.tpb;
-        t.count5Red = b.count5Red;
-        t.count4Red = b.count4Red;
-        t.count2Red = b.count2Red;
-        t.cautionsRed = b.cautionsRed;
-        t.passivityRed = b.passivityRed;
-        t.count5Blue = b.count5Blue;
-        t.count4Blue = b.count4Blue;
-        t.count2Blue = b.count2Blue;
-        t.cautionsBlue = b.cautionsBlue;
-        t.passivityBlue = b.passivityBlue;
-        t.lastScorer = b.lastScorer;
-        t.lastPassivity = b.lastPassivity;
-        t.infolabel = b.infolabel;
-        t.Label33 = b.Label33;
-        t.Label34 = b.Label34;
+        t.tpr = b.tpr();
+        t.tpb = b.tpb();
+        t.count5Red = b.count5Red();
+        t.count4Red = b.count4Red();
+        t.count2Red = b.count2Red();
+        t.cautionsRed = b.cautionsRed();
+        t.passivityRed = b.passivityRed();
+        t.count5Blue = b.count5Blue();
+        t.count4Blue = b.count4Blue();
+        t.count2Blue = b.count2Blue();
+        t.cautionsBlue = b.cautionsBlue();
+        t.passivityBlue = b.passivityBlue();
+        t.lastScorer = b.lastScorer();
+        t.lastPassivity = b.lastPassivity();
+        t.infolabel = b.infolabel();
+        t.Label33 = b.Label33();
+        t.Label34 = b.Label34();
         return t;
     }
 
@@ -110,7 +110,8 @@ QStringList describe(const Bout::Tally& t)
 
 QStringList Rig::state() const
 {
-    return QStringList{bout.wr, bout.wb, bout.zeitstempel, bout.sieg_rot, bout.sieg_blau} + describe(tally());
+    return QStringList{bout.wr(), bout.wb(), bout.zeitstempel(), bout.sieg_rot(), bout.sieg_blau()} +
+           describe(tally());
 }
 
 QString stamps(const QString& clockText, int count)
@@ -180,12 +181,12 @@ void TestBout::punkte()
 
     r.bout.punkte(side, n);
 
-    QCOMPARE(r.bout.wr, wr);
-    QTEST(r.bout.wb, "wb");
-    QCOMPARE(r.bout.zeitstempel, wr.isEmpty() ? QString() : QStringLiteral("0:47;"));
-    QTEST(r.bout.tpr, "tpr");
-    QTEST(r.bout.tpb, "tpb");
-    QTEST(r.bout.lastScorer, "lastScorer");
+    QCOMPARE(r.bout.wr(), wr);
+    QTEST(r.bout.wb(), "wb");
+    QCOMPARE(r.bout.zeitstempel(), wr.isEmpty() ? QString() : QStringLiteral("0:47;"));
+    QTEST(r.bout.tpr(), "tpr");
+    QTEST(r.bout.tpb(), "tpb");
+    QTEST(r.bout.lastScorer(), "lastScorer");
     QCOMPARE(r.clock.activityCountdown, 1);
     QCOMPARE(refreshed.count(), 1);
 }
@@ -202,11 +203,11 @@ void TestBout::pointsInClosedBoutStillEndActivityTime()
 
     r.bout.punkte(QStringLiteral("b"), 4);
 
-    QCOMPARE(r.bout.wr, QStringLiteral("5"));
-    QCOMPARE(r.bout.wb, QStringLiteral(" "));
-    QCOMPARE(r.bout.zeitstempel, QStringLiteral("0:00;"));
-    QCOMPARE(r.bout.tpr, QStringLiteral("5"));
-    QCOMPARE(r.bout.tpb, QStringLiteral("0"));
+    QCOMPARE(r.bout.wr(), QStringLiteral("5"));
+    QCOMPARE(r.bout.wb(), QStringLiteral(" "));
+    QCOMPARE(r.bout.zeitstempel(), QStringLiteral("0:00;"));
+    QCOMPARE(r.bout.tpr(), QStringLiteral("5"));
+    QCOMPARE(r.bout.tpb(), QStringLiteral("0"));
     QCOMPARE(r.clock.activityCountdown, 1);
     QCOMPARE(refreshed.count(), 1);
     QCOMPARE(recounted.count(), 1);
@@ -267,10 +268,10 @@ void TestBout::passivityRules()
     r.bout.eingabe(cmd);
 
     const bool red = cmd == QLatin1String("rp");
-    QCOMPARE(r.bout.wr.size(), before.size() + 1);
-    QCOMPARE(r.bout.wr.back(), red ? QLatin1Char('P') : QLatin1Char(' '));
-    QCOMPARE(r.bout.wb.back(), red ? QLatin1Char(' ') : QLatin1Char('P'));
-    QVERIFY(r.bout.zeitstempel.endsWith(clock + QLatin1Char(';')));
+    QCOMPARE(r.bout.wr().size(), before.size() + 1);
+    QCOMPARE(r.bout.wr().back(), red ? QLatin1Char('P') : QLatin1Char(' '));
+    QCOMPARE(r.bout.wb().back(), red ? QLatin1Char(' ') : QLatin1Char('P'));
+    QVERIFY(r.bout.zeitstempel().endsWith(clock + QLatin1Char(';')));
     const QColor light = !starts ? BoutClock::lightBlack()
                          : red   ? BoutClock::lightRed()
                                  : BoutClock::lightBlue();
@@ -292,9 +293,9 @@ void TestBout::grecoRomanPenalty()
     Rig r;
     r.load({.stil = QStringLiteral("G")});
     r.setClock(QStringLiteral("2:10"));
-    const auto own = [&] { return red ? r.bout.wr : r.bout.wb; };
-    const auto other = [&] { return red ? r.bout.wb : r.bout.wr; };
-    const auto otherPoints = [&] { return red ? r.bout.tpb : r.bout.tpr; };
+    const auto own = [&] { return red ? r.bout.wr() : r.bout.wb(); };
+    const auto other = [&] { return red ? r.bout.wb() : r.bout.wr(); };
+    const auto otherPoints = [&] { return red ? r.bout.tpb() : r.bout.tpr(); };
 
     r.actAll({cmd, cmd});
     QCOMPARE(own(), QStringLiteral("PP"));
@@ -306,8 +307,8 @@ void TestBout::grecoRomanPenalty()
     QCOMPARE(own(), QStringLiteral("PPP "));
     QCOMPARE(other(), QStringLiteral("   1"));
     QCOMPARE(otherPoints(), QStringLiteral("1"));
-    QCOMPARE(r.bout.zeitstempel, stamps(QStringLiteral("2:10"), 4));
-    QCOMPARE(r.bout.lastScorer, red ? QStringLiteral("b") : QStringLiteral("r"));
+    QCOMPARE(r.bout.zeitstempel(), stamps(QStringLiteral("2:10"), 4));
+    QCOMPARE(r.bout.lastScorer(), red ? QStringLiteral("b") : QStringLiteral("r"));
     QCOMPARE(r.clock.activityCountdown, 1);
     QCOMPARE(refreshed.count(), 2);
 
@@ -315,7 +316,7 @@ void TestBout::grecoRomanPenalty()
     QCOMPARE(own(), QStringLiteral("PPP P "));
     QCOMPARE(other(), QStringLiteral("   1 1"));
     QCOMPARE(otherPoints(), QStringLiteral("2"));
-    QCOMPARE(r.bout.zeitstempel, stamps(QStringLiteral("2:10"), 6));
+    QCOMPARE(r.bout.zeitstempel(), stamps(QStringLiteral("2:10"), 6));
 
     // The penalty point is a position of its own: the first undo takes only it back.
     r.clock.activityCountdown = 17;
@@ -326,9 +327,9 @@ void TestBout::grecoRomanPenalty()
     r.bout.eingabe(QStringLiteral("wertungrueck"));
     QCOMPARE(own(), QStringLiteral("PPP "));
     QCOMPARE(other(), QStringLiteral("   1"));
-    QCOMPARE(r.bout.zeitstempel, stamps(QStringLiteral("2:10"), 4));
+    QCOMPARE(r.bout.zeitstempel(), stamps(QStringLiteral("2:10"), 4));
     QCOMPARE(r.clock.activityCountdown, 0);
-    QCOMPARE(red ? r.bout.Label33 : r.bout.Label34, QStringLiteral("P: 3, V:0"));
+    QCOMPARE(red ? r.bout.Label33() : r.bout.Label34(), QStringLiteral("P: 3, V:0"));
 }
 
 void TestBout::summaryLabelsFollowCommands()
@@ -337,15 +338,15 @@ void TestBout::summaryLabelsFollowCommands()
     r.setClock(QStringLiteral("0:10"));
     r.actAll({"rv", "rp", "rv", "bv", "b1"});
 
-    QCOMPARE(r.bout.wr, QStringLiteral("VPV  "));
-    QCOMPARE(r.bout.wb, QStringLiteral("   V1"));
-    QCOMPARE(r.bout.zeitstempel, stamps(QStringLiteral("0:10"), 5));
-    QCOMPARE(r.bout.Label33, QStringLiteral("P: 1, V:2"));
-    QCOMPARE(r.bout.Label34, QStringLiteral("P: 0, V:1"));
-    QCOMPARE(r.bout.cautionsRed, 2);
-    QCOMPARE(r.bout.passivityRed, 1);
-    QCOMPARE(r.bout.cautionsBlue, 1);
-    QCOMPARE(r.bout.tpb, QStringLiteral("1"));
+    QCOMPARE(r.bout.wr(), QStringLiteral("VPV  "));
+    QCOMPARE(r.bout.wb(), QStringLiteral("   V1"));
+    QCOMPARE(r.bout.zeitstempel(), stamps(QStringLiteral("0:10"), 5));
+    QCOMPARE(r.bout.Label33(), QStringLiteral("P: 1, V:2"));
+    QCOMPARE(r.bout.Label34(), QStringLiteral("P: 0, V:1"));
+    QCOMPARE(r.bout.cautionsRed(), 2);
+    QCOMPARE(r.bout.passivityRed(), 1);
+    QCOMPARE(r.bout.cautionsBlue(), 1);
+    QCOMPARE(r.bout.tpb(), QStringLiteral("1"));
 }
 
 void TestBout::recount_data()
@@ -438,7 +439,7 @@ void TestBout::fifteenPointDifference()
     // The label of an earlier bout must not survive the recount.
     r.load({.wr = QStringLiteral("555"), .wb = QStringLiteral("   ")});
     r.load({.wr = wr, .wb = wb});
-    QCOMPARE(r.bout.infolabel, shown ? QStringLiteral("15 Punkte differenz") : QString());
+    QCOMPARE(r.bout.infolabel(), shown ? QStringLiteral("15 Punkte differenz") : QString());
 }
 
 void TestBout::winTypeCommands_data()
@@ -526,8 +527,8 @@ void TestBout::scoringRefusedUntilUndo()
     r.setClock(QStringLiteral("3:00"));
     r.act(QStringLiteral("r1"));
     r.actAll(wins);
-    QTEST(r.bout.sieg_rot, "rot");
-    QTEST(r.bout.sieg_blau, "blau");
+    QTEST(r.bout.sieg_rot(), "rot");
+    QTEST(r.bout.sieg_blau(), "blau");
     const QStringList before = r.state();
     r.clock.activityCountdown = 17;
     r.clock.setLight(BoutClock::lightBlack());
@@ -542,9 +543,9 @@ void TestBout::scoringRefusedUntilUndo()
 
     r.bout.eingabe(QStringLiteral("wertungrueck"));
     QVERIFY(r.bout.isOpen());
-    QCOMPARE(r.bout.wr, QStringLiteral("1"));
+    QCOMPARE(r.bout.wr(), QStringLiteral("1"));
     r.act(action);
-    QCOMPARE(r.bout.wr.size(), 2);
+    QCOMPARE(r.bout.wr().size(), 2);
 }
 
 void TestBout::undoReopensBeforeRemoving()
@@ -558,19 +559,19 @@ void TestBout::undoReopensBeforeRemoving()
     r.clock.activityCountdown = 17;
 
     r.bout.eingabe(QStringLiteral("wertungrueck"));
-    QVERIFY(r.bout.sieg_rot.isEmpty());
-    QVERIFY(r.bout.sieg_blau.isEmpty());
-    QCOMPARE(r.bout.wr, QStringLiteral("2 "));
-    QCOMPARE(r.bout.wb, QStringLiteral(" P"));
-    QCOMPARE(r.bout.zeitstempel, QStringLiteral("0:47;1:12;"));
+    QVERIFY(r.bout.sieg_rot().isEmpty());
+    QVERIFY(r.bout.sieg_blau().isEmpty());
+    QCOMPARE(r.bout.wr(), QStringLiteral("2 "));
+    QCOMPARE(r.bout.wb(), QStringLiteral(" P"));
+    QCOMPARE(r.bout.zeitstempel(), QStringLiteral("0:47;1:12;"));
     QCOMPARE(r.clock.activityCountdown, 17);
 
     r.bout.eingabe(QStringLiteral("wertungrueck"));
-    QCOMPARE(r.bout.wr, QStringLiteral("2"));
-    QCOMPARE(r.bout.wb, QStringLiteral(" "));
-    QCOMPARE(r.bout.zeitstempel, QStringLiteral("0:47;"));
-    QCOMPARE(r.bout.Label34, QStringLiteral("P: 0, V:0"));
-    QVERIFY(r.bout.lastPassivity.isEmpty());
+    QCOMPARE(r.bout.wr(), QStringLiteral("2"));
+    QCOMPARE(r.bout.wb(), QStringLiteral(" "));
+    QCOMPARE(r.bout.zeitstempel(), QStringLiteral("0:47;"));
+    QCOMPARE(r.bout.Label34(), QStringLiteral("P: 0, V:0"));
+    QVERIFY(r.bout.lastPassivity().isEmpty());
     QCOMPARE(r.clock.activityCountdown, 0);
 }
 
@@ -628,15 +629,15 @@ void TestBout::undoRemovesWholeStamp()
         r.setClock(c);
         r.act(QStringLiteral("b1"));
     }
-    QCOMPARE(r.bout.zeitstempel, clocks.join(QLatin1Char(';')) + QLatin1Char(';'));
+    QCOMPARE(r.bout.zeitstempel(), clocks.join(QLatin1Char(';')) + QLatin1Char(';'));
 
     r.bout.eingabe(QStringLiteral("wertungrueck"));
-    QTEST(r.bout.zeitstempel, "afterUndo");
-    QCOMPARE(r.bout.wb.size(), clocks.size() - 1);
+    QTEST(r.bout.zeitstempel(), "afterUndo");
+    QCOMPARE(r.bout.wb().size(), clocks.size() - 1);
 
-    while (!r.bout.wr.isEmpty())
+    while (!r.bout.wr().isEmpty())
         r.bout.eingabe(QStringLiteral("wertungrueck"));
-    QCOMPARE(r.bout.zeitstempel, QString());
+    QCOMPARE(r.bout.zeitstempel(), QString());
 }
 
 void TestBout::undoWithoutStamps()
@@ -646,10 +647,10 @@ void TestBout::undoWithoutStamps()
 
     r.bout.eingabe(QStringLiteral("wertungrueck"));
 
-    QCOMPARE(r.bout.wr, QString());
-    QCOMPARE(r.bout.wb, QString());
-    QCOMPARE(r.bout.zeitstempel, QString());
-    QCOMPARE(r.bout.tpr, QStringLiteral("0"));
+    QCOMPARE(r.bout.wr(), QString());
+    QCOMPARE(r.bout.wb(), QString());
+    QCOMPARE(r.bout.zeitstempel(), QString());
+    QCOMPARE(r.bout.tpr(), QStringLiteral("0"));
 }
 
 void TestBout::commandWithoutEffect_data()
