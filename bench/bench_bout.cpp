@@ -182,25 +182,27 @@ QString prepareScoring(Fixture& f)
     Bout& bout = c.bout();
     if (!bout.isOpen())
         return QStringLiteral("the scoring bout was loaded closed");
-    if (bout.stil != QLatin1String("F"))
-        return QStringLiteral("the scoring bout was loaded with style \"%1\"").arg(bout.stil);
-    if (bout.wr.size() != kScoringActions || bout.wb.size() != kScoringActions)
-        return QStringLiteral("the scoring bout holds %1 actions instead of %2").arg(bout.wr.size()).arg(kScoringActions);
+    if (bout.stil() != QLatin1String("F"))
+        return QStringLiteral("the scoring bout was loaded with style \"%1\"").arg(bout.stil());
+    if (bout.wr().size() != kScoringActions || bout.wb().size() != kScoringActions)
+        return QStringLiteral("the scoring bout holds %1 actions instead of %2")
+            .arg(bout.wr().size())
+            .arg(kScoringActions);
 
     // Every measured pair has to leave the bout exactly as it found it, or the later iterations
     // would measure a different bout.
-    const QString red = bout.wr;
-    const QString blue = bout.wb;
-    const QString stamps = bout.zeitstempel;
+    const QString red = bout.wr();
+    const QString blue = bout.wb();
+    const QString stamps = bout.zeitstempel();
     bout.punkte(QStringLiteral("r"), 2);
-    if (bout.wr.size() != kScoringActions + 1)
+    if (bout.wr().size() != kScoringActions + 1)
         return QStringLiteral("a point was not recorded");
     bout.eingabe(QStringLiteral("wertungrueck"));
     bout.eingabe(QStringLiteral("rv"));
-    if (bout.wr.size() != kScoringActions + 1)
+    if (bout.wr().size() != kScoringActions + 1)
         return QStringLiteral("a caution was not recorded");
     bout.eingabe(QStringLiteral("wertungrueck"));
-    if (bout.wr != red || bout.wb != blue || bout.zeitstempel != stamps)
+    if (bout.wr() != red || bout.wb() != blue || bout.zeitstempel() != stamps)
         return QStringLiteral("taking an action back does not restore the bout");
 
     f.scanRed = red;
@@ -293,7 +295,8 @@ QString prepare()
 void checkScoringBoutUnchanged(benchmark::State& state)
 {
     const Bout& bout = g_fixture->scoring->bout();
-    if (bout.wr != g_fixture->scanRed || bout.wb != g_fixture->scanBlue || bout.zeitstempel != g_fixture->scoringStamps)
+    if (bout.wr() != g_fixture->scanRed || bout.wb() != g_fixture->scanBlue ||
+        bout.zeitstempel() != g_fixture->scoringStamps)
         state.SkipWithError("the bout did not return to its 60 actions");
 }
 

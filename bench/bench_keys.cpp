@@ -182,11 +182,11 @@ QString prepare()
     if (rig.shell->currentView() != OperatorShell::Kampf || !rig.keyboard->keyboardActive())
         return QStringLiteral("the bout panel is not shown");
     const Bout& bout = rig.console->bout();
-    if (bout.wr.size() != kActionCount || bout.wb.size() != kActionCount || !bout.isOpen())
+    if (bout.wr().size() != kActionCount || bout.wb().size() != kActionCount || !bout.isOpen())
         return QStringLiteral("bout 1 did not load as an open bout with %1 actions (\"%2\" / \"%3\")")
             .arg(kActionCount)
-            .arg(bout.wr, bout.wb);
-    rig.startLength = bout.wr.size();
+            .arg(bout.wr(), bout.wb());
+    rig.startLength = bout.wr().size();
     if (!MessageBox::takeShownMessages().isEmpty())
         return QStringLiteral("a message was shown while setting up");
     return {};
@@ -239,7 +239,7 @@ void measurePresses(benchmark::State& state, Samples& all, const std::function<v
         const SteadyClock::time_point sent = SteadyClock::now();
         press();
         const SteadyClock::time_point returned = SteadyClock::now();
-        if (rig.emissions != before + 1 || bout.wr.size() != rig.startLength + 1) {
+        if (rig.emissions != before + 1 || bout.wr().size() != rig.startLength + 1) {
             problem = QStringLiteral("F2 did not score exactly once");
             return 0.0;
         }
@@ -247,7 +247,7 @@ void measurePresses(benchmark::State& state, Samples& all, const std::function<v
         const double emitted = micros(rig.firstSlot - sent);
         const double lastDone = micros(rig.lastSlot - sent);
         undo();
-        if (bout.wr.size() != rig.startLength) {
+        if (bout.wr().size() != rig.startLength) {
             problem = QStringLiteral("Backspace did not take the point back");
             return 0.0;
         }

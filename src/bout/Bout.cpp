@@ -3,7 +3,14 @@
 #include "BoutClock.h"
 #include "match/MatchRecord.h"
 
+using namespace MatchFields;
+
 namespace {
+
+// Win types a stored row gives back to its bout; the others ("PS", "TÜ", "PE") leave it open.
+const QStringList kRestoredCodes = {QStringLiteral("SS"), QStringLiteral("DS"), QStringLiteral("AS"),
+                                    QStringLiteral("KL"), QStringLiteral("ÜG"), QStringLiteral("UG"),
+                                    QStringLiteral("DV"), QStringLiteral("DQ")};
 
 struct WinCommand
 {
@@ -37,9 +44,41 @@ Bout::Bout(const MatchRecord& record, BoutClock& clock, QObject* parent)
 {
 }
 
+void Bout::loadRow(int row)
+{
+    const auto cell = [&](int column) { return m_record.cell(column, row); };
+    m_stil = cell(ColStil);
+    m_wr = cell(ColWertungenRot);
+    m_wb = cell(ColWertungenBlau);
+    m_zeitstempel = cell(ColZeiten);
+
+    m_sieg_rot.clear();
+    m_sieg_blau.clear();
+    const QString code = cell(ColSieg);
+    if (kRestoredCodes.contains(code)) {
+        const int cmp = QString::compare(cell(ColPunkteRot), cell(ColPunkteBlau));
+        if (cmp >= 0)
+            m_sieg_rot = code;
+        if (cmp <= 0)
+            m_sieg_blau = code;
+    }
+    // A side without a wrestler gives the bout to the other by "KL", whatever the row says.
+    if (cell(ColVornBlau).isEmpty() && cell(ColNachnBlau).isEmpty())
+        m_sieg_rot = QStringLiteral("KL");
+    if (cell(ColVornRot).isEmpty() && cell(ColNachnRot).isEmpty())
+        m_sieg_blau = QStringLiteral("KL");
+
+    if (m_wr.size() != m_wb.size()) {
+        m_wr.clear();
+        m_wb.clear();
+    }
+    // The technical points are recounted from the strings, not taken from the row.
+    punkteaddieren();
+}
+
 void Bout::zeitstempeln()
 {
-    zeitstempel += m_clock.uhr() + QLatin1Char(';');
+    m_zeitstempel += m_clock.uhr() + QLatin1Char(';');
 }
 
 void Bout::punkte(const QString& side, int n)
@@ -47,12 +86,12 @@ void Bout::punkte(const QString& side, int n)
     if (isOpen()) {
         const QString digit = QString::number(n);
         if (side == QLatin1String("r")) {
-            wr += digit;
-            wb += QLatin1Char(' ');
+            m_wr += digit;
+            m_wb += QLatin1Char(' ');
             zeitstempeln();
         } else if (side == QLatin1String("b")) {
-            wr += QLatin1Char(' ');
-            wb += digit;
+            m_wr += QLatin1Char(' ');
+            m_wb += digit;
             zeitstempeln();
         }
     }
@@ -71,8 +110,8 @@ void Bout::eingabe(const QString& cmd)
     } else if (cmd == QLatin1String("rv") || cmd == QLatin1String("bv")) {
         if (isOpen()) {
             const bool red = cmd == QLatin1String("rv");
-            wr += red ? QLatin1Char('V') : QLatin1Char(' ');
-            wb += red ? QLatin1Char(' ') : QLatin1Char('V');
+            m_wr += red ? QLatin1Char('V') : QLatin1Char(' ');
+            m_wb += red ? QLatin1Char(' ') : QLatin1Char('V');
             zeitstempeln();
             punkteaddieren();
         }
@@ -83,8 +122,8 @@ void Bout::eingabe(const QString& cmd)
             if (cmd != QStringView(w.cmd))
                 continue;
             const QString code = QString::fromUtf16(w.code);
-            sieg_rot = w.red ? code : QString();
-            sieg_blau = w.blue ? code : QString();
+            m_sieg_rot = w.red ? code : QString();
+            m_sieg_blau = w.blue ? code : QString();
             break;
         }
     }
@@ -97,13 +136,13 @@ void Bout::passivity(bool red)
 {
     if (!isOpen())
         return;
-    wr += red ? QLatin1Char('P') : QLatin1Char(' ');
-    wb += red ? QLatin1Char(' ') : QLatin1Char('P');
+    m_wr += red ? QLatin1Char('P') : QLatin1Char(' ');
+    m_wb += red ? QLatin1Char(' ') : QLatin1Char('P');
     zeitstempeln();
 
     // The counts are those of the last recount, so they do not yet include the "P" just added.
-    const int earlier = red ? passivityRed : passivityBlue;
-    if (stil == QLatin1String("F")) {
+    const int earlier = red ? m_tally.passivityRed : m_tally.passivityBlue;
+    if (m_stil == QLatin1String("F")) {
         // Only red's first passivity may start the activity time, and only late enough in the bout;
         // blue's first never does.
         bool start = earlier > 0;
@@ -116,7 +155,7 @@ void Bout::passivity(bool red)
             m_clock.setLight(red ? BoutClock::lightRed() : BoutClock::lightBlue());
             m_clock.activityCountdown = 30;
         }
-    } else if (stil == QLatin1String("G") && earlier >= 2) {
+    } else if (m_stil == QLatin1String("G") && earlier >= 2) {
         punkte(red ? QStringLiteral("b") : QStringLiteral("r"), 1);
     }
     punkteaddieren();
@@ -126,32 +165,35 @@ void Bout::undo()
 {
     if (!isOpen()) {
         // A wrongly chosen win type is taken back alone, so the operator never loses an action with it.
-        sieg_rot.clear();
-        sieg_blau.clear();
+        m_sieg_rot.clear();
+        m_sieg_blau.clear();
         return;
     }
-    if (wr.isEmpty())
+    if (m_wr.isEmpty())
         return;
-    if (wr.endsWith(QLatin1Char('P')) || wb.endsWith(QLatin1Char('P')))
+    if (m_wr.endsWith(QLatin1Char('P')) || m_wb.endsWith(QLatin1Char('P')))
         m_clock.activityCountdown = 0;
-    wr.chop(1);
-    wb.chop(1);
+    m_wr.chop(1);
+    m_wb.chop(1);
     // From 10:00 on a stamp has six characters, so cut back to the previous separator rather than
     // by a fixed length.
-    qsizetype cut = zeitstempel.size() - 1;
-    while (cut > 0 && zeitstempel.at(cut - 1) != QLatin1Char(';'))
+    qsizetype cut = m_zeitstempel.size() - 1;
+    while (cut > 0 && m_zeitstempel.at(cut - 1) != QLatin1Char(';'))
         --cut;
     if (cut >= 0)
-        zeitstempel.truncate(cut);
+        m_zeitstempel.truncate(cut);
     punkteaddieren();
 }
 
 void Bout::punkteaddieren()
 {
-    count5Red = count4Red = count2Red = cautionsRed = passivityRed = 0;
-    count5Blue = count4Blue = count2Blue = cautionsBlue = passivityBlue = 0;
-    lastScorer.clear();
-    lastPassivity.clear();
+    m_tally = tally(m_wr, m_wb);
+    emit changed();
+}
+
+Bout::Tally Bout::tally(const QString& wr, const QString& wb)
+{
+    Tally t;
     int totalRed = 0;
     int totalBlue = 0;
 
@@ -165,13 +207,14 @@ void Bout::punkteaddieren()
         int& passivities;
         QString letter;
     };
-    Side red{totalRed, count5Red, count4Red, count2Red, cautionsRed, passivityRed, QStringLiteral("r")};
-    Side blue{totalBlue,    count5Blue,    count4Blue,         count2Blue,
-              cautionsBlue, passivityBlue, QStringLiteral("b")};
+    Side red{totalRed,      t.count5Red,    t.count4Red,        t.count2Red,
+             t.cautionsRed, t.passivityRed, QStringLiteral("r")};
+    Side blue{totalBlue,      t.count5Blue,    t.count4Blue,       t.count2Blue,
+              t.cautionsBlue, t.passivityBlue, QStringLiteral("b")};
 
     // Stored strings may hold anything; a character that is neither a point, "V" nor "P" counts for
     // nothing instead of failing the load.
-    const auto count = [this](Side& s, QChar c) {
+    const auto count = [&t](Side& s, QChar c) {
         if (isPointDigit(c)) {
             const int value = c.unicode() - u'0';
             s.total += value;
@@ -181,12 +224,12 @@ void Bout::punkteaddieren()
                 ++s.count4;
             else if (value == 2)
                 ++s.count2;
-            lastScorer = s.letter;
+            t.lastScorer = s.letter;
         } else if (c == QLatin1Char('V')) {
             ++s.cautions;
         } else if (c == QLatin1Char('P')) {
             ++s.passivities;
-            lastPassivity = s.letter;
+            t.lastPassivity = s.letter;
         }
     };
     // Red before blue at each position, so blue wins a tie for "last".
@@ -196,12 +239,11 @@ void Bout::punkteaddieren()
             count(blue, wb.at(i));
     }
 
-    tpr = QString::number(totalRed);
-    tpb = QString::number(totalBlue);
-    infolabel.clear();
+    t.tpr = QString::number(totalRed);
+    t.tpb = QString::number(totalBlue);
     if (totalRed >= totalBlue + 15 || totalBlue >= totalRed + 15)
-        infolabel = QStringLiteral("15 Punkte differenz");
-    Label33 = QStringLiteral("P: %1, V:%2").arg(passivityRed).arg(cautionsRed);
-    Label34 = QStringLiteral("P: %1, V:%2").arg(passivityBlue).arg(cautionsBlue);
-    emit changed();
+        t.infolabel = QStringLiteral("15 Punkte differenz");
+    t.Label33 = QStringLiteral("P: %1, V:%2").arg(t.passivityRed).arg(t.cautionsRed);
+    t.Label34 = QStringLiteral("P: %1, V:%2").arg(t.passivityBlue).arg(t.cautionsBlue);
+    return t;
 }

@@ -14,10 +14,6 @@ using namespace MatchFields;
 
 namespace {
 
-const QStringList kRestoredCodes = {QStringLiteral("SS"), QStringLiteral("DS"), QStringLiteral("AS"),
-                                    QStringLiteral("KL"), QStringLiteral("ÜG"), QStringLiteral("UG"),
-                                    QStringLiteral("DV"), QStringLiteral("DQ")};
-
 QString official(const QString& prefix, const QString& name)
 {
     return name.isEmpty() ? QString() : prefix + name;
@@ -49,19 +45,18 @@ void BoutNavigator::naechsterkampf(int n)
     // written: its result would land in a bout element of its own outside the match.
     if (m_kampfid != QLatin1String("0") && !m_view.lampRed() && row >= 1 && row <= boutRows) {
         Evaluation::applyAutomaticCodes(m_bout);
-        m_bout.notifyChanged();
         BoutResult result{m_record.cell(ColPunkteRot, row), m_record.cell(ColPunkteBlau, row),
                           m_record.cell(ColSieg, row)};
         Evaluation::decide(m_bout, result);
         m_record.setCell(ColPunkteRot, row, result.punkterot);
         m_record.setCell(ColPunkteBlau, row, result.punkteblau);
         m_record.setCell(ColSieg, row, result.sieg);
-        m_record.setCell(ColTpRot, row, m_bout.tpr);
-        m_record.setCell(ColTpBlau, row, m_bout.tpb);
+        m_record.setCell(ColTpRot, row, m_bout.tpr());
+        m_record.setCell(ColTpBlau, row, m_bout.tpb());
         m_record.setCell(ColZeit, row, m_clock.uhr());
-        m_record.setCell(ColWertungenRot, row, m_bout.wr);
-        m_record.setCell(ColWertungenBlau, row, m_bout.wb);
-        m_record.setCell(ColZeiten, row, m_bout.zeitstempel);
+        m_record.setCell(ColWertungenRot, row, m_bout.wr());
+        m_record.setCell(ColWertungenBlau, row, m_bout.wb());
+        m_record.setCell(ColZeiten, row, m_bout.zeitstempel());
         m_file.savematch(row);
         m_file.saveDocument();
     }
@@ -131,25 +126,8 @@ void BoutNavigator::ladedaten()
     gewrot = cell(2) + QStringLiteral(" kg");
     gewblau = cell(9) + QStringLiteral(" kg");
     gew = cell(ColKlasse) + QStringLiteral(" kg");
-    m_bout.stil = cell(ColStil);
-    m_bout.tpr = cell(ColTpRot);
-    m_bout.tpb = cell(ColTpBlau);
-    m_bout.wr = cell(ColWertungenRot);
-    m_bout.wb = cell(ColWertungenBlau);
-    m_bout.zeitstempel = cell(ColZeiten);
     heimverein = m_record.header(QStringLiteral("heim"));
     gastverein = m_record.header(QStringLiteral("gast"));
-
-    m_bout.sieg_rot.clear();
-    m_bout.sieg_blau.clear();
-    const QString code = cell(ColSieg);
-    if (kRestoredCodes.contains(code)) {
-        const int cmp = QString::compare(cell(ColPunkteRot), cell(ColPunkteBlau));
-        if (cmp >= 0)
-            m_bout.sieg_rot = code;
-        if (cmp <= 0)
-            m_bout.sieg_blau = code;
-    }
 
     m_clock.loadClock(0, 0, QStringLiteral("0:00"));
     m_clock.resetInjuryTimes();
@@ -160,17 +138,7 @@ void BoutNavigator::ladedaten()
     punkteheim = QString::number(sumRed);
     punktegast = QString::number(sumBlue);
 
-    if (blau == QLatin1String(" "))
-        m_bout.sieg_rot = QStringLiteral("KL");
-    if (rot == QLatin1String(" "))
-        m_bout.sieg_blau = QStringLiteral("KL");
-
-    if (m_bout.wr.size() != m_bout.wb.size()) {
-        m_bout.wr.clear();
-        m_bout.wb.clear();
-    }
-
-    m_bout.punkteaddieren();
+    m_bout.loadRow(row);
     emit changed();
     emit updatekampf();
     emit werbungaktu();

@@ -31,32 +31,33 @@ namespace Evaluation {
 
 void applyAutomaticCodes(Bout& b)
 {
-    if (b.cautionsRed > 2)
-        b.sieg_blau = QStringLiteral("DV");
-    if (b.cautionsBlue > 2)
-        b.sieg_rot = QStringLiteral("DV");
-    if (b.stil == QLatin1String("G")) {
-        if (b.passivityRed > 3)
-            b.sieg_blau = QStringLiteral("DS");
-        if (b.passivityBlue > 3)
-            b.sieg_rot = QStringLiteral("DS");
+    if (b.cautionsRed() > 2)
+        b.m_sieg_blau = QStringLiteral("DV");
+    if (b.cautionsBlue() > 2)
+        b.m_sieg_rot = QStringLiteral("DV");
+    if (b.stil() == QLatin1String("G")) {
+        if (b.passivityRed() > 3)
+            b.m_sieg_blau = QStringLiteral("DS");
+        if (b.passivityBlue() > 3)
+            b.m_sieg_rot = QStringLiteral("DS");
     }
+    emit b.changed();
 }
 
 void decide(const Bout& b, BoutResult& r)
 {
-    if (!b.sieg_rot.isEmpty() || !b.sieg_blau.isEmpty()) {
-        if (!b.sieg_rot.isEmpty())
-            win(r, true, b.sieg_rot, QStringLiteral("4"));
-        if (!b.sieg_blau.isEmpty())
-            win(r, false, b.sieg_blau, QStringLiteral("4"));
-        if (!b.sieg_rot.isEmpty() && !b.sieg_blau.isEmpty())
-            win(r, false, b.sieg_blau, QStringLiteral("0"));
+    if (!b.sieg_rot().isEmpty() || !b.sieg_blau().isEmpty()) {
+        if (!b.sieg_rot().isEmpty())
+            win(r, true, b.sieg_rot(), QStringLiteral("4"));
+        if (!b.sieg_blau().isEmpty())
+            win(r, false, b.sieg_blau(), QStringLiteral("4"));
+        if (!b.sieg_rot().isEmpty() && !b.sieg_blau().isEmpty())
+            win(r, false, b.sieg_blau(), QStringLiteral("0"));
         return;
     }
 
-    const int red = strToInt(b.tpr);
-    const int blue = strToInt(b.tpb);
+    const int red = strToInt(b.tpr());
+    const int blue = strToInt(b.tpb());
     if (red > blue) {
         decideByPoints(red, blue, true, r);
         return;
@@ -69,27 +70,27 @@ void decide(const Bout& b, BoutResult& r)
     // Equal points: three tie-breaks, each writing only when it decides; a later one
     // overrides an earlier one.
     const QString one = QStringLiteral("1");
-    if (b.cautionsRed == b.cautionsBlue) {
-        if (b.lastScorer == QLatin1String("r"))
+    if (b.cautionsRed() == b.cautionsBlue()) {
+        if (b.lastScorer() == QLatin1String("r"))
             win(r, true, kPS, one);
-        else if (b.lastScorer == QLatin1String("b"))
+        else if (b.lastScorer() == QLatin1String("b"))
             win(r, false, kPS, one);
     } else {
-        win(r, b.cautionsRed < b.cautionsBlue, kPS, one);
+        win(r, b.cautionsRed() < b.cautionsBlue(), kPS, one);
     }
 
-    const int weightRed = 100 * b.count5Red + 10 * b.count4Red + b.count2Red;
-    const int weightBlue = 100 * b.count5Blue + 10 * b.count4Blue + b.count2Blue;
+    const int weightRed = 100 * b.count5Red() + 10 * b.count4Red() + b.count2Red();
+    const int weightBlue = 100 * b.count5Blue() + 10 * b.count4Blue() + b.count2Blue();
     if (weightRed != weightBlue)
         win(r, weightRed > weightBlue, kPS, one);
 
-    if (b.stil == QLatin1String("G") && b.tpr == QLatin1String("0") && b.tpb == QLatin1String("0")) {
+    if (b.stil() == QLatin1String("G") && b.tpr() == QLatin1String("0") && b.tpb() == QLatin1String("0")) {
         const QString pe = QStringLiteral("PE");
-        if (b.cautionsRed != b.cautionsBlue)
-            win(r, b.cautionsRed < b.cautionsBlue, pe, one);
-        else if (b.lastPassivity == QLatin1String("b"))
+        if (b.cautionsRed() != b.cautionsBlue())
+            win(r, b.cautionsRed() < b.cautionsBlue(), pe, one);
+        else if (b.lastPassivity() == QLatin1String("b"))
             win(r, true, pe, one);
-        else if (b.lastPassivity == QLatin1String("r"))
+        else if (b.lastPassivity() == QLatin1String("r"))
             win(r, false, pe, one);
     }
 }

@@ -15,7 +15,8 @@ struct BoutResult
 namespace Evaluation {
 
 // Sets the automatic win types: more than two cautions give the opponent "DV"; in Greco-Roman
-// more than three passivities give the opponent "DS". Reads the counters of the last recount.
+// more than three passivities give the opponent "DS". Reads the counters of the last recount;
+// announces the bout's change whether or not a win type was set.
 void applyAutomaticCodes(Bout& bout);
 
 // Decides win type and team points from the bout's win types, technical points and counters.

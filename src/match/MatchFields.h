@@ -13,8 +13,12 @@ constexpr int ColumnCount = 24;
 enum Column : int {
     ColKlasse = 0,
     ColStil = 1,
+    ColVornRot = 3,
+    ColNachnRot = 4,
     ColLizenzRot = 5,
     ColPunkteRot = 8,
+    ColVornBlau = 10,
+    ColNachnBlau = 11,
     ColLizenzBlau = 12,
     ColPunkteBlau = 15,
     ColSieg = 16,

@@ -354,7 +354,7 @@ void AudienceModel::updatesek()
 void AudienceModel::updatekampf()
 {
     const BoutNavigator& nav = m_navigator;
-    const QString& stil = m_bout.stil;
+    const QString& stil = m_bout.stil();
     const QRect s1 = el(Id::Shape1).geometry;
     const QRect s2 = el(Id::Shape2).geometry;
 
@@ -420,16 +420,16 @@ void AudienceModel::updatekampf()
 void AudienceModel::updatepunkt()
 {
     const Bout& bout = m_bout;
-    setText(el(Id::wr), bout.wr);
-    setText(el(Id::wb), bout.wb);
+    setText(el(Id::wr), bout.wr());
+    setText(el(Id::wb), bout.wb());
     Element& tpr = el(Id::tpr);
     Element& tpb = el(Id::tpb);
-    setText(tpr, bout.tpr);
-    setText(tpb, bout.tpb);
+    setText(tpr, bout.tpr());
+    setText(tpb, bout.tpb());
     Element& siegRot = el(Id::siegart_rot);
     Element& siegBlau = el(Id::siegart_blau);
-    setText(siegRot, displayWord(bout.sieg_rot));
-    setText(siegBlau, displayWord(bout.sieg_blau));
+    setText(siegRot, displayWord(bout.sieg_rot()));
+    setText(siegBlau, displayWord(bout.sieg_blau()));
 
     const Element& shape15 = el(Id::Shape15);
     const Element& shape16 = el(Id::Shape16);
@@ -441,8 +441,8 @@ void AudienceModel::updatepunkt()
     const Id red[] = {Id::vr1, Id::vr2, Id::vr3};
     const Id blue[] = {Id::vb1, Id::vb2, Id::vb3};
     for (int k = 1; k <= 3; ++k) {
-        el(red[k - 1]).visible = bout.cautionsRed >= k;
-        el(blue[k - 1]).visible = bout.cautionsBlue >= k;
+        el(red[k - 1]).visible = bout.cautionsRed() >= k;
+        el(blue[k - 1]).visible = bout.cautionsBlue() >= k;
     }
     emit changed();
 }
@@ -477,4 +477,9 @@ void AudienceModel::tprDoubleClick()
 void AudienceModel::tpbDoubleClick()
 {
     m_clock.vzblauDblClick();
+}
+
+QString AudienceModel::winTypeWord(const QString& code)
+{
+    return displayWord(code);
 }

@@ -83,6 +83,8 @@ public:
     static int halfEven(int twice);
     // v × m / d rounded half away from zero: one value of a scaling.
     static int mulDiv(int v, int m, int d);
+    // What `siegart_rot` and `siegart_blau` show for a win type code.
+    static QString winTypeWord(const QString& code);
 
     // Replaces how texts are measured (tests); an empty function restores the default.
     void setMeasure(Measure measure);

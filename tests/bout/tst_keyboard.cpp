@@ -105,10 +105,10 @@ State TestKeyboard::state() const
     const Bout& b = m_console->bout();
     const BoutClock& c = m_console->clock();
     return {
-        {"wr", b.wr},
-        {"wb", b.wb},
-        {"sieg_rot", b.sieg_rot},
-        {"sieg_blau", b.sieg_blau},
+        {"wr", b.wr()},
+        {"wb", b.wb()},
+        {"sieg_rot", b.sieg_rot()},
+        {"sieg_blau", b.sieg_blau()},
         {"uhr", c.uhr()},
         {"running", c.running() ? "1" : "0"},
         {"signals", QString::number(m_sound.plays)},
@@ -247,8 +247,8 @@ void TestKeyboard::heldKeyRepeats()
     startBout();
     for (int i = 0; i < 3; ++i)
         m_keyboard->tastendruck(113, Qt::NoModifier);
-    QCOMPARE(m_console->bout().wr, QStringLiteral(" 222"));
-    QCOMPARE(m_console->bout().tpr, QStringLiteral("6"));
+    QCOMPARE(m_console->bout().wr(), QStringLiteral(" 222"));
+    QCOMPARE(m_console->bout().tpr(), QStringLiteral("6"));
     for (int i = 0; i < 2; ++i)
         m_keyboard->tastendruck(38, Qt::NoModifier);
     QCOMPARE(m_console->clock().uhr(), QStringLiteral("1:12"));

@@ -274,7 +274,7 @@ void TestNavigation::resultColumnsAreWrittenAndSaved()
     QVERIFY(saved.contains("<sieg>PS</sieg>"));
     QCOMPARE(nav().kampfnr(), QStringLiteral("2"));
     QCOMPARE(nav().kampfid(), QStringLiteral("2"));
-    QCOMPARE(bout().stil, QStringLiteral("G"));
+    QCOMPARE(bout().stil(), QStringLiteral("G"));
     QCOMPARE(m_console->clock().uhr(), QStringLiteral("0:00"));
 }
 
@@ -382,8 +382,8 @@ void TestNavigation::restoredWinLabels()
     rec().setCell(ColPunkteBlau, 1, blue);
     nav().setKampfnr(QStringLiteral("1"));
     nav().ladedaten();
-    QCOMPARE(bout().sieg_rot, siegRot);
-    QCOMPARE(bout().sieg_blau, siegBlau);
+    QCOMPARE(bout().sieg_rot(), siegRot);
+    QCOMPARE(bout().sieg_blau(), siegBlau);
 }
 
 void TestNavigation::clockFromStoredTime_data()
@@ -419,12 +419,12 @@ void TestNavigation::missingOpponentGivesKL()
     openMatch({{"57", "F", "Hans", "Huber", "", "", "1"}, {"61", "G", "", "", "", "", "2"}});
     nav().setKampfnr(QStringLiteral("1"));
     nav().ladedaten();
-    QCOMPARE(bout().sieg_rot, QStringLiteral("KL"));
-    QCOMPARE(bout().sieg_blau, QString());
+    QCOMPARE(bout().sieg_rot(), QStringLiteral("KL"));
+    QCOMPARE(bout().sieg_blau(), QString());
     nav().naechsterkampf(999);
     QCOMPARE(rec().cell(ColSieg, 1) + rec().cell(ColPunkteRot, 1) + rec().cell(ColPunkteBlau, 1), QStringLiteral("KL40"));
-    QCOMPARE(bout().sieg_rot, QStringLiteral("KL"));
-    QCOMPARE(bout().sieg_blau, QStringLiteral("KL"));
+    QCOMPARE(bout().sieg_rot(), QStringLiteral("KL"));
+    QCOMPARE(bout().sieg_blau(), QStringLiteral("KL"));
     nav().naechsterkampf(999);
     QCOMPARE(rec().cell(ColSieg, 2) + rec().cell(ColPunkteRot, 2) + rec().cell(ColPunkteBlau, 2), QStringLiteral("KL00"));
 }
@@ -437,9 +437,9 @@ void TestNavigation::unequalStringsAreCleared()
     rec().setCell(ColTpRot, 1, QStringLiteral("6"));
     nav().setKampfnr(QStringLiteral("1"));
     nav().ladedaten();
-    QCOMPARE(bout().wr, QString());
-    QCOMPARE(bout().wb, QString());
-    QCOMPARE(bout().tpr, QStringLiteral("0"));
+    QCOMPARE(bout().wr(), QString());
+    QCOMPARE(bout().wb(), QString());
+    QCOMPARE(bout().tpr(), QStringLiteral("0"));
 }
 
 void TestNavigation::loadSetsPanelTextsAndTeamSums()
@@ -500,7 +500,7 @@ void TestNavigation::noMatchingRowLoadsNothingEvaluable()
     QCOMPARE(nav().rot, QStringLiteral(" "));
     // The empty bout cannot be scored, and leaving it writes nowhere.
     bout().punkte(QStringLiteral("r"), 4);
-    QCOMPARE(bout().wr, QString());
+    QCOMPARE(bout().wr(), QString());
     const QByteArray before = readAll(m_path);
     nav().naechsterkampf(999);
     QCOMPARE(readAll(m_path), before);
@@ -538,7 +538,7 @@ void TestNavigation::noOpenMatchStopsBeforeMoving()
     }
     QCOMPARE(rec().cell(ColTpRot, 1), QStringLiteral("1")); // the row was written
     QCOMPARE(nav().kampfnr(), QStringLiteral("1"));
-    QCOMPARE(bout().wr, QStringLiteral("1"));
+    QCOMPARE(bout().wr(), QStringLiteral("1"));
 }
 
 void TestNavigation::nonIntegerTeamPointsStopLoadUnchanged()

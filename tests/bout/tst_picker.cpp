@@ -189,9 +189,9 @@ void TestPicker::commandControls()
 
     QTest::mouseClick(c, Qt::LeftButton);
     QCOMPARE(calls.count(), 1);
-    QCOMPARE(bout().sieg_rot, siegRot);
-    QCOMPARE(bout().sieg_blau, siegBlau);
-    QCOMPARE(bout().wr + QLatin1Char('|') + bout().wb, QStringLiteral(" |1"));
+    QCOMPARE(bout().sieg_rot(), siegRot);
+    QCOMPARE(bout().sieg_blau(), siegBlau);
+    QCOMPARE(bout().wr() + QLatin1Char('|') + bout().wb(), QStringLiteral(" |1"));
     QVERIFY(!picker.isVisible());
     QCOMPARE(picker.result(), int(QDialog::Accepted));
 }
@@ -326,11 +326,11 @@ void TestPicker::panelPictures()
         QVERIFY(c->geometry().left() >= half);
 
     QTest::mouseClick(c, Qt::LeftButton);
-    const QStringList state = {bout().wr, bout().wb, bout().sieg_rot, bout().sieg_blau,
+    const QStringList state = {bout().wr(), bout().wb(), bout().sieg_rot(), bout().sieg_blau(),
                                QString::number(m_sound.plays), QString::number(picker.count())};
     QCOMPARE(state.join(QLatin1Char('|')), effect);
     // The panel shows the new state at once.
-    QCOMPARE(panel.findChild<QLabel*>(QStringLiteral("wb"))->text(), bout().wb);
+    QCOMPARE(panel.findChild<QLabel*>(QStringLiteral("wb"))->text(), bout().wb());
 }
 
 void TestPicker::panelLayoutFits()

@@ -133,8 +133,14 @@ void TestAudience::stage(Console& console, const BoutScene& scene)
     console.settings().setLaufschrift(
         QStringLiteral("Herzlich Willkommen zum Derby! Nächster Heimkampf: Samstag, 19:30 Uhr"));
 
+    // A Greco-Roman bout loaded from its grid row, then scored with the operator's commands.
+    MatchRecord& record = console.record();
+    record.setRowCount(2);
+    record.setCell(MatchFields::ColStil, 1, QStringLiteral("G"));
+    record.setCell(MatchFields::ColNachnRot, 1, QString::fromUtf8(scene.red));
+    record.setCell(MatchFields::ColNachnBlau, 1, QString::fromUtf8(scene.blue));
     Bout& bout = console.bout();
-    bout.stil = QStringLiteral("G");
+    bout.loadRow(1);
     for (const char* cmd : {"r2", "bv", "r4", "b1", "rv", "rp", "b2", "rv", "r1"}) {
         if (cmd[1] >= '1' && cmd[1] <= '5')
             bout.punkte(QString(QLatin1Char(cmd[0])), cmd[1] - '0');

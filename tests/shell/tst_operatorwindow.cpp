@@ -161,7 +161,7 @@ void TestOperatorWindow::keysReachKeyboardControlAndFocusedControl()
     QTest::mouseClick(child("Image1"), Qt::LeftButton);
     QVERIFY(view("panel_kampf")->isVisible());
     QTest::keyClick(m_window->windowHandle(), Qt::Key_F2);
-    QCOMPARE(m_console->bout().wr, QStringLiteral("2"));
+    QCOMPARE(m_console->bout().wr(), QStringLiteral("2"));
     QCOMPARE(child<QLabel>("tpr")->text(), QStringLiteral("2"));
 
     // With the keyboard control active, a key typed into a field acts and is typed as well.
@@ -171,7 +171,7 @@ void TestOperatorWindow::keysReachKeyboardControlAndFocusedControl()
     heim->setFocus();
     QTRY_VERIFY(heim->hasFocus());
     QTest::keyClick(m_window->windowHandle(), Qt::Key_P);
-    QCOMPARE(m_console->bout().wr, QStringLiteral("2P"));
+    QCOMPARE(m_console->bout().wr(), QStringLiteral("2P"));
     QCOMPARE(static_cast<QLineEdit*>(heim)->text(), QStringLiteral("KSVp"));
 }
 
@@ -181,7 +181,7 @@ void TestOperatorWindow::keysActOnlyOnBoutPanel()
     QTest::mouseClick(child("Image1"), Qt::LeftButton);
     QTest::mouseClick(child("Image2"), Qt::LeftButton);
     QTest::keyClick(m_window->windowHandle(), Qt::Key_F2);
-    QCOMPARE(m_console->bout().wr, QString());
+    QCOMPARE(m_console->bout().wr(), QString());
 }
 
 void TestOperatorWindow::queuedKeysKeepTheirModifiers_data()
@@ -256,8 +256,8 @@ void TestOperatorWindow::queuedKeysKeepTheirModifiers()
     loop.exec();
     QTest::keyRelease(m_window->windowHandle(), Qt::Key_Control, Qt::NoModifier);
 
-    QCOMPARE(m_console->bout().wr, wr);
-    QCOMPARE(m_console->bout().wb, wb);
+    QCOMPARE(m_console->bout().wr(), wr);
+    QCOMPARE(m_console->bout().wb(), wb);
     QCOMPARE(m_console->navigator().kampfnr(), kampfnr);
     // Bout 1 was left only when a bout change was asked for.
     QCOMPARE(m_console->record().cell(MatchFields::ColZeit, 1).isEmpty(), kampfnr == QLatin1String("1"));
