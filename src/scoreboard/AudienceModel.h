@@ -73,8 +73,12 @@ public:
     // 1 grows, 2 shrinks, 0 before the first transition.
     int zoomdir() const { return m_zoomdir; }
 
-    QTimer& timer1() { return m_timer1; }
-    QTimer& timer2() { return m_timer2; }
+    // The zoom transition's timer `Timer1` and the ticker's `Timer2`: whether each ticks, and
+    // its interval in milliseconds.
+    bool zoomRunning() const { return m_timer1.isActive(); }
+    int zoomInterval() const { return m_timer1.interval(); }
+    bool tickerRunning() const { return m_timer2.isActive(); }
+    int tickerInterval() const { return m_timer2.interval(); }
 
     // The font in which a text of this style is both measured and drawn.
     static QFont font(const FontStyle& style);
