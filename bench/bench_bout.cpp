@@ -5,6 +5,8 @@
 // of the same match file for the bout change. Set TMPDIR to measure another file system.
 
 #include "bout/Bout.h"
+
+#include "BenchSupport.h"
 #include "bout/BoutClock.h"
 #include "bout/BoutNavigator.h"
 #include "match/MatchFields.h"
@@ -13,8 +15,7 @@
 #include "platform/SignalSound.h"
 #include "platform/UserError.h"
 #include "shell/Console.h"
-
-#include "BenchSupport.h"
+#include "support/TestSupport.h"
 
 #include <benchmark/benchmark.h>
 
@@ -45,13 +46,6 @@ constexpr double kBoutChangeTargetNs = 5e6;
 
 const char* const kMinimalDocument = "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>"
                                      "<mk><info><erstellt>1.1.2026</erstellt></info><kaempfe><kampf1/></kaempfe></mk>";
-
-// The horn is not part of what is measured, and a benchmark machine may have no sound device.
-class SilentSound final : public SignalSound
-{
-public:
-    void play(const QString&) override {}
-};
 
 struct Actions
 {
@@ -149,7 +143,7 @@ void fillHeader(MatchRecord& record)
 struct Fixture
 {
     QTemporaryDir dir;
-    SilentSound sound;
+    NullSound sound;
     // Two consoles, so the bout changes never disturb the bout the commands are measured on.
     std::unique_ptr<Console> scoring;
     std::unique_ptr<Console> match;

@@ -6,12 +6,13 @@
 // fonts of the set-up script.
 
 #include "platform/FontInstaller.h"
+
+#include "BenchSupport.h"
 #include "platform/SignalSound.h"
 #include "scoreboard/AudienceModel.h"
 #include "scoreboard/ui/AudienceWindow.h"
 #include "shell/Console.h"
-
-#include "BenchSupport.h"
+#include "support/TestSupport.h"
 
 #include <benchmark/benchmark.h>
 
@@ -31,12 +32,6 @@ constexpr double kUpdatepunktTargetNs = 0.2e6;
 constexpr double kRepaintTargetNs = 8e6;
 const QSize kScreen(1920, 1080);
 
-class SilentSound final : public SignalSound
-{
-public:
-    void play(const QString&) override {}
-};
-
 // Fictitious names, each far wider than its half of the header, so fitting runs down from
 // 30 pt over most sizes on every call.
 const char* const kRed = "Maximilian-Alexander Konstantin Schwarzenberger-Hohenlohe-Ingelfingen";
@@ -48,7 +43,7 @@ const char* const kBlueNext = "Mehmet-Ali Gökhan Wöhrle-Öztürk von und zu M�
 struct Fixture
 {
     QTemporaryDir dir;
-    SilentSound sound;
+    NullSound sound;
     std::unique_ptr<Console> console;
     std::unique_ptr<AudienceWindow> window;
     int redSize = 0;

@@ -4,6 +4,8 @@
 // path adds on top of the scoring itself.
 
 #include "bout/Bout.h"
+
+#include "BenchSupport.h"
 #include "bout/KeyboardControl.h"
 #include "bout/ui/WinTypePicker.h"
 #include "platform/FontInstaller.h"
@@ -11,11 +13,10 @@
 #include "scoreboard/ui/AudienceWindow.h"
 #include "shell/Console.h"
 #include "shell/OperatorShell.h"
-#include "widgets/Dialogs.h"
 #include "shell/ui/MessageWindow.h"
 #include "shell/ui/OperatorWindow.h"
-
-#include "BenchSupport.h"
+#include "support/TestSupport.h"
+#include "widgets/Dialogs.h"
 
 #include <benchmark/benchmark.h>
 
@@ -46,12 +47,6 @@ constexpr int kWarmupPresses = 200;
 constexpr int kF2 = 113;
 constexpr int kBackspace = 8;
 constexpr double kMedianTargetUs = 50.0;
-
-class SilentSound : public SignalSound
-{
-public:
-    void play(const QString&) override {}
-};
 
 // Bout 1 is mid-bout (20 actions up to 3:06, one caution a side, one passivity for red,
 // freestyle), so every F2 is accepted and the recount has the work a real press has. Bout 2
@@ -104,7 +99,7 @@ QByteArray matchFileBytes()
 struct Rig
 {
     QTemporaryDir dir;
-    SilentSound sound;
+    NullSound sound;
     std::unique_ptr<Console> console;
     std::unique_ptr<KeyboardControl> keyboard;
     std::unique_ptr<OperatorShell> shell;

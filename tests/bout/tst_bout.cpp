@@ -2,6 +2,7 @@
 #include "bout/BoutClock.h"
 #include "match/MatchRecord.h"
 #include "platform/SignalSound.h"
+#include "support/TestSupport.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -10,17 +11,11 @@ using namespace MatchFields;
 
 namespace {
 
-class SilentSound : public SignalSound
-{
-public:
-    void play(const QString&) override {}
-};
-
 // A bout on a fresh match with the clock stopped at 0:00.
 struct Rig
 {
     MatchRecord record;
-    SilentSound sound;
+    NullSound sound;
     BoutClock clock{record, sound, QStringLiteral("signal.wav")};
     Bout bout{record, clock};
 

@@ -1,6 +1,7 @@
 #include "bout/BoutClock.h"
 #include "match/MatchRecord.h"
 #include "platform/SignalSound.h"
+#include "support/TestSupport.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -13,19 +14,12 @@ namespace {
 
 const QString kSignalPath = QStringLiteral("/opt/vantor2/signal.wav");
 
-class CountingSound : public SignalSound
-{
-public:
-    void play(const QString& wavPath) override { paths << wavPath; }
-    QStringList paths;
-};
-
 // The clock with the record and sound it reads, for one age class.
 struct Rig
 {
     explicit Rig(const QString& ageClass) { record.setHeader(QStringLiteral("altersklasse"), ageClass); }
 
-    int plays() const { return int(sound.paths.size()); }
+    int plays() const { return sound.plays(); }
     void setClock(int m, int s) { clock.loadClock(m, s, BoutClock::clockText(m, s)); }
     void tick(int n = 1)
     {
@@ -34,7 +28,7 @@ struct Rig
     }
 
     MatchRecord record;
-    CountingSound sound;
+    RecordingSound sound;
     BoutClock clock{record, sound, kSignalPath};
 };
 
@@ -157,7 +151,7 @@ void TestBoutClock::wholeBout()
     QCOMPARE(r.plays(), 3);
     QCOMPARE(r.clock.light(), BoutClock::lightBlack());
 
-    QCOMPARE(r.sound.paths, QStringList(3, kSignalPath));
+    QCOMPARE(r.sound.played, QStringList(3, kSignalPath));
     QCOMPARE(updates.count(), 2 * period * 60 + 30);
     QCOMPARE(startstops.count(), 2);
 }

@@ -4,6 +4,7 @@
 #include "platform/SignalSound.h"
 #include "platform/UserError.h"
 #include "shell/Console.h"
+#include "support/TestSupport.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -14,13 +15,6 @@
 #include <memory>
 
 namespace {
-
-class CountingSound : public SignalSound
-{
-public:
-    void play(const QString&) override { ++plays; }
-    int plays = 0;
-};
 
 // What a key can change, by name; a test compares the whole of it before and after a key.
 using State = QMap<QString, QString>;
@@ -52,7 +46,7 @@ private:
     State state() const;
 
     std::unique_ptr<QTemporaryDir> m_dir;
-    CountingSound m_sound;
+    RecordingSound m_sound;
     std::unique_ptr<Console> m_console;
     std::unique_ptr<KeyboardControl> m_keyboard;
     std::unique_ptr<QSignalSpy> m_pickerSpy;
@@ -61,7 +55,7 @@ private:
 void TestKeyboard::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
-    m_sound.plays = 0;
+    m_sound.played.clear();
     m_console = std::make_unique<Console>(m_dir->path(), &m_sound);
     m_keyboard = std::make_unique<KeyboardControl>(m_console->bout(), m_console->clock(), m_console->navigator());
     m_keyboard->setKeyboardActive(true);
@@ -111,7 +105,7 @@ State TestKeyboard::state() const
         {"sieg_blau", b.sieg_blau()},
         {"uhr", c.uhr()},
         {"running", c.running() ? "1" : "0"},
-        {"signals", QString::number(m_sound.plays)},
+        {"signals", QString::number(m_sound.plays())},
         {"kampfnr", m_console->navigator().kampfnr()},
         {"picker", QString::number(m_pickerSpy->count())},
         // Bout 1's row gets its scoring string only when the bout is left through naechsterkampf.

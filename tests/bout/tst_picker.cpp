@@ -2,6 +2,7 @@
 #include "bout/ui/WinTypePicker.h"
 #include "platform/SignalSound.h"
 #include "shell/Console.h"
+#include "support/TestSupport.h"
 #include "widgets/Dialogs.h"
 
 #include <QFile>
@@ -14,13 +15,6 @@
 #include <memory>
 
 namespace {
-
-class CountingSound : public SignalSound
-{
-public:
-    void play(const QString&) override { ++plays; }
-    int plays = 0;
-};
 
 // The text of the nearest label above `w` that shares some of its width: a picture's caption
 // or key label.
@@ -111,7 +105,7 @@ private:
     Bout& bout() { return m_console->bout(); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
-    CountingSound m_sound;
+    RecordingSound m_sound;
     std::unique_ptr<Console> m_console;
 };
 
@@ -123,7 +117,7 @@ void TestPicker::initTestCase()
 void TestPicker::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
-    m_sound.plays = 0;
+    m_sound.played.clear();
     m_console = std::make_unique<Console>(m_dir->path(), &m_sound);
     startBout();
 }
@@ -327,7 +321,7 @@ void TestPicker::panelPictures()
 
     QTest::mouseClick(c, Qt::LeftButton);
     const QStringList state = {bout().wr(), bout().wb(), bout().sieg_rot(), bout().sieg_blau(),
-                               QString::number(m_sound.plays), QString::number(picker.count())};
+                               QString::number(m_sound.plays()), QString::number(picker.count())};
     QCOMPARE(state.join(QLatin1Char('|')), effect);
     // The panel shows the new state at once.
     QCOMPARE(panel.findChild<QLabel*>(QStringLiteral("wb"))->text(), bout().wb());

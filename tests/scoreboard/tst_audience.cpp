@@ -2,6 +2,7 @@
 #include "scoreboard/AudienceModel.h"
 #include "scoreboard/ui/AudienceWindow.h"
 #include "shell/Console.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFontDatabase>
@@ -12,12 +13,6 @@
 #include <memory>
 
 namespace {
-
-class NullSound : public SignalSound
-{
-public:
-    void play(const QString&) override {}
-};
 
 struct BoutScene
 {

@@ -2,6 +2,7 @@
 #include "platform/TimerResolution.h"
 #include "scoreboard/AudienceModel.h"
 #include "shell/Console.h"
+#include "support/TestSupport.h"
 
 #include <QFile>
 #include <QFontDatabase>
@@ -14,12 +15,6 @@
 using namespace MatchFields;
 
 namespace {
-
-class NullSound : public SignalSound
-{
-public:
-    void play(const QString&) override {}
-};
 
 using Element = AudienceModel::Element;
 

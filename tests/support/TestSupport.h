@@ -16,6 +16,15 @@ public:
     void play(const QString&) override {}
 };
 
+// A signal sound that keeps the file of every signal asked for, in order.
+class RecordingSound : public SignalSound
+{
+public:
+    void play(const QString& wavPath) override { played << wavPath; }
+    int plays() const { return int(played.size()); }
+    QStringList played;
+};
+
 // The bytes of a file, empty when it cannot be read.
 QByteArray readAll(const QString& path);
 
