@@ -44,8 +44,9 @@ constexpr int kMatchActions = 40;
 constexpr double kCommandTargetNs = 20e3;
 constexpr double kBoutChangeTargetNs = 5e6;
 
-const char* const kMinimalDocument = "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>"
-                                     "<mk><info><erstellt>1.1.2026</erstellt></info><kaempfe><kampf1/></kaempfe></mk>";
+const char* const kMinimalDocument =
+    "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>"
+    "<mk><info><erstellt>1.1.2026</erstellt></info><kaempfe><kampf1/></kaempfe></mk>";
 
 struct Actions
 {
@@ -100,9 +101,9 @@ const Wrestler kRed[kBouts] = {
     {"Gökhan", "Öztürk"}, {"Niklas", "Süßmuth"},
 };
 const Wrestler kBlue[kBouts] = {
-    {"Matthias", "Jäger"}, {"Günther", "Röder"},  {"Kevin", "Strauß"},    {"Florian", "Lämmle"},
-    {"Tobias", "Dürr"},    {"Raphaël", "Müßig"},  {"Andreas", "Hübner"},  {"Dragoş", "Popescu"},
-    {"Mirko", "Pfäffle"},  {"Jonas", "Grün"},     {"Yannick", "Schüßler"}, {"René", "Wöhrle"},
+    {"Matthias", "Jäger"}, {"Günther", "Röder"}, {"Kevin", "Strauß"},     {"Florian", "Lämmle"},
+    {"Tobias", "Dürr"},    {"Raphaël", "Müßig"}, {"Andreas", "Hübner"},   {"Dragoş", "Popescu"},
+    {"Mirko", "Pfäffle"},  {"Jonas", "Grün"},    {"Yannick", "Schüßler"}, {"René", "Wöhrle"},
     {"Marek", "Dvořák"},   {"Stefan", "Künzel"},
 };
 
@@ -220,7 +221,10 @@ QString roundTripProblem(const QString& path, const MatchRecord& expected)
     for (int r = 1; r <= kBouts; ++r)
         for (int c = 0; c < ColumnCount; ++c)
             if (back.cell(c, r) != expected.cell(c, r))
-                return QStringLiteral("bout %1 column %2 reads back as \"%3\"").arg(r).arg(c).arg(back.cell(c, r));
+                return QStringLiteral("bout %1 column %2 reads back as \"%3\"")
+                    .arg(r)
+                    .arg(c)
+                    .arg(back.cell(c, r));
     return {};
 }
 
@@ -230,7 +234,8 @@ QString prepareMatch(Fixture& f)
     f.rawPath = f.dir.filePath(QStringLiteral("raw.ptlx"));
 
     QFile seed(f.matchPath);
-    if (!seed.open(QIODevice::WriteOnly) || seed.write(kMinimalDocument) != qint64(std::strlen(kMinimalDocument)))
+    if (!seed.open(QIODevice::WriteOnly) ||
+        seed.write(kMinimalDocument) != qint64(std::strlen(kMinimalDocument)))
         return QStringLiteral("cannot write ") + f.matchPath;
     seed.close();
 
@@ -241,7 +246,8 @@ QString prepareMatch(Fixture& f)
         fillHeader(c.record());
         std::vector<BoutRow> rows;
         for (int i = 0; i < kBouts; ++i)
-            rows.push_back(makeBout(i, kMatchActions, i % 2 == 0 ? QStringLiteral("F") : QStringLiteral("G")));
+            rows.push_back(
+                makeBout(i, kMatchActions, i % 2 == 0 ? QStringLiteral("F") : QStringLiteral("G")));
         c.record().setBoutRows(std::move(rows));
         c.matchFile().saveall();
 
@@ -256,7 +262,9 @@ QString prepareMatch(Fixture& f)
     }
 
     if (c.navigator().kampfnr() != QLatin1String("1"))
-        return QStringLiteral("after %1 changes bout %2 is loaded instead of bout 1").arg(kBouts).arg(c.navigator().kampfnr());
+        return QStringLiteral("after %1 changes bout %2 is loaded instead of bout 1")
+            .arg(kBouts)
+            .arg(c.navigator().kampfnr());
     if (!c.bout().isOpen())
         return QStringLiteral("bout 1 was reloaded closed");
     for (int r = 1; r <= kBouts; ++r) {

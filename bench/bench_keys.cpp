@@ -57,9 +57,9 @@ struct Action
     char mark;
 };
 constexpr Action kActions[] = {
-    {true, '2'}, {false, '2'}, {true, '1'},  {false, '1'}, {true, '4'},  {false, '2'}, {true, 'V'},
-    {false, '1'}, {true, '2'}, {false, '4'}, {true, 'P'},  {true, '2'},  {false, '1'}, {true, '2'},
-    {false, 'V'}, {true, '1'}, {false, '2'}, {true, '2'},  {false, '1'}, {true, '1'},
+    {true, '2'},  {false, '2'}, {true, '1'},  {false, '1'}, {true, '4'},  {false, '2'}, {true, 'V'},
+    {false, '1'}, {true, '2'},  {false, '4'}, {true, 'P'},  {true, '2'},  {false, '1'}, {true, '2'},
+    {false, 'V'}, {true, '1'},  {false, '2'}, {true, '2'},  {false, '1'}, {true, '1'},
 };
 constexpr int kActionCount = int(sizeof kActions / sizeof kActions[0]);
 
@@ -79,7 +79,8 @@ QByteArray matchFileBytes()
     }
     return QStringLiteral(
                "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><heim>KSV Hohenlimburg</heim>"
-               "<gast>AC Bergheim</gast><ml>Maier</ml><mp>Kuhn</mp><pr>Huber</pr><altersklasse>2</altersklasse>"
+               "<gast>AC "
+               "Bergheim</gast><ml>Maier</ml><mp>Kuhn</mp><pr>Huber</pr><altersklasse>2</altersklasse>"
                "</info><kaempfe>"
                "<kampf1><klasse>66</klasse><stil>F</stil><vornrot>Jan</vornrot><nachnrot>Becker</nachnrot>"
                "<vornblau>Ole</vornblau><nachnblau>Wagner</nachnblau><reihenfolge>1</reihenfolge>"
@@ -140,15 +141,16 @@ QString prepare()
         rig.firstSlot = SteadyClock::now();
         ++rig.emissions;
     });
-    rig.keyboard =
-        std::make_unique<KeyboardControl>(rig.console->bout(), rig.console->clock(), rig.console->navigator());
+    rig.keyboard = std::make_unique<KeyboardControl>(rig.console->bout(), rig.console->clock(),
+                                                     rig.console->navigator());
     rig.shell = std::make_unique<OperatorShell>(*rig.console, *rig.keyboard);
     // Wine's Tahoma, where installed, before the first window, as the program adds it.
     FontInstaller::addTahoma();
     rig.window = std::make_unique<OperatorWindow>(*rig.console, *rig.keyboard, *rig.shell);
     rig.window->openMatchFile(path);
     if (rig.console->matchFile().matchFileName().isEmpty())
-        return QStringLiteral("the match file did not open: ") + MessageBox::takeShownMessages().join(QLatin1Char(' '));
+        return QStringLiteral("the match file did not open: ") +
+               MessageBox::takeShownMessages().join(QLatin1Char(' '));
     // The scoring strings are drawn in the typewriter font; without it, the labels would lay out
     // text in a fallback font and the panel's cost would not be the program's.
     if (!FontInstaller::isInstalled(QStringLiteral("MonospaceTypewriter"))) {
@@ -284,7 +286,8 @@ void measurePresses(benchmark::State& state, Samples& all, const std::function<v
 
 void BM_key_event_F2(benchmark::State& state)
 {
-    measurePresses(state, g_eventSamples, [] { sendKey(Qt::Key_F2); }, [] { sendKey(Qt::Key_Backspace); });
+    measurePresses(
+        state, g_eventSamples, [] { sendKey(Qt::Key_F2); }, [] { sendKey(Qt::Key_Backspace); });
 }
 
 void BM_tastendruck_direct(benchmark::State& state)

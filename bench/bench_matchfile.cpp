@@ -41,8 +41,9 @@ constexpr double kSaveRatioTarget = 3.0;
 constexpr double kSaveTargetNs = 2e6;
 constexpr double kLoadTargetNs = 2e6;
 
-const char* const kMinimalDocument = "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>"
-                                     "<mk><info><erstellt>1.1.2026</erstellt></info><kaempfe><kampf1/></kaempfe></mk>";
+const char* const kMinimalDocument =
+    "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>"
+    "<mk><info><erstellt>1.1.2026</erstellt></info><kaempfe><kampf1/></kaempfe></mk>";
 
 struct Header
 {
@@ -101,15 +102,16 @@ const Wrestler kRed[kBouts] = {
     {"Gökhan", "Öztürk"}, {"Niklas", "Süßmuth"},
 };
 const Wrestler kBlue[kBouts] = {
-    {"Matthias", "Jäger"}, {"Günther", "Röder"},  {"Kevin", "Strauß"},    {"Florian", "Lämmle"},
-    {"Tobias", "Dürr"},    {"Raphaël", "Müßig"},  {"Andreas", "Hübner"},  {"Dragoş", "Popescu"},
-    {"Mirko", "Pfäffle"},  {"Jonas", "Grün"},     {"Yannick", "Schüßler"}, {"René", "Wöhrle"},
+    {"Matthias", "Jäger"}, {"Günther", "Röder"}, {"Kevin", "Strauß"},     {"Florian", "Lämmle"},
+    {"Tobias", "Dürr"},    {"Raphaël", "Müßig"}, {"Andreas", "Hübner"},   {"Dragoş", "Popescu"},
+    {"Mirko", "Pfäffle"},  {"Jonas", "Grün"},    {"Yannick", "Schüßler"}, {"René", "Wöhrle"},
     {"Marek", "Dvořák"},   {"Stefan", "Künzel"},
 };
 
 QString clock(int seconds)
 {
-    return QString::number(seconds / 60) + QLatin1Char(':') + QString::number(seconds % 60).rightJustified(2, QLatin1Char('0'));
+    return QString::number(seconds / 60) + QLatin1Char(':') +
+           QString::number(seconds % 60).rightJustified(2, QLatin1Char('0'));
 }
 
 QString weighIn(std::minstd_rand& rng, int limit)
@@ -218,7 +220,10 @@ QString roundTripProblem(const Fixture& f)
     for (int r = 1; r <= f.bouts; ++r)
         for (int c = 0; c < ColumnCount; ++c)
             if (back.cell(c, r) != f.record.cell(c, r))
-                return QStringLiteral("bout %1 column %2 reads back as \"%3\"").arg(r).arg(c).arg(back.cell(c, r));
+                return QStringLiteral("bout %1 column %2 reads back as \"%3\"")
+                    .arg(r)
+                    .arg(c)
+                    .arg(back.cell(c, r));
     for (const QString& field : editableHeaderFields())
         if (back.header(field) != f.record.header(field))
             return QStringLiteral("header field %1 reads back as \"%2\"").arg(field, back.header(field));
@@ -236,7 +241,8 @@ QString prepareOne(std::unique_ptr<Fixture>& fixture, int bouts)
     f.rawPath = f.dir.filePath(QStringLiteral("raw.ptlx"));
 
     QFile seed(f.matchPath);
-    if (!seed.open(QIODevice::WriteOnly) || seed.write(kMinimalDocument) != qint64(std::strlen(kMinimalDocument)))
+    if (!seed.open(QIODevice::WriteOnly) ||
+        seed.write(kMinimalDocument) != qint64(std::strlen(kMinimalDocument)))
         return QStringLiteral("cannot write ") + f.matchPath;
     seed.close();
 
@@ -363,8 +369,8 @@ void printSummary(const BenchSupport::Summary& s)
                  {.limitNs = kLoadTargetNs});
 
     // Per bout: the long file's time over its bout count against the real match's.
-    std::fprintf(s.out(), "\nPer bout (%d bouts, %lld bytes, against %d bouts; target <= %.0fx):\n", kManyBouts,
-                 static_cast<long long>(g_many->savedBytes.size()), kBouts, kPerBoutRatioTarget);
+    std::fprintf(s.out(), "\nPer bout (%d bouts, %lld bytes, against %d bouts; target <= %.0fx):\n",
+                 kManyBouts, static_cast<long long>(g_many->savedBytes.size()), kBouts, kPerBoutRatioTarget);
     const auto perBout = [&](const std::string& name, int bouts) -> std::optional<BenchSupport::Time> {
         auto t = s.time(name);
         if (t)

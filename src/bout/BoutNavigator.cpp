@@ -21,8 +21,8 @@ QString official(const QString& prefix, const QString& name)
 
 } // namespace
 
-BoutNavigator::BoutNavigator(MatchRecord& record, MatchFile& file, Bout& bout, BoutClock& clock, ViewState& view,
-                             QObject* parent)
+BoutNavigator::BoutNavigator(MatchRecord& record, MatchFile& file, Bout& bout, BoutClock& clock,
+                             ViewState& view, QObject* parent)
     : QObject(parent), m_record(record), m_file(file), m_bout(bout), m_clock(clock), m_view(view)
 {
 }

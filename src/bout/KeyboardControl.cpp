@@ -8,7 +8,8 @@
 
 namespace {
 
-enum VirtualKey : int {
+enum VirtualKey : int
+{
     VkBack = 8,
     VkSpace = 32,
     VkUp = 38,

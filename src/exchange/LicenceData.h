@@ -21,7 +21,8 @@ inline const QString kLoadedText = QStringLiteral("Die aktuelle Lizenzdatenbank 
 // lizenzdaten.ini in `programFolder`, blocking until done. A failure of any kind, including an
 // empty body or an HTML error page, throws UserError(kFailedText) and leaves the previous file
 // as it was.
-void neusteLizenzenLaden(const QString& programFolder, const QString& server = QString::fromLatin1(kDownloadServer));
+void neusteLizenzenLaden(const QString& programFolder,
+                         const QString& server = QString::fromLatin1(kDownloadServer));
 
 // True for a body that cannot be licence data: nothing at all, or an HTML page (a server's
 // error or login page delivered with status 200).

@@ -45,13 +45,13 @@ const QStringList& editableHeaderFields()
 const QStringList& boutColumns()
 {
     static const QStringList cols = {
-        QStringLiteral("klasse"),      QStringLiteral("stil"),          QStringLiteral("gewichtrot"),
-        QStringLiteral("vornrot"),     QStringLiteral("nachnrot"),      QStringLiteral("lizenzrot"),
-        QStringLiteral("statusrot"),   QStringLiteral("jahrgangrot"),   QStringLiteral("punkterot"),
-        QStringLiteral("gewichtblau"), QStringLiteral("vornblau"),      QStringLiteral("nachnblau"),
-        QStringLiteral("lizenzblau"),  QStringLiteral("statusblau"),    QStringLiteral("jahrgangblau"),
-        QStringLiteral("punkteblau"),  QStringLiteral("sieg"),          QStringLiteral("tprot"),
-        QStringLiteral("tpblau"),      QStringLiteral("zeit"),          QStringLiteral("wertungenrot"),
+        QStringLiteral("klasse"),        QStringLiteral("stil"),        QStringLiteral("gewichtrot"),
+        QStringLiteral("vornrot"),       QStringLiteral("nachnrot"),    QStringLiteral("lizenzrot"),
+        QStringLiteral("statusrot"),     QStringLiteral("jahrgangrot"), QStringLiteral("punkterot"),
+        QStringLiteral("gewichtblau"),   QStringLiteral("vornblau"),    QStringLiteral("nachnblau"),
+        QStringLiteral("lizenzblau"),    QStringLiteral("statusblau"),  QStringLiteral("jahrgangblau"),
+        QStringLiteral("punkteblau"),    QStringLiteral("sieg"),        QStringLiteral("tprot"),
+        QStringLiteral("tpblau"),        QStringLiteral("zeit"),        QStringLiteral("wertungenrot"),
         QStringLiteral("wertungenblau"), QStringLiteral("zeiten"),      QStringLiteral("reihenfolge"),
     };
     return cols;

@@ -10,7 +10,8 @@ namespace MatchFields {
 constexpr int ColumnCount = 24;
 
 // Columns with a meaning of their own elsewhere.
-enum Column : int {
+enum Column : int
+{
     ColKlasse = 0,
     ColStil = 1,
     ColVornRot = 3,

@@ -127,8 +127,8 @@ void MatchFile::loadFrom(const QString& path)
 
     // Read in the order of the reader's steps: missing elements are created in that order.
     QHash<QString, QString> header;
-    for (const QString& f : {QStringLiteral("heim"), QStringLiteral("gast"), QStringLiteral("datum"),
-                             QStringLiteral("liga")})
+    for (const QString& f :
+         {QStringLiteral("heim"), QStringLiteral("gast"), QStringLiteral("datum"), QStringLiteral("liga")})
         header.insert(f, read(f));
     static const QStringList textFields = {
         QStringLiteral("ort"),
@@ -178,7 +178,8 @@ void MatchFile::loadFrom(const QString& path)
     }
 
     std::vector<std::pair<QString, QString>> radios;
-    for (const QString& f : {QStringLiteral("punktfreund"), QStringLiteral("vorrueck"), QStringLiteral("altersklasse")}) {
+    for (const QString& f :
+         {QStringLiteral("punktfreund"), QStringLiteral("vorrueck"), QStringLiteral("altersklasse")}) {
         const QString t = read(f);
         if (t.isEmpty())
             continue;
@@ -186,9 +187,10 @@ void MatchFile::loadFrom(const QString& path)
         try {
             v = strToInt(t);
         } catch (const UserError& e) {
-            throw UserError(QStringLiteral("Die Datei „%1“ kann nicht geöffnet werden: Das Feld „%2“ enthält „%3“, "
-                                           "das ist keine ganze Zahl (%4).")
-                                .arg(name, f, t, e.message()));
+            throw UserError(
+                QStringLiteral("Die Datei „%1“ kann nicht geöffnet werden: Das Feld „%2“ enthält „%3“, "
+                               "das ist keine ganze Zahl (%4).")
+                    .arg(name, f, t, e.message()));
         }
         radios.emplace_back(f, QString::number(std::clamp(v, -1, radioItemCount(f) - 1)));
     }
@@ -200,9 +202,11 @@ void MatchFile::loadFrom(const QString& path)
         m_record.setHeader(f, header.value(f));
     m_label51 = header.value(QStringLiteral("heim"));
     m_label52 = header.value(QStringLiteral("gast"));
-    m_label42 = header.value(QStringLiteral("datum")) + QStringLiteral(", ") + header.value(QStringLiteral("liga"));
+    m_label42 =
+        header.value(QStringLiteral("datum")) + QStringLiteral(", ") + header.value(QStringLiteral("liga"));
     emit summaryChanged();
-    for (const QString& f : {QStringLiteral("ort"), QStringLiteral("halle"), QStringLiteral("liga"), QStringLiteral("datum")})
+    for (const QString& f :
+         {QStringLiteral("ort"), QStringLiteral("halle"), QStringLiteral("liga"), QStringLiteral("datum")})
         m_record.setHeader(f, header.value(f));
     for (const QString& f : textFields)
         m_record.setHeader(f, header.value(f));
@@ -262,9 +266,10 @@ void MatchFile::saveall()
     if (!m_doc.isActive()) {
         // Nothing to write into; edits that would be lost are not dropped without a word.
         if (m_unsaved)
-            throw UserError(QStringLiteral("Es ist keine Kampfdatei geöffnet: Die Eingaben werden nicht gespeichert. "
-                                           "Öffnen Sie eine Kampfdatei oder legen Sie eine neue an, damit sie "
-                                           "erhalten bleiben."));
+            throw UserError(
+                QStringLiteral("Es ist keine Kampfdatei geöffnet: Die Eingaben werden nicht gespeichert. "
+                               "Öffnen Sie eine Kampfdatei oder legen Sie eine neue an, damit sie "
+                               "erhalten bleiben."));
         return;
     }
     ElementIndex inf(info());

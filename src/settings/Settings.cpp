@@ -194,10 +194,11 @@ void Settings::loadset()
         const QString cause = QFileInfo(m_path).isReadable() ? germanFileError(file.error())
                                                              : QStringLiteral("keine Leseberechtigung");
         m_saveBlocked = true;
-        throw UserError(QStringLiteral("Die Einstellungsdatei „%1“ kann nicht gelesen werden (%2). Sie bleibt "
-                                       "unverändert; es gelten die Standardeinstellungen, und Änderungen an den "
-                                       "Einstellungen werden bis zum nächsten Programmstart nicht gespeichert.")
-                            .arg(name, cause));
+        throw UserError(
+            QStringLiteral("Die Einstellungsdatei „%1“ kann nicht gelesen werden (%2). Sie bleibt "
+                           "unverändert; es gelten die Standardeinstellungen, und Änderungen an den "
+                           "Einstellungen werden bis zum nächsten Programmstart nicht gespeichert.")
+                .arg(name, cause));
     }
     file.close();
     try {
@@ -216,9 +217,10 @@ void Settings::loadset()
                                 .arg(name, QFileInfo(aside).fileName(), e.message()));
         m_saveBlocked = true;
         throw UserError(
-            QStringLiteral("Die Einstellungsdatei „%1“ ist beschädigt und konnte nicht beiseitegelegt werden. "
-                           "Es gelten die Standardeinstellungen; Änderungen werden bis zum nächsten "
-                           "Programmstart nicht gespeichert.\n%2")
+            QStringLiteral(
+                "Die Einstellungsdatei „%1“ ist beschädigt und konnte nicht beiseitegelegt werden. "
+                "Es gelten die Standardeinstellungen; Änderungen werden bis zum nächsten "
+                "Programmstart nicht gespeichert.\n%2")
                 .arg(name, e.message()));
     }
 
@@ -227,7 +229,8 @@ void Settings::loadset()
     // A value that is no number takes its default; reading goes on, and the message names the
     // element. The next save writes the default in its place.
     QStringList faults;
-    const auto number = [&](const QString& path, const QString& text, auto fallback, auto convert) -> decltype(fallback) {
+    const auto number = [&](const QString& path, const QString& text, auto fallback,
+                            auto convert) -> decltype(fallback) {
         try {
             return convert(text);
         } catch (const UserError& e) {
@@ -262,8 +265,8 @@ void Settings::loadset()
     const int stored = werbungen.elementCount();
     QStringList adverts = m_werbung;
     for (int i = 0; i < stored; ++i) {
-        const QString p =
-            XmlDocument::text(XmlDocument::child(werbungen.get(indexed("werbung", i)), QStringLiteral("pfad")));
+        const QString p = XmlDocument::text(
+            XmlDocument::child(werbungen.get(indexed("werbung", i)), QStringLiteral("pfad")));
         if (!p.isEmpty())
             adverts << p;
     }
@@ -276,10 +279,11 @@ void Settings::loadset()
         setVorstellung(number(QStringLiteral("anzeige/vorstellung"), t, false, strToBool));
 
     if (!faults.isEmpty())
-        throw UserError(QStringLiteral("In der Einstellungsdatei „%1“ ist nicht jeder Wert lesbar; für diese gilt "
-                                       "der Standardwert, den die nächste Änderung speichert:\n")
-                            .arg(name)
-                        + faults.join(QLatin1Char('\n')));
+        throw UserError(
+            QStringLiteral("In der Einstellungsdatei „%1“ ist nicht jeder Wert lesbar; für diese gilt "
+                           "der Standardwert, den die nächste Änderung speichert:\n")
+                .arg(name) +
+            faults.join(QLatin1Char('\n')));
 }
 
 void Settings::saveset()

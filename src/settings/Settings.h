@@ -72,7 +72,10 @@ public:
     class ReadingGuard
     {
     public:
-        explicit ReadingGuard(Settings& settings) : m_settings(settings) { m_settings.setSettingsReady(false); }
+        explicit ReadingGuard(Settings& settings) : m_settings(settings)
+        {
+            m_settings.setSettingsReady(false);
+        }
         ~ReadingGuard() { m_settings.setSettingsReady(true); }
         ReadingGuard(const ReadingGuard&) = delete;
         ReadingGuard& operator=(const ReadingGuard&) = delete;

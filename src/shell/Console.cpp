@@ -17,12 +17,9 @@ SignalSound& soundOrOwn(SignalSound* given, std::unique_ptr<SignalSound>& own)
 } // namespace
 
 Console::Console(const QString& programFolder, SignalSound* sound, QObject* parent)
-    : QObject(parent),
-      m_programFolder(programFolder),
-      m_file(m_record),
+    : QObject(parent), m_programFolder(programFolder), m_file(m_record),
       m_clock(m_record, soundOrOwn(sound, m_ownSound), besideProgram(QStringLiteral("signal.wav"))),
-      m_bout(m_record, m_clock),
-      m_navigator(m_record, m_file, m_bout, m_clock, m_view),
+      m_bout(m_record, m_clock), m_navigator(m_record, m_file, m_bout, m_clock, m_view),
       m_settings(besideProgram(QStringLiteral("set.xml")))
 {
     connect(&m_settings, &Settings::vorstellungChanged, &m_navigator,

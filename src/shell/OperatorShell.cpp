@@ -90,8 +90,8 @@ QStringList OperatorShell::boutChoiceList(const MatchRecord& record)
 {
     QStringList items;
     for (int r = 1; r < record.rowCount(); ++r)
-        items << record.cell(0, r) + QLatin1Char(' ') + record.cell(1, r) + QStringLiteral(": ") + record.cell(4, r)
-                     + QStringLiteral(" - ") + record.cell(11, r);
+        items << record.cell(0, r) + QLatin1Char(' ') + record.cell(1, r) + QStringLiteral(": ") +
+                     record.cell(4, r) + QStringLiteral(" - ") + record.cell(11, r);
     return items;
 }
 
@@ -176,15 +176,19 @@ const QStringList& OperatorShell::startTips()
 {
     static const QStringList tips = {
         QStringLiteral("Mit den Pfeiltasten (hoch/runter) kann die Kampfzeit korrigiert werden."),
-        QStringLiteral("Über die Tastenkombinatio [Strg] + [0..9] kann ein Kampf direkt über seine Kampfnummer "
-                       "aufgerufen werden. ([0] steht dabei für Kampf Nr. 10)"),
-        QStringLiteral("In der Spalte Reihenfolge im Protokoll kann die Kampffolge geändert werden. Wichtig ist, dass "
-                       "auf jeden Fall jedem Kampf eine Kampfnummer in dieser Spalte zugeordnet wird."),
-        QStringLiteral("Mit der Funktion Ringer vorstellen werden dem Gewicht nach die Ringer angezeigt. Ist der Haken "
-                       "für die Vorstellung vor jedem Kampf gesetzt, so wird bei jedem neuen Kampf der "
-                       "Vorstellungsmodus angezeigt."),
-        QStringLiteral("Der Button \"Rot <-> Blau\" tauscht die Namen und Ergebnisse der Heim- und Gast-Ringer. Dies "
-                       "ist sinnvoll, wenn Vor- und Rückkampf an einem Tag stattfinden."),
+        QStringLiteral(
+            "Über die Tastenkombinatio [Strg] + [0..9] kann ein Kampf direkt über seine Kampfnummer "
+            "aufgerufen werden. ([0] steht dabei für Kampf Nr. 10)"),
+        QStringLiteral(
+            "In der Spalte Reihenfolge im Protokoll kann die Kampffolge geändert werden. Wichtig ist, dass "
+            "auf jeden Fall jedem Kampf eine Kampfnummer in dieser Spalte zugeordnet wird."),
+        QStringLiteral(
+            "Mit der Funktion Ringer vorstellen werden dem Gewicht nach die Ringer angezeigt. Ist der Haken "
+            "für die Vorstellung vor jedem Kampf gesetzt, so wird bei jedem neuen Kampf der "
+            "Vorstellungsmodus angezeigt."),
+        QStringLiteral(
+            "Der Button \"Rot <-> Blau\" tauscht die Namen und Ergebnisse der Heim- und Gast-Ringer. Dies "
+            "ist sinnvoll, wenn Vor- und Rückkampf an einem Tag stattfinden."),
     };
     return tips;
 }
@@ -200,9 +204,9 @@ void OperatorShell::readLicenceDate(const QString& iniPath)
 {
     if (!QFileInfo::exists(iniPath))
         return;
-    m_datumlizenzdatei = QStringLiteral("Lizenzendatenbank vom ")
-                         + IniFile::read(iniPath, QStringLiteral("allgemein"), QStringLiteral("datum"),
-                                         QStringLiteral("Fehler"));
+    m_datumlizenzdatei = QStringLiteral("Lizenzendatenbank vom ") +
+                         IniFile::read(iniPath, QStringLiteral("allgemein"), QStringLiteral("datum"),
+                                       QStringLiteral("Fehler"));
     emit textsChanged();
 }
 

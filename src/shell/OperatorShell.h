@@ -17,7 +17,15 @@ class OperatorShell : public QObject
 {
     Q_OBJECT
 public:
-    enum View { Start, Eingaben, Kampf, Drucken, Export, Einrichten };
+    enum View
+    {
+        Start,
+        Eingaben,
+        Kampf,
+        Drucken,
+        Export,
+        Einrichten
+    };
 
     OperatorShell(Console& console, KeyboardControl& keyboard, QObject* parent = nullptr);
 

@@ -13,7 +13,8 @@ bool guarded(QWidget* parent, const std::function<void()>& action)
     } catch (const UserError& e) {
         MessageBox::error(parent, e.message());
     } catch (const std::exception& e) {
-        MessageBox::error(parent, QStringLiteral("Es ist ein Fehler aufgetreten: %1").arg(QString::fromUtf8(e.what())));
+        MessageBox::error(
+            parent, QStringLiteral("Es ist ein Fehler aufgetreten: %1").arg(QString::fromUtf8(e.what())));
     }
     return false;
 }

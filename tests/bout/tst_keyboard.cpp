@@ -57,7 +57,8 @@ void TestKeyboard::init()
     m_dir = std::make_unique<QTemporaryDir>();
     m_sound.played.clear();
     m_console = std::make_unique<Console>(m_dir->path(), &m_sound);
-    m_keyboard = std::make_unique<KeyboardControl>(m_console->bout(), m_console->clock(), m_console->navigator());
+    m_keyboard =
+        std::make_unique<KeyboardControl>(m_console->bout(), m_console->clock(), m_console->navigator());
     m_keyboard->setKeyboardActive(true);
     m_pickerSpy = std::make_unique<QSignalSpy>(m_keyboard.get(), &KeyboardControl::pickerRequested);
 }
@@ -75,12 +76,14 @@ void TestKeyboard::startBout()
     const QString path = m_dir->filePath(QStringLiteral("Heim-Gast.ptlx"));
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><heim>KSV</heim><gast>ASV</gast></info>"
-            "<kaempfe>");
+    f.write(
+        "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><heim>KSV</heim><gast>ASV</gast></info>"
+        "<kaempfe>");
     for (int i = 1; i <= 10; ++i) {
-        f.write(QStringLiteral("<kampf%1><klasse>%2</klasse><stil>F</stil><vornrot>R</vornrot><nachnrot>Rot%1</nachnrot>"
-                               "<vornblau>B</vornblau><nachnblau>Blau%1</nachnblau><reihenfolge>%1</reihenfolge>"
-                               "</kampf%1>")
+        f.write(QStringLiteral(
+                    "<kampf%1><klasse>%2</klasse><stil>F</stil><vornrot>R</vornrot><nachnrot>Rot%1</nachnrot>"
+                    "<vornblau>B</vornblau><nachnblau>Blau%1</nachnblau><reihenfolge>%1</reihenfolge>"
+                    "</kampf%1>")
                     .arg(i)
                     .arg(50 + i)
                     .toLatin1());
@@ -126,7 +129,8 @@ void TestKeyboard::keys_data()
     const State nothing;
     // Leaving bout 1 writes its row and loads the other bout, which is empty and at 0:00.
     const auto boutLoaded = [](int n) {
-        return State{{"kampfnr", QString::number(n)}, {"written", "1"}, {"wr", ""}, {"wb", ""}, {"uhr", "0:00"}};
+        return State{
+            {"kampfnr", QString::number(n)}, {"written", "1"}, {"wr", ""}, {"wb", ""}, {"uhr", "0:00"}};
     };
 
     struct Row

@@ -89,8 +89,9 @@ void TestNavigation::openMatch(const QList<RowSpec>& rows)
             "<ml>Maier</ml><pr>Huber</pr></info><kaempfe>");
     for (int i = 0; i < rows.size(); ++i) {
         const RowSpec& r = rows[i];
-        f.write(QStringLiteral("<kampf%1><klasse>%2</klasse><stil>%3</stil><vornrot>%4</vornrot><nachnrot>%5</nachnrot>"
-                               "<vornblau>%6</vornblau><nachnblau>%7</nachnblau><reihenfolge>%8</reihenfolge></kampf%1>")
+        f.write(QStringLiteral(
+                    "<kampf%1><klasse>%2</klasse><stil>%3</stil><vornrot>%4</vornrot><nachnrot>%5</nachnrot>"
+                    "<vornblau>%6</vornblau><nachnblau>%7</nachnblau><reihenfolge>%8</reihenfolge></kampf%1>")
                     .arg(i + 1)
                     .arg(r.klasse, r.stil, r.redFirst, r.redLast, r.blueFirst, r.blueLast, r.order)
                     .toLatin1());
@@ -251,7 +252,8 @@ void TestNavigation::evaluation()
 
 void TestNavigation::resultColumnsAreWrittenAndSaved()
 {
-    openMatch({{"57", "F", "Hans", "Huber", "Jan", "Nowak", "1"}, {"61", "G", "Ali", "Demir", "Ole", "Berg", "2"}});
+    openMatch(
+        {{"57", "F", "Hans", "Huber", "Jan", "Nowak", "1"}, {"61", "G", "Ali", "Demir", "Ole", "Berg", "2"}});
     nav().setKampfnr(QStringLiteral("1"));
     nav().ladedaten();
     m_console->clock().loadClock(4, 7, QStringLiteral("4:07"));
@@ -326,7 +328,9 @@ void TestNavigation::navigation()
 
 void TestNavigation::presentationViewWalksGridOrderWithoutSaving()
 {
-    openMatch({{"57", "F", "A", "A", "B", "B", "3"}, {"61", "G", "C", "C", "D", "D", "1"}, {"66", "F", "E", "E", "F", "F", "2"}});
+    openMatch({{"57", "F", "A", "A", "B", "B", "3"},
+               {"61", "G", "C", "C", "D", "D", "1"},
+               {"66", "F", "E", "E", "F", "F", "2"}});
     m_console->view().setPresentationLive(true);
     const QByteArray before = readAll(m_path);
     nav().setKampfnr(QStringLiteral("3"));
@@ -360,13 +364,41 @@ void TestNavigation::restoredWinLabels_data()
     QTest::addColumn<QString>("blue");
     QTest::addColumn<QString>("siegRot");
     QTest::addColumn<QString>("siegBlau");
-    QTest::newRow("SS red") << "SS" << "4" << "0" << "SS" << "";
-    QTest::newRow("ÜG blue") << "ÜG" << "0" << "4" << "" << "ÜG";
-    QTest::newRow("DQ both") << "DQ" << "0" << "0" << "DQ" << "DQ";
-    QTest::newRow("PS open") << "PS" << "1" << "0" << "" << "";
-    QTest::newRow("TÜ open") << "TÜ" << "4" << "0" << "" << "";
-    QTest::newRow("PE open") << "PE" << "0" << "1" << "" << "";
-    QTest::newRow("empty open") << "" << "" << "" << "" << "";
+    QTest::newRow("SS red") << "SS"
+                            << "4"
+                            << "0"
+                            << "SS"
+                            << "";
+    QTest::newRow("ÜG blue") << "ÜG"
+                             << "0"
+                             << "4"
+                             << ""
+                             << "ÜG";
+    QTest::newRow("DQ both") << "DQ"
+                             << "0"
+                             << "0"
+                             << "DQ"
+                             << "DQ";
+    QTest::newRow("PS open") << "PS"
+                             << "1"
+                             << "0"
+                             << ""
+                             << "";
+    QTest::newRow("TÜ open") << "TÜ"
+                             << "4"
+                             << "0"
+                             << ""
+                             << "";
+    QTest::newRow("PE open") << "PE"
+                             << "0"
+                             << "1"
+                             << ""
+                             << "";
+    QTest::newRow("empty open") << ""
+                                << ""
+                                << ""
+                                << ""
+                                << "";
 }
 
 void TestNavigation::restoredWinLabels()
@@ -422,11 +454,13 @@ void TestNavigation::missingOpponentGivesKL()
     QCOMPARE(bout().sieg_rot(), QStringLiteral("KL"));
     QCOMPARE(bout().sieg_blau(), QString());
     nav().naechsterkampf(999);
-    QCOMPARE(rec().cell(ColSieg, 1) + rec().cell(ColPunkteRot, 1) + rec().cell(ColPunkteBlau, 1), QStringLiteral("KL40"));
+    QCOMPARE(rec().cell(ColSieg, 1) + rec().cell(ColPunkteRot, 1) + rec().cell(ColPunkteBlau, 1),
+             QStringLiteral("KL40"));
     QCOMPARE(bout().sieg_rot(), QStringLiteral("KL"));
     QCOMPARE(bout().sieg_blau(), QStringLiteral("KL"));
     nav().naechsterkampf(999);
-    QCOMPARE(rec().cell(ColSieg, 2) + rec().cell(ColPunkteRot, 2) + rec().cell(ColPunkteBlau, 2), QStringLiteral("KL00"));
+    QCOMPARE(rec().cell(ColSieg, 2) + rec().cell(ColPunkteRot, 2) + rec().cell(ColPunkteBlau, 2),
+             QStringLiteral("KL00"));
 }
 
 void TestNavigation::unequalStringsAreCleared()
@@ -488,7 +522,8 @@ void TestNavigation::noMatchingRowLoadsNothingEvaluable()
 {
     QList<RowSpec> rows;
     for (int i = 1; i <= 8; ++i)
-        rows << RowSpec{QString::number(50 + i), "F", "R", QString::number(i), "B", QString::number(i), QString::number(i)};
+        rows << RowSpec{QString::number(50 + i), "F", "R", QString::number(i), "B", QString::number(i),
+                        QString::number(i)};
     openMatch(rows);
     nav().setKampfnr(QStringLiteral("8"));
     nav().ladedaten();

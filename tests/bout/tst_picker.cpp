@@ -24,7 +24,8 @@ QString textAbove(const QWidget* w)
     const QLabel* best = nullptr;
     for (const QLabel* l : w->parentWidget()->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
         const QRect o = l->geometry();
-        if (l == w || l->text().isEmpty() || o.bottom() >= g.top() || o.right() < g.left() || o.left() > g.right())
+        if (l == w || l->text().isEmpty() || o.bottom() >= g.top() || o.right() < g.left() ||
+            o.left() > g.right())
             continue;
         if (!best || o.bottom() > best->geometry().bottom())
             best = l;
@@ -134,7 +135,8 @@ void TestPicker::startBout()
     const QString path = m_dir->filePath(QStringLiteral("Heim-Gast.ptlx"));
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><heim>KSV</heim><gast>ASV</gast></info><kaempfe>"
+    f.write("<?xml version=\"1.0\" encoding=\"iso-8859-1\" "
+            "?><mk><info><heim>KSV</heim><gast>ASV</gast></info><kaempfe>"
             "<kampf1><klasse>57</klasse><stil>F</stil><vornrot>Hans</vornrot><nachnrot>Huber</nachnrot>"
             "<vornblau>Jan</vornblau><nachnblau>Nowak</nachnblau><reihenfolge>1</reihenfolge></kampf1>"
             "<kampf2><klasse>61</klasse><stil>G</stil><vornrot>Ali</vornrot><nachnrot>Demir</nachnrot>"
@@ -153,16 +155,46 @@ void TestPicker::commandControls_data()
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("siegRot");
     QTest::addColumn<QString>("siegBlau");
-    QTest::newRow("ras") << "Image35" << "A" << "AS" << "";
-    QTest::newRow("rdq") << "Image5" << "D" << "DQ" << "";
-    QTest::newRow("rüg") << "Image2" << "Ü" << "ÜG" << "";
-    QTest::newRow("rug") << "Image1" << "U" << "UG" << "";
-    QTest::newRow("bas") << "Image27" << "Strg + A" << "" << "AS";
-    QTest::newRow("bdq") << "Image8" << "Strg + D" << "" << "DQ";
-    QTest::newRow("büg") << "Image3" << "Strg + Ü" << "" << "ÜG";
-    QTest::newRow("bug") << "Image4" << "Strg + U" << "" << "UG";
-    QTest::newRow("xdq") << "Label7" << "Beide Ringer (Wertung 0:0)" << "DQ" << "DQ";
-    QTest::newRow("xüg") << "Label9" << "Beide Ringer (Wertung 0:0)" << "ÜG" << "ÜG";
+    QTest::newRow("ras") << "Image35"
+                         << "A"
+                         << "AS"
+                         << "";
+    QTest::newRow("rdq") << "Image5"
+                         << "D"
+                         << "DQ"
+                         << "";
+    QTest::newRow("rüg") << "Image2"
+                         << "Ü"
+                         << "ÜG"
+                         << "";
+    QTest::newRow("rug") << "Image1"
+                         << "U"
+                         << "UG"
+                         << "";
+    QTest::newRow("bas") << "Image27"
+                         << "Strg + A"
+                         << ""
+                         << "AS";
+    QTest::newRow("bdq") << "Image8"
+                         << "Strg + D"
+                         << ""
+                         << "DQ";
+    QTest::newRow("büg") << "Image3"
+                         << "Strg + Ü"
+                         << ""
+                         << "ÜG";
+    QTest::newRow("bug") << "Image4"
+                         << "Strg + U"
+                         << ""
+                         << "UG";
+    QTest::newRow("xdq") << "Label7"
+                         << "Beide Ringer (Wertung 0:0)"
+                         << "DQ"
+                         << "DQ";
+    QTest::newRow("xüg") << "Label9"
+                         << "Beide Ringer (Wertung 0:0)"
+                         << "ÜG"
+                         << "ÜG";
 }
 
 void TestPicker::commandControls()
@@ -249,7 +281,8 @@ void TestPicker::layoutFits()
         QVERIFY2(inside.contains(w->geometry()), qPrintable(w->objectName()));
     QCOMPARE(overlaps(&picker), QStringList());
     QCOMPARE(cutTexts(&picker), QStringList());
-    for (const char* name : {"Image35", "Image5", "Image2", "Image1", "Image27", "Image8", "Image3", "Image4"}) {
+    for (const char* name :
+         {"Image35", "Image5", "Image2", "Image1", "Image27", "Image8", "Image3", "Image4"}) {
         auto* image = picker.findChild<QLabel*>(QLatin1String(name));
         QVERIFY(image);
         QCOMPARE(image->size(), QSize(50, 50));
@@ -276,24 +309,42 @@ void TestPicker::panelPictures_data()
     QTest::addColumn<QChar>("side");
     QTest::addColumn<QString>("effect"); // wr|wb|sieg_rot|sieg_blau|signals|picker requests
 
-    QTest::newRow("F1") << "Image16" << "F1" << QChar('r') << " 1|1 |||0|0";
-    QTest::newRow("F2") << "Image17" << "F2" << QChar('r') << " 2|1 |||0|0";
-    QTest::newRow("F3") << "Image25" << "F3" << QChar('r') << " 4|1 |||0|0";
-    QTest::newRow("F4") << "Image26" << "F4" << QChar('r') << " 5|1 |||0|0";
-    QTest::newRow("F5") << "Image20" << "F5" << QChar('b') << "  |11|||0|0";
-    QTest::newRow("F6") << "Image21" << "F6" << QChar('b') << "  |12|||0|0";
-    QTest::newRow("F7") << "Image23" << "F7" << QChar('b') << "  |14|||0|0";
-    QTest::newRow("F8") << "Image24" << "F8" << QChar('b') << "  |15|||0|0";
-    QTest::newRow("rp") << "Image14" << "P" << QChar('r') << " P|1 |||0|0";
-    QTest::newRow("rv") << "Image15" << "V" << QChar('r') << " V|1 |||0|0";
-    QTest::newRow("bp") << "Image12" << "Strg + P" << QChar('b') << "  |1P|||0|0";
-    QTest::newRow("bv") << "Image13" << "Strg + V" << QChar('b') << "  |1V|||0|0";
-    QTest::newRow("rss") << "Image34" << "S" << QChar('r') << " |1|SS||0|0";
-    QTest::newRow("bss") << "Image29" << "Strg + S" << QChar('b') << " |1||SS|0|0";
-    QTest::newRow("picker red") << "Image36" << "Strg + M" << QChar('r') << " |1|||0|1";
-    QTest::newRow("picker blue") << "Image27" << "Strg + M" << QChar('b') << " |1|||0|1";
-    QTest::newRow("wertungrueck") << "Image22" << "BS" << QChar() << "||||0|0";
-    QTest::newRow("signal") << "Image28" << "T" << QChar() << " |1|||1|0";
+    QTest::newRow("F1") << "Image16"
+                        << "F1" << QChar('r') << " 1|1 |||0|0";
+    QTest::newRow("F2") << "Image17"
+                        << "F2" << QChar('r') << " 2|1 |||0|0";
+    QTest::newRow("F3") << "Image25"
+                        << "F3" << QChar('r') << " 4|1 |||0|0";
+    QTest::newRow("F4") << "Image26"
+                        << "F4" << QChar('r') << " 5|1 |||0|0";
+    QTest::newRow("F5") << "Image20"
+                        << "F5" << QChar('b') << "  |11|||0|0";
+    QTest::newRow("F6") << "Image21"
+                        << "F6" << QChar('b') << "  |12|||0|0";
+    QTest::newRow("F7") << "Image23"
+                        << "F7" << QChar('b') << "  |14|||0|0";
+    QTest::newRow("F8") << "Image24"
+                        << "F8" << QChar('b') << "  |15|||0|0";
+    QTest::newRow("rp") << "Image14"
+                        << "P" << QChar('r') << " P|1 |||0|0";
+    QTest::newRow("rv") << "Image15"
+                        << "V" << QChar('r') << " V|1 |||0|0";
+    QTest::newRow("bp") << "Image12"
+                        << "Strg + P" << QChar('b') << "  |1P|||0|0";
+    QTest::newRow("bv") << "Image13"
+                        << "Strg + V" << QChar('b') << "  |1V|||0|0";
+    QTest::newRow("rss") << "Image34"
+                         << "S" << QChar('r') << " |1|SS||0|0";
+    QTest::newRow("bss") << "Image29"
+                         << "Strg + S" << QChar('b') << " |1||SS|0|0";
+    QTest::newRow("picker red") << "Image36"
+                                << "Strg + M" << QChar('r') << " |1|||0|1";
+    QTest::newRow("picker blue") << "Image27"
+                                 << "Strg + M" << QChar('b') << " |1|||0|1";
+    QTest::newRow("wertungrueck") << "Image22"
+                                  << "BS" << QChar() << "||||0|0";
+    QTest::newRow("signal") << "Image28"
+                            << "T" << QChar() << " |1|||1|0";
 }
 
 void TestPicker::panelPictures()
@@ -320,8 +371,12 @@ void TestPicker::panelPictures()
         QVERIFY(c->geometry().left() >= half);
 
     QTest::mouseClick(c, Qt::LeftButton);
-    const QStringList state = {bout().wr(), bout().wb(), bout().sieg_rot(), bout().sieg_blau(),
-                               QString::number(m_sound.plays()), QString::number(picker.count())};
+    const QStringList state = {bout().wr(),
+                               bout().wb(),
+                               bout().sieg_rot(),
+                               bout().sieg_blau(),
+                               QString::number(m_sound.plays()),
+                               QString::number(picker.count())};
     QCOMPARE(state.join(QLatin1Char('|')), effect);
     // The panel shows the new state at once.
     QCOMPARE(panel.findChild<QLabel*>(QStringLiteral("wb"))->text(), bout().wb());

@@ -220,7 +220,8 @@ void TestExchange::licenceDownload()
     }
 
     QCOMPARE(failure,
-             ok ? QString() : QStringLiteral("Es ist ein Fehler aufgetreten. Bitte prüfen Sie Ihre Internetverbindung."));
+             ok ? QString()
+                : QStringLiteral("Es ist ein Fehler aufgetreten. Bitte prüfen Sie Ihre Internetverbindung."));
     QCOMPARE(LicenceData::kLoadedText, QStringLiteral("Die aktuelle Lizenzdatenbank wurde heruntergeladen."));
     QCOMPARE(readAll(target), ok ? body : previous ? kOldData : QByteArray());
     if (ok)
@@ -231,7 +232,8 @@ void TestExchange::licenceDownload()
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), left);
     // A folder that has gone away takes no download either.
     if (ok)
-        QVERIFY_THROWS_EXCEPTION(UserError, LicenceData::neusteLizenzenLaden(dir.filePath(QStringLiteral("weg")), base));
+        QVERIFY_THROWS_EXCEPTION(UserError,
+                                 LicenceData::neusteLizenzenLaden(dir.filePath(QStringLiteral("weg")), base));
 }
 
 // A download whose bytes never reach the disk is a failed download: the previous licence

@@ -71,7 +71,8 @@ void TestExportPanel::init()
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     m_console = std::make_unique<Console>(m_dir->path(), &m_sound);
-    m_panel = std::make_unique<ExportPanel>(m_console->settings(), m_console->record(), m_console->navigator());
+    m_panel =
+        std::make_unique<ExportPanel>(m_console->settings(), m_console->record(), m_console->navigator());
     m_panel->resize(1200, 800);
     m_panel->show();
 }

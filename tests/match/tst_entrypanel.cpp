@@ -351,29 +351,75 @@ void TestEntryPanel::leavingHeaderFieldSavesWholeFile_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("inFile");
 
-    QTest::newRow("heim") << "heim" << "SV Nord" << "SV Nord";
-    QTest::newRow("gast") << "gast" << "KSV Sued" << "KSV Sued";
-    QTest::newRow("ort") << "ort" << "Musterstadt" << "Musterstadt";
-    QTest::newRow("halle") << "halle" << "Halle Mitte" << "Halle Mitte";
-    QTest::newRow("liga") << "liga" << "Oberliga" << "Oberliga";
-    QTest::newRow("datum") << "datum" << "14.03.2026" << "14.03.2026";
-    QTest::newRow("ml (combo)") << "ml" << "Hans Berg" << "Hans Berg";
-    QTest::newRow("mp (combo)") << "mp" << "Eva Stein" << "Eva Stein";
-    QTest::newRow("pr (combo)") << "pr" << "Otto Lang" << "Otto Lang";
-    QTest::newRow("zeitnehmer") << "zeitnehmer" << "Uwe Kurz" << "Uwe Kurz";
-    QTest::newRow("protokollfuehrer") << "protokollfuehrer" << "Ina Falk" << "Ina Falk";
-    QTest::newRow("punktzettel") << "punktzettel" << "Max Roth" << "Max Roth";
-    QTest::newRow("mannschaftsfuehrer_heim") << "mannschaftsfuehrer_heim" << "Karl Hof" << "Karl Hof";
-    QTest::newRow("mannschaftsfuehrer_gast") << "mannschaftsfuehrer_gast" << "Paul Bach" << "Paul Bach";
-    QTest::newRow("verhalten_ringer") << "verhalten_ringer" << "gut" << "gut";
-    QTest::newRow("verhalten_zuschauer") << "verhalten_zuschauer" << "fair" << "fair";
-    QTest::newRow("beginn") << "beginn" << "19:30" << "19:30";
-    QTest::newRow("ende") << "ende" << "21:45" << "21:45";
-    QTest::newRow("pause") << "pause" << "15" << "15";
-    QTest::newRow("zuschauer") << "zuschauer" << "250" << "250";
-    QTest::newRow("ordner1") << "ordner1" << "Jan Ost" << "Jan Ost";
-    QTest::newRow("ordner2") << "ordner2" << "Tim West" << "Tim West";
-    QTest::newRow("bemerkungen (memo)") << "bemerkungen" << "Zeile 1\nZeile 2" << "Zeile 1<br>Zeile 2";
+    QTest::newRow("heim") << "heim"
+                          << "SV Nord"
+                          << "SV Nord";
+    QTest::newRow("gast") << "gast"
+                          << "KSV Sued"
+                          << "KSV Sued";
+    QTest::newRow("ort") << "ort"
+                         << "Musterstadt"
+                         << "Musterstadt";
+    QTest::newRow("halle") << "halle"
+                           << "Halle Mitte"
+                           << "Halle Mitte";
+    QTest::newRow("liga") << "liga"
+                          << "Oberliga"
+                          << "Oberliga";
+    QTest::newRow("datum") << "datum"
+                           << "14.03.2026"
+                           << "14.03.2026";
+    QTest::newRow("ml (combo)") << "ml"
+                                << "Hans Berg"
+                                << "Hans Berg";
+    QTest::newRow("mp (combo)") << "mp"
+                                << "Eva Stein"
+                                << "Eva Stein";
+    QTest::newRow("pr (combo)") << "pr"
+                                << "Otto Lang"
+                                << "Otto Lang";
+    QTest::newRow("zeitnehmer") << "zeitnehmer"
+                                << "Uwe Kurz"
+                                << "Uwe Kurz";
+    QTest::newRow("protokollfuehrer") << "protokollfuehrer"
+                                      << "Ina Falk"
+                                      << "Ina Falk";
+    QTest::newRow("punktzettel") << "punktzettel"
+                                 << "Max Roth"
+                                 << "Max Roth";
+    QTest::newRow("mannschaftsfuehrer_heim") << "mannschaftsfuehrer_heim"
+                                             << "Karl Hof"
+                                             << "Karl Hof";
+    QTest::newRow("mannschaftsfuehrer_gast") << "mannschaftsfuehrer_gast"
+                                             << "Paul Bach"
+                                             << "Paul Bach";
+    QTest::newRow("verhalten_ringer") << "verhalten_ringer"
+                                      << "gut"
+                                      << "gut";
+    QTest::newRow("verhalten_zuschauer") << "verhalten_zuschauer"
+                                         << "fair"
+                                         << "fair";
+    QTest::newRow("beginn") << "beginn"
+                            << "19:30"
+                            << "19:30";
+    QTest::newRow("ende") << "ende"
+                          << "21:45"
+                          << "21:45";
+    QTest::newRow("pause") << "pause"
+                           << "15"
+                           << "15";
+    QTest::newRow("zuschauer") << "zuschauer"
+                               << "250"
+                               << "250";
+    QTest::newRow("ordner1") << "ordner1"
+                             << "Jan Ost"
+                             << "Jan Ost";
+    QTest::newRow("ordner2") << "ordner2"
+                             << "Tim West"
+                             << "Tim West";
+    QTest::newRow("bemerkungen (memo)") << "bemerkungen"
+                                        << "Zeile 1\nZeile 2"
+                                        << "Zeile 1<br>Zeile 2";
 }
 
 void TestEntryPanel::leavingHeaderFieldSavesWholeFile()
@@ -463,13 +509,20 @@ void TestEntryPanel::radioSavesOnlyOnChange_data()
     QTest::addColumn<int>("clicked");
     QTest::addColumn<bool>("saves");
 
-    QTest::newRow("punktfreund other item") << "punktfreund" << "" << 1 << true;
-    QTest::newRow("punktfreund same item") << "punktfreund" << "" << 0 << false;
-    QTest::newRow("vorrueck other item") << "vorrueck" << "1" << 0 << true;
-    QTest::newRow("vorrueck same item") << "vorrueck" << "1" << 1 << false;
-    QTest::newRow("altersklasse other item") << "altersklasse" << "2" << 1 << true;
-    QTest::newRow("altersklasse same item") << "altersklasse" << "2" << 2 << false;
-    QTest::newRow("altersklasse from no choice") << "altersklasse" << "-1" << 0 << true;
+    QTest::newRow("punktfreund other item") << "punktfreund"
+                                            << "" << 1 << true;
+    QTest::newRow("punktfreund same item") << "punktfreund"
+                                           << "" << 0 << false;
+    QTest::newRow("vorrueck other item") << "vorrueck"
+                                         << "1" << 0 << true;
+    QTest::newRow("vorrueck same item") << "vorrueck"
+                                        << "1" << 1 << false;
+    QTest::newRow("altersklasse other item") << "altersklasse"
+                                             << "2" << 1 << true;
+    QTest::newRow("altersklasse same item") << "altersklasse"
+                                            << "2" << 2 << false;
+    QTest::newRow("altersklasse from no choice") << "altersklasse"
+                                                 << "-1" << 0 << true;
 }
 
 void TestEntryPanel::radioSavesOnlyOnChange()
@@ -833,7 +886,7 @@ void TestEntryPanel::gridColours_data()
         int last;
         QColor colour;
     } bands[] = {
-        {0, 1, QColor(192, 220, 192)},  {2, 7, QColor(250, 143, 143)},  {8, 8, QColor(248, 90, 90)},
+        {0, 1, QColor(192, 220, 192)},  {2, 7, QColor(250, 143, 143)},   {8, 8, QColor(248, 90, 90)},
         {9, 14, QColor(166, 202, 240)}, {15, 15, QColor(109, 167, 231)}, {16, 23, QColor()},
     };
     for (const auto& band : bands)
@@ -889,14 +942,18 @@ void TestEntryPanel::movedColumnKeepsItsField_data()
 {
     QTest::addColumn<int>("from");
     QTest::addColumn<int>("to");
-    QTest::addColumn<int>("visual");     // where the operator types
+    QTest::addColumn<int>("visual");      // where the operator types
     QTest::addColumn<QString>("element"); // where the text must be stored
     QTest::addColumn<QString>("foreign"); // the column first shown at `visual`; stays empty
 
-    QTest::newRow("first name moved to the front, typed there") << 3 << 0 << 0 << "vornrot" << "klasse";
-    QTest::newRow("typed where the first name was") << 3 << 0 << 3 << "gewichtrot" << "vornrot";
-    QTest::newRow("first name moved among the guests") << 3 << 10 << 10 << "vornrot" << "vornblau";
-    QTest::newRow("guest points moved to the front") << 15 << 0 << 0 << "punkteblau" << "klasse";
+    QTest::newRow("first name moved to the front, typed there") << 3 << 0 << 0 << "vornrot"
+                                                                << "klasse";
+    QTest::newRow("typed where the first name was") << 3 << 0 << 3 << "gewichtrot"
+                                                    << "vornrot";
+    QTest::newRow("first name moved among the guests") << 3 << 10 << 10 << "vornrot"
+                                                       << "vornblau";
+    QTest::newRow("guest points moved to the front") << 15 << 0 << 0 << "punkteblau"
+                                                     << "klasse";
 }
 
 void TestEntryPanel::movedColumnKeepsItsField()

@@ -26,7 +26,8 @@ void withoutOpenFile(const std::function<void()>& operation)
     try {
         operation();
     } catch (const UserError& e) {
-        QVERIFY2(e.message().startsWith(QStringLiteral("Es ist keine Kampfdatei geöffnet")), qPrintable(e.message()));
+        QVERIFY2(e.message().startsWith(QStringLiteral("Es ist keine Kampfdatei geöffnet")),
+                 qPrintable(e.message()));
     }
 }
 

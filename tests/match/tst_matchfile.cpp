@@ -78,7 +78,8 @@ private slots:
     void numberBoutsStopsAtNonInteger();
 
 private:
-    QString newFile(const QByteArray& content = kSkeleton, const QString& name = QStringLiteral("Heim-Gast.ptlx"));
+    QString newFile(const QByteArray& content = kSkeleton,
+                    const QString& name = QStringLiteral("Heim-Gast.ptlx"));
 
     std::unique_ptr<QTemporaryDir> m_dir;
 };
@@ -126,8 +127,11 @@ void TestMatchFile::roundTripKeepsEveryFieldAndCell()
     for (int r = 1; r <= 3; ++r)
         for (int c = 0; c < MatchFields::ColumnCount; ++c)
             QCOMPARE(back.cell(c, r), rec.cell(c, r));
-    QCOMPARE(parse(path).documentElement().firstChildElement(QStringLiteral("info"))
-                 .firstChildElement(QStringLiteral("erstellt")).text(),
+    QCOMPARE(parse(path)
+                 .documentElement()
+                 .firstChildElement(QStringLiteral("info"))
+                 .firstChildElement(QStringLiteral("erstellt"))
+                 .text(),
              QStringLiteral("07.12.2026"));
 }
 
@@ -137,8 +141,8 @@ void TestMatchFile::nonLatin1NamesSurviveSaveAndReload()
     MatchFile file(rec);
     const QString path = newFile();
     file.open(path);
-    const QString names[] = {QStringLiteral("Őrs Kovács"), QStringLiteral("Łukasz Wąsik"), QStringLiteral("Çağlar Şahin"),
-                             QStringLiteral("Preis 5 €")};
+    const QString names[] = {QStringLiteral("Őrs Kovács"), QStringLiteral("Łukasz Wąsik"),
+                             QStringLiteral("Çağlar Şahin"), QStringLiteral("Preis 5 €")};
     rec.setHeader(QStringLiteral("heim"), names[0]);
     rec.setCell(3, 1, names[1]);
     rec.setCell(10, 1, names[2]);
@@ -182,11 +186,33 @@ void TestMatchFile::loadCreatesMissingElementsInReaderOrder()
     rec.setHeader(QStringLiteral("ort"), QStringLiteral("Adelsheim"));
     file.saveall();
     const QDomElement info = parse(path).documentElement().firstChildElement(QStringLiteral("info"));
-    const QStringList expected = {"erstellt", "heim", "gast", "datum", "liga", "ort", "halle", "ml", "mp", "pr",
-                                  "zeitnehmer", "protokollfuehrer", "punktzettel", "mannschaftsfuehrer_heim",
-                                  "mannschaftsfuehrer_gast", "verhalten_ringer", "verhalten_zuschauer", "zuschauer",
-                                  "ordner1", "ordner2", "pause", "beginn", "ende", "bemerkungen", "punktfreund",
-                                  "vorrueck", "altersklasse"};
+    const QStringList expected = {"erstellt",
+                                  "heim",
+                                  "gast",
+                                  "datum",
+                                  "liga",
+                                  "ort",
+                                  "halle",
+                                  "ml",
+                                  "mp",
+                                  "pr",
+                                  "zeitnehmer",
+                                  "protokollfuehrer",
+                                  "punktzettel",
+                                  "mannschaftsfuehrer_heim",
+                                  "mannschaftsfuehrer_gast",
+                                  "verhalten_ringer",
+                                  "verhalten_zuschauer",
+                                  "zuschauer",
+                                  "ordner1",
+                                  "ordner2",
+                                  "pause",
+                                  "beginn",
+                                  "ende",
+                                  "bemerkungen",
+                                  "punktfreund",
+                                  "vorrueck",
+                                  "altersklasse"};
     QCOMPARE(childNames(info), expected);
     QCOMPARE(info.firstChildElement(QStringLiteral("ort")).text(), QStringLiteral("Adelsheim"));
     QCOMPARE(info.firstChildElement(QStringLiteral("altersklasse")).text(), QStringLiteral("2"));
@@ -203,7 +229,8 @@ void TestMatchFile::scoringStringsStoreBlanksAsHash()
     rec.setCell(22, 1, QStringLiteral("0:10; 1:00;"));
     rec.setCell(4, 1, QStringLiteral("van der Berg"));
     file.saveall();
-    const QDomElement k = parse(path).documentElement().firstChildElement(QStringLiteral("kaempfe")).firstChildElement();
+    const QDomElement k =
+        parse(path).documentElement().firstChildElement(QStringLiteral("kaempfe")).firstChildElement();
     QCOMPARE(k.firstChildElement(QStringLiteral("wertungenrot")).text(), QStringLiteral("2#1"));
     QCOMPARE(k.firstChildElement(QStringLiteral("wertungenblau")).text(), QStringLiteral("#4#"));
     QCOMPARE(k.firstChildElement(QStringLiteral("zeiten")).text(), QStringLiteral("0:10; 1:00;"));
@@ -211,7 +238,8 @@ void TestMatchFile::scoringStringsStoreBlanksAsHash()
 
     // "#" only means a blank in the two scoring strings.
     writeAll(path, "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info/><kaempfe><kampf1>"
-                   "<wertungenrot>#2#</wertungenrot><zeiten>#1</zeiten><nachnrot>A#B</nachnrot></kampf1></kaempfe></mk>");
+                   "<wertungenrot>#2#</wertungenrot><zeiten>#1</zeiten><nachnrot>A#B</nachnrot></kampf1></"
+                   "kaempfe></mk>");
     file.open(path);
     QCOMPARE(rec.cell(20, 1), QStringLiteral(" 2 "));
     QCOMPARE(rec.cell(22, 1), QStringLiteral("#1"));
@@ -226,12 +254,13 @@ void TestMatchFile::remarksLineBreaksInAnyCase()
     file.open(path);
     rec.setHeader(QStringLiteral("bemerkungen"), QStringLiteral("eins\r\nzwei"));
     file.saveall();
-    QVERIFY(readAll(path).contains("<bemerkungen>eins&lt;br>zwei</bemerkungen>")
-            || readAll(path).contains("<bemerkungen>eins&lt;br&gt;zwei</bemerkungen>"));
+    QVERIFY(readAll(path).contains("<bemerkungen>eins&lt;br>zwei</bemerkungen>") ||
+            readAll(path).contains("<bemerkungen>eins&lt;br&gt;zwei</bemerkungen>"));
 
     // Raw line breaks another program left in the file are memo lines too, the same after a save.
-    writeAll(path, "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><bemerkungen>a&lt;BR&gt;b&lt;Br&gt;c"
-                   "\r\nd\re&#13;f</bemerkungen></info><kaempfe><kampf1/></kaempfe></mk>");
+    writeAll(path,
+             "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><bemerkungen>a&lt;BR&gt;b&lt;Br&gt;c"
+             "\r\nd\re&#13;f</bemerkungen></info><kaempfe><kampf1/></kaempfe></mk>");
     const QString lines = QStringLiteral("a\r\nb\r\nc\r\nd\r\ne\r\nf");
     file.open(path);
     QCOMPARE(rec.header(QStringLiteral("bemerkungen")), lines);
@@ -250,13 +279,15 @@ void TestMatchFile::cutLineUpDropsBoutElements()
     for (int r = 1; r <= 14; ++r)
         rec.setCell(23, r, QString::number(r));
     file.saveall();
-    QCOMPARE(childNames(parse(path).documentElement().firstChildElement(QStringLiteral("kaempfe"))).size(), 14);
+    QCOMPARE(childNames(parse(path).documentElement().firstChildElement(QStringLiteral("kaempfe"))).size(),
+             14);
     rec.setRowCount(11);
     file.saveall();
     QStringList expected;
     for (int r = 1; r <= 10; ++r)
         expected << QStringLiteral("kampf%1").arg(r);
-    QCOMPARE(childNames(parse(path).documentElement().firstChildElement(QStringLiteral("kaempfe"))), expected);
+    QCOMPARE(childNames(parse(path).documentElement().firstChildElement(QStringLiteral("kaempfe"))),
+             expected);
     MatchRecord back;
     MatchFile reader(back);
     reader.open(path);
@@ -282,8 +313,9 @@ void TestMatchFile::gapInBoutElementsReadsEmptyRowAndIsRepaired()
     file.saveall();
     const QDomElement kae = parse(path).documentElement().firstChildElement(QStringLiteral("kaempfe"));
     QCOMPARE(childNames(kae), (QStringList{"kampf1", "kampf2", "kampf3"}));
-    QCOMPARE(kae.firstChildElement(QStringLiteral("kampf1")).firstChildElement(QStringLiteral("klasse")).text(),
-             QStringLiteral("57"));
+    QCOMPARE(
+        kae.firstChildElement(QStringLiteral("kampf1")).firstChildElement(QStringLiteral("klasse")).text(),
+        QStringLiteral("57"));
 }
 
 void TestMatchFile::radioValues_data()
@@ -291,11 +323,21 @@ void TestMatchFile::radioValues_data()
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("before");
     QTest::addColumn<QString>("after");
-    QTest::newRow("in range") << "1" << "2" << "1";
-    QTest::newRow("beyond last") << "7" << "0" << "2";
-    QTest::newRow("none chosen") << "-1" << "0" << "-1";
-    QTest::newRow("below -1") << "-5" << "1" << "-1";
-    QTest::newRow("empty keeps") << "" << "1" << "1";
+    QTest::newRow("in range") << "1"
+                              << "2"
+                              << "1";
+    QTest::newRow("beyond last") << "7"
+                                 << "0"
+                                 << "2";
+    QTest::newRow("none chosen") << "-1"
+                                 << "0"
+                                 << "-1";
+    QTest::newRow("below -1") << "-5"
+                              << "1"
+                              << "-1";
+    QTest::newRow("empty keeps") << ""
+                                 << "1"
+                                 << "1";
 }
 
 void TestMatchFile::radioValues()
@@ -303,16 +345,20 @@ void TestMatchFile::radioValues()
     QFETCH(QString, stored);
     QFETCH(QString, before);
     QFETCH(QString, after);
-    const QString path = newFile("<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><altersklasse>" + stored.toLatin1()
-                                 + "</altersklasse></info><kaempfe><kampf1/></kaempfe></mk>");
+    const QString path =
+        newFile("<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><altersklasse>" +
+                stored.toLatin1() + "</altersklasse></info><kaempfe><kampf1/></kaempfe></mk>");
     MatchRecord rec;
     rec.setHeader(QStringLiteral("altersklasse"), before);
     MatchFile file(rec);
     file.open(path);
     QCOMPARE(rec.header(QStringLiteral("altersklasse")), after);
     file.saveall();
-    QCOMPARE(parse(path).documentElement().firstChildElement(QStringLiteral("info"))
-                 .firstChildElement(QStringLiteral("altersklasse")).text(),
+    QCOMPARE(parse(path)
+                 .documentElement()
+                 .firstChildElement(QStringLiteral("info"))
+                 .firstChildElement(QStringLiteral("altersklasse"))
+                 .text(),
              after);
 }
 
@@ -346,8 +392,9 @@ void TestMatchFile::openFileStateAndSummary()
 
 void TestMatchFile::foreignElementsSurviveOutsideKaempfe()
 {
-    const QString path = newFile("<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><extra>1</extra><info>"
-                                 "<wetter>sonnig</wetter></info><kaempfe><kampf1/><notiz>x</notiz></kaempfe></mk>");
+    const QString path =
+        newFile("<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><extra>1</extra><info>"
+                "<wetter>sonnig</wetter></info><kaempfe><kampf1/><notiz>x</notiz></kaempfe></mk>");
     MatchRecord rec;
     MatchFile file(rec);
     file.open(path);
@@ -358,13 +405,15 @@ void TestMatchFile::foreignElementsSurviveOutsideKaempfe()
     QCOMPARE(mk.firstChildElement(QStringLiteral("extra")).text(), QStringLiteral("1"));
     QCOMPARE(mk.firstChildElement(QStringLiteral("info")).firstChildElement(QStringLiteral("wetter")).text(),
              QStringLiteral("sonnig"));
-    QCOMPARE(childNames(mk.firstChildElement(QStringLiteral("kaempfe"))), QStringList{QStringLiteral("kampf1")});
+    QCOMPARE(childNames(mk.firstChildElement(QStringLiteral("kaempfe"))),
+             QStringList{QStringLiteral("kampf1")});
 }
 
 void TestMatchFile::openingWritesNothing()
 {
-    const QByteArray content = "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><punktfreund>1</punktfreund>"
-                               "</info><kaempfe/></mk>";
+    const QByteArray content =
+        "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><punktfreund>1</punktfreund>"
+        "</info><kaempfe/></mk>";
     const QString path = newFile(content);
     MatchRecord rec;
     MatchFile file(rec);
@@ -389,11 +438,14 @@ void TestMatchFile::failedOpenLeavesOpenMatch_data()
     QTest::newRow("not xml") << QByteArray("\x89PNG\r\n") << "kein gültiges XML";
     QTest::newRow("empty") << QByteArray("") << "kein gültiges XML";
     QTest::newRow("missing") << QByteArray() << "kann nicht geöffnet werden";
-    QTest::newRow("settings file") << QByteArray("<settings><version>1</version></settings>") << "keine Kampfdatei";
-    QTest::newRow("radio no number") << head + "<punktfreund>1</punktfreund><vorrueck>x</vorrueck></info><kaempfe>"
-                                               "<kampf1><vornrot>Z</vornrot></kampf1></kaempfe></mk>"
-                                     << "Feld „vorrueck“ enthält „x“";
-    QTest::newRow("too many bouts") << bouts + "</kaempfe></mk>" << "10001 Kämpfe";
+    QTest::newRow("settings file") << QByteArray("<settings><version>1</version></settings>")
+                                   << "keine Kampfdatei";
+    QTest::newRow("radio no number")
+        << head + "<punktfreund>1</punktfreund><vorrueck>x</vorrueck></info><kaempfe>"
+                  "<kampf1><vornrot>Z</vornrot></kampf1></kaempfe></mk>"
+        << "Feld „vorrueck“ enthält „x“";
+    QTest::newRow("too many bouts") << bouts + "</kaempfe></mk>"
+                                    << "10001 Kämpfe";
     QTest::newRow("far too large") << head + QByteArray(int(XmlDocument::kMaxFileBytes), ' ') << "zu groß";
     QTest::newRow("too deep") << deep << "zu tief verschachtelt";
 }
@@ -465,20 +517,27 @@ void TestMatchFile::foreignNamesKeepTheFileReadable()
     MatchFile reader(back);
     reader.open(path);
     QCOMPARE(back.header(QStringLiteral("heim")), QStringLiteral("Müller € Ω"));
-    QCOMPARE(parse(path).documentElement().firstChildElement().firstChildElement(QStringLiteral("halle_Ł")).text(),
-             QStringLiteral("Nord"));
+    QCOMPARE(
+        parse(path).documentElement().firstChildElement().firstChildElement(QStringLiteral("halle_Ł")).text(),
+        QStringLiteral("Nord"));
 }
 
 void TestMatchFile::blankValuesComeBack_data()
 {
     QTest::addColumn<QString>("field"); // a header field, or a column number
     QTest::addColumn<QString>("value");
-    QTest::newRow("header field") << "heim" << " ";
-    QTest::newRow("referee") << "ml" << " ";
-    QTest::newRow("remarks") << "bemerkungen" << "   ";
-    QTest::newRow("first name") << "3" << " ";
-    QTest::newRow("tab and blank") << "11" << "\t ";
-    QTest::newRow("scoring string") << "20" << "  ";
+    QTest::newRow("header field") << "heim"
+                                  << " ";
+    QTest::newRow("referee") << "ml"
+                             << " ";
+    QTest::newRow("remarks") << "bemerkungen"
+                             << "   ";
+    QTest::newRow("first name") << "3"
+                                << " ";
+    QTest::newRow("tab and blank") << "11"
+                                   << "\t ";
+    QTest::newRow("scoring string") << "20"
+                                    << "  ";
 }
 
 void TestMatchFile::blankValuesComeBack()
@@ -509,8 +568,9 @@ void TestMatchFile::manyBoutsOpenAndSaveByName()
     constexpr int n = 8000;
     QByteArray content = "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info/><kaempfe>";
     for (int r = n; r >= 1; --r)
-        content += "<kampf" + QByteArray::number(r) + "><vornrot>V" + QByteArray::number(r) + "</vornrot><reihenfolge>"
-            + QByteArray::number(r) + "</reihenfolge></kampf" + QByteArray::number(r) + ">";
+        content += "<kampf" + QByteArray::number(r) + "><vornrot>V" + QByteArray::number(r) +
+                   "</vornrot><reihenfolge>" + QByteArray::number(r) + "</reihenfolge></kampf" +
+                   QByteArray::number(r) + ">";
     const QString path = newFile(content + "</kaempfe></mk>");
     MatchRecord rec;
     MatchFile file(rec);
@@ -584,7 +644,9 @@ void TestMatchFile::fullDiskKeepsPreviousFile()
 
     // A file size limit makes every write past it fail as a full disk would, even for root.
     rec.setHeader(QStringLiteral("bemerkungen"), QString(4000, QLatin1Char('x')));
-    struct rlimit old {};
+    struct rlimit old
+    {
+    };
     QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     struct rlimit tight = old;
@@ -595,14 +657,16 @@ void TestMatchFile::fullDiskKeepsPreviousFile()
         file.saveall();
     } catch (const UserError& e) {
         // The cause is named; Qt's own writer said "kein Fehler" here.
-        failed = e.message().contains(QStringLiteral("kann nicht gespeichert werden: die Datei würde größer, als "
-                                                     "das System erlaubt"));
+        failed =
+            e.message().contains(QStringLiteral("kann nicht gespeichert werden: die Datei würde größer, als "
+                                                "das System erlaubt"));
     }
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     QVERIFY(failed);
     QCOMPARE(readAll(path), before);
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Heim-Gast.ptlx")});
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("Heim-Gast.ptlx")});
     file.saveDocument();
     QVERIFY(readAll(path).contains(QByteArray(4000, 'x')));
 #else
@@ -663,7 +727,8 @@ void TestMatchFile::numberBouts_data()
 {
     QTest::addColumn<QStringList>("before");
     QTest::addColumn<QStringList>("after");
-    QTest::newRow("gap takes next after highest above") << QStringList{"1", "", "2"} << QStringList{"1", "2", "2"};
+    QTest::newRow("gap takes next after highest above")
+        << QStringList{"1", "", "2"} << QStringList{"1", "2", "2"};
     QTest::newRow("all empty") << QStringList{"", "", "", ""} << QStringList{"1", "2", "3", "4"};
     QTest::newRow("appended row") << QStringList{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", ""}
                                   << QStringList{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11"};

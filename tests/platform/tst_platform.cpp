@@ -107,10 +107,10 @@ void TestPlatform::latin1EncodingKeepsEveryCharacter()
     const QByteArray bytes = doc.toBytes();
     QVERIFY(bytes.startsWith("<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>"));
     QVERIFY(!bytes.contains('?' + QByteArray("rs")));
-    QVERIFY(bytes.contains("M\xfcller"));     // Latin-1 as one byte
-    QVERIFY(bytes.contains("&#8364;"));       // € as reference
-    QVERIFY(bytes.contains("&#119070;"));     // beyond the BMP as one reference
-    QVERIFY(bytes.contains("&#133;"));        // a C1 control would otherwise read back as "…"
+    QVERIFY(bytes.contains("M\xfcller")); // Latin-1 as one byte
+    QVERIFY(bytes.contains("&#8364;"));   // € as reference
+    QVERIFY(bytes.contains("&#119070;")); // beyond the BMP as one reference
+    QVERIFY(bytes.contains("&#133;"));    // a C1 control would otherwise read back as "…"
     XmlDocument back;
     back.loadFromBytes(bytes, QStringLiteral("t.ptlx"));
     QCOMPARE(XmlDocument::text(back.dom().documentElement().firstChildElement(QStringLiteral("n"))), names);
@@ -141,13 +141,15 @@ void TestPlatform::saveWritesThroughTempFileAndKeepsOldFileOnFailure()
 
     XmlDocument::setText(doc.root(QStringLiteral("mk")).firstChildElement(), QStringLiteral("2"));
     QFile::setPermissions(sub, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    const auto restore = qScopeGuard(
-        [&] { QFile::setPermissions(sub, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner); });
+    const auto restore = qScopeGuard([&] {
+        QFile::setPermissions(sub, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    });
     const ModeBitsBind modeBits; // root, too, meets the folder's mode
     QFile probe(sub + QStringLiteral("/probe"));
     if (probe.open(QIODevice::WriteOnly)) {
         probe.remove();
-        QSKIP("running with rights that ignore folder permissions (the vanished-folder case is tested elsewhere)");
+        QSKIP("running with rights that ignore folder permissions (the vanished-folder case is tested "
+              "elsewhere)");
     }
     QVERIFY_THROWS_EXCEPTION(UserError, doc.save(path));
     QVERIFY(f.open(QIODevice::ReadOnly));
@@ -212,25 +214,30 @@ void TestPlatform::writtenFileAlwaysReadsBack_data()
     QTest::addColumn<QByteArray>("written");  // text the written file holds
 
     const QByteArray utf8 = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
-    QTest::newRow("element name outside Latin-1") << utf8 + "<mk><\xc5\x81\xc3\xb3" "d\xc5\xba>1</\xc5\x81\xc3\xb3" "d\xc5\xba></mk>"
+    QTest::newRow("element name outside Latin-1") << utf8 + "<mk><\xc5\x81\xc3\xb3"
+                                                            "d\xc5\xba>1</\xc5\x81\xc3\xb3"
+                                                            "d\xc5\xba></mk>"
                                                   << QByteArray("UTF-8") << QByteArray("<\xc5\x81\xc3\xb3");
-    QTest::newRow("instruction outside Latin-1") << utf8 + "<mk><?p \xe2\x82\xac?></mk>" << QByteArray("UTF-8")
-                                                 << QByteArray("<?p \xe2\x82\xac?>");
-    QTest::newRow("C1 control in a comment") << utf8 + "<mk><!--\xc2\x85--></mk>" << QByteArray("UTF-8")
-                                             << QByteArray("<!--\xc2\x85-->");
-    QTest::newRow("instruction without data") << utf8 + "<mk><?p?><a/></mk>" << QByteArray("iso-8859-1")
-                                              << QByteArray("<mk><?p?><a/></mk>");
+    QTest::newRow("instruction outside Latin-1")
+        << utf8 + "<mk><?p \xe2\x82\xac?></mk>" << QByteArray("UTF-8") << QByteArray("<?p \xe2\x82\xac?>");
+    QTest::newRow("C1 control in a comment")
+        << utf8 + "<mk><!--\xc2\x85--></mk>" << QByteArray("UTF-8") << QByteArray("<!--\xc2\x85-->");
+    QTest::newRow("instruction without data")
+        << utf8 + "<mk><?p?><a/></mk>" << QByteArray("iso-8859-1") << QByteArray("<mk><?p?><a/></mk>");
     QTest::newRow("Latin-1 name") << utf8 + "<mk><h\xc3\xa4lle>\xe2\x82\xac</h\xc3\xa4lle></mk>"
                                   << QByteArray("iso-8859-1") << QByteArray("<h\xe4lle>&#8364;</h\xe4lle>");
     QTest::newRow("blank values") << utf8 + "<mk>\n <a> </a>\n <b>&#32;&#32;</b><c>\n\t</c></mk>"
-                                  << QByteArray("iso-8859-1") << QByteArray("<mk><a> </a><b>  </b><c>\n\t</c></mk>");
-    QTest::newRow("quote, tab, line end in attribute") << utf8 + "<mk a='\"&#9;&#10;&#13;'/>" << QByteArray("iso-8859-1")
-                                                      << QByteArray("a=\"&#34;&#9;&#10;&#13;\"");
-    QTest::newRow("carriage return in text") << utf8 + "<mk>a&#13;&#10;]]&gt;</mk>" << QByteArray("iso-8859-1")
-                                             << QByteArray("a&#13;\n]]&gt;");
+                                  << QByteArray("iso-8859-1")
+                                  << QByteArray("<mk><a> </a><b>  </b><c>\n\t</c></mk>");
+    QTest::newRow("quote, tab, line end in attribute")
+        << utf8 + "<mk a='\"&#9;&#10;&#13;'/>" << QByteArray("iso-8859-1")
+        << QByteArray("a=\"&#34;&#9;&#10;&#13;\"");
+    QTest::newRow("carriage return in text")
+        << utf8 + "<mk>a&#13;&#10;]]&gt;</mk>" << QByteArray("iso-8859-1") << QByteArray("a&#13;\n]]&gt;");
     QTest::newRow("CDATA") << utf8 + "<mk><![CDATA[<&> ]]></mk>" << QByteArray("iso-8859-1")
                            << QByteArray("<mk>&lt;&amp;&gt; </mk>");
-    QTest::newRow("document type") << utf8 + "<!DOCTYPE mk [<!ENTITY e \"x\">]><mk>&e;</mk>" << QByteArray("iso-8859-1")
+    QTest::newRow("document type") << utf8 + "<!DOCTYPE mk [<!ENTITY e \"x\">]><mk>&e;</mk>"
+                                   << QByteArray("iso-8859-1")
                                    << QByteArray("<!DOCTYPE mk [<!ENTITY e \"x\">]><mk>x</mk>");
 }
 
@@ -322,7 +329,10 @@ void TestPlatform::failingStepKeepsOldFile()
     else if (call == QLatin1String("fsync"))
         calls.fsync = [&](int) { return fail(); };
     else if (call == QLatin1String("close"))
-        calls.close = [&](int fd) { ::close(fd); return fail(); };
+        calls.close = [&](int fd) {
+            ::close(fd);
+            return fail();
+        };
     else if (call == QLatin1String("rename"))
         calls.rename = [&](const char*, const char*) { return fail(); };
     else if (call == QLatin1String("folder"))

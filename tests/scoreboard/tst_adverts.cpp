@@ -885,7 +885,8 @@ void TestAdverts::sameIntervalKeepsTheCountdown()
     QTest::qWait(120);
     m_adverts->applyInterval();
     // A restarted countdown would be back at (nearly) the full minute.
-    QVERIFY2(m_adverts->rotationRemaining() <= 59950, qPrintable(QString::number(m_adverts->rotationRemaining())));
+    QVERIFY2(m_adverts->rotationRemaining() <= 59950,
+             qPrintable(QString::number(m_adverts->rotationRemaining())));
 }
 
 QTEST_GUILESS_MAIN(TestAdverts)

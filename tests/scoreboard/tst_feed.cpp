@@ -271,11 +271,16 @@ void TestFeed::styleWords_data()
 {
     QTest::addColumn<QString>("stil");
     QTest::addColumn<QString>("word");
-    QTest::newRow("F") << "F" << "Freistil";
-    QTest::newRow("G") << "G" << "Gr.-röm.";
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("lower case") << "f" << "";
-    QTest::newRow("other") << "FG" << "";
+    QTest::newRow("F") << "F"
+                       << "Freistil";
+    QTest::newRow("G") << "G"
+                       << "Gr.-röm.";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("lower case") << "f"
+                                << "";
+    QTest::newRow("other") << "FG"
+                           << "";
 }
 
 void TestFeed::styleWords()
@@ -294,15 +299,22 @@ void TestFeed::winTypeWords_data()
 {
     QTest::addColumn<QString>("code");
     QTest::addColumn<QString>("word");
-    QTest::newRow("SS") << "SS" << "SCHULTERSIEG";
-    QTest::newRow("AS") << "AS" << "AUFGABESIEG";
-    QTest::newRow("DS") << "DS" << "SIEG DURCH DIS.";
-    QTest::newRow("DQ") << "DQ" << "SIEG DURCH DIS.";
-    QTest::newRow("DV") << "DV" << "SIEG DURCH DIS.";
-    QTest::newRow("ÜG") << "ÜG" << "Sieg wg. Übergew.";
+    QTest::newRow("SS") << "SS"
+                        << "SCHULTERSIEG";
+    QTest::newRow("AS") << "AS"
+                        << "AUFGABESIEG";
+    QTest::newRow("DS") << "DS"
+                        << "SIEG DURCH DIS.";
+    QTest::newRow("DQ") << "DQ"
+                        << "SIEG DURCH DIS.";
+    QTest::newRow("DV") << "DV"
+                        << "SIEG DURCH DIS.";
+    QTest::newRow("ÜG") << "ÜG"
+                        << "Sieg wg. Übergew.";
     for (const char* code : {"UG", "KL"})
         QTest::newRow(code) << QString::fromUtf8(code) << QString::fromUtf8(code);
-    QTest::newRow("open bout") << "" << "";
+    QTest::newRow("open bout") << ""
+                               << "";
 }
 
 void TestFeed::winTypeWords()
@@ -324,8 +336,10 @@ void TestFeed::wordsOfCodesNoBoutHolds_data()
     QTest::addColumn<QString>("word");
     for (const char* code : {"PS", "TÜ", "PE"})
         QTest::newRow(code) << QString::fromUtf8(code) << QString::fromUtf8(code);
-    QTest::newRow("case-sensitive") << "ss" << "ss";
-    QTest::newRow("lower üg") << "üg" << "üg";
+    QTest::newRow("case-sensitive") << "ss"
+                                    << "ss";
+    QTest::newRow("lower üg") << "üg"
+                              << "üg";
 }
 
 void TestFeed::wordsOfCodesNoBoutHolds()
@@ -340,11 +354,16 @@ void TestFeed::cautionMarks_data()
     QTest::addColumn<QString>("shownRed");
     QTest::addColumn<QString>("shownBlue");
     // Blue has 4 − red cautions.
-    QTest::newRow("0 : 4") << 0 << "" << "vb1 vb2 vb3";
-    QTest::newRow("1 : 3") << 1 << "vr1" << "vb1 vb2 vb3";
-    QTest::newRow("2 : 2") << 2 << "vr1 vr2" << "vb1 vb2";
-    QTest::newRow("3 : 1") << 3 << "vr1 vr2 vr3" << "vb1";
-    QTest::newRow("4 : 0") << 4 << "vr1 vr2 vr3" << "";
+    QTest::newRow("0 : 4") << 0 << ""
+                           << "vb1 vb2 vb3";
+    QTest::newRow("1 : 3") << 1 << "vr1"
+                           << "vb1 vb2 vb3";
+    QTest::newRow("2 : 2") << 2 << "vr1 vr2"
+                           << "vb1 vb2";
+    QTest::newRow("3 : 1") << 3 << "vr1 vr2 vr3"
+                           << "vb1";
+    QTest::newRow("4 : 0") << 4 << "vr1 vr2 vr3"
+                           << "";
 }
 
 void TestFeed::cautionMarks()
@@ -550,11 +569,16 @@ void TestFeed::scaling_data()
     QTest::addColumn<QRect>("shape3");
     QTest::addColumn<int>("tahoma55");
     QTest::addColumn<int>("black30");
-    QTest::newRow("80") << 80 << QSize(808, 586) << QRect(395, 0, 393, 103) << QRect(-1, 133, 788, 2) << 44 << 24;
-    QTest::newRow("90") << 90 << QSize(909, 659) << QRect(445, 0, 442, 116) << QRect(-1, 149, 887, 2) << 50 << 27;
-    QTest::newRow("100") << 100 << QSize(1010, 732) << QRect(494, 0, 491, 129) << QRect(-1, 166, 985, 2) << 55 << 30;
-    QTest::newRow("110") << 110 << QSize(1111, 805) << QRect(543, 0, 540, 142) << QRect(-1, 183, 1084, 2) << 61 << 33;
-    QTest::newRow("120") << 120 << QSize(1212, 878) << QRect(593, 0, 589, 155) << QRect(-1, 199, 1182, 2) << 66 << 36;
+    QTest::newRow("80") << 80 << QSize(808, 586) << QRect(395, 0, 393, 103) << QRect(-1, 133, 788, 2) << 44
+                        << 24;
+    QTest::newRow("90") << 90 << QSize(909, 659) << QRect(445, 0, 442, 116) << QRect(-1, 149, 887, 2) << 50
+                        << 27;
+    QTest::newRow("100") << 100 << QSize(1010, 732) << QRect(494, 0, 491, 129) << QRect(-1, 166, 985, 2) << 55
+                         << 30;
+    QTest::newRow("110") << 110 << QSize(1111, 805) << QRect(543, 0, 540, 142) << QRect(-1, 183, 1084, 2)
+                         << 61 << 33;
+    QTest::newRow("120") << 120 << QSize(1212, 878) << QRect(593, 0, 589, 155) << QRect(-1, 199, 1182, 2)
+                         << 66 << 36;
 }
 
 void TestFeed::scaling()

@@ -42,9 +42,9 @@ QByteArray fullFile(const QHash<QString, QString>& replace = {})
     QDomElement felder = at(doc.documentElement(), QStringLiteral("print/punktzettel"));
     for (int i = 0; i < 8; ++i) {
         QDomElement f = felder.firstChildElement(QStringLiteral("feld%1").arg(i));
-        for (const auto& [name, value] : {std::pair{"bezeichnung", QStringLiteral("f%1").arg(i)},
-                                          std::pair{"xwert", QString::number(10 + i)},
-                                          std::pair{"ywert", QString::number(20 + i)}})
+        for (const auto& [name, value] :
+             {std::pair{"bezeichnung", QStringLiteral("f%1").arg(i)},
+              std::pair{"xwert", QString::number(10 + i)}, std::pair{"ywert", QString::number(20 + i)}})
             f.appendChild(doc.createElement(QLatin1String(name))).appendChild(doc.createTextNode(value));
     }
     for (auto it = replace.begin(); it != replace.end(); ++it) {
@@ -85,13 +85,19 @@ QStringList elementPaths(const QDomElement& parent, const QString& prefix = {})
 
 QStringList newFileOrder()
 {
-    QStringList out = {"anzeige", "anzeige/laufschrift", "anzeige/vorstellung", "anzeige/skalierung", "print",
-                       "print/punktzettel"};
+    QStringList out = {"anzeige", "anzeige/laufschrift", "anzeige/vorstellung", "anzeige/skalierung",
+                       "print",   "print/punktzettel"};
     for (int i = 0; i < 8; ++i) {
         const QString f = QStringLiteral("print/punktzettel/feld%1").arg(i);
-        out << f << f + QStringLiteral("/bezeichnung") << f + QStringLiteral("/xwert") << f + QStringLiteral("/ywert");
+        out << f << f + QStringLiteral("/bezeichnung") << f + QStringLiteral("/xwert")
+            << f + QStringLiteral("/ywert");
     }
-    return out << "werbung" << "werbung/werbungen" << "werbung/modus" << "werbung/zeit" << "tarvodir" << "version"
+    return out << "werbung"
+               << "werbung/werbungen"
+               << "werbung/modus"
+               << "werbung/zeit"
+               << "tarvodir"
+               << "version"
                << "protokoll";
 }
 
@@ -273,11 +279,16 @@ void TestSettings::loadedChoicesAnnounceTheirChange_data()
     QTest::addColumn<QString>("value");
     QTest::addColumn<int>("announced"); // the new value, or -2 for no announcement
 
-    QTest::newRow("Passnummer") << "protokoll" << "1" << 1;
-    QTest::newRow("Lizenznummer is the start value") << "protokoll" << "0" << -2;
-    QTest::newRow("empty choice is not read") << "protokoll" << "" << -2;
-    QTest::newRow("advert mode") << "werbung/modus" << "1" << 1;
-    QTest::newRow("no advert mode is the start value") << "werbung/modus" << "-1" << -2;
+    QTest::newRow("Passnummer") << "protokoll"
+                                << "1" << 1;
+    QTest::newRow("Lizenznummer is the start value") << "protokoll"
+                                                     << "0" << -2;
+    QTest::newRow("empty choice is not read") << "protokoll"
+                                              << "" << -2;
+    QTest::newRow("advert mode") << "werbung/modus"
+                                 << "1" << 1;
+    QTest::newRow("no advert mode is the start value") << "werbung/modus"
+                                                       << "-1" << -2;
 }
 
 void TestSettings::loadedChoicesAnnounceTheirChange()
@@ -324,7 +335,8 @@ void TestSettings::introductionOption()
 
     s.setSettingsReady(true);
     s.saveset();
-    QCOMPARE(stored(m_path, QStringLiteral("anzeige/vorstellung")), ticked ? QStringLiteral("-1") : QStringLiteral("0"));
+    QCOMPARE(stored(m_path, QStringLiteral("anzeige/vorstellung")),
+             ticked ? QStringLiteral("-1") : QStringLiteral("0"));
 }
 
 void TestSettings::loadedDocumentIsKept()
@@ -335,7 +347,8 @@ void TestSettings::loadedDocumentIsKept()
     file.replace("<?xml version='1.0'?>", "<?xml version='1.0' encoding='iso-8859-1'?>");
     file.replace("<settings>", "<settings><notiz art=\"hand\">bleibt</notiz>");
     file.replace("</anzeige>", "<farbe>rot</farbe></anzeige>");
-    file.replace("Hallo Halle", "Gr\xfc\xdf" "e");
+    file.replace("Hallo Halle", "Gr\xfc\xdf"
+                                "e");
     QVERIFY(writeBytes(m_path, file));
     Settings s(m_path);
     QCOMPARE(failure([&] { s.loadset(); }), QString());
@@ -346,7 +359,8 @@ void TestSettings::loadedDocumentIsKept()
     s.saveset();
     const QStringList paths = elementPaths(storedRoot(m_path));
     QCOMPARE(paths.first(), QStringLiteral("notiz"));
-    QCOMPARE(paths.indexOf(QStringLiteral("anzeige/farbe")), paths.indexOf(QStringLiteral("anzeige/skalierung")) + 1);
+    QCOMPARE(paths.indexOf(QStringLiteral("anzeige/farbe")),
+             paths.indexOf(QStringLiteral("anzeige/skalierung")) + 1);
     QCOMPARE(storedRoot(m_path).firstChildElement(QStringLiteral("notiz")).attribute(QStringLiteral("art")),
              QStringLiteral("hand"));
     QCOMPARE(stored(m_path, QStringLiteral("notiz")), QStringLiteral("bleibt"));
@@ -355,7 +369,8 @@ void TestSettings::loadedDocumentIsKept()
     // Still Latin-1, as the kept declaration says.
     const QByteArray bytes = readAll(m_path);
     QVERIFY(bytes.startsWith("<?xml version='1.0' encoding='iso-8859-1'?>"));
-    QVERIFY(bytes.contains("Gr\xfc\xdf" "e"));
+    QVERIFY(bytes.contains("Gr\xfc\xdf"
+                           "e"));
     QVERIFY(bytes.contains("&#8364; Ordner"));
     Settings back(m_path);
     back.loadset();
@@ -393,11 +408,15 @@ void TestSettings::faultyValueTakesItsDefault_data()
     QTest::addColumn<int>("failingStep"); // 1-based, in reading order
     QTest::addColumn<QString>("saved");   // the default the next save writes
 
-    QTest::newRow("licence choice no number") << "protokoll" << "eins" << 2 << "0";
-    QTest::newRow("advert mode empty") << "werbung/modus" << "" << 7 << "-1";
+    QTest::newRow("licence choice no number") << "protokoll"
+                                              << "eins" << 2 << "0";
+    QTest::newRow("advert mode empty") << "werbung/modus"
+                                       << "" << 7 << "-1";
     QTest::newRow("advert mode missing") << "werbung/modus" << kMissing << 7 << "-1";
-    QTest::newRow("advert mode word") << "werbung/modus" << "zwei" << 7 << "-1";
-    QTest::newRow("introduction neither number nor word") << "anzeige/vorstellung" << "ja" << 9 << "0";
+    QTest::newRow("advert mode word") << "werbung/modus"
+                                      << "zwei" << 7 << "-1";
+    QTest::newRow("introduction neither number nor word") << "anzeige/vorstellung"
+                                                          << "ja" << 9 << "0";
 }
 
 void TestSettings::faultyValueTakesItsDefault()
@@ -419,7 +438,8 @@ void TestSettings::faultyValueTakesItsDefault()
     QVERIFY2(message.contains(named), qPrintable(message));
     for (int i = 0; i < kSteps.size(); ++i) {
         const Settings& expected = i + 1 == failingStep ? defaults : good;
-        QVERIFY2(kSteps[i](s) == kSteps[i](expected), qPrintable(QStringLiteral("step %1: %2").arg(i + 1).arg(kSteps[i](s))));
+        QVERIFY2(kSteps[i](s) == kSteps[i](expected),
+                 qPrintable(QStringLiteral("step %1: %2").arg(i + 1).arg(kSteps[i](s))));
     }
 
     // Saving goes on; the default takes the faulty value's place.
@@ -451,9 +471,10 @@ void TestSettings::unreadableFileIsLeftAlone()
     }
     Settings s(m_path);
     const QString message = failure([&] { s.loadset(); });
-    QVERIFY2(message.startsWith(QStringLiteral("Die Einstellungsdatei „set.xml“ kann nicht gelesen werden"))
-                 && message.contains(QStringLiteral("nicht gespeichert")),
-             qPrintable(message));
+    QVERIFY2(
+        message.startsWith(QStringLiteral("Die Einstellungsdatei „set.xml“ kann nicht gelesen werden")) &&
+            message.contains(QStringLiteral("nicht gespeichert")),
+        qPrintable(message));
     QVERIFY(!QFileInfo::exists(m_tmp->filePath(kAside)));
 
     s.setSettingsReady(true);
@@ -478,19 +499,21 @@ void TestSettings::declaredEncodingIsWritten_data()
 
     const QByteArray utf16Bom("\xFF\xFE");
     const QByteArray utf8Bom("\xEF\xBB\xBF");
-    QTest::newRow("ISO-8859-15") << QByteArray() << "ISO-8859-15" << QByteArray("ISO-8859-15") << "Grüße 5 € Œ"
-                                 << QByteArray() << "ISO-8859-15" << QByteArray("ISO-8859-15");
-    QTest::newRow("windows-1250") << QByteArray() << "windows-1250" << QByteArray("windows-1250") << "Łódź Žilina"
-                                  << QByteArray() << "windows-1250" << QByteArray("windows-1250");
+    QTest::newRow("ISO-8859-15") << QByteArray() << "ISO-8859-15" << QByteArray("ISO-8859-15")
+                                 << "Grüße 5 € Œ" << QByteArray() << "ISO-8859-15"
+                                 << QByteArray("ISO-8859-15");
+    QTest::newRow("windows-1250") << QByteArray() << "windows-1250" << QByteArray("windows-1250")
+                                  << "Łódź Žilina" << QByteArray() << "windows-1250"
+                                  << QByteArray("windows-1250");
     QTest::newRow("UTF-16") << utf16Bom << "UTF-16" << QByteArray("UTF-16LE") << "Grüße Łódź € Ж" << utf16Bom
                             << "UTF-16" << QByteArray("UTF-16LE");
     QTest::newRow("UTF-8 with mark") << utf8Bom << "UTF-8" << QByteArray("UTF-8") << "Grüße Łódź Ж" << utf8Bom
                                      << "UTF-8" << QByteArray("UTF-8");
-    QTest::newRow("misspelt") << QByteArray() << "utf-8x" << QByteArray("UTF-8") << "Grüße Łódź Ж" << QByteArray()
-                              << "UTF-8" << QByteArray("UTF-8");
-    QTest::newRow("misspelt over Windows bytes") << QByteArray() << "utf-8x" << QByteArray("windows-1252")
-                                                 << "Grüße Straße" << QByteArray() << "windows-1252"
-                                                 << QByteArray("windows-1252");
+    QTest::newRow("misspelt") << QByteArray() << "utf-8x" << QByteArray("UTF-8") << "Grüße Łódź Ж"
+                              << QByteArray() << "UTF-8" << QByteArray("UTF-8");
+    QTest::newRow("misspelt over Windows bytes")
+        << QByteArray() << "utf-8x" << QByteArray("windows-1252") << "Grüße Straße" << QByteArray()
+        << "windows-1252" << QByteArray("windows-1252");
     // What the old writer left behind: UTF-8 bytes under a UTF-16 declaration.
     QTest::newRow("UTF-16 over UTF-8 bytes") << QByteArray() << "UTF-16" << QByteArray("UTF-8") << "Grüße Ж"
                                              << utf16Bom << "UTF-16" << QByteArray("UTF-16LE");
@@ -506,9 +529,11 @@ void TestSettings::declaredEncodingIsWritten()
     QFETCH(QString, writtenDeclared);
     QFETCH(QByteArray, writtenCodec);
     const QString name = QStringLiteral("notiz_") + text.right(1);
-    const QString content = QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\"?><settings><%2>bleibt</%2><anzeige>"
-                                           "<laufschrift>%3</laufschrift></anzeige><werbung><modus>0</modus></werbung></settings>")
-                                .arg(declared, name, text);
+    const QString content =
+        QStringLiteral(
+            "<?xml version=\"1.0\" encoding=\"%1\"?><settings><%2>bleibt</%2><anzeige>"
+            "<laufschrift>%3</laufschrift></anzeige><werbung><modus>0</modus></werbung></settings>")
+            .arg(declared, name, text);
     QStringEncoder encoder(codec.constData());
     QVERIFY(writeBytes(m_path, bom + encoder.encode(content)));
 
@@ -524,8 +549,9 @@ void TestSettings::declaredEncodingIsWritten()
     QStringDecoder decoder(writtenCodec.constData());
     const QString written = decoder.decode(bytes.mid(writtenBom.size()));
     QVERIFY(!decoder.hasError());
-    QVERIFY2(written.startsWith(QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\"?>").arg(writtenDeclared)),
-             qPrintable(written));
+    QVERIFY2(
+        written.startsWith(QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\"?>").arg(writtenDeclared)),
+        qPrintable(written));
     QVERIFY(written.contains(QStringLiteral("<laufschrift>%1</laufschrift>").arg(text)));
     QVERIFY(written.contains(QStringLiteral("<%1>bleibt</%1>").arg(name)));
 
@@ -570,8 +596,9 @@ void TestSettings::unparsableFileIsMovedAside()
     QVERIFY(writeBytes(m_path, content));
     Settings s(m_path);
     const QString message = failure([&] { s.loadset(); });
-    QVERIFY2(message.startsWith(QStringLiteral("Die Einstellungsdatei „set.xml“ ist beschädigt und wurde als "
-                                               "„set.xml.defekt“ beiseitegelegt. Es gelten die Standardeinstellungen.\n")),
+    QVERIFY2(message.startsWith(
+                 QStringLiteral("Die Einstellungsdatei „set.xml“ ist beschädigt und wurde als "
+                                "„set.xml.defekt“ beiseitegelegt. Es gelten die Standardeinstellungen.\n")),
              qPrintable(message));
     QVERIFY2(message.contains(QStringLiteral("Zeile")), qPrintable(message));
     QVERIFY(!QFile::exists(m_path));
@@ -606,21 +633,50 @@ void TestSettings::damagedValuesStartSanely_data()
     QTest::addColumn<QString>("shown");
     QTest::addColumn<int>("scalePercent");
 
-    QTest::newRow("licence choice above") << "protokoll" << "5" << "1" << 110;
-    QTest::newRow("licence choice below") << "protokoll" << "-3" << "0" << 110;
-    QTest::newRow("advert mode above") << "werbung/modus" << "7" << "2" << 110;
-    QTest::newRow("advert mode below") << "werbung/modus" << "-9" << "-1" << 110;
-    QTest::newRow("scale above") << "anzeige/skalierung" << "150" << "120" << 120;
-    QTest::newRow("scale zero") << "anzeige/skalierung" << "0" << "80" << 80;
-    QTest::newRow("scale odd above 100") << "anzeige/skalierung" << "101" << "100" << 100;
-    QTest::newRow("scale odd below 100") << "anzeige/skalierung" << "99" << "100" << 100;
-    QTest::newRow("scale odd at the top") << "anzeige/skalierung" << "119" << "118" << 118;
-    QTest::newRow("scale odd at the bottom") << "anzeige/skalierung" << "81" << "82" << 82;
-    QTest::newRow("scale on the grid") << "anzeige/skalierung" << "84" << "84" << 84;
-    QTest::newRow("scale no integer") << "anzeige/skalierung" << "gross" << "gross" << 100;
-    QTest::newRow("scale empty") << "anzeige/skalierung" << "" << "" << 100;
-    QTest::newRow("field entry empty") << "print/punktzettel/feld1/xwert" << "" << "63" << 110;
-    QTest::newRow("field entry missing") << "print/punktzettel/feld5/bezeichnung" << kMissing << "pzVereinRot" << 110;
+    QTest::newRow("licence choice above") << "protokoll"
+                                          << "5"
+                                          << "1" << 110;
+    QTest::newRow("licence choice below") << "protokoll"
+                                          << "-3"
+                                          << "0" << 110;
+    QTest::newRow("advert mode above") << "werbung/modus"
+                                       << "7"
+                                       << "2" << 110;
+    QTest::newRow("advert mode below") << "werbung/modus"
+                                       << "-9"
+                                       << "-1" << 110;
+    QTest::newRow("scale above") << "anzeige/skalierung"
+                                 << "150"
+                                 << "120" << 120;
+    QTest::newRow("scale zero") << "anzeige/skalierung"
+                                << "0"
+                                << "80" << 80;
+    QTest::newRow("scale odd above 100") << "anzeige/skalierung"
+                                         << "101"
+                                         << "100" << 100;
+    QTest::newRow("scale odd below 100") << "anzeige/skalierung"
+                                         << "99"
+                                         << "100" << 100;
+    QTest::newRow("scale odd at the top") << "anzeige/skalierung"
+                                          << "119"
+                                          << "118" << 118;
+    QTest::newRow("scale odd at the bottom") << "anzeige/skalierung"
+                                             << "81"
+                                             << "82" << 82;
+    QTest::newRow("scale on the grid") << "anzeige/skalierung"
+                                       << "84"
+                                       << "84" << 84;
+    QTest::newRow("scale no integer") << "anzeige/skalierung"
+                                      << "gross"
+                                      << "gross" << 100;
+    QTest::newRow("scale empty") << "anzeige/skalierung"
+                                 << ""
+                                 << "" << 100;
+    QTest::newRow("field entry empty") << "print/punktzettel/feld1/xwert"
+                                       << ""
+                                       << "63" << 110;
+    QTest::newRow("field entry missing")
+        << "print/punktzettel/feld5/bezeichnung" << kMissing << "pzVereinRot" << 110;
 }
 
 void TestSettings::damagedValuesStartSanely()
@@ -661,7 +717,9 @@ void TestSettings::failedSaveIsRetriedByTheNext()
     QVERIFY(QDir(folder).removeRecursively());
 
     s.setLaufschrift(QStringLiteral("nach dem Fehler"));
-    QVERIFY(failure([&] { s.saveset(); }).startsWith(QStringLiteral("Die Datei „set.xml“ kann nicht gespeichert werden")));
+    QVERIFY(failure([&] {
+                s.saveset();
+            }).startsWith(QStringLiteral("Die Datei „set.xml“ kann nicht gespeichert werden")));
     QCOMPARE(s.laufschrift(), QStringLiteral("nach dem Fehler"));
 
     QVERIFY(QDir().mkpath(folder));

@@ -67,8 +67,7 @@ private slots:
 private:
     void openMatch();
     QWidget* view(const char* name) const { return m_window->findChild<QWidget*>(QLatin1String(name)); }
-    template <typename T = QWidget>
-    T* child(const char* name) const
+    template <typename T = QWidget> T* child(const char* name) const
     {
         return m_window->findChild<T*>(QLatin1String(name));
     }
@@ -96,7 +95,8 @@ void TestOperatorWindow::init()
     ini.write("[allgemein]\r\ndatum=05.12.2026\r\n");
     ini.close();
     m_console = std::make_unique<Console>(m_dir->path(), &m_sound);
-    m_keyboard = std::make_unique<KeyboardControl>(m_console->bout(), m_console->clock(), m_console->navigator());
+    m_keyboard =
+        std::make_unique<KeyboardControl>(m_console->bout(), m_console->clock(), m_console->navigator());
     m_shell = std::make_unique<OperatorShell>(*m_console, *m_keyboard);
     m_window = std::make_unique<OperatorWindow>(*m_console, *m_keyboard, *m_shell);
     m_messages = std::make_unique<MessageWindow>();
@@ -124,10 +124,12 @@ void TestOperatorWindow::openMatch()
     m_path = m_dir->filePath(QStringLiteral("m.ptlx"));
     QFile f(m_path);
     QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><heim>KSV</heim></info><kaempfe>"
-            "<kampf1><reihenfolge>1</reihenfolge><stil>F</stil><nachnrot>Huber</nachnrot><nachnblau>Nowak</nachnblau>"
-            "</kampf1><kampf2><reihenfolge>2</reihenfolge><nachnrot>Demir</nachnrot><nachnblau>Berg</nachnblau>"
-            "</kampf2></kaempfe></mk>");
+    f.write(
+        "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><heim>KSV</heim></info><kaempfe>"
+        "<kampf1><reihenfolge>1</reihenfolge><stil>F</stil><nachnrot>Huber</nachnrot><nachnblau>Nowak</"
+        "nachnblau>"
+        "</kampf1><kampf2><reihenfolge>2</reihenfolge><nachnrot>Demir</nachnrot><nachnblau>Berg</nachnblau>"
+        "</kampf2></kaempfe></mk>");
     f.close();
     m_window->openMatchFile(m_path);
     QCOMPARE(m_window->windowTitle(), QStringLiteral("VANTOR²: [m.ptlx]"));
@@ -146,7 +148,8 @@ void TestOperatorWindow::entryPanelGuardShowsMessage()
 {
     QTest::mouseClick(child("Image3"), Qt::LeftButton);
     QCOMPARE(MessageBox::takeShownMessages(),
-             QStringList{QStringLiteral("Achtung!: Bitte wählen Sie zuerst eine Datei oder legen Sie eine neue an.")});
+             QStringList{QStringLiteral(
+                 "Achtung!: Bitte wählen Sie zuerst eine Datei oder legen Sie eine neue an.")});
     QCOMPARE(m_messages->title(), QStringLiteral("Achtung!"));
     QVERIFY(view("panel_start")->isVisible());
     openMatch();
@@ -483,7 +486,8 @@ void TestOperatorWindow::dragMayEndOverAnElement()
     QTest::mousePress(panel, Qt::LeftButton, {}, over + QPoint(0, 150));
     QTest::mouseRelease(panel, Qt::LeftButton, {}, over);
     QTest::mousePress(panel, Qt::LeftButton, {}, start);
-    QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(start.x(), start.y() - 101 - (start.y() - over.y() - 101)));
+    QTest::mouseRelease(panel, Qt::LeftButton, {},
+                        QPoint(start.x(), start.y() - 101 - (start.y() - over.y() - 101)));
     QVERIFY(view("panel_eingaben")->isVisible());
 }
 
@@ -536,7 +540,8 @@ void TestOperatorWindow::brokenSettingsStillKeepChanges()
              qPrintable(shown.first()));
     // The faulty value took its default, the start went on, and the next change is saved.
     QVERIFY(console.settings().settingsReady());
-    QVERIFY(second.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->toPlainText() != QStringLiteral("Tipp\n"));
+    QVERIFY(second.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->toPlainText() !=
+            QStringLiteral("Tipp\n"));
     console.settings().setZeit(QStringLiteral("60"));
     console.settings().saveset();
     const QByteArray stored = readAll(path);
@@ -747,7 +752,8 @@ void TestOperatorWindow::openingTheSetupPanelRedrawsThePreview()
     settings.setFeld(2, {QStringLiteral("pzStil"), QStringLiteral("107"), QStringLiteral("4O")});
     QTest::mouseClick(child("Image2"), Qt::LeftButton);
     QTest::mouseClick(child("Image6"), Qt::LeftButton);
-    QCOMPARE(MessageBox::takeShownMessages(), QStringList{QStringLiteral("'4O' ist kein gültiger Integerwert")});
+    QCOMPARE(MessageBox::takeShownMessages(),
+             QStringList{QStringLiteral("'4O' ist kein gültiger Integerwert")});
     QVERIFY(view("panel_einrichten")->isVisible());
 }
 

@@ -159,7 +159,8 @@ void clickRadio(QAbstractButton* button)
     QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, indicator.center());
 }
 
-const QStringList kThree = {QStringLiteral("/w/a.jpg"), QStringLiteral("/w/b.jpg"), QStringLiteral("/w/c.jpg")};
+const QStringList kThree = {QStringLiteral("/w/a.jpg"), QStringLiteral("/w/b.jpg"),
+                            QStringLiteral("/w/c.jpg")};
 
 } // namespace
 
@@ -227,7 +228,8 @@ void TestSetupPanel::designTexts()
     QWidget* edit4 = f.control(QStringLiteral("Edit4"));
     const QRect field(item->mapFrom(f.panel, edit4->mapTo(f.panel, QPoint())), edit4->size());
     QVERIFY(field.left() > textLeft + fm.horizontalAdvance(QStringLiteral("Wechsel alle")));
-    QVERIFY(field.right() < textLeft + fm.horizontalAdvance(item->text().chopped(QStringLiteral("Sekunden").size())));
+    QVERIFY(field.right() <
+            textLeft + fm.horizontalAdvance(item->text().chopped(QStringLiteral("Sekunden").size())));
     QVERIFY(field.top() < item->height() / 2 && field.bottom() > item->height() / 2);
 
     // The score sheet's preview and the headings of the field layout.
@@ -244,7 +246,8 @@ void TestSetupPanel::controlsFollowTheSettings()
 {
     Fixture f;
     QVERIFY(f.start());
-    QCOMPARE(f.control<QLineEdit>(QStringLiteral("laufschrift"))->text(), QStringLiteral("Herzlich Willkommen!"));
+    QCOMPARE(f.control<QLineEdit>(QStringLiteral("laufschrift"))->text(),
+             QStringLiteral("Herzlich Willkommen!"));
     QVERIFY(f.radio(QStringLiteral("RadioGroup3"), 0)->isChecked());
 
     f.settings.setLaufschrift(QStringLiteral("Grüße"));
@@ -276,11 +279,21 @@ void TestSetupPanel::scaleButtons_data()
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("after");
 
-    QTest::newRow("plus") << "110" << "Button8" << "112";
-    QTest::newRow("minus") << "100" << "Button9" << "98";
-    QTest::newRow("plus at the top") << "120" << "Button8" << "120";
-    QTest::newRow("minus at the bottom") << "80" << "Button9" << "80";
-    QTest::newRow("minus from the top") << "120" << "Button9" << "118";
+    QTest::newRow("plus") << "110"
+                          << "Button8"
+                          << "112";
+    QTest::newRow("minus") << "100"
+                           << "Button9"
+                           << "98";
+    QTest::newRow("plus at the top") << "120"
+                                     << "Button8"
+                                     << "120";
+    QTest::newRow("minus at the bottom") << "80"
+                                         << "Button9"
+                                         << "80";
+    QTest::newRow("minus from the top") << "120"
+                                        << "Button9"
+                                        << "118";
 }
 
 void TestSetupPanel::scaleButtons()
@@ -315,7 +328,8 @@ void TestSetupPanel::scaleButtonWithDamagedField()
     QSignalSpy steps(f.panel, &SetupPanel::scaleStep);
     for (const QString& name : {QStringLiteral("Button8"), QStringLiteral("Button9")}) {
         QTest::mouseClick(f.control<QPushButton>(name), Qt::LeftButton);
-        QCOMPARE(MessageBox::takeShownMessages(), QStringList{QStringLiteral("'gross' ist kein gültiger Integerwert")});
+        QCOMPARE(MessageBox::takeShownMessages(),
+                 QStringList{QStringLiteral("'gross' ist kein gültiger Integerwert")});
     }
     QCOMPARE(steps.count(), 0);
     QCOMPARE(f.control<QLineEdit>(QStringLiteral("Edit1"))->text(), QStringLiteral("gross"));
@@ -347,16 +361,18 @@ void TestSetupPanel::addAdvert()
     QCOMPARE(f.settings.werbung(), after);
     QCOMPARE(f.list()->count(), after.size());
     COMPARE_SAVES(1);
-    QCOMPARE(stored(f.path, QStringLiteral("werbung/werbungen/werbung%1/pfad").arg(after.size() - 1)), after.last());
+    QCOMPARE(stored(f.path, QStringLiteral("werbung/werbungen/werbung%1/pfad").arg(after.size() - 1)),
+             after.last());
 }
 
 void TestSetupPanel::doubleClick_data()
 {
-    QTest::addColumn<int>("selected"); // -1: none
+    QTest::addColumn<int>("selected");   // -1: none
     QTest::addColumn<QString>("chosen"); // empty: Cancel
     QTest::addColumn<QStringList>("after");
 
-    QTest::newRow("OK replaces the selected") << 1 << "/w/neu.jpg" << QStringList{"/w/a.jpg", "/w/neu.jpg", "/w/c.jpg"};
+    QTest::newRow("OK replaces the selected")
+        << 1 << "/w/neu.jpg" << QStringList{"/w/a.jpg", "/w/neu.jpg", "/w/c.jpg"};
     QTest::newRow("OK with none selected appends")
         << -1 << "/w/neu.jpg" << QStringList{"/w/a.jpg", "/w/b.jpg", "/w/c.jpg", "/w/neu.jpg"};
     QTest::newRow("Cancel on an entry") << 0 << "" << kThree;
@@ -396,7 +412,8 @@ void TestSetupPanel::doubleClick()
     if (selected >= 0)
         QCOMPARE(list->selectedItems(), QList<QListWidgetItem*>{list->item(selected)});
     COMPARE_SAVES(1);
-    QCOMPARE(stored(f.path, QStringLiteral("werbung/werbungen/werbung%1/pfad").arg(after.size() - 1)), after.last());
+    QCOMPARE(stored(f.path, QStringLiteral("werbung/werbungen/werbung%1/pfad").arg(after.size() - 1)),
+             after.last());
 }
 
 void TestSetupPanel::keysInTheList_data()
@@ -405,7 +422,8 @@ void TestSetupPanel::keysInTheList_data()
     QTest::addColumn<int>("key");
     QTest::addColumn<QStringList>("after");
 
-    QTest::newRow("Del removes the selected") << 1 << int(Qt::Key_Delete) << QStringList{"/w/a.jpg", "/w/c.jpg"};
+    QTest::newRow("Del removes the selected")
+        << 1 << int(Qt::Key_Delete) << QStringList{"/w/a.jpg", "/w/c.jpg"};
     QTest::newRow("Del with none selected") << -1 << int(Qt::Key_Delete) << kThree;
     QTest::newRow("another key") << 0 << int(Qt::Key_A) << kThree;
     QTest::newRow("arrow key") << 0 << int(Qt::Key_Down) << kThree;
@@ -515,9 +533,11 @@ void TestSetupPanel::leavingTheSecondsField()
     COMPARE_SAVES(0);
     QVERIFY(focusOn(f.elsewhere));
 
-    QCOMPARE(calls, QStringList{QStringLiteral("apply ") + (applyFails ? QStringLiteral("3x") : QStringLiteral("30"))});
+    QCOMPARE(calls, QStringList{QStringLiteral("apply ") +
+                                (applyFails ? QStringLiteral("3x") : QStringLiteral("30"))});
     if (applyFails) {
-        QCOMPARE(MessageBox::takeShownMessages(), QStringList{QStringLiteral("'3x' ist kein gültiger Integerwert")});
+        QCOMPARE(MessageBox::takeShownMessages(),
+                 QStringList{QStringLiteral("'3x' ist kein gültiger Integerwert")});
         COMPARE_SAVES(0);
     } else {
         QCOMPARE(MessageBox::takeShownMessages(), QStringList());
@@ -539,7 +559,8 @@ void TestSetupPanel::leavingTheTickerSavesOnce()
 
     QVERIFY(focusOn(f.elsewhere));
     COMPARE_SAVES(1);
-    QCOMPARE(stored(f.path, QStringLiteral("anzeige/laufschrift")), QStringLiteral("Willkommen in der Halle"));
+    QCOMPARE(stored(f.path, QStringLiteral("anzeige/laufschrift")),
+             QStringLiteral("Willkommen in der Halle"));
 
     // A pasted text keeps its first line: the ticker is one line.
     QVERIFY(focusOn(edit));

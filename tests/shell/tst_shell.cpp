@@ -52,7 +52,8 @@ void TestShell::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     m_console = std::make_unique<Console>(m_dir->path(), &m_sound);
-    m_keyboard = std::make_unique<KeyboardControl>(m_console->bout(), m_console->clock(), m_console->navigator());
+    m_keyboard =
+        std::make_unique<KeyboardControl>(m_console->bout(), m_console->clock(), m_console->navigator());
     m_shell = std::make_unique<OperatorShell>(*m_console, *m_keyboard);
 }
 
@@ -69,7 +70,8 @@ void TestShell::openMatch(const QByteArray& bouts)
     const QString path = m_dir->filePath(QStringLiteral("m.ptlx"));
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info/><kaempfe>" + bouts + "</kaempfe></mk>");
+    f.write("<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info/><kaempfe>" + bouts +
+            "</kaempfe></mk>");
     f.close();
     m_console->matchFile().open(path);
 }
@@ -86,7 +88,8 @@ void TestShell::markerSlidesByAFifth()
         m_shell->Timer1Timer();
         tops << m_shell->markerPos();
     }
-    QCOMPARE(tops, (QList<int>{20, 36, 49, 59, 67, 74, 79, 83, 87, 90, 92, 94, 95, 96, 97, 98, 99, 100, 101}));
+    QCOMPARE(tops,
+             (QList<int>{20, 36, 49, 59, 67, 74, 79, 83, 87, 90, 92, 94, 95, 96, 97, 98, 99, 100, 101}));
     QVERIFY(!m_shell->markerMoving());
 }
 
@@ -191,7 +194,8 @@ void TestShell::upwardDrag()
 
 void TestShell::boutPanelLoadsFirstBoutOnce()
 {
-    openMatch("<kampf1><reihenfolge>1</reihenfolge><punkterot>3</punkterot><nachnrot>A</nachnrot><nachnblau>B</nachnblau>"
+    openMatch("<kampf1><reihenfolge>1</reihenfolge><punkterot>3</punkterot><nachnrot>A</"
+              "nachnrot><nachnblau>B</nachnblau>"
               "</kampf1><kampf2><reihenfolge>2</reihenfolge><punkteblau>4</punkteblau></kampf2>");
     QSignalSpy loaded(&m_console->navigator(), &BoutNavigator::werbungaktu);
     QSignalSpy rewritten(&m_console->navigator(), &BoutNavigator::updatekampf);
@@ -217,10 +221,12 @@ void TestShell::teamScoreRecountStopsAtBadCell()
 
 void TestShell::boutChoiceList()
 {
-    openMatch("<kampf1><klasse>57</klasse><stil>F</stil><nachnrot>Huber</nachnrot><nachnblau>Nowak</nachnblau></kampf1>"
+    openMatch("<kampf1><klasse>57</klasse><stil>F</stil><nachnrot>Huber</nachnrot><nachnblau>Nowak</"
+              "nachnblau></kampf1>"
               "<kampf2/>");
     m_shell->Image4Click();
-    QCOMPARE(m_shell->boutChoices(), (QStringList{QStringLiteral("57 F: Huber - Nowak"), QStringLiteral(" :  - ")}));
+    QCOMPARE(m_shell->boutChoices(),
+             (QStringList{QStringLiteral("57 F: Huber - Nowak"), QStringLiteral(" :  - ")}));
     m_console->record().setRowCount(1);
     QCOMPARE(OperatorShell::boutChoiceList(m_console->record()), QStringList());
 }

@@ -23,7 +23,8 @@ QFont typewriterFont(int pointSize)
 {
     QFont f(QStringLiteral("MonospaceTypewriter"));
     f.setStyleHint(QFont::TypeWriter);
-    f.setFamilies({QStringLiteral("MonospaceTypewriter"), QStringLiteral("Courier Prime"), QStringLiteral("DejaVu Sans Mono")});
+    f.setFamilies({QStringLiteral("MonospaceTypewriter"), QStringLiteral("Courier Prime"),
+                   QStringLiteral("DejaVu Sans Mono")});
     f.setPointSize(pointSize);
     f.setFixedPitch(true);
     return f;
@@ -51,7 +52,8 @@ protected:
 
 } // namespace
 
-BoutPanel::BoutPanel(Bout& bout, BoutClock& clock, BoutNavigator& navigator, const ViewState& view, QWidget* parent)
+BoutPanel::BoutPanel(Bout& bout, BoutClock& clock, BoutNavigator& navigator, const ViewState& view,
+                     QWidget* parent)
     : QWidget(parent), m_bout(bout), m_clock(clock), m_navigator(navigator), m_view(view)
 {
     setObjectName(QStringLiteral("panel_kampf"));
@@ -61,7 +63,8 @@ BoutPanel::BoutPanel(Bout& bout, BoutClock& clock, BoutNavigator& navigator, con
 
     // Teams and team score.
     label(QStringLiteral("heimverein"), {}, {20, 40, 420, 36}, 20, true, kRed);
-    label(QStringLiteral("gastverein"), {}, {720, 40, 420, 36}, 20, true, kBlue, Qt::AlignRight | Qt::AlignVCenter);
+    label(QStringLiteral("gastverein"), {}, {720, 40, 420, 36}, 20, true, kBlue,
+          Qt::AlignRight | Qt::AlignVCenter);
     label(QStringLiteral("punkteheim"), QStringLiteral("0"), {450, 30, 110, 56}, 34, true, kRed,
           Qt::AlignRight | Qt::AlignVCenter);
     label(QStringLiteral("Label_doppelpunkt"), QStringLiteral(":"), {560, 30, 40, 56}, 34, true, Qt::black,
@@ -79,28 +82,30 @@ BoutPanel::BoutPanel(Bout& bout, BoutClock& clock, BoutNavigator& navigator, con
     // Wrestlers.
     label(QStringLiteral("rot"), {}, {20, 130, 440, 34}, 18, true, kRed);
     label(QStringLiteral("gewrot"), {}, {20, 166, 200, 22}, 11, false, kRed);
-    label(QStringLiteral("blau"), {}, {700, 130, 440, 34}, 18, true, kBlue, Qt::AlignRight | Qt::AlignVCenter);
-    label(QStringLiteral("gewblau"), {}, {940, 166, 200, 22}, 11, false, kBlue, Qt::AlignRight | Qt::AlignVCenter);
+    label(QStringLiteral("blau"), {}, {700, 130, 440, 34}, 18, true, kBlue,
+          Qt::AlignRight | Qt::AlignVCenter);
+    label(QStringLiteral("gewblau"), {}, {940, 166, 200, 22}, 11, false, kBlue,
+          Qt::AlignRight | Qt::AlignVCenter);
 
     // Clock with the action-time light behind it.
     m_shape16 = new QFrame(this);
     m_shape16->setObjectName(QStringLiteral("Shape16"));
     m_shape16->setGeometry(440, 200, 280, 130);
     m_shape16->setAutoFillBackground(true);
-    auto* uhr = clickLabel(QStringLiteral("uhr"), QStringLiteral("0:00"), {450, 205, 260, 90}, 54, true, Qt::white,
-                           Qt::AlignCenter);
-    connect(uhr, &ClickLabel::clicked, this, [this] { guarded(this, [this] { m_clock.startstop(); }); });
-    auto* l23 = clickLabel(QStringLiteral("Label23"), QStringLiteral(">>PAUSE<<"), {450, 295, 260, 30}, 13, true,
+    auto* uhr = clickLabel(QStringLiteral("uhr"), QStringLiteral("0:00"), {450, 205, 260, 90}, 54, true,
                            Qt::white, Qt::AlignCenter);
+    connect(uhr, &ClickLabel::clicked, this, [this] { guarded(this, [this] { m_clock.startstop(); }); });
+    auto* l23 = clickLabel(QStringLiteral("Label23"), QStringLiteral(">>PAUSE<<"), {450, 295, 260, 30}, 13,
+                           true, Qt::white, Qt::AlignCenter);
     connect(l23, &ClickLabel::clicked, this, [this] { m_clock.Label23Click(); });
-    auto* plus = clickLabel(QStringLiteral("Label6"), QStringLiteral("+"), {728, 200, 40, 60}, 30, true, Qt::black,
-                            Qt::AlignCenter);
+    auto* plus = clickLabel(QStringLiteral("Label6"), QStringLiteral("+"), {728, 200, 40, 60}, 30, true,
+                            Qt::black, Qt::AlignCenter);
     connect(plus, &ClickLabel::clicked, this, [this] { m_clock.zeitplusminus(QStringLiteral("p"), 1); });
-    auto* minus = clickLabel(QStringLiteral("Label7"), QStringLiteral("-"), {728, 268, 40, 60}, 30, true, Qt::black,
-                             Qt::AlignCenter);
+    auto* minus = clickLabel(QStringLiteral("Label7"), QStringLiteral("-"), {728, 268, 40, 60}, 30, true,
+                             Qt::black, Qt::AlignCenter);
     connect(minus, &ClickLabel::clicked, this, [this] { m_clock.zeitplusminus(QStringLiteral("m"), 1); });
-    auto* reset = clickLabel(QStringLiteral("Label77"), QStringLiteral("R\nE\nS\nE\nT"), {405, 200, 28, 130}, 10,
-                             true, Qt::black, Qt::AlignCenter);
+    auto* reset = clickLabel(QStringLiteral("Label77"), QStringLiteral("R\nE\nS\nE\nT"), {405, 200, 28, 130},
+                             10, true, Qt::black, Qt::AlignCenter);
     connect(reset, &ClickLabel::clicked, this, [this] { m_clock.zeitplusminus(QStringLiteral("r"), 0); });
 
     // Points, injury times, win types and the summaries of each side.
@@ -108,24 +113,26 @@ BoutPanel::BoutPanel(Bout& bout, BoutClock& clock, BoutNavigator& navigator, con
                            Qt::AlignCenter);
     auto* tpb = clickLabel(QStringLiteral("tpb"), QStringLiteral("0"), {820, 200, 220, 130}, 80, true, kBlue,
                            Qt::AlignCenter);
-    auto* vzrot = clickLabel(QStringLiteral("vzrot"), QStringLiteral("0:00"), {20, 240, 90, 40}, 18, true, kRed,
-                             Qt::AlignCenter);
-    auto* vzblau = clickLabel(QStringLiteral("vzblau"), QStringLiteral("0:00"), {1050, 240, 90, 40}, 18, true, kBlue,
-                              Qt::AlignCenter);
+    auto* vzrot = clickLabel(QStringLiteral("vzrot"), QStringLiteral("0:00"), {20, 240, 90, 40}, 18, true,
+                             kRed, Qt::AlignCenter);
+    auto* vzblau = clickLabel(QStringLiteral("vzblau"), QStringLiteral("0:00"), {1050, 240, 90, 40}, 18, true,
+                              kBlue, Qt::AlignCenter);
     for (ClickLabel* l : {tpr, vzrot})
         connect(l, &ClickLabel::doubleClicked, this, [this] { m_clock.vzrotDblClick(); });
     for (ClickLabel* l : {tpb, vzblau})
         connect(l, &ClickLabel::doubleClicked, this, [this] { m_clock.vzblauDblClick(); });
     label(QStringLiteral("sieg_rot"), {}, {120, 335, 220, 40}, 24, true, kRed, Qt::AlignCenter);
     label(QStringLiteral("sieg_blau"), {}, {820, 335, 220, 40}, 24, true, kBlue, Qt::AlignCenter);
-    label(QStringLiteral("Label33"), QStringLiteral("P: 0, V:0"), {120, 380, 220, 26}, 14, true, kRed, Qt::AlignCenter);
+    label(QStringLiteral("Label33"), QStringLiteral("P: 0, V:0"), {120, 380, 220, 26}, 14, true, kRed,
+          Qt::AlignCenter);
     label(QStringLiteral("Label34"), QStringLiteral("P: 0, V:0"), {820, 380, 220, 26}, 14, true, kBlue,
           Qt::AlignCenter);
     label(QStringLiteral("infolabel"), {}, {440, 340, 280, 26}, 13, true, Qt::black, Qt::AlignCenter);
 
     // The two scoring strings lie on top of each other: each one's blanks leave room for the other.
     for (const QString& name : {QStringLiteral("wr"), QStringLiteral("wb")}) {
-        QLabel* l = label(name, {}, {40, 430, 1080, 40}, 22, true, name == QLatin1String("wr") ? kRed : kBlue);
+        QLabel* l =
+            label(name, {}, {40, 430, 1080, 40}, 22, true, name == QLatin1String("wr") ? kRed : kBlue);
         l->setFont(typewriterFont(22));
         l->setAttribute(Qt::WA_TranslucentBackground);
     }
@@ -134,14 +141,18 @@ BoutPanel::BoutPanel(Bout& bout, BoutClock& clock, BoutNavigator& navigator, con
     addScoringPictures();
 
     // Navigation and the live-view lamp.
-    auto* first = clickLabel(QStringLiteral("Label22"), QStringLiteral("Kampf Nr. 1"), {40, 700, 160, 40}, 16, true);
-    auto* prev = clickLabel(QStringLiteral("Label39"), QStringLiteral("<"), {780, 700, 40, 40}, 20, true, Qt::black,
-                            Qt::AlignCenter);
-    auto* next = clickLabel(QStringLiteral("Label36"), QStringLiteral("nächster Kampf >"), {830, 700, 290, 40}, 20,
-                            true, Qt::black, Qt::AlignRight | Qt::AlignVCenter);
-    connect(first, &ClickLabel::clicked, this, [this] { guarded(this, [this] { m_navigator.naechsterkampf(1); }); });
-    connect(prev, &ClickLabel::clicked, this, [this] { guarded(this, [this] { m_navigator.naechsterkampf(888); }); });
-    connect(next, &ClickLabel::clicked, this, [this] { guarded(this, [this] { m_navigator.naechsterkampf(999); }); });
+    auto* first =
+        clickLabel(QStringLiteral("Label22"), QStringLiteral("Kampf Nr. 1"), {40, 700, 160, 40}, 16, true);
+    auto* prev = clickLabel(QStringLiteral("Label39"), QStringLiteral("<"), {780, 700, 40, 40}, 20, true,
+                            Qt::black, Qt::AlignCenter);
+    auto* next = clickLabel(QStringLiteral("Label36"), QStringLiteral("nächster Kampf >"),
+                            {830, 700, 290, 40}, 20, true, Qt::black, Qt::AlignRight | Qt::AlignVCenter);
+    connect(first, &ClickLabel::clicked, this,
+            [this] { guarded(this, [this] { m_navigator.naechsterkampf(1); }); });
+    connect(prev, &ClickLabel::clicked, this,
+            [this] { guarded(this, [this] { m_navigator.naechsterkampf(888); }); });
+    connect(next, &ClickLabel::clicked, this,
+            [this] { guarded(this, [this] { m_navigator.naechsterkampf(999); }); });
     m_shape43 = new RoundedLamp(this);
     m_shape43->setObjectName(QStringLiteral("Shape43"));
     m_shape43->setGeometry(470, 700, 240, 40);
@@ -165,21 +176,21 @@ BoutPanel::BoutPanel(Bout& bout, BoutClock& clock, BoutNavigator& navigator, con
     refresh();
 }
 
-QLabel* BoutPanel::label(const QString& name, const QString& text, const QRect& geometry, int pointSize, bool bold,
-                         const QColor& colour, Qt::Alignment align)
+QLabel* BoutPanel::label(const QString& name, const QString& text, const QRect& geometry, int pointSize,
+                         bool bold, const QColor& colour, Qt::Alignment align)
 {
     return place(new QLabel(text, this), name, geometry, pointSize, bold, colour, align);
 }
 
-ClickLabel* BoutPanel::clickLabel(const QString& name, const QString& text, const QRect& geometry, int pointSize,
-                                  bool bold, const QColor& colour, Qt::Alignment align)
+ClickLabel* BoutPanel::clickLabel(const QString& name, const QString& text, const QRect& geometry,
+                                  int pointSize, bool bold, const QColor& colour, Qt::Alignment align)
 {
     return place(new ClickLabel(text, this), name, geometry, pointSize, bold, colour, align);
 }
 
 template <typename L>
-L* BoutPanel::place(L* l, const QString& name, const QRect& geometry, int pointSize, bool bold, const QColor& colour,
-                    Qt::Alignment align)
+L* BoutPanel::place(L* l, const QString& name, const QRect& geometry, int pointSize, bool bold,
+                    const QColor& colour, Qt::Alignment align)
 {
     l->setObjectName(name);
     l->setGeometry(geometry);
@@ -216,8 +227,12 @@ void BoutPanel::addScoringPictures()
     // The point areas' step is fixed by the points picture; the lower row leaves room for the
     // wider "Strg + …" labels.
     constexpr int kLowerStep = 78;
-    const auto cell = [](int left, int column, int top) { return QRect(left + column * kStep, top, kSize, kSize); };
-    const auto lowerCell = [](int left, int column) { return QRect(left + column * kLowerStep, kLower, kSize, kSize); };
+    const auto cell = [](int left, int column, int top) {
+        return QRect(left + column * kStep, top, kSize, kSize);
+    };
+    const auto lowerCell = [](int left, int column) {
+        return QRect(left + column * kLowerStep, kLower, kSize, kSize);
+    };
     const int blueLowerLeft = designSize().width() - kRedLeft - 3 * kLowerStep - kSize;
 
     Bout& bout = m_bout;
@@ -236,14 +251,22 @@ void BoutPanel::addScoringPictures()
         setScoringPictureWhenShown(points, QLatin1String(file));
     }
     // The point areas lie over the points pictures and carry no picture of their own.
-    scoringControl(QStringLiteral("Image16"), {}, cell(kRedLeft, 0, kUpper), QStringLiteral("F1"), kRed, punkte("r", 1));
-    scoringControl(QStringLiteral("Image17"), {}, cell(kRedLeft, 1, kUpper), QStringLiteral("F2"), kRed, punkte("r", 2));
-    scoringControl(QStringLiteral("Image25"), {}, cell(kRedLeft, 2, kUpper), QStringLiteral("F3"), kRed, punkte("r", 4));
-    scoringControl(QStringLiteral("Image26"), {}, cell(kRedLeft, 3, kUpper), QStringLiteral("F4"), kRed, punkte("r", 5));
-    scoringControl(QStringLiteral("Image20"), {}, cell(blueLeft, 0, kUpper), QStringLiteral("F5"), kBlue, punkte("b", 1));
-    scoringControl(QStringLiteral("Image21"), {}, cell(blueLeft, 1, kUpper), QStringLiteral("F6"), kBlue, punkte("b", 2));
-    scoringControl(QStringLiteral("Image23"), {}, cell(blueLeft, 2, kUpper), QStringLiteral("F7"), kBlue, punkte("b", 4));
-    scoringControl(QStringLiteral("Image24"), {}, cell(blueLeft, 3, kUpper), QStringLiteral("F8"), kBlue, punkte("b", 5));
+    scoringControl(QStringLiteral("Image16"), {}, cell(kRedLeft, 0, kUpper), QStringLiteral("F1"), kRed,
+                   punkte("r", 1));
+    scoringControl(QStringLiteral("Image17"), {}, cell(kRedLeft, 1, kUpper), QStringLiteral("F2"), kRed,
+                   punkte("r", 2));
+    scoringControl(QStringLiteral("Image25"), {}, cell(kRedLeft, 2, kUpper), QStringLiteral("F3"), kRed,
+                   punkte("r", 4));
+    scoringControl(QStringLiteral("Image26"), {}, cell(kRedLeft, 3, kUpper), QStringLiteral("F4"), kRed,
+                   punkte("r", 5));
+    scoringControl(QStringLiteral("Image20"), {}, cell(blueLeft, 0, kUpper), QStringLiteral("F5"), kBlue,
+                   punkte("b", 1));
+    scoringControl(QStringLiteral("Image21"), {}, cell(blueLeft, 1, kUpper), QStringLiteral("F6"), kBlue,
+                   punkte("b", 2));
+    scoringControl(QStringLiteral("Image23"), {}, cell(blueLeft, 2, kUpper), QStringLiteral("F7"), kBlue,
+                   punkte("b", 4));
+    scoringControl(QStringLiteral("Image24"), {}, cell(blueLeft, 3, kUpper), QStringLiteral("F8"), kBlue,
+                   punkte("b", 5));
 
     scoringControl(QStringLiteral("Image14"), QStringLiteral("passivity_red.svg"), lowerCell(kRedLeft, 0),
                    QStringLiteral("P"), kRed, eingabe(QStringLiteral("rp")));
@@ -253,8 +276,9 @@ void BoutPanel::addScoringPictures()
                    QStringLiteral("S"), kRed, eingabe(QStringLiteral("rss")));
     scoringControl(QStringLiteral("Image36"), QStringLiteral("more_red.svg"), lowerCell(kRedLeft, 3),
                    QStringLiteral("Strg + M"), kRed, picker);
-    scoringControl(QStringLiteral("Image12"), QStringLiteral("passivity_blue.svg"), lowerCell(blueLowerLeft, 0),
-                   QStringLiteral("Strg + P"), kBlue, eingabe(QStringLiteral("bp")));
+    scoringControl(QStringLiteral("Image12"), QStringLiteral("passivity_blue.svg"),
+                   lowerCell(blueLowerLeft, 0), QStringLiteral("Strg + P"), kBlue,
+                   eingabe(QStringLiteral("bp")));
     scoringControl(QStringLiteral("Image13"), QStringLiteral("caution_blue.svg"), lowerCell(blueLowerLeft, 1),
                    QStringLiteral("Strg + V"), kBlue, eingabe(QStringLiteral("bv")));
     scoringControl(QStringLiteral("Image29"), QStringLiteral("win_ss_blue.svg"), lowerCell(blueLowerLeft, 2),
@@ -263,14 +287,17 @@ void BoutPanel::addScoringPictures()
                    QStringLiteral("Strg + M"), kBlue, picker);
 
     const int middle = designSize().width() / 2;
-    scoringControl(QStringLiteral("Image22"), QStringLiteral("undo.svg"), {middle - 8 - kSize, kUpper, kSize, kSize},
-                   QStringLiteral("BS"), Qt::black, eingabe(QStringLiteral("wertungrueck")));
-    scoringControl(QStringLiteral("Image28"), QStringLiteral("signal.svg"), {middle + 8, kUpper, kSize, kSize},
-                   QStringLiteral("T"), Qt::black, [this] { m_clock.signal(); });
+    scoringControl(QStringLiteral("Image22"), QStringLiteral("undo.svg"),
+                   {middle - 8 - kSize, kUpper, kSize, kSize}, QStringLiteral("BS"), Qt::black,
+                   eingabe(QStringLiteral("wertungrueck")));
+    scoringControl(QStringLiteral("Image28"), QStringLiteral("signal.svg"),
+                   {middle + 8, kUpper, kSize, kSize}, QStringLiteral("T"), Qt::black,
+                   [this] { m_clock.signal(); });
 }
 
 ClickLabel* BoutPanel::scoringControl(const QString& name, const QString& file, const QRect& geometry,
-                                      const QString& key, const QColor& colour, const std::function<void()>& call)
+                                      const QString& key, const QColor& colour,
+                                      const std::function<void()>& call)
 {
     auto* control = new ClickLabel({}, this);
     control->setObjectName(name);

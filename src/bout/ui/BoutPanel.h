@@ -37,8 +37,9 @@ signals:
     void introductionRequested();
 
 private:
-    QLabel* label(const QString& name, const QString& text, const QRect& geometry, int pointSize, bool bold = false,
-                  const QColor& colour = Qt::black, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter);
+    QLabel* label(const QString& name, const QString& text, const QRect& geometry, int pointSize,
+                  bool bold = false, const QColor& colour = Qt::black,
+                  Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter);
     ClickLabel* clickLabel(const QString& name, const QString& text, const QRect& geometry, int pointSize,
                            bool bold = false, const QColor& colour = Qt::black,
                            Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter);
@@ -49,8 +50,8 @@ private:
     void setFill(QWidget* w, const QColor& colour);
     // A clickable scoring picture with the key that does the same shown above it; a click makes
     // `call` once. `file` empty: a click area over a larger picture.
-    ClickLabel* scoringControl(const QString& name, const QString& file, const QRect& geometry, const QString& key,
-                               const QColor& colour, const std::function<void()>& call);
+    ClickLabel* scoringControl(const QString& name, const QString& file, const QRect& geometry,
+                               const QString& key, const QColor& colour, const std::function<void()>& call);
     void addScoringPictures();
 
     Bout& m_bout;

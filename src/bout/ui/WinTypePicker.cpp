@@ -123,9 +123,10 @@ WinTypePicker::WinTypePicker(Bout& bout, QWidget* parent)
     addPictures(kRedPictures, kRedBox, kRed);
     addPictures(kBluePictures, kBlueBox, kBlue);
 
-    auto* note = new QLabel(QStringLiteral("Die Disqualifikation bei 3 Verwarnungen, bzw. bei der 4. Passivität (GR) "
-                                           "wird automatisch erkannt."),
-                            this);
+    auto* note =
+        new QLabel(QStringLiteral("Die Disqualifikation bei 3 Verwarnungen, bzw. bei der 4. Passivität (GR) "
+                                  "wird automatisch erkannt."),
+                   this);
     note->setGeometry(kNote);
     note->setWordWrap(true);
     note->setAlignment(Qt::AlignCenter);
@@ -133,22 +134,24 @@ WinTypePicker::WinTypePicker(Bout& bout, QWidget* parent)
     noteFont.setPointSize(9);
     note->setFont(noteFont);
 
-    caption(QStringLiteral("Beide Ringer (Wertung 0:0)"), {kBothBox.x(), kBothBox.y() + 5, kBothBox.width(), 18},
-            Qt::black);
+    caption(QStringLiteral("Beide Ringer (Wertung 0:0)"),
+            {kBothBox.x(), kBothBox.y() + 5, kBothBox.width(), 18}, Qt::black);
     const struct
     {
         const char* name;
         const char16_t* text;
         const char16_t* cmd;
         int x;
-    } both[] = {{"Label7", u"DQ", u"xdq", kBothBox.x() + 55}, {"Label9", u"ÜG", u"xüg", kBothBox.right() - 55 - 64}};
+    } both[] = {{"Label7", u"DQ", u"xdq", kBothBox.x() + 55},
+                {"Label9", u"ÜG", u"xüg", kBothBox.right() - 55 - 64}};
     for (const auto& b : both) {
         auto* l = new ClickLabel(QString::fromUtf16(b.text), this);
         l->setObjectName(QLatin1String(b.name));
         l->setGeometry(b.x, kBothBox.y() + 30, 64, 28);
         l->setAlignment(Qt::AlignCenter);
         setBoldFont(l, 11);
-        l->setStyleSheet(QStringLiteral("background-color: rgb(160, 160, 160); border-radius: 6px; color: black;"));
+        l->setStyleSheet(
+            QStringLiteral("background-color: rgb(160, 160, 160); border-radius: 6px; color: black;"));
         addCommand(l, QString::fromUtf16(b.cmd));
     }
 

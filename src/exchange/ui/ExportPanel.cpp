@@ -71,7 +71,8 @@ void fill(QWidget* w, const QColor& colour)
 
 ExportPanel::ExportPanel(Settings& settings, const MatchRecord& record, const BoutNavigator& navigator,
                          QWidget* parent)
-    : QWidget(parent), m_settings(settings), m_record(record), m_navigator(navigator), m_tarvo(new TarvoExchange(this))
+    : QWidget(parent), m_settings(settings), m_record(record), m_navigator(navigator),
+      m_tarvo(new TarvoExchange(this))
 {
     setObjectName(QStringLiteral("panel_export"));
     fill(this, kGreen);
@@ -269,7 +270,8 @@ void ExportPanel::Button13Click()
         if (path.isEmpty())
             return;
         m_zelmo->clear();
-        const QStringList lines = ZelmoExport::write(path, m_record, m_navigator.punkteheim, m_navigator.punktegast);
+        const QStringList lines =
+            ZelmoExport::write(path, m_record, m_navigator.punkteheim, m_navigator.punktegast);
         m_zelmo->setPlainText(lines.join(QLatin1Char('\n')));
     });
 }

@@ -118,8 +118,8 @@ EntryPanel::EntryPanel(MatchRecord& record, MatchFile& file, QWidget* parent)
     const QList<QStringList> rows = {
         {"heim", "gast", "ort", "halle", "liga", "datum"},
         {"punktfreund", "vorrueck", "altersklasse", "ml", "mp", "pr"},
-        {"zeitnehmer", "protokollfuehrer", "punktzettel", "mannschaftsfuehrer_heim", "mannschaftsfuehrer_gast",
-         "zuschauer"},
+        {"zeitnehmer", "protokollfuehrer", "punktzettel", "mannschaftsfuehrer_heim",
+         "mannschaftsfuehrer_gast", "zuschauer"},
         {"verhalten_ringer", "verhalten_zuschauer", "beginn", "ende", "pause", "ordner1"},
     };
     for (int r = 0; r < rows.size(); ++r)
@@ -205,7 +205,8 @@ QWidget* EntryPanel::makeControl(const QString& field)
     } else {
         auto* edit = new QLineEdit(cell);
         keepOneLine(edit);
-        connect(edit, &QLineEdit::textEdited, this, [this, field](const QString& t) { m_record.setHeader(field, t); });
+        connect(edit, &QLineEdit::textEdited, this,
+                [this, field](const QString& t) { m_record.setHeader(field, t); });
         control = edit;
     }
     control->setObjectName(field);

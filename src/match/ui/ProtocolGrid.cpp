@@ -60,7 +60,8 @@ public:
     {
         // The record echoes every keystroke back; rewriting the same text would move the
         // cursor to the end and drop the editor's undo.
-        if (auto* line = qobject_cast<QLineEdit*>(editor); line && line->text() == index.data(Qt::EditRole).toString())
+        if (auto* line = qobject_cast<QLineEdit*>(editor);
+            line && line->text() == index.data(Qt::EditRole).toString())
             return;
         QStyledItemDelegate::setEditorData(editor, index);
     }

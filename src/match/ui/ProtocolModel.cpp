@@ -2,7 +2,8 @@
 
 #include "match/MatchRecord.h"
 
-ProtocolModel::ProtocolModel(MatchRecord& record, QObject* parent) : QAbstractTableModel(parent), m_record(record)
+ProtocolModel::ProtocolModel(MatchRecord& record, QObject* parent)
+    : QAbstractTableModel(parent), m_record(record)
 {
     connect(&record, &MatchRecord::rowsAboutToReset, this, &ProtocolModel::beginResetModel);
     connect(&record, &MatchRecord::rowsReset, this, &ProtocolModel::endResetModel);
@@ -47,9 +48,10 @@ Qt::ItemFlags ProtocolModel::flags(const QModelIndex& index) const
 QString ProtocolModel::caption(int column, bool passNumbers)
 {
     static const char* const captions[MatchFields::ColumnCount] = {
-        "Klasse", "Stil", "Gew.", "Vorname Heim", "Nachname Heim", "Lizenz", "Status", "Jahrgang",
-        "Punkte", "Gew.", "Vorname Gast", "Nachname Gast", "Lizenz", "Status", "Jahrgang", "Punkte",
-        "Sieg", "TP Rot", "TP Blau", "Zeit", "Wertungen Rot", "Wertungen Blau", "Zeiten", "Reihenfolge",
+        "Klasse",  "Stil",     "Gew.",          "Vorname Heim",   "Nachname Heim", "Lizenz",
+        "Status",  "Jahrgang", "Punkte",        "Gew.",           "Vorname Gast",  "Nachname Gast",
+        "Lizenz",  "Status",   "Jahrgang",      "Punkte",         "Sieg",          "TP Rot",
+        "TP Blau", "Zeit",     "Wertungen Rot", "Wertungen Blau", "Zeiten",        "Reihenfolge",
     };
     if (column < 0 || column >= MatchFields::ColumnCount)
         return {};

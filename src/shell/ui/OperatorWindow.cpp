@@ -71,7 +71,8 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, con
 
 } // namespace
 
-OperatorWindow::OperatorWindow(Console& console, KeyboardControl& keyboard, OperatorShell& shell, QWidget* parent)
+OperatorWindow::OperatorWindow(Console& console, KeyboardControl& keyboard, OperatorShell& shell,
+                               QWidget* parent)
     : QWidget(parent), m_console(console), m_keyboard(keyboard), m_shell(shell)
 {
     setObjectName(QStringLiteral("TForm2"));
@@ -80,7 +81,8 @@ OperatorWindow::OperatorWindow(Console& console, KeyboardControl& keyboard, Oper
     setFocusPolicy(Qt::StrongFocus);
     QFont tahoma;
     // Tahoma is asked for first; on Linux a sans of similar width stands in.
-    tahoma.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    tahoma.setFamilies(
+        {QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     tahoma.setPointSize(8);
     setFont(tahoma);
 
@@ -248,9 +250,7 @@ QWidget* OperatorWindow::makeMenu()
     makeLabel(v, QStringLiteral("Label87"), QStringLiteral("Version:"), {9, 754}, 7, false, Qt::black);
     makeLabel(v, QStringLiteral("version"), QStringLiteral(VANTOR_VERSION), {55, 751}, 7, false, Qt::black);
 
-    connect(anzeige, &ClickLabel::clicked, this, [this] {
-        guarded(this, [this] { cClick(); });
-    });
+    connect(anzeige, &ClickLabel::clicked, this, [this] { guarded(this, [this] { cClick(); }); });
     connect(hilfe, &ClickLabel::clicked, this, &OperatorWindow::Label58Click);
     connect(beenden, &ClickLabel::clicked, this, &OperatorWindow::Label1Click);
     connect(minimieren, &ClickLabel::clicked, this, [this] {
@@ -276,7 +276,8 @@ QWidget* OperatorWindow::makeView(const QString& name, const QColor& colour)
 void OperatorWindow::buildStartPanel(QWidget* panel)
 {
     const QColor text = palette().color(QPalette::HighlightedText);
-    makeLabel(panel, QStringLiteral("Label_wussten"), QStringLiteral("Wussten Sie schon?"), {40, 40}, 14, true, text);
+    makeLabel(panel, QStringLiteral("Label_wussten"), QStringLiteral("Wussten Sie schon?"), {40, 40}, 14,
+              true, text);
     m_tipBox = new QPlainTextEdit(panel);
     m_tipBox->setObjectName(QStringLiteral("Memo1"));
     m_tipBox->setReadOnly(true);
@@ -292,10 +293,11 @@ void OperatorWindow::buildStartPanel(QWidget* panel)
             m_messages->mymessage(title, text);
     });
 
-    makeLabel(panel, QStringLiteral("Label_gewaehlt"), QStringLiteral("Gewählter Kampf:"), {560, 40}, 14, true, text);
-    for (const auto& [name, y, size] : {std::tuple{"Label42", 76, 11}, std::tuple{"Label51", 102, 13},
-                                        std::tuple{"Label52", 128, 13}, std::tuple{"dateiname", 170, 10},
-                                        std::tuple{"pfad", 192, 9}}) {
+    makeLabel(panel, QStringLiteral("Label_gewaehlt"), QStringLiteral("Gewählter Kampf:"), {560, 40}, 14,
+              true, text);
+    for (const auto& [name, y, size] :
+         {std::tuple{"Label42", 76, 11}, std::tuple{"Label51", 102, 13}, std::tuple{"Label52", 128, 13},
+          std::tuple{"dateiname", 170, 10}, std::tuple{"pfad", 192, 9}}) {
         QLabel* l = makeLabel(panel, QLatin1String(name), QString(), {560, y}, size, size == 13, text);
         l->resize(560, 24);
         m_labels.insert(QLatin1String(name), l);
@@ -342,12 +344,9 @@ void OperatorWindow::updateTexts()
 {
     const MatchFile& f = m_console.matchFile();
     const QList<QPair<QString, QString>> texts = {
-        {QStringLiteral("Label42"), f.label42()},
-        {QStringLiteral("Label51"), f.label51()},
-        {QStringLiteral("Label52"), f.label52()},
-        {QStringLiteral("dateiname"), f.dateiname()},
-        {QStringLiteral("pfad"), f.pfad()},
-        {QStringLiteral("uhrzeit"), m_shell.uhrzeit()},
+        {QStringLiteral("Label42"), f.label42()}, {QStringLiteral("Label51"), f.label51()},
+        {QStringLiteral("Label52"), f.label52()}, {QStringLiteral("dateiname"), f.dateiname()},
+        {QStringLiteral("pfad"), f.pfad()},       {QStringLiteral("uhrzeit"), m_shell.uhrzeit()},
     };
     for (const auto& [name, text] : texts)
         if (QLabel* l = m_labels.value(name); l && l->text() != text)
@@ -383,10 +382,11 @@ void OperatorWindow::Label1Click()
     MatchFile& file = m_console.matchFile();
     if (!file.isOpen() && file.hasUnsavedEdits()) {
         // Nothing can take the edits; quitting anyway is the operator's choice, never silent.
-        if (MessageBox::question(this, QStringLiteral("Beenden"),
-                                 QStringLiteral("Es ist keine Kampfdatei geöffnet: Die Eingaben sind nirgends "
-                                                "gespeichert und gehen beim Beenden verloren. Trotzdem beenden?"))
-            == MessageBox::Yes)
+        if (MessageBox::question(
+                this, QStringLiteral("Beenden"),
+                QStringLiteral("Es ist keine Kampfdatei geöffnet: Die Eingaben sind nirgends "
+                               "gespeichert und gehen beim Beenden verloren. Trotzdem beenden?")) ==
+            MessageBox::Yes)
             QApplication::quit();
         return;
     }
@@ -431,12 +431,13 @@ bool OperatorWindow::eventFilter(QObject* watched, QEvent* event)
         if (ours) {
             auto* key = static_cast<QKeyEvent*>(event);
             // On X11 the scan code tells the digit row even when Shift changes the character.
-            const quint32 scanCode = QGuiApplication::platformName() == QLatin1String("xcb") ? key->nativeScanCode() : 0;
+            const quint32 scanCode =
+                QGuiApplication::platformName() == QLatin1String("xcb") ? key->nativeScanCode() : 0;
             if (const int vk = virtualKeyFor(key->key(), key->modifiers(), scanCode))
                 tastendruck(vk, key->modifiers());
         }
-    } else if (watched == m_bout
-               && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease)) {
+    } else if (watched == m_bout &&
+               (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease)) {
         // A press counts on the panel's own surface only, not one passed on from an element on
         // it; the panel then holds the mouse, so the release counts wherever it lands.
         const QPoint p = static_cast<QMouseEvent*>(event)->position().toPoint();

@@ -27,7 +27,8 @@ class OperatorWindow : public QWidget
 {
     Q_OBJECT
 public:
-    OperatorWindow(Console& console, KeyboardControl& keyboard, OperatorShell& shell, QWidget* parent = nullptr);
+    OperatorWindow(Console& console, KeyboardControl& keyboard, OperatorShell& shell,
+                   QWidget* parent = nullptr);
     ~OperatorWindow() override;
 
     // The other windows, created after this one (audience, message window, picker).
