@@ -4,6 +4,10 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$here/scripts/setup.sh"
 build="${VANTOR_TEST_BUILD:-$here/build-tests}"
+
+# Every C++ file as .clang-format lays it out (clang-format 14, as Debian 12 ships it).
+(cd "$here" && git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror)
+
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_WERROR=ON >/dev/null
 cmake --build "$build" --parallel
 (cd "$build" && ctest --output-on-failure --parallel "$(nproc)")
