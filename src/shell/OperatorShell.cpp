@@ -2,6 +2,7 @@
 
 #include "Console.h"
 #include "bout/KeyboardControl.h"
+#include "platform/DocumentOpener.h"
 #include "platform/IniFile.h"
 #include "platform/UserError.h"
 
@@ -198,6 +199,12 @@ void OperatorShell::drawTip()
     // The global generator is seeded from the system's entropy, differently in every run.
     m_memo1 = startTips().at(int(QRandomGenerator::global()->bounded(5)));
     emit textsChanged();
+}
+
+void OperatorShell::hilfe()
+{
+    if (!openDocument(m_console.besideProgram(QStringLiteral("hilfe.pdf"))))
+        throw UserError(QStringLiteral("Es ist ein Fehler aufgetreten."));
 }
 
 void OperatorShell::readLicenceDate(const QString& iniPath)

@@ -76,6 +76,10 @@ public:
     void drawTip();
     QString memo1() const { return m_memo1; }
 
+    // "Hilfe": opens hilfe.pdf beside the program with the desktop's viewer; throws
+    // "Es ist ein Fehler aufgetreten." when there is none or the file is missing.
+    void hilfe();
+
     // "Lizenzendatenbank vom " + date of the licence-data file, or unchanged when it is missing.
     void readLicenceDate(const QString& iniPath);
     QString datumlizenzdatei() const { return m_datumlizenzdatei; }

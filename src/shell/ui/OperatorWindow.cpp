@@ -15,7 +15,6 @@
 #include "exchange/RefereeList.h"
 #include "exchange/ui/ExportPanel.h"
 #include "shell/ui/SetupPanel.h"
-#include "platform/DocumentOpener.h"
 #include "platform/UserError.h"
 #include "printing/ui/PrintPanel.h"
 #include "scoreboard/ui/AudienceWindow.h"
@@ -417,9 +416,7 @@ void OperatorWindow::Button17Click()
 
 void OperatorWindow::Label58Click()
 {
-    if (!openDocument(m_console.besideProgram(QStringLiteral("hilfe.pdf"))))
-        MessageBox::information(this, QApplication::applicationDisplayName(),
-                                QStringLiteral("Es ist ein Fehler aufgetreten."));
+    guarded(this, [this] { m_shell.hilfe(); });
 }
 
 bool OperatorWindow::eventFilter(QObject* watched, QEvent* event)
