@@ -8,6 +8,7 @@
 #include "platform/UserError.h"
 
 #include "BenchSupport.h"
+#include "support/JpegEncode.h"
 
 #include <benchmark/benchmark.h>
 
@@ -97,32 +98,17 @@ QImage makeAdvert()
 // uncompressed.
 template <typename FillRow> QByteArray encodeLargeProgressive(FillRow fillRow)
 {
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr err{};
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    unsigned char* out = nullptr;
-    unsigned long outSize = 0;
-    jpeg_mem_dest(&cinfo, &out, &outSize);
-    cinfo.image_width = kLargeSide;
-    cinfo.image_height = kLargeSide;
-    cinfo.input_components = 4;
-    cinfo.in_color_space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, kQuality, TRUE);
-    jpeg_simple_progression(&cinfo);
-    jpeg_start_compress(&cinfo, TRUE);
     std::vector<uchar> row(std::size_t(kLargeSide) * 4);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        fillRow(int(cinfo.next_scanline), row);
-        JSAMPROW rows[] = {row.data()};
-        jpeg_write_scanlines(&cinfo, rows, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    QByteArray bytes(reinterpret_cast<const char*>(out), qsizetype(outSize));
-    jpeg_destroy_compress(&cinfo);
-    std::free(out);
-    return bytes;
+    return encodeJpeg(
+        kLargeSide, kLargeSide, 4, Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB,
+        [](jpeg_compress_struct& cinfo) {
+            jpeg_set_quality(&cinfo, kQuality, TRUE);
+            jpeg_simple_progression(&cinfo);
+        },
+        [&](int y) {
+            fillRow(y, row);
+            return row.data();
+        });
 }
 
 // What a sponsor might send: the advert repeated over the whole picture.

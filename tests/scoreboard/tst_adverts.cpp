@@ -3,6 +3,7 @@
 #include "platform/UserError.h"
 #include "scoreboard/AdvertRotation.h"
 #include "shell/Console.h"
+#include "support/JpegEncode.h"
 #include "support/TestSupport.h"
 
 #include <QBuffer>
@@ -85,30 +86,13 @@ QByteArray inkJpeg(J_COLOR_SPACE stored)
             for (uchar ink : inks[std::size_t((y / 16) * 2 + x / 16)])
                 pixels.push_back(uchar(255 - ink));
 
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr err{};
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    unsigned char* out = nullptr;
-    unsigned long outSize = 0;
-    jpeg_mem_dest(&cinfo, &out, &outSize);
-    cinfo.image_width = size;
-    cinfo.image_height = size;
-    cinfo.input_components = 4;
-    cinfo.in_color_space = JCS_CMYK;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_colorspace(&cinfo, stored);
-    jpeg_set_quality(&cinfo, 95, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = pixels.data() + std::size_t(cinfo.next_scanline) * size * 4;
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    QByteArray bytes(reinterpret_cast<const char*>(out), qsizetype(outSize));
-    jpeg_destroy_compress(&cinfo);
-    std::free(out);
-    return bytes;
+    return encodeJpeg(
+        size, size, 4, JCS_CMYK,
+        [stored](jpeg_compress_struct& cinfo) {
+            jpeg_set_colorspace(&cinfo, stored);
+            jpeg_set_quality(&cinfo, 95, TRUE);
+        },
+        [&pixels](int y) { return pixels.data() + std::size_t(y) * size * 4; });
 }
 
 // The decoder walks at most this many times the blocks of the whole picture over all scans.
@@ -121,36 +105,14 @@ QByteArray scriptedJpeg(const QImage& picture, const std::vector<jpeg_scan_info>
 {
     const bool grey = picture.format() == QImage::Format_Grayscale8;
     const QImage image = grey ? picture : picture.convertToFormat(QImage::Format_RGB888);
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr err{};
-    cinfo.err = jpeg_std_error(&err);
-    err.error_exit = [](j_common_ptr c) {
-        char text[JMSG_LENGTH_MAX];
-        (*c->err->format_message)(c, text);
-        qFatal("test picture not encoded: %s", text);
-    };
-    jpeg_create_compress(&cinfo);
-    unsigned char* out = nullptr;
-    unsigned long outSize = 0;
-    jpeg_mem_dest(&cinfo, &out, &outSize);
-    cinfo.image_width = JDIMENSION(image.width());
-    cinfo.image_height = JDIMENSION(image.height());
-    cinfo.input_components = grey ? 1 : 3;
-    cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 95, TRUE);
-    cinfo.scan_info = script.data();
-    cinfo.num_scans = int(script.size());
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        auto row = const_cast<JSAMPROW>(image.constScanLine(int(cinfo.next_scanline)));
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    QByteArray bytes(reinterpret_cast<const char*>(out), qsizetype(outSize));
-    jpeg_destroy_compress(&cinfo);
-    std::free(out);
-    return bytes;
+    return encodeJpeg(
+        image.width(), image.height(), grey ? 1 : 3, grey ? JCS_GRAYSCALE : JCS_RGB,
+        [&script](jpeg_compress_struct& cinfo) {
+            jpeg_set_quality(&cinfo, 95, TRUE);
+            cinfo.scan_info = script.data();
+            cinfo.num_scans = int(script.size());
+        },
+        [&image](int y) { return image.constScanLine(y); });
 }
 
 // Coefficients ss..se of `components`, first down to bit `al`, then refined a bit at a time:
