@@ -12,6 +12,10 @@ packages=(
   fonts-dejavu-core fonts-courier-prime fonts-open-sans fonts-liberation2
   xvfb xauth xdotool x11-utils poppler-utils
   fonts-wine cups printer-driver-cups-pdf
+  # "Hilfe" hands hilfe.pdf to the desktop: xdg-open finds the viewer registered for PDF files
+  # (xpdf: small, and its desktop file registers it for application/pdf) and needs `file` to
+  # tell a PDF by its content where no desktop's own MIME tool is installed.
+  xdg-utils file xpdf
 )
 
 missing=()
