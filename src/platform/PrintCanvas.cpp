@@ -241,8 +241,10 @@ void PrintCanvas::textOut(int x, int y, const QString& text, int right)
     // Advances grow almost in step with the em, so the first guess is nearly right; hinting
     // and rounding may leave it a pixel or two too wide.
     const int basePixels = m_fonts[size_t(base)].font.pixelSize();
-    const int least = std::max(1, int(std::ceil(basePixels * qreal(leastCell(m_height)) / std::max(1, m_height))));
-    int pixels = std::clamp(int(std::floor(basePixels * std::max<qreal>(room, 0) / width)), least, basePixels);
+    const int least =
+        std::max(1, int(std::ceil(basePixels * qreal(leastCell(m_height)) / std::max(1, m_height))));
+    int pixels =
+        std::clamp(int(std::floor(basePixels * std::max<qreal>(room, 0) / width)), least, basePixels);
     int f = scaledFont(base, pixels);
     while (pixels > least && m_fonts[size_t(f)].measure.horizontalAdvance(text) > room)
         f = scaledFont(base, --pixels);

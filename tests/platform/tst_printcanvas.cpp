@@ -282,7 +282,8 @@ void TestPrintCanvas::textKeptWithinItsRoom()
     QVERIFY2(share >= least - 0.005 && share <= most + 0.005, qPrintable(QString::number(share)));
     QVERIFY(qAbs(fitted.first().box.left() - 30) < 0.05);
     QVERIFY(qAbs(fitted.first().box.top() - 60) < 0.05);
-    QVERIFY2(fitted.last().box.right() <= right / 10.0, qPrintable(QString::number(fitted.last().box.right())));
+    QVERIFY2(fitted.last().box.right() <= right / 10.0,
+             qPrintable(QString::number(fitted.last().box.right())));
     if (room >= 1)
         QVERIFY(qAbs(fitted.last().box.right() - plain.last().box.right()) < 0.005);
 }

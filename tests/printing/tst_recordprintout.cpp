@@ -676,8 +676,7 @@ void TestRecordPrintout::everyTextAtItsPlaceWithinItsRoom()
     if (longest == sample)
         QVERIFY(qAbs(fitted.last().box.right() - plain.last().box.right()) < 0.01);
     else
-        QVERIFY2(share >= PrintCanvas::kLeastFit - 0.01 && share <= 1.0,
-                 qPrintable(QString::number(share)));
+        QVERIFY2(share >= PrintCanvas::kLeastFit - 0.01 && share <= 1.0, qPrintable(QString::number(share)));
     if (shown != longest) {
         QVERIFY2(longest.startsWith(shown), qPrintable(shown));
         QVERIFY2(share < PrintCanvas::kLeastFit + 0.01, qPrintable(QString::number(share)));
@@ -693,9 +692,12 @@ void TestRecordPrintout::longTextsLeaveTheBoxLinesWhole()
     QVERIFY(!page.isNull());
     // Halfway down the text line of band 0 and of the first bout row.
     const std::pair<int, int> edges[] = {
-        {YT - 40, 13 * W - 3}, {YT - 40, 24 * W},     {YT - 2 * 90 - 45, 9 * W},  {YT - 2 * 90 - 45, 10 * W},
-        {YT - 2 * 90 - 45, 11 * W}, {YT - 2 * 90 - 45, 20 * W}, {YT - 2 * 90 - 45, 21 * W}, {YT - 2 * 90 - 45, 22 * W},
-        {YB - 4 * H - 17, 7 * W - 10}, {YB - 5 * H - 17, 7 * W - 10}, {YB - 4 * H - 17, 20 * W - 10},
+        {YT - 40, 13 * W - 3},          {YT - 40, 24 * W},
+        {YT - 2 * 90 - 45, 9 * W},      {YT - 2 * 90 - 45, 10 * W},
+        {YT - 2 * 90 - 45, 11 * W},     {YT - 2 * 90 - 45, 20 * W},
+        {YT - 2 * 90 - 45, 21 * W},     {YT - 2 * 90 - 45, 22 * W},
+        {YB - 4 * H - 17, 7 * W - 10},  {YB - 5 * H - 17, 7 * W - 10},
+        {YB - 4 * H - 17, 20 * W - 10},
     };
     for (const auto& [y, edge] : edges) {
         const int x = X0 + edge;

@@ -187,9 +187,11 @@ void TestScoreSheets::longTextsEndBeforeTheNextField_data()
     QTest::newRow("style") << 2 << 1510 << "F";
     QTest::newRow("bout") << 3 << 2100 << "1";
     QTest::newRow("red name") << 4 << 1090 << "Maximilian-Alexander von Hohenzollern-Sigmaringen-Württemberg";
-    QTest::newRow("red club") << 5 << 1090 << "Athletik-Sportverein Germania 1897 Hohenzollern-Sigmaringen e.V.";
+    QTest::newRow("red club") << 5 << 1090
+                              << "Athletik-Sportverein Germania 1897 Hohenzollern-Sigmaringen e.V.";
     QTest::newRow("blue name") << 6 << 2100 << "Konstantin-Valentin Graf zu Sayn-Wittgenstein-Berleburg";
-    QTest::newRow("blue club") << 7 << 2100 << "Kraftsportvereinigung Eintracht 1908 Schwäbisch Gmünd-Hussenhofen";
+    QTest::newRow("blue club") << 7 << 2100
+                               << "Kraftsportvereinigung Eintracht 1908 Schwäbisch Gmünd-Hussenhofen";
 }
 
 // Each text of a sheet with the longest names and clubs keeps its corner and ends before the next
@@ -235,14 +237,16 @@ void TestScoreSheets::longTextsEndBeforeTheNextField()
     for (const PdfWord& w : fitted)
         texts << w.text;
     QCOMPARE(texts.join(QLatin1Char(' ')), longest);
-    QVERIFY2(fitted.last().box.right() <= right / 10.0, qPrintable(QString::number(fitted.last().box.right())));
+    QVERIFY2(fitted.last().box.right() <= right / 10.0,
+             qPrintable(QString::number(fitted.last().box.right())));
     QVERIFY(qAbs(fitted.first().box.left() - plain.first().box.left()) < 0.02);
     QVERIFY(qAbs(fitted.first().box.top() - plain.first().box.top()) < 0.02);
     const double share = fitted.first().box.height() / plain.first().box.height();
     if (longest == sample)
         QVERIFY(qAbs(share - 1) < 0.001);
     else
-        QVERIFY2(share >= PrintCanvas::leastCell(60) / 60.0 - 0.01 && share <= 1.001, qPrintable(QString::number(share)));
+        QVERIFY2(share >= PrintCanvas::leastCell(60) / 60.0 - 0.01 && share <= 1.001,
+                 qPrintable(QString::number(share)));
 }
 
 QTEST_MAIN(TestScoreSheets)
