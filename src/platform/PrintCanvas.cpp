@@ -7,8 +7,10 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QRawFont>
+#include <QTextBoundaryFinder>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <utility>
@@ -194,14 +196,82 @@ int PrintCanvas::font()
     return index;
 }
 
+int PrintCanvas::scaledFont(int base, int pixelSize)
+{
+    const QString key = QString::number(base) + QLatin1Char('@') + QString::number(pixelSize);
+    if (auto it = m_fontIndex.constFind(key); it != m_fontIndex.constEnd())
+        return *it;
+    const Metrics& from = m_fonts[size_t(base)];
+    // The cell keeps its proportions to the em, whichever way the base cell was measured.
+    const qreal ratio = qreal(pixelSize) / from.font.pixelSize();
+    QFont font = from.font;
+    font.setPixelSize(pixelSize);
+    const qreal ascent = from.ascent * ratio, height = from.height * ratio;
+    m_fonts.push_back(Metrics{font, QFontMetricsF(font, &m_printer), ascent, height});
+    const int index = int(m_fonts.size()) - 1;
+    m_fontIndex.insert(key, index);
+    return index;
+}
+
+void PrintCanvas::pushText(int f, int x, int y, const QString& text)
+{
+    const Metrics& m = m_fonts[size_t(f)];
+    const QRectF cell(map(x, y), QSizeF(m.measure.horizontalAdvance(text), m.height));
+    m_steps.push_back(Step{Step::Text, f, m_fontColor, cell, text});
+}
+
 void PrintCanvas::textOut(int x, int y, const QString& text)
 {
     if (!isActive())
         return;
-    const int f = font();
-    const Metrics& m = m_fonts[size_t(f)];
-    const QRectF cell(map(x, y), QSizeF(m.measure.horizontalAdvance(text), m.height));
-    m_steps.push_back(Step{Step::Text, f, m_fontColor, cell, text});
+    pushText(font(), x, y, text);
+}
+
+void PrintCanvas::textOut(int x, int y, const QString& text, int right)
+{
+    if (!isActive())
+        return;
+    const int base = font();
+    const qreal room = (right - x) * m_scale;
+    const qreal width = m_fonts[size_t(base)].measure.horizontalAdvance(text);
+    if (width <= room) {
+        pushText(base, x, y, text);
+        return;
+    }
+    // Advances grow almost in step with the em, so the first guess is nearly right; hinting
+    // and rounding may leave it a pixel or two too wide.
+    const int basePixels = m_fonts[size_t(base)].font.pixelSize();
+    const int least =
+        std::max(1, int(std::ceil(basePixels * qreal(leastCell(m_height)) / std::max(1, m_height))));
+    int pixels =
+        std::clamp(int(std::floor(basePixels * std::max<qreal>(room, 0) / width)), least, basePixels);
+    int f = scaledFont(base, pixels);
+    while (pixels > least && m_fonts[size_t(f)].measure.horizontalAdvance(text) > room)
+        f = scaledFont(base, --pixels);
+    const QFontMetricsF& measure = m_fonts[size_t(f)].measure;
+    if (measure.horizontalAdvance(text) <= room) {
+        pushText(f, x, y, text);
+        return;
+    }
+    // Still too wide at the least size: the characters that end in time, never part of one
+    // (a glyph cut in half reads as another letter).
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
+    qsizetype fits = 0;
+    for (qsizetype at = graphemes.toNextBoundary(); at > 0; at = graphemes.toNextBoundary()) {
+        if (measure.horizontalAdvance(text.left(at)) > room)
+            break;
+        fits = at;
+    }
+    if (fits > 0)
+        pushText(f, x, y, text.left(fits));
+}
+
+int PrintCanvas::printableWidth() const
+{
+    // end() draws from the corner of the least margins the printer allows.
+    QPageLayout layout = m_printer.pageLayout();
+    layout.setMargins(layout.minimumMargins());
+    return int(std::floor(layout.paintRect(QPageLayout::Millimeter).width() * 10));
 }
 
 void PrintCanvas::rectangle(int x1, int y1, int x2, int y2)

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 class QPrinter;
@@ -70,6 +72,22 @@ public:
 
     // Text with the top-left corner of its cell at (x, y), on an opaque white background.
     void textOut(int x, int y, const QString& text);
+    // The same text kept left of `right` (0.1 mm): one that would run past it is drawn in a
+    // smaller cell with its top-left corner in the same place, down to kLeastFit of its cell
+    // height (a cell above kLeastCell on down to that), and only at that size cut after the last
+    // whole character that still ends in time. A text that fits is drawn exactly as textOut
+    // draws it.
+    void textOut(int x, int y, const QString& text, int right);
+    // The least size of a fitted text: 60 % of its cell, so the record's 4 mm bout rows still
+    // print in a 2.4 mm cell (about 5.5 pt); a larger text may shrink on down to that cell.
+    static constexpr qreal kLeastFit = 0.6;
+    static constexpr int kLeastCell = 24;
+    // The least cell height in 0.1 mm a text of cell `height` is fitted down to.
+    static int leastCell(int height) { return std::min(int(std::ceil(height * kLeastFit)), kLeastCell); }
+
+    // Width of the printable area in 0.1 mm, in the orientation set: where a text starting at
+    // x = 0 leaves the paper.
+    int printableWidth() const;
     // A rectangle between two corners, outlined with a black pen one unit wide and filled with
     // the brush.
     void rectangle(int x1, int y1, int x2, int y2);
@@ -98,6 +116,9 @@ private:
         QString text;
     };
     int font();
+    // The font `base` at another em size in device pixels, measured once per job.
+    int scaledFont(int base, int pixelSize);
+    void pushText(int font, int x, int y, const QString& text);
     QPointF map(int x, int y) const { return {x * m_scale, -y * m_scale}; }
 
     QPrinter& m_printer;

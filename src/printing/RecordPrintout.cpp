@@ -6,6 +6,7 @@
 
 #include <QRegularExpression>
 
+#include <tuple>
 #include <utility>
 
 using namespace MatchFields;
@@ -17,6 +18,12 @@ constexpr int X0 = 120;
 constexpr int Y0 = -100;
 constexpr int YT = Y0 - 250;
 constexpr int W = 90;
+// A text's room ends this far inside the box line on its right, so that its white ground never
+// blanks the line, and this far before the next text on its line, so that the two stay apart.
+constexpr int kInset = 3;
+constexpr int kGap = 10;
+// The right end of the table, which the header's last texts keep to as well.
+constexpr int kTableRight = X0 + 30 * W + 20;
 
 enum Col : int
 {
@@ -109,6 +116,12 @@ void RecordPrintout::draw(PrintCanvas& canvas, const Totals& totals) const
         canvas.setFontStyle(style);
         canvas.textOut(x, y, s);
     };
+    // A text that stays left of `right`, where its box line or the next text on its line is.
+    auto fitted = [&canvas](int x, int y, int right, int height, int style, const QString& s) {
+        canvas.setFontHeight(height);
+        canvas.setFontStyle(style);
+        canvas.textOut(x, y, s, right);
+    };
     auto box = [&canvas](int x1, int x2, int top, int bottom) {
         canvas.rectangle(X0 + x1, top, X0 + x2, bottom);
     };
@@ -120,14 +133,16 @@ void RecordPrintout::draw(PrintCanvas& canvas, const Totals& totals) const
     canvas.setBrushColor(Qt::white);
 
     text(X0, Y0, 80, Bold | PrintCanvas::Underline, QStringLiteral("Protokoll für Mannschaftskämpfe"));
-    text(X0, Y0 - 100, 60, Regular, header("liga"));
-    text(X0 + 1100, Y0 - 100, 60, Regular, m_captions.altersklasse);
-    text(X0 + 2300, Y0 - 100, 60, Regular, header("datum"));
-    text(X0, Y0 - 180, 40, Regular, m_captions.punktfreund + QStringLiteral(", ") + m_captions.vorrueck);
-    text(X0 + 1100, Y0 - 180, 40, Regular, QStringLiteral("Veranstaltungsstätte:"));
-    text(X0 + 2300, Y0 - 180, 40, Regular, QStringLiteral("Ort:"));
-    text(X0 + 1420, Y0 - 180, 40, Bold, header("halle"));
-    text(X0 + 2360, Y0 - 180, 40, Bold, header("ort"));
+    fitted(X0, Y0 - 100, X0 + 1100 - kGap, 60, Regular, header("liga"));
+    fitted(X0 + 1100, Y0 - 100, X0 + 2300 - kGap, 60, Regular, m_captions.altersklasse);
+    fitted(X0 + 2300, Y0 - 100, kTableRight, 60, Regular, header("datum"));
+    fitted(X0, Y0 - 180, X0 + 1100 - kGap, 40, Regular,
+           m_captions.punktfreund + QStringLiteral(", ") + m_captions.vorrueck);
+    // The labels end where their values begin (the values are drawn over them).
+    fitted(X0 + 1100, Y0 - 180, X0 + 1420, 40, Regular, QStringLiteral("Veranstaltungsstätte:"));
+    fitted(X0 + 2300, Y0 - 180, X0 + 2360, 40, Regular, QStringLiteral("Ort:"));
+    fitted(X0 + 1420, Y0 - 180, X0 + 2300 - kGap, 40, Bold, header("halle"));
+    fitted(X0 + 2360, Y0 - 180, kTableRight, 40, Bold, header("ort"));
 
     // Band 0: the last box covers the right end of the guest's name box.
     for (const auto& [x1, x2] : {std::pair{0, 2 * W - 3},
@@ -166,59 +181,66 @@ void RecordPrintout::draw(PrintCanvas& canvas, const Totals& totals) const
     const int yc = YT - R - 25;
     text(X0 + 2 * W + 8, YT - 25, 35, Regular, QStringLiteral("Heim:"));
     text(X0 + 13 * W + 8, YT - 25, 35, Regular, QStringLiteral("Gast:"));
-    const std::pair<int, QString> captions[] = {
-        {20, QStringLiteral("Stil")},
-        {W + 3, QStringLiteral("Klasse")},
-        {2 * W + 10, QStringLiteral("Gew.")},
-        {3 * W + 3, QStringLiteral("Name des Sportlers")},
-        {9 * W + 3, m_captions.lizenzRot},
-        {10 * W + 3, QStringLiteral("Status")},
-        {11 * W + 3, QStringLiteral("Jahrg.")},
-        {12 * W + 15, QStringLiteral("Pkt.")},
-        {13 * W + 10, QStringLiteral("Gew.")},
-        {14 * W + 3, QStringLiteral("Name des Sportlers")},
-        {20 * W + 3, m_captions.lizenzBlau},
-        {21 * W + 3, QStringLiteral("Status")},
-        {22 * W + 3, QStringLiteral("Jahrg.")},
-        {23 * W + 15, QStringLiteral("Pkt.")},
-        {24 * W + 15, QStringLiteral("tech. P")},
-        {25 * W + 45, QStringLiteral("Sieg")},
-        {26 * W + 50, QStringLiteral("Zeit")},
-        {27 * W + 40, QStringLiteral("Wertungen")},
+    // Each caption with the right edge of its column's box; "Wertungen" ends before "Rot".
+    const std::tuple<int, int, QString> captions[] = {
+        {20, W, QStringLiteral("Stil")},
+        {W + 3, 2 * W - 3, QStringLiteral("Klasse")},
+        {2 * W + 10, 3 * W, QStringLiteral("Gew.")},
+        {3 * W + 3, 9 * W, QStringLiteral("Name des Sportlers")},
+        {9 * W + 3, 10 * W, m_captions.lizenzRot},
+        {10 * W + 3, 11 * W, QStringLiteral("Status")},
+        {11 * W + 3, 12 * W, QStringLiteral("Jahrg.")},
+        {12 * W + 15, 13 * W - 3, QStringLiteral("Pkt.")},
+        {13 * W + 10, 14 * W, QStringLiteral("Gew.")},
+        {14 * W + 3, 20 * W, QStringLiteral("Name des Sportlers")},
+        {20 * W + 3, 21 * W, m_captions.lizenzBlau},
+        {21 * W + 3, 22 * W, QStringLiteral("Status")},
+        {22 * W + 3, 23 * W, QStringLiteral("Jahrg.")},
+        {23 * W + 15, 24 * W, QStringLiteral("Pkt.")},
+        {24 * W + 15, 25 * W + 20, QStringLiteral("tech. P")},
+        {25 * W + 45, 26 * W + 20, QStringLiteral("Sieg")},
+        {26 * W + 50, 27 * W + 20, QStringLiteral("Zeit")},
+        {27 * W + 40, 27 * W + 220 - kGap + kInset, QStringLiteral("Wertungen")},
     };
-    for (const auto& [dx, caption] : captions)
-        text(X0 + dx, yc, 35, Regular, caption);
+    for (const auto& [dx, right, caption] : captions)
+        fitted(X0 + dx, yc, X0 + right - kInset, 35, Regular, caption);
     text(X0 + 27 * W + 220, YT - R - 8, 35, Regular, QStringLiteral("Rot"));
     text(X0 + 27 * W + 220, YT - R - 43, 35, Regular, QStringLiteral("Blau"));
-    text(X0 + 3 * W + 8, YT - 20, 40, Bold, header("heim"));
-    text(X0 + 14 * W + 8, YT - 20, 40, Bold, header("gast"));
+    // Band 0's visible boxes: the home team's ends where "Gast:" begins, the guest's where the
+    // last box covers it.
+    fitted(X0 + 3 * W + 8, YT - 20, X0 + 13 * W - 3 - kInset, 40, Bold, header("heim"));
+    fitted(X0 + 14 * W + 8, YT - 20, X0 + 24 * W - kInset, 40, Bold, header("gast"));
 
     for (int r = 1; r < n; ++r) {
         const int y = YT - (r + 1) * R - 25;
         auto cell = [this, r](int column) { return m_record.cell(column, r); };
         auto name = [&cell](int first, int last) { return cell(first) + QLatin1Char(' ') + cell(last); };
-        text(X0 + 35, y, 40, Regular, cell(Stil));
-        text(X0 + W + 6, y, 40, Regular, cell(Klasse));
-        text(X0 + 2 * W + 4, y, 40, Regular, cell(GewichtRot));
-        text(X0 + 3 * W + 5, y, 40, Regular, name(VornRot, NachnRot));
-        text(X0 + 9 * W + 3, y, 40, Regular, cell(LizenzRot));
-        text(X0 + 10 * W + 10, y, 40, Regular, cell(StatusRot));
-        text(X0 + 11 * W + 5, y, 40, Regular, cell(JahrgangRot));
-        text(X0 + 12 * W + 35, y, 40, Bold, cell(PunkteRot));
-        text(X0 + 13 * W + 4, y, 40, Regular, cell(GewichtBlau));
-        text(X0 + 14 * W + 10, y, 40, Regular, name(VornBlau, NachnBlau));
-        text(X0 + 20 * W + 3, y, 40, Regular, cell(LizenzBlau));
-        text(X0 + 21 * W + 10, y, 40, Regular, cell(StatusBlau));
-        text(X0 + 22 * W + 5, y, 40, Regular, cell(JahrgangBlau));
-        text(X0 + 23 * W + 35, y, 40, Bold, cell(PunkteBlau));
-        text(X0 + 24 * W + 15, y, 40, Regular, cell(ColTpRot) + QLatin1Char(':') + cell(ColTpBlau));
-        text(X0 + 25 * W + 45, y, 40, Regular, cell(ColSieg));
-        text(X0 + 26 * W + 25, y, 40, Regular, cell(ColZeit));
+        // Each cell within its column's box (the right edges as the boxes above draw them).
+        auto put = [&](int dx, int right, int style, const QString& s) {
+            fitted(X0 + dx, y, X0 + right - kInset, 40, style, s);
+        };
+        put(35, W, Regular, cell(Stil));
+        put(W + 6, 2 * W - 3, Regular, cell(Klasse));
+        put(2 * W + 4, 3 * W, Regular, cell(GewichtRot));
+        put(3 * W + 5, 9 * W, Regular, name(VornRot, NachnRot));
+        put(9 * W + 3, 10 * W, Regular, cell(LizenzRot));
+        put(10 * W + 10, 11 * W, Regular, cell(StatusRot));
+        put(11 * W + 5, 12 * W, Regular, cell(JahrgangRot));
+        put(12 * W + 35, 13 * W - 3, Bold, cell(PunkteRot));
+        put(13 * W + 4, 14 * W, Regular, cell(GewichtBlau));
+        put(14 * W + 10, 20 * W, Regular, name(VornBlau, NachnBlau));
+        put(20 * W + 3, 21 * W, Regular, cell(LizenzBlau));
+        put(21 * W + 10, 22 * W, Regular, cell(StatusBlau));
+        put(22 * W + 5, 23 * W, Regular, cell(JahrgangBlau));
+        put(23 * W + 35, 24 * W, Bold, cell(PunkteBlau));
+        put(24 * W + 15, 25 * W + 20, Regular, cell(ColTpRot) + QLatin1Char(':') + cell(ColTpBlau));
+        put(25 * W + 45, 26 * W + 20, Regular, cell(ColSieg));
+        put(26 * W + 25, 27 * W + 20, Regular, cell(ColZeit));
         canvas.setFontFamilies(m_faces.typewriter);
         canvas.setFontColor(QColor(255, 0, 0));
-        text(X0 + 27 * W + 25, y + 20, 30, Regular, cell(ColWertungenRot));
+        fitted(X0 + 27 * W + 25, y + 20, kTableRight - kInset, 30, Regular, cell(ColWertungenRot));
         canvas.setFontColor(QColor(0, 0, 255));
-        text(X0 + 27 * W + 25, y - 5, 30, Regular, cell(ColWertungenBlau));
+        fitted(X0 + 27 * W + 25, y - 5, kTableRight - kInset, 30, Regular, cell(ColWertungenBlau));
         canvas.setFontFamilies(m_faces.text);
         canvas.setFontColor(Qt::black);
     }
@@ -230,9 +252,10 @@ void RecordPrintout::draw(PrintCanvas& canvas, const Totals& totals) const
         winner = header("gast");
     else
         winner = QStringLiteral("unentschieden");
-    text(X0 + 20, YB - 25, 40, Bold, QStringLiteral("Sieger: ") + winner);
-    text(X0 + 12 * W + 25, YB - 25, 40, Bold, QString::number(totals.heim));
-    text(X0 + 23 * W + 25, YB - 25, 40, Bold, QString::number(totals.gast));
+    // The winner line ends where the home total's box begins.
+    fitted(X0 + 20, YB - 25, X0 + 12 * W - kInset, 40, Bold, QStringLiteral("Sieger: ") + winner);
+    fitted(X0 + 12 * W + 25, YB - 25, X0 + 13 * W - 3 - kInset, 40, Bold, QString::number(totals.heim));
+    fitted(X0 + 23 * W + 25, YB - 25, X0 + 24 * W - kInset, 40, Bold, QString::number(totals.gast));
 
     const int lowerTop = YB - 3 * H + 2;
     box(0, 7 * W - 10, lowerTop, YB - 8 * H - 10);
@@ -240,45 +263,52 @@ void RecordPrintout::draw(PrintCanvas& canvas, const Totals& totals) const
     box(10 * W - 10, 20 * W - 10, lowerTop, YB - 8 * H - 10);
     box(20 * W - 10, 30 * W + 20, lowerTop, YT - (n + 2) * R - 11 * H);
 
+    // Each column of the lower block with the right end of its room: its box's line, or the
+    // conduct column that shares the organisation's box.
     struct Column
     {
-        int x;
+        int x, right;
         QString head;
         QStringList lines;
     };
     const Column lower[] = {
         {10,
+         7 * W - 10 - kInset,
          QStringLiteral("Kampfgericht:"),
          {QStringLiteral("Mattenpräsidant: ") + header("mp"), QStringLiteral("Mattenleiter: ") + header("ml"),
           QStringLiteral("Punktrichter: ") + header("pr")}},
         {7 * W,
+         10 * W - 10 - kInset,
          QStringLiteral("Ablauf:"),
          {QStringLiteral("Beginn: ") + header("beginn"), QStringLiteral("Ende: ") + header("ende"),
           QStringLiteral("Pause: ") + header("pause") + QStringLiteral(" Min")}},
         {10 * W,
+         15 * W - kGap,
          QStringLiteral("Organisation:"),
          {QStringLiteral("Zeitnehmer: ") + header("zeitnehmer"),
           QStringLiteral("Protokoll: ") + header("protokollfuehrer"),
           QStringLiteral("Punktzettel: ") + header("punktzettel"),
           QStringLiteral("Anzahl Zuschauer: ") + header("zuschauer")}},
         {15 * W,
+         20 * W - 10 - kInset,
          QString(),
          {QStringLiteral("Verhalten Ringer: ") + header("verhalten_ringer"),
           QStringLiteral("Verhalten Zuschauer: ") + header("verhalten_zuschauer"),
           QStringLiteral("Ordner: ") + header("ordner1"), QStringLiteral("Ordner: ") + header("ordner2")}},
         // Remarks run on downward at the same pitch, past the box if there are many.
-        {20 * W, QStringLiteral("Bemerkungen:"), memoLines(header("bemerkungen"))},
+        {20 * W, 30 * W + 20 - kInset, QStringLiteral("Bemerkungen:"), memoLines(header("bemerkungen"))},
     };
     for (const Column& c : lower) {
         if (!c.head.isEmpty())
-            text(X0 + c.x, YB - 3 * H, 35, PrintCanvas::Underline, c.head);
+            fitted(X0 + c.x, YB - 3 * H, X0 + c.right, 35, PrintCanvas::Underline, c.head);
         for (int k = 0; k < c.lines.size(); ++k)
-            text(X0 + c.x, YB - (k + 4) * H, 35, Regular, c.lines[k]);
+            fitted(X0 + c.x, YB - (k + 4) * H, X0 + c.right, 35, Regular, c.lines[k]);
     }
 
-    text(X0, YS, 35, Regular, header("ml"));
-    text(X0 + 6 * W, YS, 35, Regular, header("mannschaftsfuehrer_heim"));
-    text(X0 + 12 * W, YS, 35, Regular, header("mannschaftsfuehrer_gast"));
+    // A name above its signature line keeps to the line's length.
+    fitted(X0, YS, X0 + 5 * W, 35, Regular, header("ml"));
+    fitted(X0 + 6 * W, YS, X0 + 11 * W, 35, Regular, header("mannschaftsfuehrer_heim"));
+    fitted(X0 + 12 * W, YS, X0 + 17 * W, 35, Regular, header("mannschaftsfuehrer_gast"));
     text(X0, YS - H, 35, PrintCanvas::Italic, QStringLiteral("Kampfrichter"));
     text(X0 + 6 * W, YS - H, 35, PrintCanvas::Italic, QStringLiteral("Mannschaftsführer Heim"));
     text(X0 + 12 * W, YS - H, 35, PrintCanvas::Italic, QStringLiteral("Mannschaftsführer Gast"));

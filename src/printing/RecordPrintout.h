@@ -8,7 +8,9 @@ class PrintCanvas;
 
 // The official match record: one landscape page with the header, one band per bout, the
 // team-point totals with the winner, the officials, the remarks and the signature lines. It
-// reads the match as it stands and changes nothing.
+// reads the match as it stands and changes nothing. Every text keeps its place; one that would
+// run past its box (or into the next text of its line) is drawn smaller, never over its
+// neighbours.
 class RecordPrintout
 {
 public:

@@ -20,6 +20,26 @@ int toUnits(int mm)
     return int(std::clamp<qint64>(qint64(mm) * 10, -100'000'000, 100'000'000));
 }
 
+// The sheet's texts are printed in a 6 mm cell.
+constexpr int kCell = 60;
+// A text ends this far before the next field on its line, so that the two stay apart.
+constexpr int kGap = 10;
+
+// Where the text of each field must end: before the nearest field to its right whose cell
+// shares some height with its own, and at the latest where the paper ends.
+QList<int> rightEdges(const QList<QPoint>& places, int paperRight)
+{
+    QList<int> rights;
+    for (const QPoint& p : places) {
+        int right = paperRight;
+        for (const QPoint& q : places)
+            if (q.x() > p.x() && qAbs(qint64(q.y()) - p.y()) < kCell)
+                right = std::min(right, q.x() - kGap);
+        rights.append(right);
+    }
+    return rights;
+}
+
 } // namespace
 
 ScoreSheetPrintout::ScoreSheetPrintout(const MatchRecord& record, QList<Settings::Field> felder)
@@ -82,15 +102,16 @@ void ScoreSheetPrintout::print(PrintCanvas& canvas, const Request& request) cons
 
     canvas.setLandscape(false);
     canvas.setTitle(jobTitle());
+    const QList<int> rights = rightEdges(places, canvas.printableWidth());
     canvas.begin();
-    canvas.setFontHeight(60);
+    canvas.setFontHeight(kCell);
     bool first = true;
     for (int row : rows) {
         if (!std::exchange(first, false))
             canvas.newPage();
         const QStringList texts = sheetTexts(row);
         for (int i = 0; i < places.size() && i < texts.size(); ++i)
-            canvas.textOut(places[i].x(), places[i].y(), texts[i]);
+            canvas.textOut(places[i].x(), places[i].y(), texts[i], rights[i]);
     }
     canvas.end();
 }

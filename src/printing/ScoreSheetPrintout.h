@@ -10,6 +10,7 @@ class PrintCanvas;
 
 // Score sheets: one portrait page per bout onto a pre-printed form, eight short texts each at
 // the position the field layout gives in millimetres from the top-left of the printable area.
+// A text that would run into the next field on its line, or off the paper, is drawn smaller.
 class ScoreSheetPrintout
 {
 public:

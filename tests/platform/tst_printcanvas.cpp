@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
+
 class TestPrintCanvas : public QObject
 {
     Q_OBJECT
@@ -19,6 +21,8 @@ private slots:
     void givenUpJobNeverReachesThePrinter();
     void originIsThePrintableCorner_data();
     void originIsThePrintableCorner();
+    void textKeptWithinItsRoom_data();
+    void textKeptWithinItsRoom();
 
 private:
     QTemporaryDir m_dir;
@@ -211,6 +215,77 @@ void TestPrintCanvas::originIsThePrintableCorner()
     QVERIFY2(qAbs(words[0].box.left() - (printable.left() * mmPerPt + 18)) < 0.1 &&
                  qAbs(words[0].box.top() - (printable.top() * mmPerPt + 40)) < 0.1,
              qPrintable(QStringLiteral("%1 / %2 mm").arg(words[0].box.left()).arg(words[0].box.top())));
+}
+
+void TestPrintCanvas::textKeptWithinItsRoom_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<double>("room");  // as a share of the plain text's width
+    QTest::addColumn<double>("least"); // the smallest and largest share of the plain text's height
+    QTest::addColumn<double>("most");
+    QTest::addColumn<bool>("whole");
+    const QString name = QStringLiteral("Maximilian-Alexander von Hohenzollern-Sigmaringen-Württemberg");
+    QTest::newRow("fits") << name << 40 << 1.01 << 1.0 << 1.0 << true;
+    QTest::newRow("a little too long") << name << 40 << 0.8 << 0.78 << 0.8 << true;
+    QTest::newRow("at the least size") << name << 40 << 0.61 << 0.6 << 0.61 << true;
+    QTest::newRow("cut after a whole character") << name << 40 << 0.5 << 0.6 << 0.6 << false;
+    // A large cell shrinks on down to the least cell of a small one.
+    QTest::newRow("large cell") << name << 60 << 0.45 << 0.4 << 0.45 << true;
+    QTest::newRow("large cell, cut") << name << 60 << 0.3 << 0.4 << 0.4 << false;
+    QTest::newRow("no room") << name << 40 << 0.0 << 0.0 << 0.0 << false;
+}
+
+// A fitted text measured against the same text drawn plainly: it keeps its corner, shrinks no
+// further than the least size and ends within its room.
+void TestPrintCanvas::textKeptWithinItsRoom()
+{
+    QFETCH(QString, text);
+    QFETCH(int, height);
+    QFETCH(double, room);
+    QFETCH(double, least);
+    QFETCH(double, most);
+    QFETCH(bool, whole);
+    const QString pdf = m_dir.filePath(QStringLiteral("fit.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    pdfPrinter(printer, pdf);
+    PrintCanvas canvas(printer);
+    canvas.setLandscape(true);
+    QCOMPARE(canvas.printableWidth(), 2970);
+    auto job = [&canvas, &text, height](int right) {
+        canvas.begin();
+        canvas.setFontFace(QStringLiteral("DejaVu Sans"));
+        canvas.setFontHeight(height);
+        canvas.textOut(300, -200, text);
+        if (right > 0)
+            canvas.textOut(300, -600, text, right);
+        canvas.end();
+    };
+    job(0);
+    const QList<PdfWord> plain = wordsBetween(pdfWords(pdf), 0, 297, 20, 0.3);
+    QVERIFY(!plain.isEmpty());
+    const double width = plain.last().box.right() - plain.first().box.left();
+    const int right = 300 + int(std::floor(width * room * 10));
+    job(right);
+    const QList<PdfWord> fitted = wordsBetween(pdfWords(pdf), 0, 297, 60, 0.3);
+    QStringList texts;
+    for (const PdfWord& w : fitted)
+        texts << w.text;
+    const QString shown = texts.join(QLatin1Char(' '));
+    if (whole)
+        QCOMPARE(shown, text);
+    else
+        QVERIFY2(shown.size() < text.size() && text.startsWith(shown), qPrintable(shown));
+    if (shown.isEmpty())
+        return;
+    const double share = fitted.first().box.height() / plain.first().box.height();
+    QVERIFY2(share >= least - 0.005 && share <= most + 0.005, qPrintable(QString::number(share)));
+    QVERIFY(qAbs(fitted.first().box.left() - 30) < 0.05);
+    QVERIFY(qAbs(fitted.first().box.top() - 60) < 0.05);
+    QVERIFY2(fitted.last().box.right() <= right / 10.0,
+             qPrintable(QString::number(fitted.last().box.right())));
+    if (room >= 1)
+        QVERIFY(qAbs(fitted.last().box.right() - plain.last().box.right()) < 0.005);
 }
 
 QTEST_MAIN(TestPrintCanvas)

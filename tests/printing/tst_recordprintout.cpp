@@ -28,11 +28,18 @@ private slots:
     void boutRowsCellByCell();
     void totalsBandUnderTheTeamPoints();
     void captionsStandApartInTahoma();
+    void everyTextAtItsPlaceWithinItsRoom_data();
+    void everyTextAtItsPlaceWithinItsRoom();
+    void longTextsLeaveTheBoxLinesWhole();
 
 private:
     // The words of the record of distinctBoutRows(), printed once.
     const QList<PdfWord>& distinctRecord();
     QList<PdfWord> m_distinctWords;
+    // The sample match of two bouts, and the same with the longest texts a club may have.
+    const QList<PdfWord>& shortRecord();
+    const QList<PdfWord>& longRecord();
+    QList<PdfWord> m_shortWords, m_longWords;
     QString print(const MatchRecord& record, const QString& name, bool official = true,
                   RecordPrintout::Captions captions = {});
     QTemporaryDir m_dir;
@@ -484,6 +491,220 @@ void TestRecordPrintout::captionsStandApartInTahoma()
     QCOMPARE(at(X0 + 1420, -100 - 180), QStringLiteral("Sporthalle"));
     QVERIFY2(label.box.right() < hall.box.left(),
              qPrintable(QStringLiteral("%1 %2").arg(label.box.right()).arg(hall.box.left())));
+}
+
+namespace {
+
+// The match of every header check: two bouts (N = 3, R = 90, H = 45), every field a value of its
+// own, and the three radio captions.
+constexpr int YB = YT - 4 * 90, YS = YT - 5 * 90 - 9 * 45, H = 45, kRight = X0 + 30 * W + 20;
+const QString kLongName = QStringLiteral("Maximilian-Alexander von Hohenzollern-Sigmaringen-Württemberg");
+
+RecordPrintout::Captions recordCaptions()
+{
+    return {QStringLiteral("Männer"), QStringLiteral("Verbandskampf"), QStringLiteral("Rückrunde")};
+}
+
+// The longest texts a club's evening may bring, each field its own.
+void makeLong(MatchRecord& record)
+{
+    const std::pair<const char*, const char*> header[] = {
+        {"heim", "Athletik-Sportverein Germania 1897 Hohenzollern-Sigmaringen e.V."},
+        {"gast", "Kraftsportvereinigung Eintracht 1908 Schwäbisch Gmünd-Hussenhofen"},
+        {"liga", "Regionalliga Baden-Württemberg/Hessen Gruppe Süd"},
+        {"halle", "Mehrzweckhalle im Schul- und Sportzentrum Hohenzollern-Sigmaringen"},
+        {"ort", "Leinfelden-Echterdingen-Stetten"},
+        {"ml", "Maximilian-Alexander von Hohenzollern-Sigmaringen-Württemberg"},
+        {"mp", "Hans-Joachim Schulze-Berndorf"},
+        {"pr", "Karl-Friedrich Müller-Lüdenscheidt"},
+        {"zeitnehmer", "Anna-Katharina Weißenberger"},
+        {"protokollfuehrer", "Marie-Theres Oberndorfer"},
+        {"punktzettel", "Wolfgang-Dietrich Hagenbeck"},
+        {"zuschauer", "12345"},
+        {"verhalten_ringer", "durchweg sportlich und fair"},
+        {"verhalten_zuschauer", "laut, aber ohne Zwischenfälle"},
+        {"ordner1", "Friedrich-Wilhelm Brückner"},
+        {"ordner2", "Johann-Sebastian Leutenegger"},
+        {"mannschaftsfuehrer_heim", "Christoph-Maria Zimmermann-Schulze"},
+        {"mannschaftsfuehrer_gast", "Bernd-Ulrich Hohenadl-Kessler"},
+    };
+    for (const auto& [field, value] : header)
+        record.setHeader(QLatin1String(field), QString::fromUtf8(value));
+    record.setHeader(QStringLiteral("bemerkungen"),
+                     QStringLiteral("Kampf 2 wegen Verletzung des Ringers aus Hohenzollern-Sigmaringen "
+                                    "für sechs Minuten unterbrochen\r\nMatte neu geklebt"));
+    record.setCell(3, 1, QStringLiteral("Maximilian-Alexander"));
+    record.setCell(4, 1, QStringLiteral("von Hohenzollern-Sigmaringen-Württemberg"));
+    record.setCell(5, 1, QStringLiteral("48213"));
+    record.setCell(10, 1, QStringLiteral("Konstantin-Valentin"));
+    record.setCell(11, 1, QStringLiteral("Graf zu Sayn-Wittgenstein-Berleburg"));
+    record.setCell(12, 1, QStringLiteral("73956"));
+}
+
+// The words of the text that starts at (x, y) in 0.1 mm, in reading order, as far as they
+// read as the text's own words from its start; the last may be a word cut short.
+QList<PdfWord> textAt(const QList<PdfWord>& words, int x, int y, const QString& text)
+{
+    QList<PdfWord> line = wordsBetween(words, x / 10.0 - 0.3, 1000, -y / 10.0, 0.3);
+    if (line.isEmpty() || qAbs(line.first().box.left() - x / 10.0) >= 0.3)
+        return {};
+    const QStringList expected = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    QList<PdfWord> own;
+    for (qsizetype i = 0; i < line.size() && i < expected.size(); ++i) {
+        if (line[i].text != expected[i]) {
+            if (expected[i].startsWith(line[i].text))
+                own << line[i];
+            break;
+        }
+        own << line[i];
+    }
+    return own;
+}
+
+QString joined(const QList<PdfWord>& words)
+{
+    QStringList texts;
+    for (const PdfWord& w : words)
+        texts << w.text;
+    return texts.join(QLatin1Char(' '));
+}
+
+} // namespace
+
+const QList<PdfWord>& TestRecordPrintout::shortRecord()
+{
+    if (m_shortWords.isEmpty()) {
+        MatchRecord record;
+        fillSampleMatch(record, 2);
+        m_shortWords = pdfWords(print(record, QStringLiteral("kurz"), true, recordCaptions()));
+    }
+    return m_shortWords;
+}
+
+const QList<PdfWord>& TestRecordPrintout::longRecord()
+{
+    if (m_longWords.isEmpty()) {
+        MatchRecord record;
+        fillSampleMatch(record, 2);
+        makeLong(record);
+        m_longWords = pdfWords(print(record, QStringLiteral("lang"), true, recordCaptions()));
+    }
+    return m_longWords;
+}
+
+void TestRecordPrintout::everyTextAtItsPlaceWithinItsRoom_data()
+{
+    QTest::addColumn<int>("x"); // 0.1 mm
+    QTest::addColumn<int>("y");
+    QTest::addColumn<int>("right"); // where the text's room ends: its box line or the next text
+    QTest::addColumn<QString>("sample");
+    QTest::addColumn<QString>("longest");
+    auto row = [](const char* name, int x, int y, int right, const QString& sample, const QString& longest) {
+        QTest::newRow(name) << x << y << right << sample << (longest.isEmpty() ? sample : longest);
+    };
+    auto u = [](const char* s) { return QString::fromUtf8(s); };
+    const int line = YT - 2 * 90 - 25;
+    // clang-format off
+    row("league",        X0,            -200, X0 + 1090,         u("Oberliga Württemberg"), u("Regionalliga Baden-Württemberg/Hessen Gruppe Süd"));
+    row("class",         X0 + 1100,     -200, X0 + 2290,         u("Männer"), {});
+    row("date",          X0 + 2300,     -200, kRight,            u("14.03.2026"), {});
+    row("kind of match", X0,            -280, X0 + 1090,         u("Verbandskampf, Rückrunde"), {});
+    row("hall label",    X0 + 1100,     -280, X0 + 1420,         u("Veranstaltungsstätte:"), {});
+    row("hall",          X0 + 1420,     -280, X0 + 2290,         u("Stadthalle"), u("Mehrzweckhalle im Schul- und Sportzentrum Hohenzollern-Sigmaringen"));
+    row("town label",    X0 + 2300,     -280, X0 + 2360,         u("Ort:"), {});
+    row("town",          X0 + 2360,     -280, kRight,            u("Gaggenau"), u("Leinfelden-Echterdingen-Stetten"));
+    row("home club",     X0 + 3 * W + 8,  YT - 20, X0 + 13 * W - 6, u("KSV Rotenfels"), u("Athletik-Sportverein Germania 1897 Hohenzollern-Sigmaringen e.V."));
+    row("guest club",    X0 + 14 * W + 8, YT - 20, X0 + 24 * W - 3, u("TSV Weilimdorf"), u("Kraftsportvereinigung Eintracht 1908 Schwäbisch Gmünd-Hussenhofen"));
+    row("red name",      X0 + 3 * W + 5,  line, X0 + 9 * W - 3,  u("Rvor1 Rnach1"), kLongName);
+    row("red licence",   X0 + 9 * W + 3,  line, X0 + 10 * W - 3, u("10001"), u("48213"));
+    row("blue name",     X0 + 14 * W + 10, line, X0 + 20 * W - 3, u("Bvor1 Bnach1"), u("Konstantin-Valentin Graf zu Sayn-Wittgenstein-Berleburg"));
+    row("blue licence",  X0 + 20 * W + 3, line, X0 + 21 * W - 3, u("20001"), u("73956"));
+    row("winner",        X0 + 20,       YB - 25, X0 + 12 * W - 3, u("Sieger: KSV Rotenfels"), u("Sieger: Athletik-Sportverein Germania 1897 Hohenzollern-Sigmaringen e.V."));
+    row("officials",     X0 + 10,       YB - 3 * H, X0 + 7 * W - 13, u("Kampfgericht:"), {});
+    row("mat chairman",  X0 + 10,       YB - 4 * H, X0 + 7 * W - 13, u("Mattenpräsidant: Ulrike Sauter"), u("Mattenpräsidant: Hans-Joachim Schulze-Berndorf"));
+    row("mat leader",    X0 + 10,       YB - 5 * H, X0 + 7 * W - 13, u("Mattenleiter: Peter Brenner"), u("Mattenleiter: ") + kLongName);
+    row("judge",         X0 + 10,       YB - 6 * H, X0 + 7 * W - 13, u("Punktrichter: Jörg Maier"), u("Punktrichter: Karl-Friedrich Müller-Lüdenscheidt"));
+    row("course",        X0 + 7 * W,    YB - 3 * H, X0 + 10 * W - 13, u("Ablauf:"), {});
+    row("start",         X0 + 7 * W,    YB - 4 * H, X0 + 10 * W - 13, u("Beginn: 19:30"), {});
+    row("end",           X0 + 7 * W,    YB - 5 * H, X0 + 10 * W - 13, u("Ende: 21:45"), {});
+    row("break",         X0 + 7 * W,    YB - 6 * H, X0 + 10 * W - 13, u("Pause: 15 Min"), {});
+    row("organisation",  X0 + 10 * W,   YB - 3 * H, X0 + 15 * W - 10, u("Organisation:"), {});
+    row("timekeeper",    X0 + 10 * W,   YB - 4 * H, X0 + 15 * W - 10, u("Zeitnehmer: Anna Roth"), u("Zeitnehmer: Anna-Katharina Weißenberger"));
+    row("recorder",      X0 + 10 * W,   YB - 5 * H, X0 + 15 * W - 10, u("Protokoll: Timo Keller"), u("Protokoll: Marie-Theres Oberndorfer"));
+    row("score sheets",  X0 + 10 * W,   YB - 6 * H, X0 + 15 * W - 10, u("Punktzettel: Lea Graf"), u("Punktzettel: Wolfgang-Dietrich Hagenbeck"));
+    row("spectators",    X0 + 10 * W,   YB - 7 * H, X0 + 15 * W - 10, u("Anzahl Zuschauer: 230"), u("Anzahl Zuschauer: 12345"));
+    row("wrestlers",     X0 + 15 * W,   YB - 4 * H, X0 + 20 * W - 13, u("Verhalten Ringer: gut"), u("Verhalten Ringer: durchweg sportlich und fair"));
+    row("audience",      X0 + 15 * W,   YB - 5 * H, X0 + 20 * W - 13, u("Verhalten Zuschauer: fair"), u("Verhalten Zuschauer: laut, aber ohne Zwischenfälle"));
+    row("steward 1",     X0 + 15 * W,   YB - 6 * H, X0 + 20 * W - 13, u("Ordner: Max Weber"), u("Ordner: Friedrich-Wilhelm Brückner"));
+    row("steward 2",     X0 + 15 * W,   YB - 7 * H, X0 + 20 * W - 13, u("Ordner: Ole Fink"), u("Ordner: Johann-Sebastian Leutenegger"));
+    row("remarks",       X0 + 20 * W,   YB - 3 * H, kRight - 3,       u("Bemerkungen:"), {});
+    row("remark 1",      X0 + 20 * W,   YB - 4 * H, kRight - 3,       u("Kampf 3 unterbrochen"), u("Kampf 2 wegen Verletzung des Ringers aus Hohenzollern-Sigmaringen für sechs Minuten unterbrochen"));
+    row("remark 2",      X0 + 20 * W,   YB - 5 * H, kRight - 3,       u("Matte neu geklebt"), {});
+    row("referee",       X0,            YS, X0 + 5 * W,              u("Peter Brenner"), kLongName);
+    row("home captain",  X0 + 6 * W,    YS, X0 + 11 * W,             u("Kai Vogt"), u("Christoph-Maria Zimmermann-Schulze"));
+    row("guest captain", X0 + 12 * W,   YS, X0 + 17 * W,             u("Nils Bauer"), u("Bernd-Ulrich Hohenadl-Kessler"));
+    row("referee line",  X0,            YS - H, X0 + 6 * W,          u("Kampfrichter"), {});
+    row("home line",     X0 + 6 * W,    YS - H, X0 + 12 * W,         u("Mannschaftsführer Heim"), {});
+    row("guest line",    X0 + 12 * W,   YS - H, X0 + 18 * W,         u("Mannschaftsführer Gast"), {});
+    // clang-format on
+}
+
+// Header, lower block and signatures read back at their places, each from its own field; and
+// the same places with the longest texts: each keeps its corner, ends within its room, and is
+// smaller only as far as it must be, cut short only at the least size.
+void TestRecordPrintout::everyTextAtItsPlaceWithinItsRoom()
+{
+    QFETCH(int, x);
+    QFETCH(int, y);
+    QFETCH(int, right);
+    QFETCH(QString, sample);
+    QFETCH(QString, longest);
+
+    const QList<PdfWord> plain = textAt(shortRecord(), x, y, sample);
+    QCOMPARE(joined(plain), sample);
+    QVERIFY(plain.last().box.right() <= right / 10.0);
+
+    const QList<PdfWord> fitted = textAt(longRecord(), x, y, longest);
+    QVERIFY2(!fitted.isEmpty(), "nothing at the text's place");
+    const QString shown = joined(fitted);
+    QVERIFY2(fitted.last().box.right() <= right / 10.0,
+             qPrintable(QStringLiteral("%1 ends at %2 mm").arg(shown).arg(fitted.last().box.right())));
+    // The same corner, and the same size where the text is the same.
+    QVERIFY(qAbs(fitted.first().box.left() - plain.first().box.left()) < 0.02);
+    QVERIFY(qAbs(fitted.first().box.top() - plain.first().box.top()) < 0.02);
+    const double share = fitted.first().box.height() / plain.first().box.height();
+    if (longest == sample)
+        QVERIFY(qAbs(fitted.last().box.right() - plain.last().box.right()) < 0.01);
+    else
+        QVERIFY2(share >= PrintCanvas::kLeastFit - 0.01 && share <= 1.0, qPrintable(QString::number(share)));
+    if (shown != longest) {
+        QVERIFY2(longest.startsWith(shown), qPrintable(shown));
+        QVERIFY2(share < PrintCanvas::kLeastFit + 0.01, qPrintable(QString::number(share)));
+    }
+}
+
+// The longest texts leave the box lines beside them whole: a text's white ground would blank
+// the line it runs over.
+void TestRecordPrintout::longTextsLeaveTheBoxLinesWhole()
+{
+    longRecord();
+    const QImage page = render(m_dir.filePath(QStringLiteral("lang.pdf")), 254);
+    QVERIFY(!page.isNull());
+    // Halfway down the text line of band 0 and of the first bout row.
+    const std::pair<int, int> edges[] = {
+        {YT - 40, 13 * W - 3},          {YT - 40, 24 * W},
+        {YT - 2 * 90 - 45, 9 * W},      {YT - 2 * 90 - 45, 10 * W},
+        {YT - 2 * 90 - 45, 11 * W},     {YT - 2 * 90 - 45, 20 * W},
+        {YT - 2 * 90 - 45, 21 * W},     {YT - 2 * 90 - 45, 22 * W},
+        {YB - 4 * H - 17, 7 * W - 10},  {YB - 5 * H - 17, 7 * W - 10},
+        {YB - 4 * H - 17, 20 * W - 10},
+    };
+    for (const auto& [y, edge] : edges) {
+        const int x = X0 + edge;
+        const int darkest =
+            qMin(qGray(page.pixel(x - 1, -y)), qMin(qGray(page.pixel(x, -y)), qGray(page.pixel(x + 1, -y))));
+        QVERIFY2(darkest < 128, qPrintable(QStringLiteral("%1 at %2").arg(edge).arg(y)));
+    }
 }
 
 QTEST_MAIN(TestRecordPrintout)

@@ -20,6 +20,8 @@ private slots:
     void noSheetSendsNoJob_data();
     void noSheetSendsNoJob();
     void badLayoutValueSendsNoJob();
+    void longTextsEndBeforeTheNextField_data();
+    void longTextsEndBeforeTheNextField();
 
 private:
     QString print(const MatchRecord& record, const ScoreSheetPrintout::Request& request, const QString& name);
@@ -172,6 +174,79 @@ void TestScoreSheets::badLayoutValueSendsNoJob()
     const auto words = pdfWords(pdf);
     QCOMPARE(wordAt(words, 180, -590, 3).text, QStringLiteral("Rvor3"));
     QCOMPARE(findWord(words, QStringLiteral("Bvor3"), 3).text, QString());
+}
+
+void TestScoreSheets::longTextsEndBeforeTheNextField_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<int>("right"); // 0.1 mm: the next field on the line less 1 mm, or the paper's edge
+    QTest::addColumn<QString>("longest");
+    // The layout of a first start on a PDF page, whose printable area is the whole A4 sheet.
+    QTest::newRow("date") << 0 << 620 << "14.03.2026";
+    QTest::newRow("class") << 1 << 1060 << "130";
+    QTest::newRow("style") << 2 << 1510 << "F";
+    QTest::newRow("bout") << 3 << 2100 << "1";
+    QTest::newRow("red name") << 4 << 1090 << "Maximilian-Alexander von Hohenzollern-Sigmaringen-Württemberg";
+    QTest::newRow("red club") << 5 << 1090
+                              << "Athletik-Sportverein Germania 1897 Hohenzollern-Sigmaringen e.V.";
+    QTest::newRow("blue name") << 6 << 2100 << "Konstantin-Valentin Graf zu Sayn-Wittgenstein-Berleburg";
+    QTest::newRow("blue club") << 7 << 2100
+                               << "Kraftsportvereinigung Eintracht 1908 Schwäbisch Gmünd-Hussenhofen";
+}
+
+// Each text of a sheet with the longest names and clubs keeps its corner and ends before the next
+// field on its line, shrunk no further than it must be; the same sheet with short texts is
+// printed as the plain layout puts it.
+void TestScoreSheets::longTextsEndBeforeTheNextField()
+{
+    QFETCH(int, field);
+    QFETCH(int, right);
+    QFETCH(QString, longest);
+    MatchRecord record;
+    fillSampleMatch(record, 1);
+    const QString sample = ScoreSheetPrintout(record, m_felder).sheetTexts(1)[field];
+    const QList<PdfWord> shortWords = pdfWords(print(record, Request{}, QStringLiteral("kurzer_zettel")));
+    record.setCell(MatchFields::ColKlasse, 1, QStringLiteral("130"));
+    record.setCell(3, 1, QStringLiteral("Maximilian-Alexander"));
+    record.setCell(4, 1, QStringLiteral("von Hohenzollern-Sigmaringen-Württemberg"));
+    record.setCell(10, 1, QStringLiteral("Konstantin-Valentin"));
+    record.setCell(11, 1, QStringLiteral("Graf zu Sayn-Wittgenstein-Berleburg"));
+    record.setHeader(QStringLiteral("heim"),
+                     QStringLiteral("Athletik-Sportverein Germania 1897 Hohenzollern-Sigmaringen e.V."));
+    record.setHeader(QStringLiteral("gast"),
+                     QStringLiteral("Kraftsportvereinigung Eintracht 1908 Schwäbisch Gmünd-Hussenhofen"));
+    QCOMPARE(ScoreSheetPrintout(record, m_felder).sheetTexts(1)[field], longest);
+    const QList<PdfWord> longWords = pdfWords(print(record, Request{}, QStringLiteral("langer_zettel")));
+
+    const double x = m_felder[field].xwert.toInt(), top = m_felder[field].ywert.toInt();
+    auto line = [&](const QList<PdfWord>& words, const QString& text) {
+        // The field's words, from its corner up to the next field or the paper's edge.
+        const QList<PdfWord> all = wordsBetween(words, x - 0.3, 1000, top, 0.3);
+        QList<PdfWord> own;
+        for (const PdfWord& w : all)
+            if (own.size() < text.count(QLatin1Char(' ')) + 1)
+                own << w;
+        return own;
+    };
+    const QList<PdfWord> plain = line(shortWords, sample);
+    const QList<PdfWord> fitted = line(longWords, longest);
+    QVERIFY(!plain.isEmpty() && !fitted.isEmpty());
+    QVERIFY(qAbs(plain.first().box.left() - x) < 0.3);
+    QVERIFY(qAbs(plain.first().box.height() - 6) < 0.5); // a 6 mm cell, as the layout gives it
+    QStringList texts;
+    for (const PdfWord& w : fitted)
+        texts << w.text;
+    QCOMPARE(texts.join(QLatin1Char(' ')), longest);
+    QVERIFY2(fitted.last().box.right() <= right / 10.0,
+             qPrintable(QString::number(fitted.last().box.right())));
+    QVERIFY(qAbs(fitted.first().box.left() - plain.first().box.left()) < 0.02);
+    QVERIFY(qAbs(fitted.first().box.top() - plain.first().box.top()) < 0.02);
+    const double share = fitted.first().box.height() / plain.first().box.height();
+    if (longest == sample)
+        QVERIFY(qAbs(share - 1) < 0.001);
+    else
+        QVERIFY2(share >= PrintCanvas::leastCell(60) / 60.0 - 0.01 && share <= 1.001,
+                 qPrintable(QString::number(share)));
 }
 
 QTEST_MAIN(TestScoreSheets)
