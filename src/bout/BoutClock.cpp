@@ -1,5 +1,6 @@
 #include "BoutClock.h"
 
+#include "match/MatchFields.h"
 #include "match/MatchRecord.h"
 #include "platform/SignalSound.h"
 
@@ -39,7 +40,7 @@ int BoutClock::periodMinutes() const
 {
     // Only C/D-Jugend wrestles two-minute periods. With no class chosen ("-1") the tick still
     // needs a length: the men's three minutes, so an unset header never ends a bout early.
-    return m_record.header(QStringLiteral("altersklasse")) == QLatin1String("2") ? 2 : 3;
+    return m_record.header(MatchFields::Header::altersklasse) == QLatin1String("2") ? 2 : 3;
 }
 
 void BoutClock::setLight(const QColor& colour)

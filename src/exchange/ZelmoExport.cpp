@@ -121,20 +121,20 @@ QString ZelmoExport::namensteil(const QString& text, int k)
 QString ZelmoExport::headerLine(const MatchRecord& record, const QString& punkteheim,
                                 const QString& punktegast)
 {
-    QString remarks = record.header(QStringLiteral("bemerkungen"));
+    QString remarks = record.header(Header::bemerkungen);
     // A break pasted as LF or CR alone is a line break all the same, and must not split the line.
     remarks.replace(QStringLiteral("\r\n"), QStringLiteral(" / "));
     remarks.replace(QLatin1Char('\n'), QStringLiteral(" / "));
     remarks.replace(QLatin1Char('\r'), QStringLiteral(" / "));
-    const QString ml = oneLine(record.header(QStringLiteral("ml")));
+    const QString ml = oneLine(record.header(Header::ml));
     QStringList fields = oneLineEach({
-        record.header(QStringLiteral("liga")),
-        record.header(QStringLiteral("datum")),
-        record.header(QStringLiteral("heim")),
-        record.header(QStringLiteral("gast")),
+        record.header(Header::liga),
+        record.header(Header::datum),
+        record.header(Header::heim),
+        record.header(Header::gast),
         punkteheim,
         punktegast,
-        record.header(QStringLiteral("zuschauer")),
+        record.header(Header::zuschauer),
         namensteil(ml, 2),
         namensteil(ml, 1),
     });
@@ -154,13 +154,13 @@ QString ZelmoExport::boutLine(const BoutRow& row)
         row[ColKlasse],
         style,
         row[ColLizenzRot],
-        row[4],
-        row[3],
-        row[6],
+        row[ColNachnRot],
+        row[ColVornRot],
+        row[ColStatusRot],
         row[ColLizenzBlau],
-        row[11],
-        row[10],
-        row[13],
+        row[ColNachnBlau],
+        row[ColVornBlau],
+        row[ColStatusBlau],
         row[ColPunkteRot],
         row[ColPunkteBlau],
         row[ColSieg],

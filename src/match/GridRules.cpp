@@ -71,7 +71,7 @@ bool protokollKeyDown(MatchRecord& record, const GridCell& remembered, int key,
         !(modifiers & (Qt::ControlModifier | Qt::ShiftModifier)))
         return false;
     if (modifiers & Qt::ControlModifier) {
-        for (int c = 2; c <= ColZeiten; ++c)
+        for (int c = ColGewichtRot; c <= ColZeiten; ++c)
             record.setCell(c, remembered.row, QString());
     }
     if (modifiers & Qt::ShiftModifier) {

@@ -84,7 +84,7 @@ void LineUp::applyTemplate(int bouts)
         reihenfolge();
     }
     const QStringList classes =
-        weightClasses(bouts, strToIntDef(m_record.header(QStringLiteral("altersklasse")), -1));
+        weightClasses(bouts, strToIntDef(m_record.header(Header::altersklasse), -1));
     for (int r = 1; r <= int(classes.size()); ++r)
         m_record.setCell(ColKlasse, r, classes[r - 1]);
     emit applied();
@@ -107,7 +107,7 @@ void LineUp::saveThenTell(int firstRow, int lastRow)
 
 void LineUp::stilarteneintragen()
 {
-    const QString half = m_record.header(QStringLiteral("vorrueck"));
+    const QString half = m_record.header(Header::vorrueck);
     if (half == QLatin1String("0"))
         m_record.setCell(ColStil, 1, kStyleFree);
     else if (half == QLatin1String("1"))
@@ -132,9 +132,9 @@ void LineUp::reihenfolge()
 
 void LineUp::swapSides()
 {
-    const QString heim = m_record.header(QStringLiteral("heim"));
-    m_record.setHeader(QStringLiteral("heim"), m_record.header(QStringLiteral("gast")));
-    m_record.setHeader(QStringLiteral("gast"), heim);
+    const QString heim = m_record.header(Header::heim);
+    m_record.setHeader(Header::heim, m_record.header(Header::gast));
+    m_record.setHeader(Header::gast, heim);
 
     // Weight class, style, win type, time, time stamps and order belong to the bout, not to
     // a side.

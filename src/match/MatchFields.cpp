@@ -5,33 +5,33 @@ namespace MatchFields {
 const QStringList& headerFields()
 {
     static const QStringList fields = {
-        QStringLiteral("erstellt"),
-        QStringLiteral("heim"),
-        QStringLiteral("gast"),
-        QStringLiteral("ort"),
-        QStringLiteral("halle"),
-        QStringLiteral("liga"),
-        QStringLiteral("datum"),
-        QStringLiteral("punktfreund"),
-        QStringLiteral("vorrueck"),
-        QStringLiteral("altersklasse"),
-        QStringLiteral("ml"),
-        QStringLiteral("mp"),
-        QStringLiteral("pr"),
-        QStringLiteral("zeitnehmer"),
-        QStringLiteral("protokollfuehrer"),
-        QStringLiteral("punktzettel"),
-        QStringLiteral("mannschaftsfuehrer_heim"),
-        QStringLiteral("mannschaftsfuehrer_gast"),
-        QStringLiteral("verhalten_ringer"),
-        QStringLiteral("verhalten_zuschauer"),
-        QStringLiteral("beginn"),
-        QStringLiteral("ende"),
-        QStringLiteral("pause"),
-        QStringLiteral("zuschauer"),
-        QStringLiteral("ordner1"),
-        QStringLiteral("ordner2"),
-        QStringLiteral("bemerkungen"),
+        Header::erstellt,
+        Header::heim,
+        Header::gast,
+        Header::ort,
+        Header::halle,
+        Header::liga,
+        Header::datum,
+        Header::punktfreund,
+        Header::vorrueck,
+        Header::altersklasse,
+        Header::ml,
+        Header::mp,
+        Header::pr,
+        Header::zeitnehmer,
+        Header::protokollfuehrer,
+        Header::punktzettel,
+        Header::mannschaftsfuehrer_heim,
+        Header::mannschaftsfuehrer_gast,
+        Header::verhalten_ringer,
+        Header::verhalten_zuschauer,
+        Header::beginn,
+        Header::ende,
+        Header::pause,
+        Header::zuschauer,
+        Header::ordner1,
+        Header::ordner2,
+        Header::bemerkungen,
     };
     return fields;
 }
@@ -64,9 +64,9 @@ bool isRadio(const QString& field)
 
 int radioItemCount(const QString& field)
 {
-    if (field == QLatin1String("punktfreund") || field == QLatin1String("vorrueck"))
+    if (field == Header::punktfreund || field == Header::vorrueck)
         return 2;
-    if (field == QLatin1String("altersklasse"))
+    if (field == Header::altersklasse)
         return 3;
     return 0;
 }

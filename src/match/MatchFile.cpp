@@ -127,32 +127,32 @@ void MatchFile::loadFrom(const QString& path)
 
     // Read in the order of the reader's steps: missing elements are created in that order.
     QHash<QString, QString> header;
-    for (const QString& f :
-         {QStringLiteral("heim"), QStringLiteral("gast"), QStringLiteral("datum"), QStringLiteral("liga")})
+    for (const QString f :
+         {Header::heim, Header::gast, Header::datum, Header::liga})
         header.insert(f, read(f));
     static const QStringList textFields = {
-        QStringLiteral("ort"),
-        QStringLiteral("halle"),
-        QStringLiteral("ml"),
-        QStringLiteral("mp"),
-        QStringLiteral("pr"),
-        QStringLiteral("zeitnehmer"),
-        QStringLiteral("protokollfuehrer"),
-        QStringLiteral("punktzettel"),
-        QStringLiteral("mannschaftsfuehrer_heim"),
-        QStringLiteral("mannschaftsfuehrer_gast"),
-        QStringLiteral("verhalten_ringer"),
-        QStringLiteral("verhalten_zuschauer"),
-        QStringLiteral("zuschauer"),
-        QStringLiteral("ordner1"),
-        QStringLiteral("ordner2"),
-        QStringLiteral("pause"),
-        QStringLiteral("beginn"),
-        QStringLiteral("ende"),
+        Header::ort,
+        Header::halle,
+        Header::ml,
+        Header::mp,
+        Header::pr,
+        Header::zeitnehmer,
+        Header::protokollfuehrer,
+        Header::punktzettel,
+        Header::mannschaftsfuehrer_heim,
+        Header::mannschaftsfuehrer_gast,
+        Header::verhalten_ringer,
+        Header::verhalten_zuschauer,
+        Header::zuschauer,
+        Header::ordner1,
+        Header::ordner2,
+        Header::pause,
+        Header::beginn,
+        Header::ende,
     };
     for (const QString& f : textFields)
         header.insert(f, read(f));
-    header.insert(QStringLiteral("bemerkungen"), storedToMemo(read(QStringLiteral("bemerkungen"))));
+    header.insert(Header::bemerkungen, storedToMemo(read(Header::bemerkungen)));
 
     // Bouts are counted by the children of `kaempfe` and read by name, each found once.
     ElementIndex kae(XmlDocument::child(mk, kKaempfe));
@@ -178,8 +178,8 @@ void MatchFile::loadFrom(const QString& path)
     }
 
     std::vector<std::pair<QString, QString>> radios;
-    for (const QString& f :
-         {QStringLiteral("punktfreund"), QStringLiteral("vorrueck"), QStringLiteral("altersklasse")}) {
+    for (const QString f :
+         {Header::punktfreund, Header::vorrueck, Header::altersklasse}) {
         const QString t = read(f);
         if (t.isEmpty())
             continue;
@@ -198,19 +198,19 @@ void MatchFile::loadFrom(const QString& path)
     // From here on nothing fails.
     m_doc = doc;
     setOpenFileState(path);
-    for (const QString& f : {QStringLiteral("heim"), QStringLiteral("gast")})
+    for (const QLatin1String f : {Header::heim, Header::gast})
         m_record.setHeader(f, header.value(f));
-    m_label51 = header.value(QStringLiteral("heim"));
-    m_label52 = header.value(QStringLiteral("gast"));
+    m_label51 = header.value(Header::heim);
+    m_label52 = header.value(Header::gast);
     m_label42 =
-        header.value(QStringLiteral("datum")) + QStringLiteral(", ") + header.value(QStringLiteral("liga"));
+        header.value(Header::datum) + QStringLiteral(", ") + header.value(Header::liga);
     emit summaryChanged();
-    for (const QString& f :
-         {QStringLiteral("ort"), QStringLiteral("halle"), QStringLiteral("liga"), QStringLiteral("datum")})
+    for (const QString f :
+         {Header::ort, Header::halle, Header::liga, Header::datum})
         m_record.setHeader(f, header.value(f));
     for (const QString& f : textFields)
         m_record.setHeader(f, header.value(f));
-    m_record.setHeader(QStringLiteral("bemerkungen"), header.value(QStringLiteral("bemerkungen")));
+    m_record.setHeader(Header::bemerkungen, header.value(Header::bemerkungen));
     m_record.setBoutRows(std::move(rows));
     for (const auto& [field, value] : radios)
         m_record.setHeader(field, value);

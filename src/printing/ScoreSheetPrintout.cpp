@@ -77,14 +77,14 @@ QStringList ScoreSheetPrintout::sheetTexts(int row) const
 {
     auto cell = [this, row](int column) { return m_record.cell(column, row); };
     return {
-        m_record.header(QStringLiteral("datum")),
+        m_record.header(Header::datum),
         cell(ColKlasse),
         cell(ColStil),
         cell(ColReihenfolge),
-        cell(3) + QLatin1Char(' ') + cell(4),
-        m_record.header(QStringLiteral("heim")),
-        cell(10) + QLatin1Char(' ') + cell(11),
-        m_record.header(QStringLiteral("gast")),
+        cell(ColVornRot) + QLatin1Char(' ') + cell(ColNachnRot),
+        m_record.header(Header::heim),
+        cell(ColVornBlau) + QLatin1Char(' ') + cell(ColNachnBlau),
+        m_record.header(Header::gast),
     };
 }
 

@@ -2,6 +2,7 @@
 
 #include "Console.h"
 #include "bout/KeyboardControl.h"
+#include "match/MatchFields.h"
 #include "platform/DocumentOpener.h"
 #include "platform/IniFile.h"
 #include "platform/UserError.h"
@@ -91,8 +92,8 @@ QStringList OperatorShell::boutChoiceList(const MatchRecord& record)
 {
     QStringList items;
     for (int r = 1; r < record.rowCount(); ++r)
-        items << record.cell(0, r) + QLatin1Char(' ') + record.cell(1, r) + QStringLiteral(": ") +
-                     record.cell(4, r) + QStringLiteral(" - ") + record.cell(11, r);
+        items << record.cell(MatchFields::ColKlasse, r) + QLatin1Char(' ') + record.cell(MatchFields::ColStil, r) + QStringLiteral(": ") +
+                     record.cell(MatchFields::ColNachnRot, r) + QStringLiteral(" - ") + record.cell(MatchFields::ColNachnBlau, r);
     return items;
 }
 

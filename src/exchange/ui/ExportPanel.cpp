@@ -1,5 +1,6 @@
 #include "ExportPanel.h"
 
+#include "match/MatchFields.h"
 #include "DirectoryList.h"
 #include "bout/BoutNavigator.h"
 #include "exchange/TarvoExchange.h"
@@ -205,7 +206,7 @@ void ExportPanel::readtarvo()
     m_itemTexts.clear();
     guarded(this, [this] {
         const auto list = m_tarvo->readtarvo(m_settings.tarvodir(), m_saison->currentText(),
-                                             m_record.header(QStringLiteral("datum")));
+                                             m_record.header(MatchFields::Header::datum));
         if (!list)
             return;
         const int n = list->recordCount;

@@ -1,5 +1,6 @@
 #include "EntryPanel.h"
 
+#include "match/MatchFields.h"
 #include "ProtocolGrid.h"
 #include "match/GridRules.h"
 #include "match/LineUp.h"
@@ -29,57 +30,57 @@ namespace {
 
 struct FieldDesign
 {
-    const char* field;
+    QLatin1String field;
     const char* caption;
 };
 
 // Captions of the labelled fields; radio groups carry item texts instead.
 const FieldDesign kCaptions[] = {
-    {"heim", "Heim"},
-    {"gast", "Gast"},
-    {"ort", "Ort"},
-    {"halle", "Veranstaltungsstätte"},
-    {"liga", "Liga"},
-    {"datum", "Datum"},
-    {"ml", "Mattenleiter"},
-    {"mp", "Mattenpräsident"},
-    {"pr", "Punktrichter"},
-    {"zeitnehmer", "Zeitnehmer"},
-    {"protokollfuehrer", "Protokollführer"},
-    {"punktzettel", "Punktzettel"},
-    {"mannschaftsfuehrer_heim", "Mannschaftsführer Heim"},
-    {"mannschaftsfuehrer_gast", "Mannschaftsführer Gast"},
-    {"verhalten_ringer", "Verhalten der Ringer"},
-    {"verhalten_zuschauer", "Verhalten der Zuschauer"},
-    {"beginn", "Beginn"},
-    {"ende", "Ende"},
-    {"pause", "Pause (Min)"},
-    {"zuschauer", "Zuschauer"},
-    {"ordner1", "Ordner"},
-    {"ordner2", "Ordner"},
-    {"bemerkungen", "Bemerkungen"},
+    {MatchFields::Header::heim, "Heim"},
+    {MatchFields::Header::gast, "Gast"},
+    {MatchFields::Header::ort, "Ort"},
+    {MatchFields::Header::halle, "Veranstaltungsstätte"},
+    {MatchFields::Header::liga, "Liga"},
+    {MatchFields::Header::datum, "Datum"},
+    {MatchFields::Header::ml, "Mattenleiter"},
+    {MatchFields::Header::mp, "Mattenpräsident"},
+    {MatchFields::Header::pr, "Punktrichter"},
+    {MatchFields::Header::zeitnehmer, "Zeitnehmer"},
+    {MatchFields::Header::protokollfuehrer, "Protokollführer"},
+    {MatchFields::Header::punktzettel, "Punktzettel"},
+    {MatchFields::Header::mannschaftsfuehrer_heim, "Mannschaftsführer Heim"},
+    {MatchFields::Header::mannschaftsfuehrer_gast, "Mannschaftsführer Gast"},
+    {MatchFields::Header::verhalten_ringer, "Verhalten der Ringer"},
+    {MatchFields::Header::verhalten_zuschauer, "Verhalten der Zuschauer"},
+    {MatchFields::Header::beginn, "Beginn"},
+    {MatchFields::Header::ende, "Ende"},
+    {MatchFields::Header::pause, "Pause (Min)"},
+    {MatchFields::Header::zuschauer, "Zuschauer"},
+    {MatchFields::Header::ordner1, "Ordner"},
+    {MatchFields::Header::ordner2, "Ordner"},
+    {MatchFields::Header::bemerkungen, "Bemerkungen"},
 };
 
 QString captionOf(const QString& field)
 {
     for (const auto& d : kCaptions)
-        if (field == QLatin1String(d.field))
+        if (field == d.field)
             return QString::fromUtf8(d.caption);
     return {};
 }
 
 QStringList radioItems(const QString& field)
 {
-    if (field == QLatin1String("punktfreund"))
+    if (field == MatchFields::Header::punktfreund)
         return {QStringLiteral("Verbandskampf"), QStringLiteral("Freundschaftskampf")};
-    if (field == QLatin1String("vorrueck"))
+    if (field == MatchFields::Header::vorrueck)
         return {QStringLiteral("Vorrunde"), QStringLiteral("Rückrunde")};
     return {QStringLiteral("Männer"), QStringLiteral("A/B-Jugend"), QStringLiteral("C/D-Jugend")};
 }
 
 bool isCombo(const QString& f)
 {
-    return f == QLatin1String("ml") || f == QLatin1String("mp") || f == QLatin1String("pr");
+    return f == MatchFields::Header::ml || f == MatchFields::Header::mp || f == MatchFields::Header::pr;
 }
 
 // The memo keeps CR LF between lines, as the stored field does.
@@ -116,11 +117,16 @@ EntryPanel::EntryPanel(MatchRecord& record, MatchFile& file, QWidget* parent)
     fields->setVerticalSpacing(4);
     // Reading order of the form: match, kind, officials, teams, conduct and times.
     const QList<QStringList> rows = {
-        {"heim", "gast", "ort", "halle", "liga", "datum"},
-        {"punktfreund", "vorrueck", "altersklasse", "ml", "mp", "pr"},
-        {"zeitnehmer", "protokollfuehrer", "punktzettel", "mannschaftsfuehrer_heim",
-         "mannschaftsfuehrer_gast", "zuschauer"},
-        {"verhalten_ringer", "verhalten_zuschauer", "beginn", "ende", "pause", "ordner1"},
+        {MatchFields::Header::heim, MatchFields::Header::gast, MatchFields::Header::ort,
+         MatchFields::Header::halle, MatchFields::Header::liga, MatchFields::Header::datum},
+        {MatchFields::Header::punktfreund, MatchFields::Header::vorrueck, MatchFields::Header::altersklasse,
+         MatchFields::Header::ml, MatchFields::Header::mp, MatchFields::Header::pr},
+        {MatchFields::Header::zeitnehmer, MatchFields::Header::protokollfuehrer,
+         MatchFields::Header::punktzettel, MatchFields::Header::mannschaftsfuehrer_heim,
+         MatchFields::Header::mannschaftsfuehrer_gast, MatchFields::Header::zuschauer},
+        {MatchFields::Header::verhalten_ringer, MatchFields::Header::verhalten_zuschauer,
+         MatchFields::Header::beginn, MatchFields::Header::ende, MatchFields::Header::pause,
+         MatchFields::Header::ordner1},
     };
     for (int r = 0; r < rows.size(); ++r)
         for (int c = 0; c < rows[r].size(); ++c)
@@ -129,7 +135,7 @@ EntryPanel::EntryPanel(MatchRecord& record, MatchFile& file, QWidget* parent)
     auto* hint = new QLabel(QStringLiteral("hh:mm"), this);
     hint->setObjectName(QStringLiteral("zeitformat"));
     fields->addWidget(hint, 4, 2, Qt::AlignTop);
-    fields->addWidget(makeControl(QStringLiteral("bemerkungen")), 4, 0, 1, 2);
+    fields->addWidget(makeControl(MatchFields::Header::bemerkungen), 4, 0, 1, 2);
     for (int c = 0; c < 6; ++c)
         fields->setColumnStretch(c, 1);
     outer->addLayout(fields);
@@ -195,7 +201,7 @@ QWidget* EntryPanel::makeControl(const QString& field)
         connect(combo, &QComboBox::editTextChanged, this,
                 [this, field](const QString& t) { m_record.setHeader(field, t); });
         control = combo;
-    } else if (field == QLatin1String("bemerkungen")) {
+    } else if (field == MatchFields::Header::bemerkungen) {
         auto* memo = new QPlainTextEdit(cell);
         memo->setTabChangesFocus(true);
         memo->setFixedHeight(56);
@@ -213,8 +219,8 @@ QWidget* EntryPanel::makeControl(const QString& field)
     label->setBuddy(control);
     lay->addWidget(control);
 
-    if (field == QLatin1String("heim") || field == QLatin1String("gast")) {
-        const QColor colour = field == QLatin1String("heim") ? QColor(Qt::red) : QColor(Qt::blue);
+    if (field == MatchFields::Header::heim || field == MatchFields::Header::gast) {
+        const QColor colour = field == MatchFields::Header::heim ? QColor(Qt::red) : QColor(Qt::blue);
         QFont f = label->font();
         f.setBold(true);
         label->setFont(f);
@@ -320,7 +326,7 @@ void EntryPanel::fieldExit(const QString& field)
 {
     guarded(this, [&] {
         m_file.saveall();
-        if (field == QLatin1String("zuschauer") && m_record.header(field) == accessCode())
+        if (field == MatchFields::Header::zuschauer && m_record.header(field) == accessCode())
             m_grid->showScoringColumns();
     });
 }
@@ -344,8 +350,9 @@ void EntryPanel::protokollExit()
 
 void EntryPanel::setRefereeList(const std::optional<QStringList>& names)
 {
-    for (const char* field : {"mp", "pr", "ml"}) {
-        auto* combo = qobject_cast<QComboBox*>(m_controls.value(QLatin1String(field)));
+    for (const QLatin1String field :
+         {MatchFields::Header::mp, MatchFields::Header::pr, MatchFields::Header::ml}) {
+        auto* combo = qobject_cast<QComboBox*>(m_controls.value(field));
         if (!combo)
             continue;
         const QSignalBlocker block(combo);

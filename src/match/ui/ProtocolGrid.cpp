@@ -191,15 +191,16 @@ QColor ProtocolGrid::columnColour(int column)
 {
     if (column < 0)
         return {};
-    if (column <= 1)
+    using namespace MatchFields;
+    if (column <= ColStil)
         return QColor(192, 220, 192);
-    if (column <= 7)
+    if (column <= ColJahrgangRot)
         return QColor(250, 143, 143);
-    if (column == 8)
+    if (column == ColPunkteRot)
         return QColor(248, 90, 90);
-    if (column <= 14)
+    if (column <= ColJahrgangBlau)
         return QColor(166, 202, 240);
-    if (column == 15)
+    if (column == ColPunkteBlau)
         return QColor(109, 167, 231);
     return {};
 }
