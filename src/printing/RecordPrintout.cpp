@@ -25,26 +25,6 @@ constexpr int kGap = 10;
 // The right end of the table, which the header's last texts keep to as well.
 constexpr int kTableRight = X0 + 30 * W + 20;
 
-enum Col : int
-{
-    Klasse = ColKlasse,
-    Stil = ColStil,
-    GewichtRot = 2,
-    VornRot = 3,
-    NachnRot = 4,
-    LizenzRot = ColLizenzRot,
-    StatusRot = 6,
-    JahrgangRot = 7,
-    PunkteRot = ColPunkteRot,
-    GewichtBlau = 9,
-    VornBlau = 10,
-    NachnBlau = 11,
-    LizenzBlau = ColLizenzBlau,
-    StatusBlau = 13,
-    JahrgangBlau = 14,
-    PunkteBlau = ColPunkteBlau,
-};
-
 // The lines of a memo field as the entry panel shows them: a final line break opens no line.
 QStringList memoLines(const QString& text)
 {
@@ -77,10 +57,10 @@ RecordPrintout::Totals RecordPrintout::totals() const
 {
     Totals t;
     for (int r = 1; r < m_record.rowCount(); ++r) {
-        const QString heim = m_record.cell(PunkteRot, r);
+        const QString heim = m_record.cell(ColPunkteRot, r);
         if (!heim.isEmpty())
             t.heim += strToInt(heim);
-        const QString gast = m_record.cell(PunkteBlau, r);
+        const QString gast = m_record.cell(ColPunkteBlau, r);
         if (!gast.isEmpty())
             t.gast += strToInt(gast);
     }
@@ -110,7 +90,7 @@ void RecordPrintout::draw(PrintCanvas& canvas, const Totals& totals) const
     const int H = R / 2;
     const int YB = YT - (n + 1) * R;
     const int YS = YT - (n + 2) * R - 9 * H;
-    auto header = [this](const char* field) { return m_record.header(QLatin1String(field)); };
+    auto header = [this](QLatin1String field) { return m_record.header(field); };
     auto text = [&canvas](int x, int y, int height, int style, const QString& s) {
         canvas.setFontHeight(height);
         canvas.setFontStyle(style);
@@ -133,16 +113,16 @@ void RecordPrintout::draw(PrintCanvas& canvas, const Totals& totals) const
     canvas.setBrushColor(Qt::white);
 
     text(X0, Y0, 80, Bold | PrintCanvas::Underline, QStringLiteral("Protokoll für Mannschaftskämpfe"));
-    fitted(X0, Y0 - 100, X0 + 1100 - kGap, 60, Regular, header("liga"));
+    fitted(X0, Y0 - 100, X0 + 1100 - kGap, 60, Regular, header(Header::liga));
     fitted(X0 + 1100, Y0 - 100, X0 + 2300 - kGap, 60, Regular, m_captions.altersklasse);
-    fitted(X0 + 2300, Y0 - 100, kTableRight, 60, Regular, header("datum"));
+    fitted(X0 + 2300, Y0 - 100, kTableRight, 60, Regular, header(Header::datum));
     fitted(X0, Y0 - 180, X0 + 1100 - kGap, 40, Regular,
            m_captions.punktfreund + QStringLiteral(", ") + m_captions.vorrueck);
     // The labels end where their values begin (the values are drawn over them).
     fitted(X0 + 1100, Y0 - 180, X0 + 1420, 40, Regular, QStringLiteral("Veranstaltungsstätte:"));
     fitted(X0 + 2300, Y0 - 180, X0 + 2360, 40, Regular, QStringLiteral("Ort:"));
-    fitted(X0 + 1420, Y0 - 180, X0 + 2300 - kGap, 40, Bold, header("halle"));
-    fitted(X0 + 2360, Y0 - 180, kTableRight, 40, Bold, header("ort"));
+    fitted(X0 + 1420, Y0 - 180, X0 + 2300 - kGap, 40, Bold, header(Header::halle));
+    fitted(X0 + 2360, Y0 - 180, kTableRight, 40, Bold, header(Header::ort));
 
     // Band 0: the last box covers the right end of the guest's name box.
     for (const auto& [x1, x2] : {std::pair{0, 2 * W - 3},
@@ -208,8 +188,8 @@ void RecordPrintout::draw(PrintCanvas& canvas, const Totals& totals) const
     text(X0 + 27 * W + 220, YT - R - 43, 35, Regular, QStringLiteral("Blau"));
     // Band 0's visible boxes: the home team's ends where "Gast:" begins, the guest's where the
     // last box covers it.
-    fitted(X0 + 3 * W + 8, YT - 20, X0 + 13 * W - 3 - kInset, 40, Bold, header("heim"));
-    fitted(X0 + 14 * W + 8, YT - 20, X0 + 24 * W - kInset, 40, Bold, header("gast"));
+    fitted(X0 + 3 * W + 8, YT - 20, X0 + 13 * W - 3 - kInset, 40, Bold, header(Header::heim));
+    fitted(X0 + 14 * W + 8, YT - 20, X0 + 24 * W - kInset, 40, Bold, header(Header::gast));
 
     for (int r = 1; r < n; ++r) {
         const int y = YT - (r + 1) * R - 25;
@@ -219,20 +199,20 @@ void RecordPrintout::draw(PrintCanvas& canvas, const Totals& totals) const
         auto put = [&](int dx, int right, int style, const QString& s) {
             fitted(X0 + dx, y, X0 + right - kInset, 40, style, s);
         };
-        put(35, W, Regular, cell(Stil));
-        put(W + 6, 2 * W - 3, Regular, cell(Klasse));
-        put(2 * W + 4, 3 * W, Regular, cell(GewichtRot));
-        put(3 * W + 5, 9 * W, Regular, name(VornRot, NachnRot));
-        put(9 * W + 3, 10 * W, Regular, cell(LizenzRot));
-        put(10 * W + 10, 11 * W, Regular, cell(StatusRot));
-        put(11 * W + 5, 12 * W, Regular, cell(JahrgangRot));
-        put(12 * W + 35, 13 * W - 3, Bold, cell(PunkteRot));
-        put(13 * W + 4, 14 * W, Regular, cell(GewichtBlau));
-        put(14 * W + 10, 20 * W, Regular, name(VornBlau, NachnBlau));
-        put(20 * W + 3, 21 * W, Regular, cell(LizenzBlau));
-        put(21 * W + 10, 22 * W, Regular, cell(StatusBlau));
-        put(22 * W + 5, 23 * W, Regular, cell(JahrgangBlau));
-        put(23 * W + 35, 24 * W, Bold, cell(PunkteBlau));
+        put(35, W, Regular, cell(ColStil));
+        put(W + 6, 2 * W - 3, Regular, cell(ColKlasse));
+        put(2 * W + 4, 3 * W, Regular, cell(ColGewichtRot));
+        put(3 * W + 5, 9 * W, Regular, name(ColVornRot, ColNachnRot));
+        put(9 * W + 3, 10 * W, Regular, cell(ColLizenzRot));
+        put(10 * W + 10, 11 * W, Regular, cell(ColStatusRot));
+        put(11 * W + 5, 12 * W, Regular, cell(ColJahrgangRot));
+        put(12 * W + 35, 13 * W - 3, Bold, cell(ColPunkteRot));
+        put(13 * W + 4, 14 * W, Regular, cell(ColGewichtBlau));
+        put(14 * W + 10, 20 * W, Regular, name(ColVornBlau, ColNachnBlau));
+        put(20 * W + 3, 21 * W, Regular, cell(ColLizenzBlau));
+        put(21 * W + 10, 22 * W, Regular, cell(ColStatusBlau));
+        put(22 * W + 5, 23 * W, Regular, cell(ColJahrgangBlau));
+        put(23 * W + 35, 24 * W, Bold, cell(ColPunkteBlau));
         put(24 * W + 15, 25 * W + 20, Regular, cell(ColTpRot) + QLatin1Char(':') + cell(ColTpBlau));
         put(25 * W + 45, 26 * W + 20, Regular, cell(ColSieg));
         put(26 * W + 25, 27 * W + 20, Regular, cell(ColZeit));
@@ -247,9 +227,9 @@ void RecordPrintout::draw(PrintCanvas& canvas, const Totals& totals) const
 
     QString winner;
     if (totals.heim > totals.gast)
-        winner = header("heim");
+        winner = header(Header::heim);
     else if (totals.gast > totals.heim)
-        winner = header("gast");
+        winner = header(Header::gast);
     else
         winner = QStringLiteral("unentschieden");
     // The winner line ends where the home total's box begins.
@@ -275,28 +255,28 @@ void RecordPrintout::draw(PrintCanvas& canvas, const Totals& totals) const
         {10,
          7 * W - 10 - kInset,
          QStringLiteral("Kampfgericht:"),
-         {QStringLiteral("Mattenpräsidant: ") + header("mp"), QStringLiteral("Mattenleiter: ") + header("ml"),
-          QStringLiteral("Punktrichter: ") + header("pr")}},
+         {QStringLiteral("Mattenpräsidant: ") + header(Header::mp), QStringLiteral("Mattenleiter: ") + header(Header::ml),
+          QStringLiteral("Punktrichter: ") + header(Header::pr)}},
         {7 * W,
          10 * W - 10 - kInset,
          QStringLiteral("Ablauf:"),
-         {QStringLiteral("Beginn: ") + header("beginn"), QStringLiteral("Ende: ") + header("ende"),
-          QStringLiteral("Pause: ") + header("pause") + QStringLiteral(" Min")}},
+         {QStringLiteral("Beginn: ") + header(Header::beginn), QStringLiteral("Ende: ") + header(Header::ende),
+          QStringLiteral("Pause: ") + header(Header::pause) + QStringLiteral(" Min")}},
         {10 * W,
          15 * W - kGap,
          QStringLiteral("Organisation:"),
-         {QStringLiteral("Zeitnehmer: ") + header("zeitnehmer"),
-          QStringLiteral("Protokoll: ") + header("protokollfuehrer"),
-          QStringLiteral("Punktzettel: ") + header("punktzettel"),
-          QStringLiteral("Anzahl Zuschauer: ") + header("zuschauer")}},
+         {QStringLiteral("Zeitnehmer: ") + header(Header::zeitnehmer),
+          QStringLiteral("Protokoll: ") + header(Header::protokollfuehrer),
+          QStringLiteral("Punktzettel: ") + header(Header::punktzettel),
+          QStringLiteral("Anzahl Zuschauer: ") + header(Header::zuschauer)}},
         {15 * W,
          20 * W - 10 - kInset,
          QString(),
-         {QStringLiteral("Verhalten Ringer: ") + header("verhalten_ringer"),
-          QStringLiteral("Verhalten Zuschauer: ") + header("verhalten_zuschauer"),
-          QStringLiteral("Ordner: ") + header("ordner1"), QStringLiteral("Ordner: ") + header("ordner2")}},
+         {QStringLiteral("Verhalten Ringer: ") + header(Header::verhalten_ringer),
+          QStringLiteral("Verhalten Zuschauer: ") + header(Header::verhalten_zuschauer),
+          QStringLiteral("Ordner: ") + header(Header::ordner1), QStringLiteral("Ordner: ") + header(Header::ordner2)}},
         // Remarks run on downward at the same pitch, past the box if there are many.
-        {20 * W, 30 * W + 20 - kInset, QStringLiteral("Bemerkungen:"), memoLines(header("bemerkungen"))},
+        {20 * W, 30 * W + 20 - kInset, QStringLiteral("Bemerkungen:"), memoLines(header(Header::bemerkungen))},
     };
     for (const Column& c : lower) {
         if (!c.head.isEmpty())
@@ -306,9 +286,9 @@ void RecordPrintout::draw(PrintCanvas& canvas, const Totals& totals) const
     }
 
     // A name above its signature line keeps to the line's length.
-    fitted(X0, YS, X0 + 5 * W, 35, Regular, header("ml"));
-    fitted(X0 + 6 * W, YS, X0 + 11 * W, 35, Regular, header("mannschaftsfuehrer_heim"));
-    fitted(X0 + 12 * W, YS, X0 + 17 * W, 35, Regular, header("mannschaftsfuehrer_gast"));
+    fitted(X0, YS, X0 + 5 * W, 35, Regular, header(Header::ml));
+    fitted(X0 + 6 * W, YS, X0 + 11 * W, 35, Regular, header(Header::mannschaftsfuehrer_heim));
+    fitted(X0 + 12 * W, YS, X0 + 17 * W, 35, Regular, header(Header::mannschaftsfuehrer_gast));
     text(X0, YS - H, 35, PrintCanvas::Italic, QStringLiteral("Kampfrichter"));
     text(X0 + 6 * W, YS - H, 35, PrintCanvas::Italic, QStringLiteral("Mannschaftsführer Heim"));
     text(X0 + 12 * W, YS - H, 35, PrintCanvas::Italic, QStringLiteral("Mannschaftsführer Gast"));
