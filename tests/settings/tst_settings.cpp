@@ -13,6 +13,8 @@
 
 #include <functional>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QString kAside = QStringLiteral("set.xml.defekt");
@@ -161,6 +163,7 @@ private slots:
     void damagedValuesStartSanely_data();
     void damagedValuesStartSanely();
     void failedSaveIsRetriedByTheNext();
+    void writeProtectedFileIsNotReplaced();
 
 private:
     std::unique_ptr<QTemporaryDir> m_tmp;
@@ -726,6 +729,35 @@ void TestSettings::failedSaveIsRetriedByTheNext()
     QCOMPARE(failure([&] { s.saveset(); }), QString());
     QCOMPARE(stored(s.path(), QStringLiteral("anzeige/laufschrift")), QStringLiteral("nach dem Fehler"));
     QCOMPARE(elementPaths(storedRoot(s.path())), newFileOrder());
+}
+
+// A set.xml its owner may not write stays as it is, whoever runs the console (the tests run as
+// root, who could write it); the settings keep the change, and the save after the protection
+// is lifted writes it.
+void TestSettings::writeProtectedFileIsNotReplaced()
+{
+    QVERIFY(writeBytes(m_path, fullFile()));
+    const QByteArray native = QFile::encodeName(m_path);
+    QCOMPARE(::chmod(native.constData(), 0444), 0);
+    Settings s(m_path);
+    QCOMPARE(failure([&] { s.loadset(); }), QString());
+    QCOMPARE(s.laufschrift(), QStringLiteral("Hallo Halle"));
+    s.setSettingsReady(true);
+    s.setLaufschrift(QStringLiteral("geschützt"));
+    QCOMPARE(
+        failure([&] { s.saveset(); }),
+        QStringLiteral("Die Datei „set.xml“ kann nicht gespeichert werden: die Datei ist schreibgeschützt "
+                       "(ihre Dateirechte erlauben kein Schreiben). Die bisherige Fassung bleibt "
+                       "unverändert."));
+    QCOMPARE(readAll(m_path), fullFile());
+    QCOMPARE(QFileInfo(m_path).permissions() & QFileDevice::WriteOwner, QFileDevice::Permissions());
+    QCOMPARE(QDir(m_tmp->path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("set.xml")});
+    QCOMPARE(s.laufschrift(), QStringLiteral("geschützt"));
+
+    QCOMPARE(::chmod(native.constData(), 0644), 0);
+    QCOMPARE(failure([&] { s.saveset(); }), QString());
+    QCOMPARE(stored(m_path, QStringLiteral("anzeige/laufschrift")), QStringLiteral("geschützt"));
 }
 
 QTEST_GUILESS_MAIN(TestSettings)
