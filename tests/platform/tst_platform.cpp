@@ -164,7 +164,8 @@ void TestPlatform::readsWindows1252Bytes()
         const QByteArray as = c == u'>' ? QByteArray("&gt;")
                               : latin1  ? QByteArray(1, char(c.unicode()))
                                         : "&#" + QByteArray::number(c.unicode()) + ';';
-        QVERIFY2(saved.contains(as), qPrintable(QStringLiteral("U+%1").arg(uint(c.unicode()), 4, 16, QLatin1Char('0'))));
+        QVERIFY2(saved.contains(as),
+                 qPrintable(QStringLiteral("U+%1").arg(uint(c.unicode()), 4, 16, QLatin1Char('0'))));
     }
     XmlDocument back;
     back.loadFromBytes(saved, QStringLiteral("t"));
