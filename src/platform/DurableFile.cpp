@@ -142,6 +142,14 @@ void replace(const QString& path, const QByteArray& bytes)
     {
     };
     const bool exists = ::stat(finalPath.constData(), &old) == 0 && S_ISREG(old.st_mode);
+    // An operator who takes the owner's write permission off a file (a finished match, a
+    // settled set-up) means it to stay as it is. The rename would replace it all the same, since
+    // only the folder's permission counts for that, and root may write anything: so the mode
+    // bits decide, not what the process happens to be allowed.
+    if (exists && (old.st_mode & S_IWUSR) == 0)
+        throw UserError(QStringLiteral("Die Datei „%1“ kann nicht gespeichert werden: die Datei ist "
+                                       "schreibgeschützt (ihre Dateirechte erlauben kein Schreiben). %2")
+                            .arg(name, keptNote(true)));
     Attempt a;
     a.m_dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (a.m_dirFd < 0)

@@ -11,7 +11,9 @@
 // The bytes go into a temporary file beside the target ("." + name + ".XXXXXX.tmp"), which is
 // written, synced and closed, each step checked, then renamed over the target; the folder is
 // synced last. Every failure on the way removes the temporary file, keeps the old file (or
-// leaves none where there was none) and throws UserError naming the cause in German. QSaveFile is not used
+// leaves none where there was none) and throws UserError naming the cause in German. A file
+// whose mode bits give its owner no write access is write-protected and never replaced, even
+// for root. QSaveFile is not used
 // because on Linux it ignores a failing fsync or close and renames anyway.
 namespace DurableFile {
 

@@ -16,6 +16,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStringDecoder>
 #include <QSemaphore>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -478,6 +479,15 @@ void TestExchange::zelmoFile_data()
     QTest::newRow("Latin-1 and Windows-1252")
         << "4"
         << "Müßig „€“" << 1 << zelmoBout({{4, "M\xfc\xdfig \x84\x80\x93"}}) << "";
+    // Every character of the code page as its byte; the published table as the system's own
+    // decoder has it stands against the export's own table.
+    QByteArray codePage;
+    for (int b = 0x20; b < 0x100; ++b)
+        if (b != ';' && b != 0x7F && !QByteArray("\x81\x8d\x8f\x90\x9d").contains(char(b)))
+            codePage += char(b);
+    QStringDecoder cp1252("windows-1252");
+    QTest::newRow("every character of the code page")
+        << "4" << QString(cp1252.decode(codePage)) << 1 << zelmoBout({{4, codePage}}) << "";
     QTest::newRow("accents without a code") << "4"
                                             << "Ćwik Dvořák" << 1 << zelmoBout({{4, "Cwik Dvor\xe1k"}}) << "";
     QTest::newRow("no letter to fall back on")

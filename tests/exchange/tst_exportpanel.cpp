@@ -22,6 +22,8 @@
 
 #include <memory>
 
+#include <sys/stat.h>
+
 // The export panel of a real console, driven through its controls with the dialogs answered
 // by their test hooks.
 class TestExportPanel : public QObject
@@ -92,36 +94,46 @@ void TestExportPanel::zelmoExport_data()
     QTest::addColumn<bool>("cancel");
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("mode"); // of the file already there under the chosen name
     const QStringList names = {"Bezirksliga", "Heim", "Gast", "Muster"};
     const QByteArray head = "zelmoi;2.0.0;MK;0;Bezirksliga;06.10.2012;Heim;Gast;3;0;;Peter Muster;Hans;\r\n";
     const QByteArray bout = "66;GR;4711;Muster;Hans;A;815;Beispiel;Karl;A;3;0;PS;5:1"
                             "(points 2r47,1b72,1r125,2r210)(duration 310)\r\n";
     const QByteArray empty = ";;;;;;;;;;;;;:(points )(duration )\r\n";
-    QTest::newRow("example") << "0:47;1:12;2:05;3:30;" << names << false << head + bout + empty << "";
-    QTest::newRow("cancelled") << "0:47;1:12;2:05;3:30;" << names << true << QByteArray("vorher") << "";
+    QTest::newRow("example") << "0:47;1:12;2:05;3:30;" << names << false << head + bout + empty << "" << 0644;
+    QTest::newRow("cancelled") << "0:47;1:12;2:05;3:30;" << names << true << QByteArray("vorher") << ""
+                               << 0644;
     QTest::newRow("non-digit time") << "0:47;1:12;2:0x;3:30;" << names << false << QByteArray("vorher")
-                                    << "'0x' ist kein gültiger Integerwert";
+                                    << "'0x' ist kein gültiger Integerwert" << 0644;
     // Names pasted with their line breaks, or read so from another program's match file.
     QTest::newRow("line breaks in names")
         << "0:47;1:12;2:05;3:30;" << QStringList{"Bezirks\r\nliga", "KSV\rHeim", "AC\nGast", "Mus\r\nter"}
         << false
         << "zelmoi;2.0.0;MK;0;Bezirks liga;06.10.2012;KSV Heim;AC Gast;3;0;;Peter Muster;Hans;\r\n" +
                QByteArray(bout).replace("Muster", "Mus ter") + empty
-        << "";
+        << "" << 0644;
     QTest::newRow("Greek question mark in a last name")
         << "0:47;1:12;2:05;3:30;"
         << QStringList{"Bezirksliga", "Heim", "Gast", QString("Muster") + QChar(0x037E)} << false
         << QByteArray("vorher")
         << QString("Das Zeichen „") + QChar(0x037E) +
                "“ (U+037E) in Zeile 1 des Protokolls kann in der ZELMO-Exportdatei nicht geschrieben "
-               "werden. Es wurde keine Datei geschrieben.";
+               "werden. Es wurde keine Datei geschrieben."
+        << 0644;
     QTest::newRow("C1 control in the guest team")
         << "0:47;1:12;2:05;3:30;"
         << QStringList{"Bezirksliga", "Heim", QString("Gast") + QChar(0x0085), "Muster"} << false
         << QByteArray("vorher")
         << QString("Das Zeichen „") + QChar(0x0085) +
                "“ (U+0085) in der Kopfzeile kann in der ZELMO-Exportdatei nicht geschrieben "
-               "werden. Es wurde keine Datei geschrieben.";
+               "werden. Es wurde keine Datei geschrieben."
+        << 0644;
+    // A file its owner may not write is not replaced, even by root; the panel goes on.
+    QTest::newRow("write-protected file")
+        << "0:47;1:12;2:05;3:30;" << names << false << QByteArray("vorher")
+        << "Die Datei „zelmo.txt“ kann nicht gespeichert werden: die Datei ist schreibgeschützt (ihre "
+           "Dateirechte erlauben kein Schreiben). Die bisherige Fassung bleibt unverändert."
+        << 0444;
 }
 
 void TestExportPanel::zelmoExport()
@@ -149,6 +161,8 @@ void TestExportPanel::zelmoExport()
     QFile old(path);
     QVERIFY(old.open(QIODevice::WriteOnly) && old.write("vorher") == 6);
     old.close();
+    QFETCH(int, mode);
+    QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(mode)), 0);
     if (cancel)
         FileDialogs::setNextCancel();
     else
@@ -158,6 +172,16 @@ void TestExportPanel::zelmoExport()
     QCOMPARE(FileDialogs::takeShownCount(), 1);
     QCOMPARE(readAll(path), file);
     QCOMPARE(MessageBox::takeShownMessages(), message.isEmpty() ? QStringList() : QStringList{message});
+    QCOMPARE(bool(QFileInfo(path).permissions() & QFileDevice::WriteOwner), bool(mode & 0200));
+    if (mode & 0200)
+        return;
+    // With the protection lifted the same export goes through.
+    QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(mode | 0200)), 0);
+    FileDialogs::setNextFileName(path);
+    QTest::mouseClick(control<QPushButton>("Button13"), Qt::LeftButton);
+    QCOMPARE(FileDialogs::takeShownCount(), 1);
+    QVERIFY(readAll(path).startsWith("zelmoi;2.0.0;MK;0;Bezirksliga;06.10.2012;Heim;Gast;"));
+    QCOMPARE(MessageBox::takeShownMessages(), QStringList());
 }
 
 namespace {

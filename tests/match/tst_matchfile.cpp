@@ -6,6 +6,7 @@
 #include "shell/Console.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -15,6 +16,7 @@
 
 #include <csignal>
 #include <sys/stat.h>
+#include <unistd.h>
 #ifdef Q_OS_LINUX
 #include <sys/resource.h>
 #endif
@@ -694,33 +696,100 @@ void TestMatchFile::noOpenMatchWritesNothingButSaysSo()
 }
 
 // The club's match file keeps its permissions over every save: private stays private, a file
-// shared with the group stays writable for it.
+// shared with the group stays writable for it. A file its owner may not write (a finished match
+// the operator protected) is never replaced, not even by root; the match stays open with its
+// edits, and once the protection is lifted the next save writes them. A file opened through a
+// symbolic link is saved into the file the link points to, and the link stays a link.
 void TestMatchFile::saveKeepsFileMode_data()
 {
     QTest::addColumn<int>("mode");
-    QTest::newRow("private") << 0600;
-    QTest::newRow("group-writable") << 0664;
+    QTest::addColumn<bool>("writable");
+    QTest::addColumn<QString>("via"); // how the file is opened: by its name, or through a link
+    QTest::newRow("private") << 0600 << true << "";
+    QTest::newRow("group-writable") << 0664 << true << "";
+    QTest::newRow("write-protected") << 0444 << false << "";
+    QTest::newRow("private, write-protected") << 0400 << false << "";
+    QTest::newRow("only the group may write") << 0464 << false << "";
+    QTest::newRow("through a link") << 0644 << true << "link";
+    QTest::newRow("through a relative link") << 0600 << true << "relative link";
+    QTest::newRow("through a link to a link") << 0664 << true << "link to a link";
+    QTest::newRow("write-protected, through a link") << 0444 << false << "link";
 }
 
 void TestMatchFile::saveKeepsFileMode()
 {
     QFETCH(int, mode);
-    const QString path = newFile();
-    const QByteArray native = QFile::encodeName(path);
+    QFETCH(bool, writable);
+    QFETCH(QString, via);
+    const QString target = newFile();
+    const QByteArray native = QFile::encodeName(target);
+    QString path = target;
+    if (!via.isEmpty()) {
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("halle")));
+        path = m_dir->filePath(QStringLiteral("halle/Kampf.ptlx"));
+        QByteArray points = via == QLatin1String("link") ? native : QByteArray("../Heim-Gast.ptlx");
+        if (via == QLatin1String("link to a link")) {
+            QCOMPARE(
+                ::symlink("Heim-Gast.ptlx", QFile::encodeName(m_dir->filePath("zwischen.ptlx")).constData()),
+                0);
+            points = "../zwischen.ptlx";
+        }
+        QCOMPARE(::symlink(points.constData(), QFile::encodeName(path).constData()), 0);
+    }
+    // Every entry below the folder, a link with what it says, so that a link replaced by a
+    // file, a changed link or a temporary file left behind shows.
+    const auto linksAndFolders = [this] {
+        QStringList out;
+        QDirIterator it(m_dir->path(), QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString entry = it.next();
+            char link[4096];
+            const ssize_t n = ::readlink(QFile::encodeName(entry).constData(), link, sizeof link);
+            out << QDir(m_dir->path()).relativeFilePath(entry) +
+                       (n >= 0 ? QStringLiteral(" -> ") + QFile::decodeName(QByteArray(link, n)) : QString());
+        }
+        out.sort();
+        return out;
+    };
+    const QStringList entries = linksAndFolders();
     QCOMPARE(::chmod(native.constData(), mode_t(mode)), 0);
     MatchRecord rec;
     MatchFile file(rec);
     file.open(path);
-    for (const char* heim : {"KSV", "AC"}) {
-        rec.setHeader(QStringLiteral("heim"), QString::fromLatin1(heim));
-        file.saveall();
-        QVERIFY(readAll(path).contains("<heim>" + QByteArray(heim) + "</heim>"));
+    const auto modeNow = [&native] {
         struct stat st
         {
         };
-        QCOMPARE(::stat(native.constData(), &st), 0);
-        QCOMPARE(QString::number(st.st_mode & 07777, 8), QString::number(mode, 8));
+        return ::lstat(native.constData(), &st) == 0 ? QString::number(st.st_mode & 07777, 8) : QString();
+    };
+    for (const char* heim : {"KSV", "AC"}) {
+        rec.setHeader(QStringLiteral("heim"), QString::fromLatin1(heim));
+        const QByteArray before = readAll(target);
+        try {
+            file.saveall();
+            QVERIFY(writable);
+        } catch (const UserError& e) {
+            QVERIFY2(!writable, qPrintable(e.message()));
+            QCOMPARE(e.message(),
+                     QStringLiteral("Die Datei „%1“ kann nicht gespeichert werden: die Datei ist "
+                                    "schreibgeschützt (ihre Dateirechte erlauben kein Schreiben). "
+                                    "Die bisherige Fassung bleibt unverändert.")
+                         .arg(QFileInfo(path).fileName()));
+            QCOMPARE(readAll(target), before);
+            QVERIFY(file.isOpen());
+            QVERIFY(file.hasUnsavedEdits());
+        }
+        QCOMPARE(readAll(target).contains("<heim>" + QByteArray(heim) + "</heim>"), writable);
+        QCOMPARE(modeNow(), QString::number(mode, 8));
+        QCOMPARE(linksAndFolders(), entries);
     }
+    if (writable)
+        return;
+    QCOMPARE(::chmod(native.constData(), mode_t(mode | S_IWUSR)), 0);
+    file.saveall();
+    QVERIFY(readAll(target).contains("<heim>AC</heim>"));
+    QVERIFY(!file.hasUnsavedEdits());
 }
 
 void TestMatchFile::numberBouts_data()

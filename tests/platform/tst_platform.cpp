@@ -1,6 +1,7 @@
 #include "platform/DurableFile.h"
 #include "platform/IntConvert.h"
 #include "platform/UserError.h"
+#include "platform/Windows1252.h"
 #include "platform/XmlDocument.h"
 #include "support/FileModes.h"
 
@@ -10,13 +11,31 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <cerrno>
+#include <optional>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+
+// The characters of the bytes 0x80..0x9F in Windows-1252, as the code page's published table
+// has them; 0 where it leaves the byte unused. Every other byte is the character of its number.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
+};
+
+// The character of byte `b` in Windows-1252; nothing for the five bytes the code page leaves unused.
+std::optional<char16_t> cp1252(int b)
+{
+    if (b < 0x80 || b >= 0xA0)
+        return char16_t(b);
+    return kCp1252High[b - 0x80] ? std::optional(kCp1252High[b - 0x80]) : std::nullopt;
+}
 
 QByteArray contentOf(const QString& path)
 {
@@ -123,6 +142,76 @@ void TestPlatform::readsWindows1252Bytes()
     XmlDocument doc;
     doc.loadFromBytes(bytes, QStringLiteral("t"));
     QCOMPARE(doc.dom().documentElement().firstChildElement().text(), QStringLiteral("€ ä„"));
+
+    // The whole code page, each byte once: read as its character (the five bytes the code page
+    // leaves unused as the control character of that number, as Windows reads them), saved
+    // as a match file with the Latin-1 range as bytes and everything else as a reference, and
+    // read back the same.
+    QByteArray all;
+    QString meant;
+    for (int b = 0x20; b < 0x100; ++b) {
+        if (b == '<' || b == '&')
+            continue;
+        all += char(b);
+        meant += QChar(cp1252(b).value_or(char16_t(b)));
+    }
+    doc.loadFromBytes("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><mk><n>" + all + "</n></mk>",
+                      QStringLiteral("t"));
+    QCOMPARE(XmlDocument::text(doc.dom().documentElement().firstChildElement()), meant);
+    const QByteArray saved = doc.toBytes();
+    for (const QChar c : meant) {
+        const bool latin1 = c.unicode() < 0x80 || (c.unicode() >= 0xA0 && c.unicode() <= 0xFF);
+        const QByteArray as = c == u'>' ? QByteArray("&gt;")
+                              : latin1  ? QByteArray(1, char(c.unicode()))
+                                        : "&#" + QByteArray::number(c.unicode()) + ';';
+        QVERIFY2(saved.contains(as),
+                 qPrintable(QStringLiteral("U+%1").arg(uint(c.unicode()), 4, 16, QLatin1Char('0'))));
+    }
+    XmlDocument back;
+    back.loadFromBytes(saved, QStringLiteral("t"));
+    QCOMPARE(XmlDocument::text(back.dom().documentElement().firstChildElement()), meant);
+
+    // A character reference names a Unicode code point in any encoding: &#128; is the control
+    // character U+0080, not the euro sign that byte 0x80 stands for.
+    doc.loadFromBytes("<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><n>&#128;&#x80;&#8364;&#xe4;&#228;"
+                      "&#119070;\x80\xe4</n></mk>",
+                      QStringLiteral("t"));
+    QCOMPARE(XmlDocument::text(doc.dom().documentElement().firstChildElement()),
+             QStringLiteral("\u0080\u0080€ää𝄞€ä"));
+
+    // Writing, as the ZELMO export does: every character of the code page becomes its byte; one
+    // it lacks becomes its letters without accents or is refused, never another character's byte.
+    for (char32_t u = 0; u < 0x10000; ++u) {
+        if (u >= 0xD800 && u < 0xE000)
+            continue;
+        const QString c = QChar(char16_t(u)); // fromUcs4 would drop U+FEFF
+        const Windows1252::Encoded e = Windows1252::encode(c);
+        int byte = -1;
+        for (int b = 0; b < 0x100 && byte < 0; ++b)
+            if (cp1252(b) == char16_t(u))
+                byte = b;
+        const QString at = QStringLiteral("U+%1").arg(quint32(u), 4, 16, QLatin1Char('0'));
+        if (byte >= 0) {
+            QVERIFY2(e.unwritable == 0 && e.bytes == QByteArray(1, char(byte)), qPrintable(at));
+            continue;
+        }
+        QVERIFY2(!Windows1252::byteFor(c.at(0)), qPrintable(at));
+        if (e.unwritable != 0) {
+            QVERIFY2(e.unwritable == u, qPrintable(at));
+            continue;
+        }
+        QString letters;
+        for (const QChar p : c.normalized(QString::NormalizationForm_KD))
+            if (p.category() != QChar::Mark_NonSpacing)
+                letters += p;
+        QString written;
+        for (const char b : e.bytes) {
+            const auto character = cp1252(uchar(b));
+            QVERIFY2(character, qPrintable(at));
+            written += QChar(*character);
+        }
+        QVERIFY2(letters != c && written == letters, qPrintable(at));
+    }
 }
 
 void TestPlatform::saveWritesThroughTempFileAndKeepsOldFileOnFailure()
@@ -280,6 +369,15 @@ void TestPlatform::failingStepKeepsOldFile_data()
         << kept;
     QTest::newRow("rename") << "rename" << EACCES << "keine Berechtigung (beim Ersetzen" << false << true
                             << kept;
+    // The mode bits decide, also for root, before anything is written; "error" is the mode here.
+    const QString prot = "die Datei ist schreibgeschützt (ihre Dateirechte erlauben kein Schreiben)";
+    QTest::newRow("write-protected") << "mode" << 0444 << prot << false << true << kept;
+    QTest::newRow("owner may not write, group may") << "mode" << 0464 << prot << false << true << kept;
+    // A write the system completes only in part is continued where it stopped: no failure, and
+    // the file holds every byte once, in order ("end" empty: the save goes through).
+    QTest::newRow("short writes") << "short" << 0 << "" << true << true << "";
+    QTest::newRow("short and interrupted writes") << "short" << EINTR << "" << true << true << "";
+    QTest::newRow("new file, short writes") << "short" << 0 << "" << true << false << "";
     QTest::newRow("folder sync")
         << "folder" << EIO << "wurde geschrieben, aber ihr Ordner" << true << true
         << "Nach einem Stromausfall könnte die vorige Fassung zurückkehren; speichern Sie erneut.";
@@ -314,7 +412,11 @@ void TestPlatform::failingStepKeepsOldFile()
     const QString path = folder + QStringLiteral("/a.ptlx");
     if (previous)
         put(path, "alt");
-    const QByteArray next(100000, 'n');
+    if (call == QLatin1String("mode"))
+        QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(error)), 0);
+    QByteArray next(100000, Qt::Uninitialized); // no two neighbouring stretches alike
+    for (int i = 0; i < next.size(); ++i)
+        next[i] = char(i * 131 % 251);
 
     DurableFile::SystemCalls calls;
     const auto fail = [error] {
@@ -325,6 +427,13 @@ void TestPlatform::failingStepKeepsOldFile()
     if (call == QLatin1String("write"))
         calls.write = [&](int fd, const void* p, size_t n) -> ssize_t {
             return ++writes == 1 ? ::write(fd, p, n / 2) : fail(); // the first write is short
+        };
+    else if (call == QLatin1String("short"))
+        calls.write = [&](int fd, const void* p, size_t n) -> ssize_t {
+            ++writes;
+            if (error != 0 && writes % 3 == 0)
+                return fail(); // interrupted before anything was written
+            return ::write(fd, p, std::min(n, size_t(1 + writes * 997 % 4096)));
         };
     else if (call == QLatin1String("fsync"))
         calls.fsync = [&](int) { return fail(); };
@@ -341,8 +450,9 @@ void TestPlatform::failingStepKeepsOldFile()
     const auto restore = qScopeGuard([] { DurableFile::setSystemCallsForTests({}); });
     try {
         XmlDocument::writeFile(path, next);
-        QFAIL("no exception");
+        QVERIFY2(end.isEmpty(), "no exception");
     } catch (const UserError& e) {
+        QVERIFY2(!end.isEmpty(), qPrintable(e.message()));
         QVERIFY2(e.message().contains(cause) && !e.message().contains(QStringLiteral("kein Fehler")),
                  qPrintable(e.message()));
         QVERIFY2(e.message().endsWith(end), qPrintable(e.message()));
@@ -350,6 +460,13 @@ void TestPlatform::failingStepKeepsOldFile()
     QCOMPARE(contentOf(path), replaced ? next : previous ? QByteArray("alt") : QByteArray());
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
              replaced || previous ? QStringList{QStringLiteral("a.ptlx")} : QStringList());
+    if (call == QLatin1String("mode")) {
+        struct stat st
+        {
+        };
+        QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
+        QCOMPARE(QString::number(st.st_mode & 07777, 8), QString::number(error, 8));
+    }
 }
 
 void TestPlatform::leftoversOfAKilledSaveAreRemoved()
