@@ -510,8 +510,9 @@ void TestFeed::everySideFromItsOwnSource()
 
     struct Pair
     {
-        const char* red;  // element names; several stand for the side's caution marks
-        const char* blue; //
+        // Element names; the caution marks stand together for their side.
+        const char* red;
+        const char* blue;
         const char* shownRed;
         const char* shownBlue;
         bool sided; // drawn on its side of the scoreboard: red left of the blue box, blue in it
