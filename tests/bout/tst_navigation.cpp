@@ -1,11 +1,16 @@
+#include "bout/KeyMap.h"
+#include "bout/KeyboardControl.h"
 #include "platform/SignalSound.h"
 #include "platform/UserError.h"
 #include "shell/Console.h"
 
+#include <QDomDocument>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <functional>
 
 #include "support/TestSupport.h"
 
@@ -31,6 +36,8 @@ private slots:
     void evaluation_data();
     void evaluation();
     void resultColumnsAreWrittenAndSaved();
+    void boutChangeSavesRowInItsOwnElement_data();
+    void boutChangeSavesRowInItsOwnElement();
     void undecidedBoutKeepsResultButWritesScoring();
 
     void navigation_data();
@@ -278,6 +285,135 @@ void TestNavigation::resultColumnsAreWrittenAndSaved()
     QCOMPARE(nav().kampfid(), QStringLiteral("2"));
     QCOMPARE(bout().stil(), QStringLiteral("G"));
     QCOMPARE(m_console->clock().uhr(), QStringLiteral("0:00"));
+}
+
+namespace {
+
+// Every element of the file at `path` that holds text, by its path below the document element
+// ("kaempfe/kampf2/tprot"); the empty map when the file is not XML.
+QMap<QString, QString> storedTexts(const QString& path)
+{
+    QFile f(path);
+    QDomDocument doc;
+    if (!f.open(QIODevice::ReadOnly) || !doc.setContent(&f))
+        return {};
+    QMap<QString, QString> texts;
+    const std::function<void(const QDomElement&, const QString&)> walk = [&](const QDomElement& e,
+                                                                             const QString& at) {
+        if (e.firstChildElement().isNull())
+            texts.insert(at, e.text());
+        for (QDomElement c = e.firstChildElement(); !c.isNull(); c = c.nextSiblingElement())
+            walk(c, at.isEmpty() ? c.tagName() : at + QLatin1Char('/') + c.tagName());
+    };
+    walk(doc.documentElement(), QString());
+    return texts;
+}
+
+} // namespace
+
+void TestNavigation::boutChangeSavesRowInItsOwnElement_data()
+{
+    QTest::addColumn<QStringList>("changes"); // two bout changes, each from the bout the last one loaded
+    QTest::addColumn<QList<int>>("rows");     // the grid rows they leave
+    // Grid rows 1 to 4 hold bouts 3, 1, 4 and 2: bout 1 (row 2) is loaded first.
+    QTest::newRow("F9") << QStringList{"F9", "F9"} << QList<int>{2, 4};
+    QTest::newRow("nächster Kampf") << QStringList{"nächster Kampf", "nächster Kampf"} << QList<int>{2, 4};
+    QTest::newRow("<") << QStringList{"<", "<"} << QList<int>{2, 3};
+    QTest::newRow("Ctrl+digit") << QStringList{"Ctrl+4", "Ctrl+3"} << QList<int>{2, 3};
+}
+
+// Read back from disk right after each bout change, with nothing else saving: the bout left is
+// in the element of its own grid row, and every other element of the file is as it was.
+void TestNavigation::boutChangeSavesRowInItsOwnElement()
+{
+    QFETCH(QStringList, changes);
+    QFETCH(QList<int>, rows);
+
+    // Every header field holds a text of its own; grid row 1 is wrestled, the others are to come,
+    // and no two rows read the same in any cell they fill.
+    QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info>");
+    for (const QString& field : headerFields()) {
+        const QString value = isRadio(field) ? QString::number(radioItemCount(field) - 1)
+                                             : QStringLiteral("%1 Süd").arg(field.toUpper());
+        xml += QStringLiteral("<%1>%2</%1>").arg(field, value);
+    }
+    xml += QStringLiteral("</info><kaempfe>");
+    // clang-format off
+    const QStringList cells[] = {
+        {"57", "F", "56,8", "Jonas", "Albrecht", "4211", "A", "1998", "4", "56,1", "Milan", "Brandt", "7388",
+         "S", "2003", "0", "SS", "9", "3", "2:05", "5#4#", "#2#1", "0:40;1:10;1:30;2:05;", "3"},
+        {"61", "G", "60,9", "Felix", "Carstens", "4577", "E", "1987", "", "61,0", "Luka", "Dreher", "7412",
+         "T", "1995", "", "", "", "", "", "", "", "", "1"},
+        {"66", "F", "65,2", "Emil", "Fischer", "4693", "L", "2001", "", "65,9", "Noah", "Grimm", "7506",
+         "N", "1990", "", "", "", "", "", "", "", "", "4"},
+        {"71", "G", "70,7", "Paul", "Hoffmann", "4720", "B", "1993", "", "71,0", "Till", "Jäger", "7631",
+         "C", "1999", "", "", "", "", "", "", "", "", "2"},
+    };
+    // clang-format on
+    for (int r = 0; r < 4; ++r) {
+        QString bout = QStringLiteral("<kampf%1>").arg(r + 1);
+        for (int c = 0; c < ColumnCount; ++c)
+            bout += QStringLiteral("<%1>%2</%1>").arg(boutColumns().at(c), cells[r].at(c));
+        xml += bout + QStringLiteral("</kampf%1>").arg(r + 1);
+    }
+    QVERIFY(writeAll(m_path, (xml + QStringLiteral("</kaempfe></mk>")).toLatin1()));
+    m_console->matchFile().open(m_path);
+    nav().setKampfnr(QStringLiteral("1"));
+    nav().ladedaten();
+    KeyboardControl keyboard(bout(), m_console->clock(), nav());
+    keyboard.setKeyboardActive(true);
+    const auto press = [&keyboard](int key, Qt::KeyboardModifiers held = Qt::NoModifier) {
+        keyboard.tastendruck(virtualKeyFor(key, held), held);
+    };
+
+    // What each bout's play leaves in its row, by column: red 4 and blue 1 point with a caution
+    // at 0:07, then red 2 with a caution and blue 5 and 2 points at 0:12.
+    // clang-format off
+    const QMap<QString, QString> played[] = {
+        {{"punkterot", "2"}, {"punkteblau", "0"}, {"sieg", "PS"}, {"tprot", "4"}, {"tpblau", "1"},
+         {"zeit", "0:07"}, {"wertungenrot", "4##"}, {"wertungenblau", "#1V"}, {"zeiten", "0:07;0:07;0:07;"}},
+        {{"punkterot", "0"}, {"punkteblau", "2"}, {"sieg", "PS"}, {"tprot", "2"}, {"tpblau", "7"},
+         {"zeit", "0:12"}, {"wertungenrot", "2##V"}, {"wertungenblau", "#52#"},
+         {"zeiten", "0:12;0:12;0:12;0:12;"}},
+    };
+    // clang-format on
+    QMap<QString, QString> expected = storedTexts(m_path);
+    QCOMPARE(expected.value(QStringLiteral("kaempfe/kampf4/nachnblau")), QStringLiteral("Jäger"));
+    for (int i = 0; i < 2; ++i) {
+        for (int s = 0; s < (i == 0 ? 7 : 12); ++s)
+            press(Qt::Key_Up);
+        if (i == 0) {
+            press(Qt::Key_F3);
+            press(Qt::Key_F5);
+            press(Qt::Key_V, Qt::ControlModifier);
+        } else {
+            press(Qt::Key_F2);
+            press(Qt::Key_F8);
+            press(Qt::Key_F6);
+            press(Qt::Key_V);
+        }
+        const QString change = changes.at(i);
+        if (change == QLatin1String("F9"))
+            press(Qt::Key_F9);
+        else if (change.startsWith(QLatin1String("Ctrl+")))
+            press(Qt::Key_0 + change.back().digitValue(), Qt::ControlModifier);
+        else // the bout panel's "nächster Kampf >" and "<" make this one call
+            nav().naechsterkampf(change == QLatin1String("<") ? 888 : 999);
+
+        for (auto it = played[i].cbegin(); it != played[i].cend(); ++it)
+            expected.insert(QStringLiteral("kaempfe/kampf%1/%2").arg(rows.at(i)).arg(it.key()), it.value());
+        const QMap<QString, QString> saved = storedTexts(m_path);
+        QStringList wrong;
+        for (const QString& at : QSet<QString>(expected.keyBegin(), expected.keyEnd()) +
+                                     QSet<QString>(saved.keyBegin(), saved.keyEnd()))
+            if (saved.value(at, QStringLiteral("<missing>")) != expected.value(at, QStringLiteral("<none>")))
+                wrong << QStringLiteral("%1: \"%2\", not \"%3\"")
+                             .arg(at, saved.value(at, QStringLiteral("<missing>")),
+                                  expected.value(at, QStringLiteral("<none>")));
+        wrong.sort();
+        QVERIFY2(wrong.isEmpty(),
+                 qPrintable(change + QLatin1String(": ") + wrong.join(QStringLiteral("; "))));
+    }
 }
 
 void TestNavigation::undecidedBoutKeepsResultButWritesScoring()

@@ -49,6 +49,7 @@ private slots:
     void clockLine();
     void injuryLabelOnlyWhileRunning();
     void loadedBoutThroughConsole();
+    void everySideFromItsOwnSource();
 
     void zoomOutAndBack();
     void zoomStartWhileShrinkingSwapsBack();
@@ -461,6 +462,110 @@ void TestFeed::loadedBoutThroughConsole()
                                e("Label9").text,     e("Label1").text,     e("Label2").text,
                                e("Label4").text,     e("Label5").text};
     QCOMPARE(sides, QStringList({"5", "4", "5", "4", "Max Rot", "Moritz Blau", "KSV Aalen", "ASV Bad"}));
+}
+
+void TestFeed::everySideFromItsOwnSource()
+{
+    // A bout loaded from a real match file and scored with the operator's commands, in which each
+    // side has a value of its own in every element: a value shown under the other side, or taken
+    // from the other side's source, shows.
+    const QString path = m_dir->filePath(QStringLiteral("Rotenfels-Weilimdorf.ptlx"));
+    QVERIFY(writeAll(
+        path,
+        QStringLiteral(
+            "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><heim>KSV Rotenfels</heim>"
+            "<gast>TSV Weilimdorf</gast><ml>Peter Brenner</ml><mp>Ulrike Sauter</mp><pr>Jörg Maier</pr>"
+            "</info><kaempfe><kampf1><klasse>57</klasse><stil>F</stil><gewichtrot>56,8</gewichtrot>"
+            "<vornrot>Jonas</vornrot><nachnrot>Albrecht</nachnrot><punkterot>2</punkterot>"
+            "<gewichtblau>56,1</gewichtblau><vornblau>Milan</vornblau><nachnblau>Brandt</nachnblau>"
+            "<punkteblau>0</punkteblau><sieg>PS</sieg><reihenfolge>1</reihenfolge></kampf1>"
+            "<kampf2><klasse>61</klasse><stil>G</stil><gewichtrot>60,9</gewichtrot><vornrot>Felix</vornrot>"
+            "<nachnrot>Carstens</nachnrot><gewichtblau>60,4</gewichtblau><vornblau>Luka</vornblau>"
+            "<nachnblau>Dreher</nachnblau><reihenfolge>2</reihenfolge></kampf2>"
+            "<kampf3><klasse>66</klasse><stil>F</stil><gewichtrot>65,2</gewichtrot><vornrot>Emil</vornrot>"
+            "<nachnrot>Fischer</nachnrot><punkterot>0</punkterot><gewichtblau>65,9</gewichtblau>"
+            "<vornblau>Noah</vornblau><nachnblau>Grimm</nachnblau><punkteblau>4</punkteblau>"
+            "<sieg>SS</sieg><reihenfolge>3</reihenfolge></kampf3></kaempfe></mk>")
+            .toLatin1()));
+    m_console->matchFile().open(path);
+    nav().setKampfnr(QStringLiteral("2"));
+    nav().ladedaten();
+    // Red: 2, 4 and 1 point, one passivity, one caution, then a fall. Blue: 1 and 2 points, two
+    // passivities (the second one in Greco-Roman gives nothing yet), two cautions.
+    Bout& bout2 = m_console->bout();
+    for (const char* cmd : {"r2", "bp", "bv", "r4", "b1", "rp", "bv", "rv", "bp", "r1", "b2", "rss"}) {
+        if (cmd[1] >= '1' && cmd[1] <= '5')
+            bout2.punkte(QString(QLatin1Char(cmd[0])), cmd[1] - '0');
+        else
+            bout2.eingabe(QLatin1String(cmd));
+    }
+    // Both injury times run, red's for 11 seconds, blue's for 24.
+    model().tprDoubleClick();
+    model().tpbDoubleClick();
+    for (int s = 0; s < 24; ++s) {
+        if (s < 11)
+            m_console->clock().vztimerrotTimer();
+        m_console->clock().vztimerblauTimer();
+    }
+
+    struct Pair
+    {
+        // Element names; the caution marks stand together for their side.
+        const char* red;
+        const char* blue;
+        const char* shownRed;
+        const char* shownBlue;
+        bool sided; // drawn on its side of the scoreboard: red left of the blue box, blue in it
+    };
+    const Pair pairs[] = {
+        {"heim", "gast", "KSV Rotenfels", "TSV Weilimdorf", true},
+        {"punkteheim", "punktegast", "2", "4", true},
+        {"rot", "blau", "Felix Carstens", "Luka Dreher", true},
+        {"gewr", "gewb", "60,9 kg", "60,4 kg", true},
+        {"tpr", "tpb", "7", "3", true},
+        {"wr", "wb", "2  4 P V 1 ", " PV 1 V P 2", false},
+        {"siegart_rot", "siegart_blau", "SCHULTERSIEG", "", true},
+        {"vr1 vr2 vr3", "vb1 vb2 vb3", "V", "V V", true},
+        {"vzrot", "vzblau", "0:11", "0:24", true},
+        // The presentation view.
+        {"Label1", "Label2", "Felix Carstens", "Luka Dreher", false},
+        {"Label4", "Label5", "KSV Rotenfels", "TSV Weilimdorf", false},
+        {"Label8", "Label9", "2", "4", true},
+    };
+    const int border = e("Shape2").geometry.left();
+    // The texts of the visible elements among `names`.
+    const auto shown = [this](const QString& names) {
+        QStringList texts;
+        for (const QString& name : names.split(QLatin1Char(' ')))
+            if (model().element(name).visible)
+                texts << model().element(name).text;
+        return texts.join(QLatin1Char(' '));
+    };
+    QStringList wrong;
+    for (const Pair& pair : pairs) {
+        QVERIFY2(qstrcmp(pair.shownRed, pair.shownBlue) != 0, pair.red);
+        for (const bool red : {true, false}) {
+            const QString names = QLatin1String(red ? pair.red : pair.blue);
+            const QString expected = QString::fromUtf8(red ? pair.shownRed : pair.shownBlue);
+            if (shown(names) != expected)
+                wrong << QStringLiteral("%1 shows \"%2\", not \"%3\"").arg(names, shown(names), expected);
+            for (const QString& name : names.split(QLatin1Char(' '))) {
+                const QRect g = model().element(name).geometry;
+                const int centre2 = 2 * g.left() + g.width();
+                if (pair.sided && model().element(name).visible &&
+                    (red ? centre2 >= 2 * border : centre2 <= 2 * border))
+                    wrong
+                        << QStringLiteral("%1 is drawn on the other side, at %2").arg(name).arg(centre2 / 2);
+            }
+        }
+    }
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QStringLiteral("; "))));
+
+    // Blue's injury time stopped: at the next refresh only red's is shown.
+    model().tpbDoubleClick();
+    m_console->clock().vztimerrotTimer();
+    QCOMPARE(shown(QStringLiteral("vzrot")), QStringLiteral("0:12"));
+    QCOMPARE(shown(QStringLiteral("vzblau")), QString());
 }
 
 void TestFeed::zoomOutAndBack()
