@@ -147,9 +147,9 @@ void Bout::passivity(bool red)
         // blue's first never does.
         bool start = earlier > 0;
         if (red && !start) {
-            start = m_clock.clockMinutes >= 2 ||
-                    (m_clock.clockMinutes == 1 && m_clock.clockSeconds >= 30 &&
-                     m_record.header(Header::altersklasse) == QLatin1String("2"));
+            start =
+                m_clock.clockMinutes >= 2 || (m_clock.clockMinutes == 1 && m_clock.clockSeconds >= 30 &&
+                                              m_record.header(Header::altersklasse) == QLatin1String("2"));
         }
         if (start) {
             m_clock.setLight(red ? BoutClock::lightRed() : BoutClock::lightBlue());

@@ -83,8 +83,7 @@ void LineUp::applyTemplate(int bouts)
     } else {
         reihenfolge();
     }
-    const QStringList classes =
-        weightClasses(bouts, strToIntDef(m_record.header(Header::altersklasse), -1));
+    const QStringList classes = weightClasses(bouts, strToIntDef(m_record.header(Header::altersklasse), -1));
     for (int r = 1; r <= int(classes.size()); ++r)
         m_record.setCell(ColKlasse, r, classes[r - 1]);
     emit applied();

@@ -127,8 +127,7 @@ void MatchFile::loadFrom(const QString& path)
 
     // Read in the order of the reader's steps: missing elements are created in that order.
     QHash<QString, QString> header;
-    for (const QString f :
-         {Header::heim, Header::gast, Header::datum, Header::liga})
+    for (const QString f : {Header::heim, Header::gast, Header::datum, Header::liga})
         header.insert(f, read(f));
     static const QStringList textFields = {
         Header::ort,
@@ -178,8 +177,7 @@ void MatchFile::loadFrom(const QString& path)
     }
 
     std::vector<std::pair<QString, QString>> radios;
-    for (const QString f :
-         {Header::punktfreund, Header::vorrueck, Header::altersklasse}) {
+    for (const QString f : {Header::punktfreund, Header::vorrueck, Header::altersklasse}) {
         const QString t = read(f);
         if (t.isEmpty())
             continue;
@@ -202,11 +200,9 @@ void MatchFile::loadFrom(const QString& path)
         m_record.setHeader(f, header.value(f));
     m_label51 = header.value(Header::heim);
     m_label52 = header.value(Header::gast);
-    m_label42 =
-        header.value(Header::datum) + QStringLiteral(", ") + header.value(Header::liga);
+    m_label42 = header.value(Header::datum) + QStringLiteral(", ") + header.value(Header::liga);
     emit summaryChanged();
-    for (const QString f :
-         {Header::ort, Header::halle, Header::liga, Header::datum})
+    for (const QString f : {Header::ort, Header::halle, Header::liga, Header::datum})
         m_record.setHeader(f, header.value(f));
     for (const QString& f : textFields)
         m_record.setHeader(f, header.value(f));

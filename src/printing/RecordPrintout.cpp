@@ -255,12 +255,14 @@ void RecordPrintout::draw(PrintCanvas& canvas, const Totals& totals) const
         {10,
          7 * W - 10 - kInset,
          QStringLiteral("Kampfgericht:"),
-         {QStringLiteral("Mattenpräsidant: ") + header(Header::mp), QStringLiteral("Mattenleiter: ") + header(Header::ml),
+         {QStringLiteral("Mattenpräsidant: ") + header(Header::mp),
+          QStringLiteral("Mattenleiter: ") + header(Header::ml),
           QStringLiteral("Punktrichter: ") + header(Header::pr)}},
         {7 * W,
          10 * W - 10 - kInset,
          QStringLiteral("Ablauf:"),
-         {QStringLiteral("Beginn: ") + header(Header::beginn), QStringLiteral("Ende: ") + header(Header::ende),
+         {QStringLiteral("Beginn: ") + header(Header::beginn),
+          QStringLiteral("Ende: ") + header(Header::ende),
           QStringLiteral("Pause: ") + header(Header::pause) + QStringLiteral(" Min")}},
         {10 * W,
          15 * W - kGap,
@@ -274,9 +276,11 @@ void RecordPrintout::draw(PrintCanvas& canvas, const Totals& totals) const
          QString(),
          {QStringLiteral("Verhalten Ringer: ") + header(Header::verhalten_ringer),
           QStringLiteral("Verhalten Zuschauer: ") + header(Header::verhalten_zuschauer),
-          QStringLiteral("Ordner: ") + header(Header::ordner1), QStringLiteral("Ordner: ") + header(Header::ordner2)}},
+          QStringLiteral("Ordner: ") + header(Header::ordner1),
+          QStringLiteral("Ordner: ") + header(Header::ordner2)}},
         // Remarks run on downward at the same pitch, past the box if there are many.
-        {20 * W, 30 * W + 20 - kInset, QStringLiteral("Bemerkungen:"), memoLines(header(Header::bemerkungen))},
+        {20 * W, 30 * W + 20 - kInset, QStringLiteral("Bemerkungen:"),
+         memoLines(header(Header::bemerkungen))},
     };
     for (const Column& c : lower) {
         if (!c.head.isEmpty())

@@ -92,8 +92,10 @@ QStringList OperatorShell::boutChoiceList(const MatchRecord& record)
 {
     QStringList items;
     for (int r = 1; r < record.rowCount(); ++r)
-        items << record.cell(MatchFields::ColKlasse, r) + QLatin1Char(' ') + record.cell(MatchFields::ColStil, r) + QStringLiteral(": ") +
-                     record.cell(MatchFields::ColNachnRot, r) + QStringLiteral(" - ") + record.cell(MatchFields::ColNachnBlau, r);
+        items << record.cell(MatchFields::ColKlasse, r) + QLatin1Char(' ') +
+                     record.cell(MatchFields::ColStil, r) + QStringLiteral(": ") +
+                     record.cell(MatchFields::ColNachnRot, r) + QStringLiteral(" - ") +
+                     record.cell(MatchFields::ColNachnBlau, r);
     return items;
 }
 
