@@ -250,9 +250,7 @@ void printSummary(const BenchSupport::Summary& s)
 
 int main(int argc, char** argv)
 {
-    return BenchSupport::runMain<QCoreApplication>(argc, argv,
-                                                   {.name = "bench_adverts",
-                                                    .setUp = prepare,
-                                                    .printSummary = printSummary,
-                                                    .tearDown = tearDown});
+    return BenchSupport::runMain<QCoreApplication>(
+        argc, argv,
+        {.name = "bench_adverts", .setUp = prepare, .printSummary = printSummary, .tearDown = tearDown});
 }
