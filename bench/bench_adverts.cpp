@@ -146,14 +146,14 @@ QString prepare()
     return {};
 }
 
-// The rotation over the small advert and `trouble`, every second, for kRunMs; the longest gap
+// The rotation over the small advert and `troubles`, every second, for kRunMs; the longest gap
 // between two ticks of a 10 ms precise timer in the window thread.
-qint64 longestGapNs(const QString& trouble)
+qint64 longestGapNs(const QStringList& troubles)
 {
     Console& console = *g_fixture->console;
     Settings& settings = console.settings();
     AdvertRotation& adverts = console.adverts();
-    settings.setWerbung({g_fixture->small, trouble});
+    settings.setWerbung(QStringList{g_fixture->small} + troubles);
     settings.setModus(1);
     settings.setZeit(QStringLiteral("1"));
     adverts.switchTimerForMode();
@@ -184,12 +184,24 @@ qint64 longestGapNs(const QString& trouble)
     return longest;
 }
 
-void stall(benchmark::State& state, QString Fixture::*trouble)
+void stallOver(benchmark::State& state, const QStringList& troubles)
 {
     for (auto _ : state) {
-        const qint64 gap = longestGapNs(g_fixture.get()->*trouble);
+        const qint64 gap = longestGapNs(troubles);
         state.SetIterationTime(double(gap) / 1e9);
     }
+}
+
+void stall(benchmark::State& state, QString Fixture::*trouble)
+{
+    stallOver(state, {g_fixture.get()->*trouble});
+}
+
+// The baseline: the small advert alone, so the gap is the timer's own period and the machine's
+// noise.
+void BM_stall_small_only(benchmark::State& state)
+{
+    stallOver(state, {});
 }
 
 void BM_stall_progressive_8192(benchmark::State& state)
@@ -220,9 +232,16 @@ void BM_stall_dev_zero(benchmark::State& state)
 {
     stall(state, &Fixture::zero);
 }
+// Everything at once, as a club's list might hold it.
+void BM_stall_all(benchmark::State& state)
+{
+    const Fixture& f = *g_fixture;
+    stallOver(state, {f.progressive, f.truncated, f.arithmetic, f.missing, f.fifo, f.sparse, f.zero});
+}
 
 // One run of several seconds each is the measurement; repeating it only makes it longer.
 #define STALL(name) BENCHMARK(name)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond)
+STALL(BM_stall_small_only);
 STALL(BM_stall_progressive_8192);
 STALL(BM_stall_truncated);
 STALL(BM_stall_arithmetic_refinements);
@@ -230,6 +249,7 @@ STALL(BM_stall_missing);
 STALL(BM_stall_fifo);
 STALL(BM_stall_sparse_3gb);
 STALL(BM_stall_dev_zero);
+STALL(BM_stall_all);
 
 void printSummary(const BenchSupport::Summary& s)
 {
@@ -237,6 +257,7 @@ void printSummary(const BenchSupport::Summary& s)
                  "\nSummary (longest gap of a 10 ms timer in the window thread while the rotation ticks "
                  "every second for %d ms; the target is informative)\n",
                  kRunMs);
+    s.printTarget("small advert only (baseline)", "BM_stall_small_only", kFreezeLimitNs);
     s.printTarget("8192 x 8192 progressive", "BM_stall_progressive_8192", kFreezeLimitNs);
     s.printTarget("truncated copy", "BM_stall_truncated", kFreezeLimitNs);
     s.printTarget("arithmetic refinements", "BM_stall_arithmetic_refinements", kFreezeLimitNs);
@@ -244,6 +265,7 @@ void printSummary(const BenchSupport::Summary& s)
     s.printTarget("FIFO", "BM_stall_fifo", kFreezeLimitNs);
     s.printTarget("sparse 3 GB", "BM_stall_sparse_3gb", kFreezeLimitNs);
     s.printTarget("link to /dev/zero", "BM_stall_dev_zero", kFreezeLimitNs);
+    s.printTarget("all of them in one list", "BM_stall_all", kFreezeLimitNs);
 }
 
 } // namespace

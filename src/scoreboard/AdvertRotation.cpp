@@ -185,6 +185,10 @@ AdvertRotation::Loaded AdvertRotation::load(const QString& path, const Version& 
     } catch (const std::bad_alloc&) {
         result.error = QStringLiteral("Für das Bild der Datei „%1“ reicht der Arbeitsspeicher nicht.")
                            .arg(QDir::toNativeSeparators(path));
+    } catch (const std::exception& e) {
+        // Nothing may leave a worker: the window thread would meet it again in the result.
+        result.error = QStringLiteral("Die Datei „%1“ kann nicht gelesen werden: %2")
+                           .arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(e.what()));
     }
     return result;
 }
