@@ -7,10 +7,15 @@
 #include <QFile>
 #include <QtEndian>
 
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <jpeglib.h>
 #include <jerror.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -150,6 +155,8 @@ bool run(Session& s, const QByteArray& data)
                  static_cast<unsigned long>(data.size()));
     jpeg_read_header(&s.cinfo, TRUE);
     s.headerDone = true;
+    if (s.cinfo.arith_code)
+        fail(s, JERR_ARITH_NOTIMPL);
     for (int i = 0; i < s.cinfo.num_components; ++i)
         s.blockBudget += kWorkBudgetInPictures * blocksOf(s.cinfo.comp_info[i]);
 
@@ -217,15 +224,84 @@ QImage decodeJpeg(const QByteArray& data)
     throw UserError(QStringLiteral("JPEG-Fehler #%1").arg(s.code));
 }
 
+namespace {
+
+QString cannotOpen(const QString& path, const QString& cause)
+{
+    return QStringLiteral("Die Datei „%1“ kann nicht geöffnet werden: %2")
+        .arg(QDir::toNativeSeparators(path), cause);
+}
+
+// What `path` names, refused unless it is a regular file no larger than the limit.
+void checkReadable(const QString& path, const struct stat& info)
+{
+    // A folder stays "cannot be opened", as the operator has always been told.
+    if (S_ISDIR(info.st_mode))
+        throw UserError(cannotOpen(path, germanFileError(QFileDevice::OpenError)));
+    if (!S_ISREG(info.st_mode))
+        throw UserError(QStringLiteral("Die Datei „%1“ ist keine gewöhnliche Datei (etwa ein Gerät oder eine "
+                                       "Warteschlange) und wird nicht gelesen.")
+                            .arg(QDir::toNativeSeparators(path)));
+    if (info.st_size > kMaxJpegFileBytes)
+        throw UserError(QStringLiteral("Die Datei „%1“ ist mit %2 MB zu groß; ein Bild darf höchstens %3 MB "
+                                       "groß sein. Sie wird nicht gelesen.")
+                            .arg(QDir::toNativeSeparators(path))
+                            .arg((info.st_size + 1024 * 1024 - 1) / (1024 * 1024))
+                            .arg(kMaxJpegFileBytes / (1024 * 1024)));
+}
+
+QByteArray readWhole(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info
+    {
+    };
+    // By name first: opening a FIFO would wait for a writer, and a device never ends.
+    if (::stat(name.constData(), &info) != 0)
+        throw UserError(cannotOpen(path, germanFileError(QFileDevice::OpenError)));
+    checkReadable(path, info);
+
+    // Non-blocking, so a FIFO put in its place since the look above cannot hold the open either;
+    // the open file is then checked again, and that is the one read.
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        throw UserError(cannotOpen(path, germanFileError(QFileDevice::OpenError)));
+    struct Closer
+    {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    if (::fstat(fd, &info) != 0)
+        throw UserError(cannotOpen(path, germanErrno(errno)));
+    checkReadable(path, info);
+
+    // One byte more than the size: a file that grew since is read only up to the limit.
+    const qint64 capacity = qMin<qint64>(info.st_size, kMaxJpegFileBytes) + 1;
+    QByteArray data(capacity, Qt::Uninitialized);
+    qint64 done = 0;
+    while (done < capacity) {
+        const ssize_t n = ::read(fd, data.data() + done, std::size_t(capacity - done));
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw UserError(QStringLiteral("Die Datei „%1“ kann nicht gelesen werden: %2")
+                                .arg(QDir::toNativeSeparators(path), germanErrno(errno)));
+        }
+        done += n;
+    }
+    if (done > kMaxJpegFileBytes) {
+        info.st_size = done;
+        checkReadable(path, info);
+    }
+    data.truncate(done);
+    return data;
+}
+
+} // namespace
+
 QImage loadJpegFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw UserError(QStringLiteral("Die Datei „%1“ kann nicht geöffnet werden: %2")
-                            .arg(QDir::toNativeSeparators(path), germanFileError(file.error())));
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw UserError(QStringLiteral("Die Datei „%1“ kann nicht gelesen werden: %2")
-                            .arg(QDir::toNativeSeparators(path), germanFileError(file.error())));
-    return decodeJpeg(data);
+    return decodeJpeg(readWhole(path));
 }

@@ -8,13 +8,30 @@
 #include "settings/Settings.h"
 
 #include <QDir>
+#include <QFutureWatcher>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <limits>
+#include <new>
 #include <optional>
+
+#include <sys/stat.h>
 
 namespace {
 
 constexpr int kInitialIntervalMs = 1000;
+// Two files are read at once at most: each decode of the largest picture holds several hundred
+// megabytes for a moment, and a second worker keeps a slow file from delaying the next advert.
+constexpr int kWorkers = 2;
+// Pictures kept ready, scaled to the strip (about 400 kB each); a longer list reads the ones it
+// let go again, one tick ahead of their turn.
+constexpr int kCachedPictures = 32;
+
+QString rotationFailure(const QString& path, const QString& error)
+{
+    return QStringLiteral("Die Werbung „%1“ kann nicht angezeigt werden und wird übersprungen.\n%2")
+        .arg(QDir::toNativeSeparators(path), error);
+}
 
 } // namespace
 
@@ -26,6 +43,19 @@ AdvertRotation::AdvertRotation(Settings& settings, const MatchRecord& record, co
     m_timer.setTimerType(Qt::PreciseTimer);
     m_timer.setInterval(kInitialIntervalMs);
     connect(&m_timer, &QTimer::timeout, this, &AdvertRotation::werbungtimerTimer);
+    m_workers.setMaxThreadCount(kWorkers);
+}
+
+AdvertRotation::~AdvertRotation()
+{
+    m_workers.waitForDone();
+}
+
+void AdvertRotation::setDisplayBox(const QSize& box)
+{
+    // Pictures made for the old box are shown until their new version is ready: the version
+    // now differs, so the next look at each reads it again.
+    m_box = box;
 }
 
 void AdvertRotation::werbungaktu()
@@ -59,34 +89,164 @@ void AdvertRotation::werbungtimerTimer()
     if (m_settings.modus() != 1 || paths.isEmpty())
         return;
 
-    // Each advert is tried at most once per step: when all fail, the picture stays.
+    QStringList toRead;
+    // Each advert is looked at at most once per step: when none is ready, the picture stays.
     for (qsizetype tried = 0; tried < paths.size(); ++tried) {
         ++m_advertIndex;
         // The list may have shrunk since the last tick (or the index been set from outside).
         if (m_advertIndex > paths.size() || m_advertIndex < 1)
             m_advertIndex = 1;
-        if (showInRotation(m_advertIndex))
-            return;
+        const QString& path = paths.at(m_advertIndex - 1);
+        // Looked at again for a change even when ready: a replaced file shows at a later turn.
+        toRead << path;
+        const auto it = m_cache.constFind(path);
+        if (it != m_cache.constEnd() && it->state == State::Ready) {
+            m_picture = it->picture;
+            m_cache[path].lastUse = ++m_uses;
+            m_wanted.clear();
+            // Read ahead, so that the next advert is ready at the next tick.
+            toRead << paths.at(m_advertIndex % paths.size());
+            emit pictureChanged();
+            break;
+        }
     }
+    request(toRead);
+    tellFailures();
 }
 
-bool AdvertRotation::showInRotation(int position)
+void AdvertRotation::tellFailures()
 {
-    const QString path = m_settings.werbung().at(position - 1);
+    if (m_untold.isEmpty())
+        return;
+    // One box for all the files found broken together (a pulled USB stick breaks them all).
+    const QString text = m_untold.join(QStringLiteral("\n\n"));
+    m_untold.clear();
+    emit failed(text);
+}
+
+void AdvertRotation::request(const QStringList& paths)
+{
+    QStringList batch;
+    QList<Version> known;
+    for (const QString& path : paths) {
+        Entry& entry = m_cache[path];
+        if (entry.pending)
+            continue;
+        entry.pending = true;
+        batch << path;
+        known << (entry.state == State::Unknown ? Version{} : entry.version);
+    }
+    if (batch.isEmpty())
+        return;
+    ++m_pending;
+    const QSize box = m_box;
+    auto* watcher = new QFutureWatcher<QList<Loaded>>(this);
+    connect(watcher, &QFutureWatcher<QList<Loaded>>::finished, this, [this, watcher] {
+        watcher->deleteLater();
+        --m_pending;
+        takeLoaded(watcher->result());
+    });
+    watcher->setFuture(QtConcurrent::run(&m_workers, [batch, known, box] {
+        QList<Loaded> results;
+        for (qsizetype i = 0; i < batch.size(); ++i)
+            results << load(batch.at(i), known.at(i), box);
+        return results;
+    }));
+}
+
+AdvertRotation::Loaded AdvertRotation::load(const QString& path, const Version& known, QSize box)
+{
+    Loaded result;
+    result.path = path;
+    struct stat info
+    {
+    };
+    if (::stat(QFile::encodeName(path).constData(), &info) == 0)
+        result.version = {qint64(info.st_size),
+                          qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
+                          qint64(info.st_ino), box};
+    else
+        result.version = {-1, -1, -1, box};
+    // A version seen before is not read again, whether it loaded or failed.
+    if (result.version == known) {
+        result.unchanged = true;
+        return result;
+    }
     try {
-        show(position);
-        m_reported.remove(path);
-        return true;
+        QImage picture = loadJpegFile(path);
+        // Drawn centred and only ever made smaller: scaled here once, not at every repaint.
+        if (picture.width() > box.width() || picture.height() > box.height())
+            picture = picture.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        if (picture.isNull())
+            throw std::bad_alloc();
+        result.picture = std::move(picture);
     } catch (const UserError& e) {
-        // No caller to stop here. A broken file stays broken until someone replaces it: telling
-        // the operator at every cycle, also mid-bout, would only be in the way.
-        if (!m_reported.contains(path)) {
-            m_reported.insert(path);
-            emit failed(
-                QStringLiteral("Die Werbung „%1“ kann nicht angezeigt werden und wird übersprungen.\n%2")
-                    .arg(QDir::toNativeSeparators(path), e.message()));
+        result.error = e.message();
+    } catch (const std::bad_alloc&) {
+        result.error = QStringLiteral("Für das Bild der Datei „%1“ reicht der Arbeitsspeicher nicht.")
+                           .arg(QDir::toNativeSeparators(path));
+    } catch (const std::exception& e) {
+        // Nothing may leave a worker: the window thread would meet it again in the result.
+        result.error = QStringLiteral("Die Datei „%1“ kann nicht gelesen werden: %2")
+                           .arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(e.what()));
+    }
+    return result;
+}
+
+void AdvertRotation::takeLoaded(const QList<Loaded>& results)
+{
+    for (const Loaded& loaded : results) {
+        Entry& entry = m_cache[loaded.path];
+        entry.pending = false;
+        if (!loaded.unchanged) {
+            ++m_filesRead;
+            entry.version = loaded.version;
+            entry.picture = loaded.picture;
+            entry.error = loaded.error;
+            entry.state = loaded.error.isEmpty() ? State::Ready : State::Failed;
         }
-        return false;
+        const bool wanted = loaded.path == m_wanted;
+        if (wanted) {
+            // Unchanged: werbungaktu has shown it, or thrown its failure, already.
+            m_wanted.clear();
+            if (!loaded.unchanged && entry.state == State::Ready) {
+                m_picture = entry.picture;
+                entry.lastUse = ++m_uses;
+                emit pictureChanged();
+            } else if (!loaded.unchanged) {
+                // The caller of werbungaktu has long gone on; the window tells it instead.
+                emit failed(entry.error);
+            }
+        }
+        if (loaded.unchanged)
+            continue;
+        if (entry.state == State::Ready) {
+            m_reported.remove(loaded.path);
+        } else if (!wanted && !m_reported.contains(loaded.path)) {
+            // No caller to stop here. A broken file stays broken until someone replaces it:
+            // telling the operator at every cycle, also mid-bout, would only be in the way.
+            m_reported.insert(loaded.path);
+            m_untold << rotationFailure(loaded.path, entry.error);
+        }
+    }
+    forgetOldPictures();
+}
+
+void AdvertRotation::forgetOldPictures()
+{
+    qsizetype ready = 0;
+    for (const Entry& entry : std::as_const(m_cache))
+        ready += entry.state == State::Ready;
+    while (ready > kCachedPictures) {
+        auto oldest = m_cache.end();
+        for (auto it = m_cache.begin(); it != m_cache.end(); ++it)
+            if (it->state == State::Ready && !it->pending &&
+                (oldest == m_cache.end() || it->lastUse < oldest->lastUse))
+                oldest = it;
+        if (oldest == m_cache.end())
+            break;
+        m_cache.erase(oldest);
+        --ready;
     }
 }
 
@@ -159,10 +319,18 @@ void AdvertRotation::prepareDisplay()
 
 void AdvertRotation::show(int position)
 {
-    try {
-        m_picture = loadJpegFile(m_settings.werbung().at(position - 1));
-    } catch (const UserError& e) {
-        throw AdvertError(e.message());
+    const QString path = m_settings.werbung().at(position - 1);
+    m_wanted = path;
+    // Looked at again for a change in any case; what is known is answered at once.
+    request({path});
+    const Entry& entry = m_cache[path];
+    // Still wanted after a failure: a file put right in the meantime shows once read.
+    if (entry.state == State::Failed)
+        throw AdvertError(entry.error);
+    if (entry.state == State::Ready) {
+        m_picture = entry.picture;
+        m_cache[path].lastUse = ++m_uses;
+        // A newer version the worker finds now comes in as wanted.
+        emit pictureChanged();
     }
-    emit pictureChanged();
 }

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImageWriter>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
@@ -25,6 +26,7 @@
 
 #include <jpeglib.h>
 #include <jerror.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -93,6 +95,19 @@ QByteArray inkJpeg(J_COLOR_SPACE stored)
             jpeg_set_quality(&cinfo, 95, TRUE);
         },
         [&pixels](int y) { return pixels.data() + std::size_t(y) * size * 4; });
+}
+
+// A small picture as libjpeg writes it with arithmetic coding, which no camera does by default.
+QByteArray arithmeticJpeg()
+{
+    const QImage image = pattern(64, 48).convertToFormat(QImage::Format_RGB888);
+    return encodeJpeg(
+        image.width(), image.height(), 3, JCS_RGB,
+        [](jpeg_compress_struct& cinfo) {
+            jpeg_set_quality(&cinfo, 90, TRUE);
+            cinfo.arith_code = TRUE;
+        },
+        [&image](int y) { return image.constScanLine(y); });
 }
 
 // The decoder walks at most this many times the blocks of the whole picture over all scans.
@@ -243,6 +258,11 @@ private slots:
     void tickDoesNothingOutsideModeOne_data();
     void tickDoesNothingOutsideModeOne();
     void failingTickReportsAndGoesOn();
+    void failuresOfOneTickShareOneMessage();
+    void tickNeverWaitsForTheWorkers();
+    void unreadableFilesAreRefusedByName_data();
+    void unreadableFilesAreRefusedByName();
+    void pictureComesScaledToTheStrip();
     void timerDrivesTheRotation();
 
     // Timer and interval
@@ -260,6 +280,10 @@ private:
     void showPrevious();
     // Position (1-based) in kAdvertColours the picture shows, 0 for the grey one, -1 for none.
     int shown() const;
+    // Until the workers have handed over everything asked of them.
+    void settle();
+    // A tick once the workers are done, as the hall sees it a second later.
+    void tickSettled();
     Settings& settings() { return m_console->settings(); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -303,7 +327,19 @@ void TestAdverts::showPrevious()
     settings().setModus(0);
     m_console->record().setRowCount(3);
     m_adverts->werbungaktu();
+    settle();
     QCOMPARE(shown(), 0);
+}
+
+void TestAdverts::settle()
+{
+    QTRY_VERIFY(!m_adverts->loading());
+}
+
+void TestAdverts::tickSettled()
+{
+    settle();
+    m_adverts->werbungtimerTimer();
 }
 
 int TestAdverts::shown() const
@@ -376,6 +412,9 @@ void TestAdverts::brokenDataFails_data()
     QTest::newRow("progressive, cut") << encode(pattern(200, 120), true).chopped(400) << kPremature;
     QTest::newRow("no frame") << QByteArray("\xff\xd8\xff\xd9", 4)
                               << QStringLiteral("JPEG-Fehler #%1").arg(JERR_NO_IMAGE);
+    // Its scans cost several times a Huffman scan's work per block: refused before any of it.
+    QTest::newRow("arithmetic coding")
+        << arithmeticJpeg() << QStringLiteral("JPEG-Fehler #%1").arg(JERR_ARITH_NOTIMPL);
 }
 
 void TestAdverts::brokenDataFails()
@@ -542,6 +581,7 @@ void TestAdverts::werbungaktu()
     QSignalSpy changed(m_adverts.get(), &AdvertRotation::pictureChanged);
 
     m_adverts->werbungaktu();
+    settle();
 
     QCOMPARE(shown(), expected);
     QCOMPARE(changed.count(), expected == 0 ? 0 : 1);
@@ -581,13 +621,23 @@ void TestAdverts::failingAdvertKeepsPreviousPicture()
     QSignalSpy changed(m_adverts.get(), &AdvertRotation::pictureChanged);
     QSignalSpy failed(m_adverts.get(), &AdvertRotation::failed);
 
-    const QString error = errorOf([&] { m_adverts->werbungaktu(); });
+    // The first time the file is read by a worker, after the caller has gone on: the failure
+    // comes as the message alone, once.
+    QCOMPARE(errorOf([&] { m_adverts->werbungaktu(); }), QString());
+    settle();
+    QCOMPARE(failed.count(), 1);
+    QVERIFY2(failed.at(0).at(0).toString().startsWith(message), qPrintable(failed.at(0).at(0).toString()));
+    QCOMPARE(shown(), 0);
 
+    // Known now: the caller stops with the message itself, and the file is not read again.
+    const int reads = m_adverts->filesRead();
+    const QString error = errorOf([&] { m_adverts->werbungaktu(); });
+    settle();
     QVERIFY2(error.startsWith(message), qPrintable(error));
+    QCOMPARE(m_adverts->filesRead(), reads);
     QCOMPARE(shown(), 0);
     QCOMPARE(changed.count(), 0);
-    // The caller stops with the message itself; failed() belongs to the rotation.
-    QCOMPARE(failed.count(), 0);
+    QCOMPARE(failed.count(), 1);
 }
 
 void TestAdverts::rotationCyclesThroughTheList()
@@ -597,8 +647,11 @@ void TestAdverts::rotationCyclesThroughTheList()
     settings().setModus(1);
     QSignalSpy changed(m_adverts.get(), &AdvertRotation::pictureChanged);
 
+    // The first tick only asks for the pictures; from then on each is ready at its turn.
+    m_adverts->werbungtimerTimer();
+    QVERIFY(m_adverts->picture().isNull());
     for (int position : {1, 2, 3, 1, 2, 3}) {
-        m_adverts->werbungtimerTimer();
+        tickSettled();
         QCOMPARE(m_adverts->advertIndex(), position);
         QCOMPARE(shown(), position);
     }
@@ -607,7 +660,7 @@ void TestAdverts::rotationCyclesThroughTheList()
     // After entries were removed, an index past the end falls back to the first.
     m_adverts->setAdvertIndex(3);
     settings().setWerbung(paths.mid(1));
-    m_adverts->werbungtimerTimer();
+    tickSettled();
     QCOMPARE(m_adverts->advertIndex(), 1);
     QCOMPARE(shown(), 2);
 }
@@ -619,12 +672,22 @@ void TestAdverts::singleAdvertReloadsAtEveryTick()
     settings().setModus(1);
 
     m_adverts->werbungtimerTimer();
+    tickSettled();
     QCOMPARE(shown(), 1);
-    // A file replaced on disk shows at the next tick: the picture is read again, not kept.
-    QVERIFY(writeAll(paths.first(), encode(solid(kAdvertColours.at(2)))));
-    m_adverts->werbungtimerTimer();
+    settle();
+    const int reads = m_adverts->filesRead();
+    // Unchanged, the file is looked at but not read again.
+    tickSettled();
+    settle();
+    QCOMPARE(m_adverts->filesRead(), reads);
+    // A file replaced on disk shows once read: the picture is read again, not kept. (Another
+    // size, so that the change shows even within one tick of the file system's clock.)
+    QVERIFY(writeAll(paths.first(), encode(solid(kAdvertColours.at(2), 64, 20))));
+    tickSettled();
+    tickSettled();
     QCOMPARE(m_adverts->advertIndex(), 1);
     QCOMPARE(shown(), 3);
+    QCOMPARE(m_adverts->filesRead(), reads + 1);
 }
 
 void TestAdverts::tickDoesNothingOutsideModeOne_data()
@@ -663,47 +726,54 @@ void TestAdverts::failingTickReportsAndGoesOn()
     m_adverts->switchTimerForMode();
     QSignalSpy failed(m_adverts.get(), &AdvertRotation::failed);
 
-    // The second tick skips both broken files for the fourth advert and names each once; the
-    // next cycle skips them again without a word.
+    // The first tick asks for all four. The next shows the first and names both broken files
+    // in one message; from then on the rotation skips them without a word.
+    m_adverts->werbungtimerTimer();
+    QCOMPARE(failed.count(), 0);
     const struct
     {
         int shown;
         QStringList failures;
-    } ticks[] = {{1, {}},
-                 {4, {QDir::toNativeSeparators(paths[1]), QDir::toNativeSeparators(paths[2])}},
+    } ticks[] = {{1, {QDir::toNativeSeparators(paths[1]), QDir::toNativeSeparators(paths[2])}},
+                 {4, {}},
                  {1, {}},
                  {4, {}}};
     for (const auto& tick : ticks) {
         failed.clear();
-        const QString thrown = errorOf([&] { m_adverts->werbungtimerTimer(); });
+        const QString thrown = errorOf([&] { tickSettled(); });
         QCOMPARE(thrown, QString());
         QCOMPARE(shown(), tick.shown);
         QCOMPARE(m_adverts->advertIndex(), tick.shown);
-        QCOMPARE(failed.count(), tick.failures.size());
-        for (qsizetype i = 0; i < tick.failures.size(); ++i)
-            QVERIFY2(failed.at(i).at(0).toString().contains(tick.failures.at(i)),
-                     qPrintable(failed.at(i).at(0).toString()));
+        QCOMPARE(failed.count(), tick.failures.isEmpty() ? 0 : 1);
+        for (const QString& failure : tick.failures)
+            QVERIFY2(failed.at(0).at(0).toString().contains(failure),
+                     qPrintable(failed.at(0).at(0).toString()));
         QVERIFY(m_adverts->rotationActive());
     }
 
-    // A file that loads again and breaks later is named again.
+    // A file that loads again and breaks later is named again. (Written while no worker reads:
+    // a half-written file is a failure of its own.)
+    settle();
     QVERIFY(writeAll(paths[2], encode(solid(kAdvertColours.at(2)))));
-    m_adverts->werbungtimerTimer();
-    m_adverts->werbungtimerTimer();
+    for (int tick = 0; tick < 8 && shown() != 3; ++tick)
+        tickSettled();
     QCOMPARE(shown(), 3);
+    settle();
     QVERIFY(writeAll(paths[2], pngBytes()));
     failed.clear();
-    for (int tick = 0; tick < 3; ++tick)
-        m_adverts->werbungtimerTimer();
-    QCOMPARE(shown(), 4);
+    for (int tick = 0; tick < 6; ++tick)
+        tickSettled();
     QCOMPARE(failed.count(), 1);
-    QVERIFY(failed.at(0).at(0).toString().contains(QStringLiteral("JPEG-Fehler #53")));
+    QVERIFY2(failed.at(0).at(0).toString().contains(QStringLiteral("JPEG-Fehler #53")),
+             qPrintable(failed.at(0).at(0).toString()));
 
     // Nothing left that loads: the picture stays, and the rotation still stops at one round.
+    const int before = shown();
     settings().setWerbung({paths[1], paths[2]});
     failed.clear();
-    m_adverts->werbungtimerTimer();
-    QCOMPARE(shown(), 4);
+    tickSettled();
+    tickSettled();
+    QCOMPARE(shown(), before);
     QCOMPARE(failed.count(), 0);
 }
 
@@ -715,8 +785,142 @@ void TestAdverts::timerDrivesTheRotation()
     m_adverts->switchTimerForMode();
     m_adverts->applyInterval();
     // The shortest interval the operator can set; the connection is what matters here.
-    QTRY_VERIFY_WITH_TIMEOUT(m_adverts->advertIndex() >= 2, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(shown() >= 1, 5000);
+}
+
+// A pulled USB stick breaks the whole list at once: one message names every file, and no file
+// that stays as it is is read again.
+void TestAdverts::failuresOfOneTickShareOneMessage()
+{
+    QStringList paths = makeAdverts(1);
+    for (int i = 0; i < 20; ++i)
+        paths << m_dir->filePath(QStringLiteral("stick/werbung%1.jpg").arg(i));
+    settings().setWerbung(paths);
+    settings().setModus(1);
+    QSignalSpy failed(m_adverts.get(), &AdvertRotation::failed);
+
+    m_adverts->werbungtimerTimer();
+    tickSettled();
+    QCOMPARE(shown(), 1);
+    QCOMPARE(failed.count(), 1);
+    const QString message = failed.at(0).at(0).toString();
+    for (const QString& path : paths.mid(1))
+        QVERIFY2(message.contains(
+                     QStringLiteral("Die Werbung „%1“ kann nicht angezeigt werden und wird übersprungen.")
+                         .arg(QDir::toNativeSeparators(path))),
+                 qPrintable(path));
+    settle();
+    const int reads = m_adverts->filesRead();
+    for (int tick = 0; tick < 5; ++tick)
+        tickSettled();
+    settle();
+    QCOMPARE(failed.count(), 1);
+    QCOMPARE(m_adverts->filesRead(), reads);
+    QCOMPARE(shown(), 1);
+}
+
+// The tick hands the reading to the workers and returns: with every worker busy elsewhere, it
+// still comes back at once, and the picture follows at a tick after they are free.
+void TestAdverts::tickNeverWaitsForTheWorkers()
+{
+    settings().setWerbung(makeAdverts(2));
+    settings().setModus(1);
+    QSemaphore release;
+    QSemaphore started;
+    const int workers = m_adverts->workers().maxThreadCount();
+    for (int i = 0; i < workers; ++i)
+        m_adverts->workers().start([&] {
+            started.release();
+            release.acquire();
+        });
+    started.acquire(workers);
+
+    for (int tick = 0; tick < 3; ++tick)
+        m_adverts->werbungtimerTimer();
+    QVERIFY(m_adverts->picture().isNull());
+    QVERIFY(m_adverts->loading());
+    QCOMPARE(m_adverts->filesRead(), 0);
+
+    release.release(workers);
+    tickSettled();
     QVERIFY(shown() >= 1);
+}
+
+void TestAdverts::unreadableFilesAreRefusedByName_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("message"); // a part of it; empty: the picture is shown
+    const QString notRegular = QStringLiteral("ist keine gewöhnliche Datei");
+    QTest::newRow("FIFO") << "fifo" << notRegular;
+    QTest::newRow("link to /dev/zero") << "zero" << notRegular;
+    QTest::newRow("sparse 3 GB") << "sparse"
+                                 << "ist mit 3072 MB zu groß; ein Bild darf höchstens 64 MB groß sein.";
+    QTest::newRow("a byte over the limit") << "over"
+                                           << "ist mit 65 MB zu groß";
+    QTest::newRow("at the limit") << "limit"
+                                  << "";
+}
+
+// A FIFO would hold whoever opens it until a writer comes, a device is read without end and a
+// huge file fills the memory: each is refused by what its name stands for, unread, and the
+// rotation goes on with the next advert.
+void TestAdverts::unreadableFilesAreRefusedByName()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, message);
+    const QString path = m_dir->filePath(QStringLiteral("werbung-") + kind + QStringLiteral(".jpg"));
+    if (kind == QLatin1String("fifo")) {
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else if (kind == QLatin1String("zero")) {
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+    } else {
+        // A picture at the start, then nothing but a hole up to the size.
+        const qint64 size = kind == QLatin1String("sparse") ? qint64(3) * 1024 * 1024 * 1024
+                            : kind == QLatin1String("over") ? kMaxJpegFileBytes + 1
+                                                            : kMaxJpegFileBytes;
+        QVERIFY(writeAll(path, encode(solid(kAdvertColours.at(1)))));
+        QFile file(path);
+        QVERIFY(file.resize(size));
+    }
+    QStringList paths = makeAdverts(1);
+    paths << path;
+    settings().setWerbung(paths);
+    settings().setModus(1);
+    QSignalSpy failed(m_adverts.get(), &AdvertRotation::failed);
+
+    m_adverts->werbungtimerTimer();
+    tickSettled();
+    QCOMPARE(shown(), 1);
+    tickSettled();
+    if (message.isEmpty()) {
+        QCOMPARE(shown(), 2);
+        QCOMPARE(failed.count(), 0);
+    } else {
+        QCOMPARE(shown(), 1);
+        QCOMPARE(failed.count(), 1);
+        const QString text = failed.at(0).at(0).toString();
+        QVERIFY2(text.contains(QDir::toNativeSeparators(path)) && text.contains(message), qPrintable(text));
+    }
+}
+
+// The hall's strip is small; a photo-sized advert comes to the window already scaled into it.
+void TestAdverts::pictureComesScaledToTheStrip()
+{
+    const QString path = m_dir->filePath(QStringLiteral("foto.jpg"));
+    QVERIFY(writeAll(path, encode(solid(kAdvertColours.at(0), 3000, 1200))));
+    const QString small = m_dir->filePath(QStringLiteral("klein.jpg"));
+    QVERIFY(writeAll(small, encode(solid(kAdvertColours.at(1), 300, 40))));
+    settings().setWerbung({path, small});
+    settings().setModus(1);
+
+    m_adverts->werbungtimerTimer();
+    tickSettled();
+    QCOMPARE(shown(), 1);
+    const QSize box = m_adverts->displayBox();
+    QCOMPARE(m_adverts->picture().size(), QSize(3000, 1200).scaled(box, Qt::KeepAspectRatio));
+    // Never made larger.
+    tickSettled();
+    QCOMPARE(m_adverts->picture().size(), QSize(300, 40));
 }
 
 void TestAdverts::switchTimerForMode_data()
