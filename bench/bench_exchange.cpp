@@ -28,7 +28,7 @@ constexpr int kExportBouts = 14;
 constexpr int kActions = 40;
 constexpr double kTransferTargetNs = 1e9;
 constexpr double kExportTargetNs = 2e6;
-constexpr int kLockSeconds = 1;          // the command time-out of the locked transfer, shortened
+constexpr int kLockSeconds = 1;         // the command time-out of the locked transfer, shortened
 constexpr double kStallTargetNs = 50e6; // the longest the window thread may be deaf
 
 struct Fixture
