@@ -49,6 +49,8 @@ private:
     void makeDatabase(const QList<QStringList>& kopf);
     QSqlQuery sql(const QString& statement);
     QList<QStringList> rows(const QString& select);
+    // Every table of a database file with every record, read through a connection of its own.
+    static QList<QStringList> dump(const QString& file);
     // A played 14-bout match: row k has names "Rk"/"Bk", team points k:0 (row 3 drawn 1:1).
     void fillMatch();
     void chooseSeason(const QString& season);
@@ -253,6 +255,37 @@ QList<QStringList> TestExportPanel::rows(const QString& select)
             row << (q.value(i).isNull() ? QStringLiteral("<null>") : q.value(i).toString());
         out << row;
     }
+    return out;
+}
+
+QList<QStringList> TestExportPanel::dump(const QString& file)
+{
+    QList<QStringList> out;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "dump");
+        db.setDatabaseName(file);
+        db.setConnectOptions("QSQLITE_OPEN_READONLY");
+        if (!db.open())
+            out << QStringList{"cannot open", db.lastError().text()};
+        QSqlQuery names(db);
+        names.exec("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name");
+        QStringList tables;
+        while (names.next())
+            tables << names.value(0).toString();
+        for (const QString& table : tables) {
+            out << QStringList{table};
+            QSqlQuery q(db);
+            if (!q.exec("SELECT * FROM " + table + " ORDER BY rowid"))
+                out << QStringList{"cannot read", q.lastError().text()};
+            while (q.next()) {
+                QStringList row;
+                for (int i = 0; i < q.record().count(); ++i)
+                    row << (q.value(i).isNull() ? QStringLiteral("<null>") : q.value(i).toString());
+                out << row;
+            }
+        }
+    }
+    QSqlDatabase::removeDatabase("dump");
     return out;
 }
 
@@ -621,11 +654,15 @@ void TestExportPanel::databaseFailure_data()
     QTest::newRow("round table dropped after the season was read")
         << "drop table" << true
         << "Fehler in der Datenbank beim Anfügen (Tabelle „MKKampfrunden“): Die Tabelle „MKKampfrunden“ "
-           "fehlt "
-           "in der Datenbank. Die Übertragung wurde dort abgebrochen; was bis dahin übertragen war, bleibt "
-           "in "
-           "der Datenbank. Übertragen Sie den Kampf erneut, sobald die Ursache behoben ist."
-        << QStringList{"KSV Heim", "R1"};
+           "fehlt in der Datenbank. Es wurde nichts übertragen."
+        << QStringList{"<null>", "<null>"};
+    // Header, bouts 1 to 4 and their rounds are written when the database refuses bout 5: one
+    // transaction, so the old match stays whole.
+    QTest::newRow("database refuses bout 5")
+        << "refuse bout 5" << true
+        << "Fehler in der Datenbank beim Speichern (Tabelle „MProtokollPositionen“): Ein Wert verstößt "
+           "gegen eine Regel der Datenbank. Es wurde nichts übertragen."
+        << QStringList{"<null>", "<null>"};
     QTest::newRow("header field dropped after the season was read")
         << "drop field" << true
         << "Fehler in der Datenbank beim Speichern (Tabelle „MProtokollKopf“): Das Feld „Zeitnehmer“ fehlt "
@@ -676,9 +713,15 @@ void TestExportPanel::databaseFailure()
         if (!ModeBitsBind::refusesWriting(file))
             QSKIP("this process writes to write-protected files and cannot give that right up");
     }
+    if (fault == "refuse bout 5") {
+        for (int k = 2; k <= 10; ++k)
+            sql(QString("INSERT INTO MProtokollPositionen (PPID, ProtokollID, Sortiernummer) VALUES (%1, 7, %2)")
+                    .arg(700 + k)
+                    .arg(k));
+        sql("CREATE TRIGGER refuse BEFORE UPDATE ON MProtokollPositionen WHEN NEW.Sortiernummer = 5 "
+            "BEGIN SELECT RAISE(ABORT, 'nein'); END");
+    }
     chooseSeason("2012");
-    if (fault == "lock")
-        sql("BEGIN EXCLUSIVE");
     if (fault == "drop table")
         sql("DROP TABLE MKKampfrunden");
     if (fault == "drop field")
@@ -686,6 +729,10 @@ void TestExportPanel::databaseFailure()
     if (fault == "delete match")
         sql("DELETE FROM MProtokollKopf");
 
+    // Every fault but the other program's lock is in the file now; the lock changes nothing.
+    const QList<QStringList> before = dump(file);
+    if (fault == "lock")
+        sql("BEGIN EXCLUSIVE");
     const QString shown = QString(message).replace("%1", QDir::toNativeSeparators(file));
     QStringList messages;
     if (fault == "no table") {
@@ -710,8 +757,11 @@ void TestExportPanel::databaseFailure()
         sql("ROLLBACK");
     modeBits.reset();
     QFETCH(QStringList, kept);
-    QCOMPARE(rows("SELECT (SELECT SIEGERM FROM MProtokollKopf), HVName FROM MProtokollPositionen"),
+    QCOMPARE(rows("SELECT (SELECT SIEGERM FROM MProtokollKopf), HVName FROM MProtokollPositionen "
+                  "ORDER BY rowid LIMIT 1"),
              QList<QStringList>{kept});
+    // Whole or not at all: the database is as it was before the click.
+    QCOMPARE(dump(file), before);
 }
 
 QTEST_MAIN(TestExportPanel)
