@@ -30,14 +30,16 @@ bool AdoTable::exec(QSqlQuery& q) const
 
 void AdoTable::keepRecords()
 {
-    m_kept = Kept{m_records, m_current};
+    m_kept = Kept{m_records.size(), m_current, {}};
 }
 
 void AdoTable::restoreRecords()
 {
     if (!m_kept)
         return;
-    m_records = std::move(m_kept->records);
+    m_records.resize(m_kept->count);
+    for (auto it = m_kept->before.cbegin(); it != m_kept->before.cend(); ++it)
+        m_records[std::size_t(it.key())] = it.value();
     m_current = m_kept->current;
     m_kept.reset();
     m_mode = Mode::Browse;
@@ -244,6 +246,8 @@ void AdoTable::post()
             fail(QStringLiteral("Speichern"),
                  QStringLiteral("Der Datensatz wurde inzwischen von einem anderen Programm geändert oder "
                                 "gelöscht; es wurde nichts gespeichert."));
+        if (m_kept && std::size_t(m_current) < m_kept->count && !m_kept->before.contains(m_current))
+            m_kept->before.insert(m_current, r);
         for (int p : positions) {
             r.values[p] = pending.value(p);
             r.texts[p] = pending.value(p);

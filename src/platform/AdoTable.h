@@ -85,10 +85,13 @@ private:
     int m_current = -1;
     Mode m_mode = Mode::Browse;
     QHash<int, QString> m_pending;
+    // What restoreRecords() needs: the count and current record at keepRecords(), and each
+    // record changed since as it was before (a table of thousands is not copied whole).
     struct Kept
     {
-        std::vector<Record> records;
+        std::size_t count = 0;
         int current = -1;
+        QHash<int, Record> before;
     };
     std::optional<Kept> m_kept;
 };
