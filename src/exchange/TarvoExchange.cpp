@@ -49,7 +49,8 @@ const QList<std::pair<QString, int>> kPositionColumns = {
 };
 
 // The round columns set to "0" in every transfer.
-const QStringList kZeroColumns = {"R5er", "R3er", "R2er", "R1er", "B5er", "B3er", "B2er", "B1er",
+const QStringList kZeroColumns = {"R5er",          "R3er",          "R2er",         "R1er",
+                                  "B5er",          "B3er",          "B2er",         "B1er",
                                   "RVerwarnungen", "BVerwarnungen", "RPassivitaet", "BPassivitaet"};
 
 constexpr int kTransferRows = 10;
@@ -221,7 +222,8 @@ void TarvoExchange::checkTransfer(const MatchRecord& record, const QString& punk
                 names << QStringLiteral("„%1“").arg(field);
         }
         if (!names.isEmpty())
-            missing << QStringLiteral("%1 in der Tabelle „%2“").arg(names.join(QStringLiteral(", ")), table->name());
+            missing << QStringLiteral("%1 in der Tabelle „%2“")
+                           .arg(names.join(QStringLiteral(", ")), table->name());
         missingCount += int(names.size());
     }
     if (!missing.isEmpty())
@@ -279,9 +281,8 @@ void TarvoExchange::transfer(int recordNumber, const MatchRecord& record, const 
             for (AdoTable* t : tables)
                 t->restoreRecords();
         }
-        const QString cause = m_connection.fileChange() != AdoConnection::FileChange::Unchanged
-                                  ? movedText()
-                                  : e.message();
+        const QString cause =
+            m_connection.fileChange() != AdoConnection::FileChange::Unchanged ? movedText() : e.message();
         throw UserError(cause +
                         (posted && !whole
                              ? QStringLiteral(" Die Übertragung wurde dort abgebrochen; was bis dahin "

@@ -116,10 +116,11 @@ QString sqliteCause(const QSqlError& error, int code, const QString& table)
         return kLocked;
     case 7: // SQLITE_NOMEM
         return QStringLiteral("Es ist zu wenig Arbeitsspeicher frei.");
-    case 8: // SQLITE_READONLY
+    case 8:               // SQLITE_READONLY
         if (code == 1032) // SQLITE_READONLY_DBMOVED: the same words as a write protection
-            return QStringLiteral("Die Datenbankdatei wurde entfernt oder durch eine andere ersetzt, seit sie "
-                                  "geöffnet wurde; bitte öffnen Sie sie neu.");
+            return QStringLiteral(
+                "Die Datenbankdatei wurde entfernt oder durch eine andere ersetzt, seit sie "
+                "geöffnet wurde; bitte öffnen Sie sie neu.");
         return code == 1544 // SQLITE_READONLY_DIRECTORY
                    ? QStringLiteral("Der Ordner der Datenbank ist schreibgeschützt; in die Datenbank kann "
                                     "nichts geschrieben werden.")

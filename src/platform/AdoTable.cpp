@@ -233,7 +233,8 @@ void AdoTable::post()
         }
         // A statement the database refuses (a table or field gone) fails here; binding values to
         // it would only report a parameter count.
-        if (!prepare(q, QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(quote(m_table), sets.join(u','), where)))
+        if (!prepare(q,
+                     QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(quote(m_table), sets.join(u','), where)))
             fail(QStringLiteral("Speichern"), q.lastError());
         for (int p : positions)
             q.addBindValue(pending.value(p));

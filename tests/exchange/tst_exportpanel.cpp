@@ -632,23 +632,27 @@ void TestExportPanel::refused_data()
         << QStringList{"ALTER TABLE MProtokollKopf DROP COLUMN Ordner2",
                        "ALTER TABLE MProtokollPositionen DROP COLUMN PPID",
                        "ALTER TABLE MKKampfrunden DROP COLUMN KRundenID",
-                       "ALTER TABLE MKKampfrunden DROP COLUMN KRundenNr", "ALTER TABLE MKKampfrunden DROP COLUMN PPID"}
+                       "ALTER TABLE MKKampfrunden DROP COLUMN KRundenNr",
+                       "ALTER TABLE MKKampfrunden DROP COLUMN PPID"}
         << "" << int(MessageBox::Yes)
-        << QStringList{"In der Tarvo-Datenbank fehlen die Felder „Ordner2“ in der Tabelle „MProtokollKopf“; "
-                       "„PPID“ in der Tabelle „MProtokollPositionen“; „KRundenID“, „KRundenNr“, „PPID“ in der "
-                       "Tabelle „MKKampfrunden“. Es wurde nichts übertragen."};
+        << QStringList{
+               "In der Tarvo-Datenbank fehlen die Felder „Ordner2“ in der Tabelle „MProtokollKopf“; "
+               "„PPID“ in der Tabelle „MProtokollPositionen“; „KRundenID“, „KRundenNr“, „PPID“ in der "
+               "Tabelle „MKKampfrunden“. Es wurde nichts übertragen."};
     QTest::newRow("database moved away since the season was read")
         << "2012"
         << "0" << QStringList{} << "remove" << int(MessageBox::Yes)
-        << QStringList{"Die Tarvo-Datenbank „%1“ wurde gelöscht oder verschoben, seit die Saison gelesen "
-                       "wurde. Bitte wählen Sie die Saison neu, damit die Datenbank neu gelesen wird. Es wurde "
-                       "nichts übertragen."};
+        << QStringList{
+               "Die Tarvo-Datenbank „%1“ wurde gelöscht oder verschoben, seit die Saison gelesen "
+               "wurde. Bitte wählen Sie die Saison neu, damit die Datenbank neu gelesen wird. Es wurde "
+               "nichts übertragen."};
     QTest::newRow("database replaced since the season was read")
         << "2012"
         << "0" << QStringList{} << "replace" << int(MessageBox::Yes)
-        << QStringList{"Die Tarvo-Datenbank „%1“ wurde durch eine andere Datei ersetzt, seit die Saison "
-                       "gelesen wurde. Bitte wählen Sie die Saison neu, damit die Datenbank neu gelesen wird. "
-                       "Es wurde nichts übertragen."};
+        << QStringList{
+               "Die Tarvo-Datenbank „%1“ wurde durch eine andere Datei ersetzt, seit die Saison "
+               "gelesen wurde. Bitte wählen Sie die Saison neu, damit die Datenbank neu gelesen wird. "
+               "Es wurde nichts übertragen."};
 }
 
 void TestExportPanel::refused()
@@ -770,7 +774,8 @@ void TestExportPanel::databaseFailure()
     }
     if (fault == "refuse bout 5") {
         for (int k = 2; k <= 10; ++k)
-            sql(QString("INSERT INTO MProtokollPositionen (PPID, ProtokollID, Sortiernummer) VALUES (%1, 7, %2)")
+            sql(QString(
+                    "INSERT INTO MProtokollPositionen (PPID, ProtokollID, Sortiernummer) VALUES (%1, 7, %2)")
                     .arg(700 + k)
                     .arg(k));
         sql("CREATE TRIGGER refuse BEFORE UPDATE ON MProtokollPositionen WHEN NEW.Sortiernummer = 5 "
@@ -891,8 +896,9 @@ void TestExportPanel::lockedDatabase()
 
     QVERIFY(probed);
     QVERIFY2(ticksWhileWaiting > 1, "the window thread handled no timer while waiting");
-    QCOMPARE(seen, (QStringList{"Übertragung läuft ...", "0", "0", "0", "1",
-                                "Die Tarvo-Datenbank ist gerade in Arbeit. Bitte warten Sie, bis sie fertig ist."}));
+    QCOMPARE(seen, (QStringList{
+                       "Übertragung läuft ...", "0", "0", "0", "1",
+                       "Die Tarvo-Datenbank ist gerade in Arbeit. Bitte warten Sie, bis sie fertig ist."}));
     const QString question = "Sollen die Daten in den Kampf\nSa 6.10.     Oberliga     KSV Heim  :  AC Gast\n"
                              "eingelesen werden?";
     const QString locked = "Fehler in der Datenbank beim Speichern (Tabelle „MProtokollKopf“): Die Datenbank "
@@ -900,8 +906,9 @@ void TestExportPanel::lockedDatabase()
                            "schließen Sie das andere Programm oder warten Sie, bis es fertig ist, und "
                            "versuchen Sie es dann erneut. Es wurde nichts übertragen.";
     // The season typed meanwhile is read after the transfer; a lock still held stops that too.
-    const QString lockedOpening = "Fehler in der Datenbank beim Öffnen (Tabelle „MProtokollKopf“): " +
-                                  locked.section("): ", 1).chopped(QString(" Es wurde nichts übertragen.").size());
+    const QString lockedOpening =
+        "Fehler in der Datenbank beim Öffnen (Tabelle „MProtokollKopf“): " +
+        locked.section("): ", 1).chopped(QString(" Es wurde nichts übertragen.").size());
     QCOMPARE(MessageBox::takeShownMessages(),
              (released ? QStringList{question} : QStringList{question, locked, lockedOpening}));
     if (!released)
@@ -911,7 +918,8 @@ void TestExportPanel::lockedDatabase()
     QCOMPARE(control<QGroupBox>("RadioGroup2")->findChildren<QRadioButton*>().size(), 0);
     if (released) {
         QCOMPARE(control<QProgressBar>("ProgressBar1")->value(), 12);
-        QCOMPARE(rows("SELECT SIEGERM, PUNKTEHEIM FROM MProtokollKopf"), (QList<QStringList>{{"KSV Heim", "93"}}));
+        QCOMPARE(rows("SELECT SIEGERM, PUNKTEHEIM FROM MProtokollKopf"),
+                 (QList<QStringList>{{"KSV Heim", "93"}}));
         QCOMPARE(rows("SELECT HVName FROM MProtokollPositionen"), QList<QStringList>{{"R1"}});
     } else {
         QCOMPARE(dump(file), before);

@@ -55,7 +55,7 @@ private:
     QGroupBox* m_radioGroup2 = nullptr;
     QButtonGroup* m_items = nullptr;
     QListWidget* m_transform = nullptr;
-    QStringList m_itemTexts; // the season list's items as read, before escaping for display
+    QStringList m_itemTexts;      // the season list's items as read, before escaping for display
     bool m_rereadPending = false; // the season changed while the database was busy
     QPushButton* m_button4 = nullptr;
     QProgressBar* m_progressBar1 = nullptr;
