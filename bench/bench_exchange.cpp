@@ -8,11 +8,13 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <memory>
 
@@ -26,6 +28,8 @@ constexpr int kExportBouts = 14;
 constexpr int kActions = 40;
 constexpr double kTransferTargetNs = 1e9;
 constexpr double kExportTargetNs = 2e6;
+constexpr int kLockSeconds = 1;         // the command time-out of the locked transfer, shortened
+constexpr double kStallTargetNs = 50e6; // the longest the window thread may be deaf
 
 struct Fixture
 {
@@ -34,6 +38,8 @@ struct Fixture
     // export's own work and not the disk's flush, which raw writing pays alike.
     std::unique_ptr<QTemporaryDir> memoryDir;
     TarvoExchange tarvo;
+    // A second exchange on the same file, waiting kLockSeconds for a lock instead of 100 s.
+    TarvoExchange lockedTarvo;
     MatchRecord transferMatch;
     MatchRecord exportMatch;
     QByteArray exportBytes;
@@ -168,6 +174,9 @@ QString prepare()
         const auto list = f.tarvo.readtarvo(f.dir.path(), QStringLiteral("2012"), QString());
         if (!list || list->recordCount != kMatches)
             return QStringLiteral("the season list did not read the database");
+        f.lockedTarvo.connection().setCommandTimeout(kLockSeconds);
+        if (!f.lockedTarvo.readtarvo(f.dir.path(), QStringLiteral("2012"), QString()))
+            return QStringLiteral("the second connection did not read the database");
         // One unmeasured transfer appends nothing (the rounds exist), so each measured one edits.
         f.tarvo.transfer(kTargetMatch, f.transferMatch, QStringLiteral("40"), QStringLiteral("0"));
         f.exportBytes = ZelmoExport::encode(ZelmoExport::lines(f.exportMatch, "40", "0"));
@@ -219,6 +228,47 @@ void BM_plain_sql(benchmark::State& state)
                 QStringLiteral("UPDATE MKKampfrunden SET TPR = '40' WHERE PPID = %1 AND KRundenNr = 1")
                     .arg(ppid));
         }
+    }
+}
+
+// The longest the window thread goes without handling its events while the transfer waits
+// kLockSeconds for a database that another program holds locked, then gives up: a precise
+// 10 ms timer in this thread records every gap between its ticks (the time reported).
+void BM_locked_transfer_stall(benchmark::State& state)
+{
+    Fixture& f = *g_fixture;
+    QSqlDatabase db = QSqlDatabase::database(QStringLiteral("build"));
+    for (auto _ : state) {
+        QSqlQuery(db).exec(QStringLiteral("BEGIN EXCLUSIVE"));
+        QElapsedTimer clock;
+        qint64 last = 0;
+        qint64 longest = 0;
+        QTimer monitor;
+        monitor.setTimerType(Qt::PreciseTimer);
+        monitor.setInterval(10);
+        QObject::connect(&monitor, &QTimer::timeout, [&] {
+            const qint64 now = clock.nsecsElapsed();
+            longest = std::max(longest, now - last);
+            last = now;
+        });
+        monitor.start();
+        clock.start();
+        bool refused = false;
+        try {
+            f.lockedTarvo.transfer(kTargetMatch, f.transferMatch, QStringLiteral("40"), QStringLiteral("0"));
+        } catch (const std::exception&) {
+            refused = true;
+        }
+        // The tick after the transfer closes the last gap.
+        const qint64 end = clock.nsecsElapsed();
+        while (last < end)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        if (!refused) {
+            state.SkipWithError("the transfer did not wait for the lock");
+            break;
+        }
+        state.SetIterationTime(double(longest) / 1e9);
     }
 }
 
@@ -276,6 +326,7 @@ void BM_raw_write_disk(benchmark::State& state)
 
 BENCHMARK(BM_transfer)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_plain_sql)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_locked_transfer_stall)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
 BENCHMARK(BM_zelmo_build)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_zelmo_export)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_raw_write)->Unit(benchmark::kMicrosecond)->UseRealTime();
@@ -292,6 +343,8 @@ void printSummary(const BenchSupport::Summary& s)
         kActions, static_cast<long long>(g_fixture->exportBytes.size()));
     s.printRatio("Tarvo transfer", "BM_transfer", "21 SELECT + 21 UPDATE", "BM_plain_sql",
                  {.limitNs = kTransferTargetNs});
+    s.printTarget("Window thread's longest stall, database locked", "BM_locked_transfer_stall",
+                  kStallTargetNs);
     const bool memory = g_fixture->memoryDir != nullptr;
     std::fprintf(s.out(), "  (export folder: %s; the disk pair is for reference, its flush dominates)\n",
                  memory ? "tmpfs /dev/shm" : "temporary folder, no tmpfs here");

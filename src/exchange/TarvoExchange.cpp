@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 using namespace MatchFields;
 
@@ -47,7 +48,39 @@ const QList<std::pair<QString, int>> kPositionColumns = {
     {QStringLiteral("JahrgangG"), 14}, {QStringLiteral("GPUNKTE"), 15},
 };
 
+// The round columns set to "0" in every transfer.
+const QStringList kZeroColumns = {"R5er",          "R3er",          "R2er",         "R1er",
+                                  "B5er",          "B3er",          "B2er",         "B1er",
+                                  "RVerwarnungen", "BVerwarnungen", "RPassivitaet", "BPassivitaet"};
+
 constexpr int kTransferRows = 10;
+
+const QString kNothing = QStringLiteral(" Es wurde nichts übertragen.");
+
+// Every field the transfer reads or writes in each of its tables, so that a missing one stops
+// it before the first record is posted.
+QStringList transferredHeaderFields()
+{
+    QStringList fields = {"ProtokollID", "HEIMMANNS", "GASTMANNS", "SIEGERM"};
+    for (const auto& column : kHeaderColumns)
+        fields << column.first;
+    return fields;
+}
+
+QStringList positionFields()
+{
+    QStringList fields = {"ProtokollID", "Sortiernummer", "PPID"};
+    for (const auto& column : kPositionColumns)
+        fields << column.first;
+    return fields << "PUNKTEVER"
+                  << "KampfZeit";
+}
+
+QStringList roundFields()
+{
+    return QStringList{"KRundenID", "KRundenNr", "PPID", "TPR", "TPB", "Siegart", "Zeit"} + kZeroColumns +
+           QStringList{"RWertungen", "BWertungen", "SiegerRB"};
+}
 
 // The scoring string as Tarvo keeps it: no blanks, a caution counted as "0".
 QString tarvoScoring(QString s)
@@ -93,8 +126,11 @@ QString TarvoExchange::databaseFile(const QString& folder)
 std::optional<TarvoExchange::SeasonList> TarvoExchange::readtarvo(const QString& folder,
                                                                   const QString& season, const QString& datum)
 {
+    requireIdle();
     if (!QFileInfo(databaseFile(folder)).isFile())
         return std::nullopt;
+    m_busy = true;
+    const auto idle = qScopeGuard([this] { m_busy = false; });
     m_connection.disconnect();
     for (AdoTable* t : {&m_kopf, &m_positionen, &m_runden, &m_wertungen})
         t->close();
@@ -122,8 +158,27 @@ std::optional<TarvoExchange::SeasonList> TarvoExchange::readtarvo(const QString&
     return list;
 }
 
+void TarvoExchange::requireIdle() const
+{
+    if (m_busy)
+        throw UserError(QStringLiteral("Die Tarvo-Datenbank ist gerade in Arbeit. Bitte warten Sie, bis "
+                                       "sie fertig ist."));
+}
+
+QString TarvoExchange::movedText() const
+{
+    return (m_connection.fileChange() == AdoConnection::FileChange::Removed
+                ? QStringLiteral("Die Tarvo-Datenbank „%1“ wurde gelöscht oder verschoben, seit die Saison "
+                                 "gelesen wurde.")
+                : QStringLiteral("Die Tarvo-Datenbank „%1“ wurde durch eine andere Datei ersetzt, seit die "
+                                 "Saison gelesen wurde."))
+               .arg(QDir::toNativeSeparators(m_connection.databaseFile())) +
+           QStringLiteral(" Bitte wählen Sie die Saison neu, damit die Datenbank neu gelesen wird.");
+}
+
 void TarvoExchange::requireOpen() const
 {
+    requireIdle();
     if (!m_connection.connected() || !m_kopf.isOpen())
         throw UserError(
             QStringLiteral("Die Tarvo-Datenbank ist nicht geöffnet. Bitte wählen Sie die Saison neu."));
@@ -147,11 +202,35 @@ void TarvoExchange::checkTransfer(const MatchRecord& record, const QString& punk
                                   const QString& punktegast) const
 {
     requireOpen();
+    // Written now, the changes would go to a file that nobody reads any more (or be refused
+    // with the words of a write protection).
+    if (m_connection.fileChange() != AdoConnection::FileChange::Unchanged)
+        throw UserError(movedText() + kNothing);
     if (m_connection.readOnly())
         throw UserError(
             QStringLiteral("In die Tarvo-Datenbank „%1“ kann nicht geschrieben werden: %2. Es "
                            "wurde nichts übertragen.")
                 .arg(QDir::toNativeSeparators(m_connection.databaseFile()), m_connection.readOnlyCause()));
+    const std::pair<const AdoTable*, QStringList> tables[] = {
+        {&m_kopf, transferredHeaderFields()}, {&m_positionen, positionFields()}, {&m_runden, roundFields()}};
+    QStringList missing;
+    int missingCount = 0;
+    for (const auto& [table, fields] : tables) {
+        QStringList names;
+        for (const QString& field : fields) {
+            if (table->fieldIndex(field) < 0 && !names.contains(QStringLiteral("„%1“").arg(field)))
+                names << QStringLiteral("„%1“").arg(field);
+        }
+        if (!names.isEmpty())
+            missing << QStringLiteral("%1 in der Tabelle „%2“")
+                           .arg(names.join(QStringLiteral(", ")), table->name());
+        missingCount += int(names.size());
+    }
+    if (!missing.isEmpty())
+        throw UserError((missingCount == 1 ? QStringLiteral("In der Tarvo-Datenbank fehlt das Feld %1.")
+                                           : QStringLiteral("In der Tarvo-Datenbank fehlen die Felder %1."))
+                            .arg(missing.join(QStringLiteral("; "))) +
+                        kNothing);
     strToInt(punkteheim);
     strToInt(punktegast);
     QStringList rows;
@@ -170,39 +249,64 @@ void TarvoExchange::transfer(int recordNumber, const MatchRecord& record, const 
                              const QString& punktegast)
 {
     checkTransfer(record, punkteheim, punktegast);
+    Sent sent;
+    for (const auto& column : kHeaderColumns) {
+        if (!column.second.isEmpty())
+            sent.header.insert(column.second, record.header(column.second));
+    }
+    sent.punkteheim = punkteheim;
+    sent.punktegast = punktegast;
+    // A row the grid does not have (a match of fewer bouts) has nothing to send.
+    for (int k = 1; k <= kTransferRows && k < record.rowCount(); ++k)
+        sent.rows.push_back(record.boutRow(k));
+
+    m_busy = true;
+    const auto idle = qScopeGuard([this] { m_busy = false; });
     m_progress = 0;
     emit progressChanged(m_progress);
-    // Every record is posted on its own: after a failure the operator must know whether the
-    // database now holds part of the match.
+    // One transaction where the database offers it; else every record is posted on its own, and
+    // after a failure the operator must know whether the database now holds part of the match.
+    const bool whole = m_connection.beginTransaction();
+    AdoTable* tables[] = {&m_kopf, &m_positionen, &m_runden};
+    for (AdoTable* t : tables)
+        t->keepRecords();
     bool posted = false;
     try {
-        transferAll(recordNumber, record, punkteheim, punktegast, posted);
+        transferAll(recordNumber, sent, posted);
+        if (whole)
+            m_connection.commitTransaction();
     } catch (const UserError& e) {
-        throw UserError(e.message() +
-                        (posted
+        if (whole) {
+            m_connection.rollbackTransaction();
+            for (AdoTable* t : tables)
+                t->restoreRecords();
+        }
+        const QString cause =
+            m_connection.fileChange() != AdoConnection::FileChange::Unchanged ? movedText() : e.message();
+        throw UserError(cause +
+                        (posted && !whole
                              ? QStringLiteral(" Die Übertragung wurde dort abgebrochen; was bis dahin "
                                               "übertragen war, bleibt in der Datenbank. Übertragen Sie den "
                                               "Kampf erneut, sobald die Ursache behoben ist.")
-                             : QStringLiteral(" Es wurde nichts übertragen.")));
+                             : kNothing));
     }
 }
 
-void TarvoExchange::transferAll(int recordNumber, const MatchRecord& record, const QString& punkteheim,
-                                const QString& punktegast, bool& posted)
+void TarvoExchange::transferAll(int recordNumber, const Sent& sent, bool& posted)
 {
     m_kopf.moveTo(recordNumber);
     m_kopf.edit();
     emit progressChanged(++m_progress);
     const QString protokollId = m_kopf.field(QStringLiteral("ProtokollID"));
-    const int home = strToInt(punkteheim);
-    const int guest = strToInt(punktegast);
+    const int home = strToInt(sent.punkteheim);
+    const int guest = strToInt(sent.punktegast);
     m_kopf.setField(QStringLiteral("SIEGERM"), home > guest   ? m_kopf.field(QStringLiteral("HEIMMANNS"))
                                                : home < guest ? m_kopf.field(QStringLiteral("GASTMANNS"))
                                                               : QStringLiteral("unentschieden"));
     for (const auto& [column, source] : kHeaderColumns) {
-        const QString value = !source.isEmpty()                       ? record.header(source)
-                              : column == QLatin1String("PUNKTEHEIM") ? punkteheim
-                                                                      : punktegast;
+        const QString value = !source.isEmpty()                       ? sent.header.value(source)
+                              : column == QLatin1String("PUNKTEHEIM") ? sent.punkteheim
+                                                                      : sent.punktegast;
         if (!value.isEmpty())
             m_kopf.setField(column, value);
     }
@@ -212,15 +316,13 @@ void TarvoExchange::transferAll(int recordNumber, const MatchRecord& record, con
 
     for (int k = 1; k <= kTransferRows; ++k) {
         emit progressChanged(++m_progress);
-        // A row the grid does not have (a match of fewer bouts) has nothing to send.
-        if (k < record.rowCount())
-            transferBout(k, protokollId, record);
+        if (k <= int(sent.rows.size()))
+            transferBout(k, protokollId, sent.rows[std::size_t(k - 1)]);
     }
 }
 
-void TarvoExchange::transferBout(int row, const QString& protokollId, const MatchRecord& record)
+void TarvoExchange::transferBout(int row, const QString& protokollId, const BoutRow& bout)
 {
-    const BoutRow& bout = record.boutRow(row);
     const QString sortiernummer = QString::number(row);
     const int protokoll = m_positionen.fieldIndex(QStringLiteral("ProtokollID"));
     const int sortierung = m_positionen.fieldIndex(QStringLiteral("Sortiernummer"));
@@ -284,9 +386,8 @@ void TarvoExchange::transferBout(int row, const QString& protokollId, const Matc
         setIfAny("Siegart", bout[ColSieg]);
         // The clock text as it stands: the later of the two forms the old sequence wrote.
         setIfAny("Zeit", bout[ColZeit]);
-        for (const char* zero : {"R5er", "R3er", "R2er", "R1er", "B5er", "B3er", "B2er", "B1er",
-                                 "RVerwarnungen", "BVerwarnungen", "RPassivitaet", "BPassivitaet"})
-            m_runden.setField(QLatin1String(zero), QStringLiteral("0"));
+        for (const QString& zero : kZeroColumns)
+            m_runden.setField(zero, QStringLiteral("0"));
         setIfAny("RWertungen", tarvoScoring(bout[ColWertungenRot]));
         setIfAny("BWertungen", tarvoScoring(bout[ColWertungenBlau]));
         const int red = strToInt(bout[ColPunkteRot]);

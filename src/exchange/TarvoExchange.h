@@ -1,16 +1,17 @@
 #pragma once
 
+#include "match/MatchRecord.h"
 #include "platform/AdoConnection.h"
 #include "platform/AdoTable.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
 #include <optional>
-
-class MatchRecord;
+#include <vector>
 
 // The Tarvo administration database "tarvo03.mdb": the season's team matches, and the transfer
 // of the open match into one of them (header, and the first round of grid rows 1 to 10).
@@ -42,13 +43,21 @@ public:
     static QString confirmationText(const QString& item);
 
     // Throws UserError, before anything is written, when the transfer cannot be done as a whole:
-    // the database only reads here, or a bout of grid rows 1 to 10 has team points that are
-    // not whole numbers. Call it before asking the operator.
+    // the database file was removed or replaced since the season was read, it only reads here,
+    // a field that the transfer reads or writes is missing from one of its three tables, or a
+    // bout of grid rows 1 to 10 has team points that are not whole numbers. Call it before
+    // asking the operator.
     void checkTransfer(const MatchRecord& record, const QString& punkteheim, const QString& punktegast) const;
     // Writes the match into the match record `recordNumber` (checkTransfer first), reporting
-    // 0 .. 12 through progressChanged.
+    // 0 .. 12 through progressChanged. The match is taken as it is at the call. Where the
+    // database offers a transaction the transfer is whole: a failure leaves the old match.
+    // While another program holds the database locked it waits up to the command time-out
+    // with the thread's events handled; busy() is true from the call to its return.
     void transfer(int recordNumber, const MatchRecord& record, const QString& punkteheim,
                   const QString& punktegast);
+    // True while a season is read or a transfer runs (both may wait for a lock with the
+    // events handled); every other call into the database is then refused.
+    bool busy() const { return m_busy; }
 
     AdoConnection& connection() { return m_connection; }
 
@@ -56,10 +65,22 @@ signals:
     void progressChanged(int value);
 
 private:
-    void transferAll(int recordNumber, const MatchRecord& record, const QString& punkteheim,
-                     const QString& punktegast, bool& posted);
-    void transferBout(int row, const QString& protokollId, const MatchRecord& record);
+    // What the transfer sends, copied at its start: the operator may go on working while it
+    // waits for a lock.
+    struct Sent
+    {
+        QHash<QString, QString> header;
+        QString punkteheim;
+        QString punktegast;
+        std::vector<BoutRow> rows; // grid rows 1 .. 10 as far as the grid has them
+    };
+    void transferAll(int recordNumber, const Sent& sent, bool& posted);
+    void transferBout(int row, const QString& protokollId, const BoutRow& bout);
     void requireOpen() const;
+    void requireIdle() const;
+    QString movedText() const;
+
+    bool m_busy = false;
 
     AdoConnection m_connection;
     AdoTable m_kopf{m_connection};

@@ -4,19 +4,36 @@
 #include "UserError.h"
 
 #include <QAtomicInt>
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QSqlDriver>
 #include <QSqlError>
+#include <QTimer>
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 QAtomicInt g_counter;
+
+// How long the window thread rests between two attempts on a locked database: short enough
+// that the lock's end is noticed at once, long enough not to keep a core busy.
+constexpr int kLockStepMs = 20;
+
+// SQLITE_BUSY: another connection holds the lock this statement needs.
+bool isLockedByOther(const QSqlError& error, AdoConnection::Engine engine)
+{
+    bool numbered = false;
+    const int code = error.nativeErrorCode().toInt(&numbered);
+    return engine == AdoConnection::Engine::Sqlite && numbered && (code & 0xff) == 5;
+}
 
 QString quoted(const QString& path)
 {
@@ -99,7 +116,11 @@ QString sqliteCause(const QSqlError& error, int code, const QString& table)
         return kLocked;
     case 7: // SQLITE_NOMEM
         return QStringLiteral("Es ist zu wenig Arbeitsspeicher frei.");
-    case 8:                 // SQLITE_READONLY
+    case 8:               // SQLITE_READONLY
+        if (code == 1032) // SQLITE_READONLY_DBMOVED: the same words as a write protection
+            return QStringLiteral(
+                "Die Datenbankdatei wurde entfernt oder durch eine andere ersetzt, seit sie "
+                "geöffnet wurde; bitte öffnen Sie sie neu.");
         return code == 1544 // SQLITE_READONLY_DIRECTORY
                    ? QStringLiteral("Der Ordner der Datenbank ist schreibgeschützt; in die Datenbank kann "
                                     "nichts geschrieben werden.")
@@ -278,6 +299,11 @@ void AdoConnection::connect()
                             .arg(quoted(m_file), file.exists() ? QStringLiteral("Zugriff verweigert")
                                                                : QStringLiteral("Datei nicht gefunden")));
     m_engine = engineOf(file.read(32));
+    struct stat st = {};
+    if (::fstat(file.handle(), &st) == 0) {
+        m_device = quint64(st.st_dev);
+        m_inode = quint64(st.st_ino);
+    }
     file.close();
     m_readOnlyCauses.clear();
     const QString cause = writeCause(m_file);
@@ -291,7 +317,8 @@ void AdoConnection::connect()
     if (m_engine == Engine::Sqlite) {
         db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
         db.setDatabaseName(m_file);
-        QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_timeoutSeconds * 1000);
+        // A statement never sleeps on a lock: waitWhileLocked() waits with the events handled.
+        QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=0");
         if (readOnly())
             options += QStringLiteral(";QSQLITE_OPEN_READONLY");
         db.setConnectOptions(options);
@@ -323,8 +350,68 @@ void AdoConnection::connect()
     m_connected = true;
 }
 
+AdoConnection::FileChange AdoConnection::fileChange() const
+{
+    struct stat st = {};
+    if (::stat(QFile::encodeName(m_file).constData(), &st) != 0)
+        return FileChange::Removed;
+    return quint64(st.st_dev) == m_device && quint64(st.st_ino) == m_inode ? FileChange::Unchanged
+                                                                           : FileChange::Replaced;
+}
+
+bool AdoConnection::waitWhileLocked(const std::function<bool()>& attempt,
+                                    const std::function<QSqlError()>& error) const
+{
+    const QDeadlineTimer deadline(qint64(m_timeoutSeconds) * 1000, Qt::PreciseTimer);
+    while (true) {
+        if (attempt())
+            return true;
+        if (!isLockedByOther(error(), m_engine) || deadline.hasExpired())
+            return false;
+        QEventLoop loop;
+        QTimer::singleShot(int(std::min<qint64>(kLockStepMs, deadline.remainingTime())), Qt::PreciseTimer,
+                           &loop, [&loop] { loop.exit(1); });
+        // Any other end of the loop is the application quitting: it ends every loop of the
+        // thread, and a new one returns at once.
+        if (loop.exec() != 1)
+            throw UserError(QStringLiteral("Das Warten auf die gesperrte Datenbank wurde abgebrochen, weil "
+                                           "das Programm beendet wird."));
+    }
+}
+
+bool AdoConnection::beginTransaction()
+{
+    QSqlDatabase db = database();
+    if (!m_connected || !db.driver()->hasFeature(QSqlDriver::Transactions))
+        return false;
+    if (!db.transaction())
+        throw UserError(QStringLiteral("Die Datenbank %1 kann keine Übertragung beginnen: %2")
+                            .arg(quoted(m_file), germanCause(db.lastError(), m_engine)));
+    m_inTransaction = true;
+    return true;
+}
+
+void AdoConnection::commitTransaction()
+{
+    QSqlDatabase db = database();
+    if (!waitWhileLocked([&db] { return db.commit(); }, [&db] { return db.lastError(); }))
+        throw UserError(QStringLiteral("Die Datenbank %1 hat die Übertragung nicht abgeschlossen: %2")
+                            .arg(quoted(m_file), germanCause(db.lastError(), m_engine)));
+    m_inTransaction = false;
+}
+
+void AdoConnection::rollbackTransaction()
+{
+    if (!std::exchange(m_inTransaction, false))
+        return;
+    // A transaction that SQLite ended itself on a failed commit makes this fail; the journal
+    // beside the file undoes anything left at the next opening either way.
+    database().rollback();
+}
+
 void AdoConnection::disconnect()
 {
+    rollbackTransaction();
     if (QSqlDatabase::contains(m_name)) {
         {
             QSqlDatabase db = QSqlDatabase::database(m_name, false);

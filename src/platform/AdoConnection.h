@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class QSqlError;
 
 // A connection to a desktop database file, set up from an OLE DB style connection string
@@ -29,8 +31,9 @@ public:
 
     void setConnectionString(const QString& text) { m_connectionString = text; }
     QString connectionString() const { return m_connectionString; }
-    // Seconds a statement waits for a locked file before it fails.
+    // Seconds a statement waits for a file that another program holds locked before it fails.
     void setCommandTimeout(int seconds) { m_timeoutSeconds = seconds; }
+    int commandTimeout() const { return m_timeoutSeconds; }
 
     // Opens the file named by "Data Source". Throws UserError with a German text.
     void connect();
@@ -44,6 +47,31 @@ public:
     Engine engine() const { return m_engine; }
     QString databaseFile() const { return m_file; }
     QSqlDatabase database() const;
+
+    enum class FileChange
+    {
+        Unchanged,
+        Removed,  // no file of that name any more (deleted, or moved away)
+        Replaced, // a different file now stands under the name
+    };
+    // Whether the file under the Data Source name is still the one opened by connect().
+    FileChange fileChange() const;
+
+    // Runs `attempt` again while it fails only because another program holds the database
+    // locked, until the command time-out has passed. Between attempts it waits a short step
+    // with this thread's events handled, so a window on this thread keeps being drawn and
+    // answering. Returns the last attempt's result; `error` tells its failure. Throws UserError
+    // when the wait is broken off because the application is quitting.
+    bool waitWhileLocked(const std::function<bool()>& attempt, const std::function<QSqlError()>& error) const;
+
+    // Starts a transaction when the driver offers one and returns true; false when it offers
+    // none (every posted record is then final at once). Throws UserError when it fails.
+    bool beginTransaction();
+    // Makes the transaction's changes final, waiting for a lock like a statement. Throws
+    // UserError when it fails; the changes are then not in the database.
+    void commitTransaction();
+    // Throws the changes of the transaction away; never throws.
+    void rollbackTransaction();
 
     // The value of `key` in a "key=value;..." string (key case-insensitive), "" when missing.
     static QString connectionValue(const QString& connectionString, const QString& key);
@@ -72,6 +100,10 @@ private:
     QString m_file;
     int m_timeoutSeconds = 30;
     bool m_connected = false;
+    bool m_inTransaction = false;
+    // The file's identity when it was opened.
+    quint64 m_device = 0;
+    quint64 m_inode = 0;
     QStringList m_readOnlyCauses;
     Engine m_engine = Engine::Unknown;
 };

@@ -18,6 +18,34 @@ void AdoTable::fail(const QString& action, const QSqlError& error) const
     fail(action, AdoConnection::germanCause(error, m_connection.engine(), m_table));
 }
 
+bool AdoTable::prepare(QSqlQuery& q, const QString& sql) const
+{
+    return m_connection.waitWhileLocked([&] { return q.prepare(sql); }, [&q] { return q.lastError(); });
+}
+
+bool AdoTable::exec(QSqlQuery& q) const
+{
+    return m_connection.waitWhileLocked([&q] { return q.exec(); }, [&q] { return q.lastError(); });
+}
+
+void AdoTable::keepRecords()
+{
+    m_kept = Kept{m_records.size(), m_current, {}};
+}
+
+void AdoTable::restoreRecords()
+{
+    if (!m_kept)
+        return;
+    m_records.resize(m_kept->count);
+    for (auto it = m_kept->before.cbegin(); it != m_kept->before.cend(); ++it)
+        m_records[std::size_t(it.key())] = it.value();
+    m_current = m_kept->current;
+    m_kept.reset();
+    m_mode = Mode::Browse;
+    m_pending.clear();
+}
+
 QString AdoTable::quote(const QString& identifier) const
 {
     if (m_connection.engine() == AdoConnection::Engine::Sqlite)
@@ -49,7 +77,7 @@ void AdoTable::open(const QString& table)
     const QString sql = m_hasRowid
                             ? QStringLiteral("SELECT rowid, * FROM %1 ORDER BY rowid").arg(quote(table))
                             : QStringLiteral("SELECT * FROM %1").arg(table);
-    if (!q.exec(sql))
+    if (!prepare(q, sql) || !exec(q))
         fail(QStringLiteral("Öffnen"), q.lastError());
     const QSqlRecord rec = q.record();
     const int skip = m_hasRowid ? 1 : 0;
@@ -76,6 +104,7 @@ void AdoTable::close()
     m_columns.clear();
     m_index.clear();
     m_records.clear();
+    m_kept.reset();
     m_current = -1;
     m_mode = Mode::Browse;
     m_pending.clear();
@@ -204,20 +233,22 @@ void AdoTable::post()
         }
         // A statement the database refuses (a table or field gone) fails here; binding values to
         // it would only report a parameter count.
-        if (!q.prepare(
-                QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(quote(m_table), sets.join(u','), where)))
+        if (!prepare(q,
+                     QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(quote(m_table), sets.join(u','), where)))
             fail(QStringLiteral("Speichern"), q.lastError());
         for (int p : positions)
             q.addBindValue(pending.value(p));
         for (const QVariant& k : keys)
             q.addBindValue(k);
-        if (!q.exec())
+        if (!exec(q))
             fail(QStringLiteral("Speichern"), q.lastError());
         // Another program deleted or changed the record since it was read: nothing was written.
         if (q.numRowsAffected() == 0)
             fail(QStringLiteral("Speichern"),
                  QStringLiteral("Der Datensatz wurde inzwischen von einem anderen Programm geändert oder "
                                 "gelöscht; es wurde nichts gespeichert."));
+        if (m_kept && std::size_t(m_current) < m_kept->count && !m_kept->before.contains(m_current))
+            m_kept->before.insert(m_current, r);
         for (int p : positions) {
             r.values[p] = pending.value(p);
             r.texts[p] = pending.value(p);
@@ -228,23 +259,23 @@ void AdoTable::post()
     QStringList marks;
     for (qsizetype i = 0; i < names.size(); ++i)
         marks << QStringLiteral("?");
-    if (!q.prepare(names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quote(m_table))
-                                   : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                         .arg(quote(m_table), names.join(u','), marks.join(u','))))
+    if (!prepare(q, names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quote(m_table))
+                                    : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                          .arg(quote(m_table), names.join(u','), marks.join(u','))))
         fail(QStringLiteral("Anfügen"), q.lastError());
     for (int p : positions)
         q.addBindValue(pending.value(p));
-    if (!q.exec())
+    if (!exec(q))
         fail(QStringLiteral("Anfügen"), q.lastError());
     Record r;
     if (m_hasRowid) {
         // Read back what the database made of it (defaults, affinity).
         const qint64 rowid = q.lastInsertId().toLongLong();
         QSqlQuery back(m_connection.database());
-        if (!back.prepare(QStringLiteral("SELECT * FROM %1 WHERE rowid = ?").arg(quote(m_table))))
+        if (!prepare(back, QStringLiteral("SELECT * FROM %1 WHERE rowid = ?").arg(quote(m_table))))
             fail(QStringLiteral("Anfügen"), back.lastError());
         back.addBindValue(rowid);
-        if (!back.exec())
+        if (!exec(back))
             fail(QStringLiteral("Anfügen"), back.lastError());
         if (!back.next())
             fail(QStringLiteral("Anfügen"),

@@ -5,10 +5,12 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <optional>
 #include <vector>
 
 class AdoConnection;
 class QSqlError;
+class QSqlQuery;
 
 // One table opened whole, as a static cursor: the records are read once at open and numbered
 // 1 .. recordCount() in the table's own order (rowid order for SQLite). The numbers stay for as
@@ -42,6 +44,11 @@ public:
     void setField(const QString& name, const QString& value);
     void post();
 
+    // The records as they stand now, to return to with restoreRecords() when the database
+    // throws the changes made since away (a transaction rolled back).
+    void keepRecords();
+    void restoreRecords();
+
 private:
     struct Record
     {
@@ -64,6 +71,9 @@ private:
     QString readOnlyText() const;
     [[noreturn]] void fail(const QString& action, const QString& why) const;
     [[noreturn]] void fail(const QString& action, const QSqlError& error) const;
+    // prepare() and exec() of `q`, waiting while another program holds the database locked.
+    bool prepare(QSqlQuery& q, const QString& sql) const;
+    bool exec(QSqlQuery& q) const;
 
     AdoConnection& m_connection;
     QString m_table;
@@ -75,4 +85,13 @@ private:
     int m_current = -1;
     Mode m_mode = Mode::Browse;
     QHash<int, QString> m_pending;
+    // What restoreRecords() needs: the count and current record at keepRecords(), and each
+    // record changed since as it was before (a table of thousands is not copied whole).
+    struct Kept
+    {
+        std::size_t count = 0;
+        int current = -1;
+        QHash<int, Record> before;
+    };
+    std::optional<Kept> m_kept;
 };

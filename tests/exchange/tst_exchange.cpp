@@ -25,6 +25,7 @@
 #include <QtTest>
 
 #include <atomic>
+#include <cstdio>
 
 namespace {
 
@@ -734,6 +735,19 @@ void TestExchange::databaseErrorCause_data()
                                            << ""
                                            << "INSERT INTO \"t\" (\"Zeitnehmer\") VALUES ('x')"
                                            << "Das Feld „Zeitnehmer“ fehlt in der Tabelle „t“.";
+    // SQLite answers with the words of a write protection; the code tells the true cause.
+    QTest::newRow("file replaced since it was opened")
+        << ""
+        << "replace the file"
+        << "UPDATE t SET b = 'z'"
+        << "Die Datenbankdatei wurde entfernt oder durch eine andere ersetzt, seit sie geöffnet wurde; "
+           "bitte öffnen Sie sie neu.";
+    QTest::newRow("file removed since it was opened")
+        << ""
+        << "remove the file"
+        << "UPDATE t SET b = 'z'"
+        << "Die Datenbankdatei wurde entfernt oder durch eine andere ersetzt, seit sie geöffnet wurde; "
+           "bitte öffnen Sie sie neu.";
     QTest::newRow("opened read-only") << "QSQLITE_OPEN_READONLY"
                                       << ""
                                       << "UPDATE t SET b = 'z'"
@@ -771,19 +785,30 @@ void TestExchange::databaseErrorCause()
         for (const char* setup : {"CREATE TABLE t (a INTEGER, b TEXT)", "INSERT INTO t VALUES (1, 'x')",
                                   "CREATE TABLE n (a TEXT NOT NULL UNIQUE)", "INSERT INTO n VALUES ('x')"})
             QVERIFY(QSqlQuery(other).exec(setup));
+        const bool holds = !otherHolds.isEmpty() && !otherHolds.endsWith("the file");
         QSqlQuery held(other);
-        if (!otherHolds.isEmpty())
+        if (holds)
             QVERIFY(held.exec(otherHolds));
         QSqlDatabase ours = QSqlDatabase::addDatabase("QSQLITE", "ours");
         ours.setDatabaseName(file);
         ours.setConnectOptions(options);
         QVERIFY(ours.open());
         QSqlQuery q(ours);
+        if (otherHolds.endsWith("the file")) {
+            QVERIFY(q.exec("SELECT COUNT(*) FROM t")); // the connection has the file open now
+            q.finish();
+        }
+        if (otherHolds == "remove the file")
+            QVERIFY(QFile::rename(file, file + ".weg"));
+        if (otherHolds == "replace the file") {
+            QVERIFY(QFile::copy(file, file + ".neu"));
+            QVERIFY(::rename(qPrintable(file + ".neu"), qPrintable(file)) == 0);
+        }
         QVERIFY(!q.exec(statement));
         const QSqlError error = q.lastError();
         cause = AdoConnection::germanCause(error, AdoConnection::Engine::Sqlite, "t");
         QVERIFY2(!cause.contains(error.databaseText()), qPrintable(error.databaseText()));
-        if (!otherHolds.isEmpty())
+        if (holds)
             QSqlQuery(other).exec("ROLLBACK");
     }
     QCOMPARE(cause, fetched<QString>("cause"));

@@ -1,6 +1,7 @@
 #include "exchange/TarvoExchange.h"
 #include "exchange/ui/ExportPanel.h"
 #include "exchange/ui/DirectoryList.h"
+#include "platform/UserError.h"
 #include "shell/Console.h"
 #include "support/FileModes.h"
 #include "widgets/Dialogs.h"
@@ -8,6 +9,7 @@
 #include "support/TestSupport.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
@@ -18,8 +20,10 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
+#include <cstdio>
 #include <memory>
 
 #include <sys/stat.h>
@@ -44,6 +48,8 @@ private slots:
     void refused();
     void databaseFailure_data();
     void databaseFailure();
+    void lockedDatabase_data();
+    void lockedDatabase();
 
 private:
     // A Tarvo database in the temporary folder, as SQLite, with the four tables; `kopf` rows are
@@ -51,6 +57,8 @@ private:
     void makeDatabase(const QList<QStringList>& kopf);
     QSqlQuery sql(const QString& statement);
     QList<QStringList> rows(const QString& select);
+    // Every table of a database file with every record, read through a connection of its own.
+    static QList<QStringList> dump(const QString& file);
     // A played 14-bout match: row k has names "Rk"/"Bk", team points k:0 (row 3 drawn 1:1).
     void fillMatch();
     void chooseSeason(const QString& season);
@@ -277,6 +285,37 @@ QList<QStringList> TestExportPanel::rows(const QString& select)
             row << (q.value(i).isNull() ? QStringLiteral("<null>") : q.value(i).toString());
         out << row;
     }
+    return out;
+}
+
+QList<QStringList> TestExportPanel::dump(const QString& file)
+{
+    QList<QStringList> out;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "dump");
+        db.setDatabaseName(file);
+        db.setConnectOptions("QSQLITE_OPEN_READONLY");
+        if (!db.open())
+            out << QStringList{"cannot open", db.lastError().text()};
+        QSqlQuery names(db);
+        names.exec("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name");
+        QStringList tables;
+        while (names.next())
+            tables << names.value(0).toString();
+        for (const QString& table : tables) {
+            out << QStringList{table};
+            QSqlQuery q(db);
+            if (!q.exec("SELECT * FROM " + table + " ORDER BY rowid"))
+                out << QStringList{"cannot read", q.lastError().text()};
+            while (q.next()) {
+                QStringList row;
+                for (int i = 0; i < q.record().count(); ++i)
+                    row << (q.value(i).isNull() ? QStringLiteral("<null>") : q.value(i).toString());
+                out << row;
+            }
+        }
+    }
+    QSqlDatabase::removeDatabase("dump");
     return out;
 }
 
@@ -588,42 +627,95 @@ void TestExportPanel::refused_data()
 {
     QTest::addColumn<QString>("season");
     QTest::addColumn<QString>("punkteBlau5"); // team points of the blue side in grid row 5
+    QTest::addColumn<QStringList>("setup");   // run on the database before the season is read
+    QTest::addColumn<QString>("after");       // done to the file after the season was read
     QTest::addColumn<int>("answer");
     QTest::addColumn<QStringList>("messages");
     QTest::newRow("no match chosen") << "2013"
-                                     << "0" << int(MessageBox::Yes)
+                                     << "0" << QStringList{} << "" << int(MessageBox::Yes)
                                      << QStringList{"Es ist kein Kampf ausgewählt."};
     QTest::newRow("operator says no") << "2012"
-                                      << "0" << int(MessageBox::No)
+                                      << "0" << QStringList{} << "" << int(MessageBox::No)
                                       << QStringList{"Sollen die Daten in den Kampf\nSa 6.10.     Oberliga   "
                                                      "  KSV & Heim  :  AC Gast\neingelesen werden?"};
     QTest::newRow("bout not yet fought")
         << "2012"
-        << "" << int(MessageBox::Yes)
+        << "" << QStringList{} << "" << int(MessageBox::Yes)
         << QStringList{
                "Es wurde nichts übertragen: Die Mannschaftspunkte in Zeile 5 des Protokolls sind keine "
                "ganzen Zahlen. Bitte werten Sie erst alle Kämpfe aus."};
+    // Found before the header is written, not after bout 1.
+    QTest::newRow("round field missing")
+        << "2012"
+        << "0" << QStringList{"ALTER TABLE MKKampfrunden DROP COLUMN SiegerRB"} << "" << int(MessageBox::Yes)
+        << QStringList{"In der Tarvo-Datenbank fehlt das Feld „SiegerRB“ in der Tabelle „MKKampfrunden“. Es "
+                       "wurde nichts übertragen."};
+    QTest::newRow("keys and a rarely written field missing in all three tables")
+        << "2012"
+        << "0"
+        << QStringList{"ALTER TABLE MProtokollKopf DROP COLUMN Ordner2",
+                       "ALTER TABLE MProtokollPositionen DROP COLUMN PPID",
+                       "ALTER TABLE MKKampfrunden DROP COLUMN KRundenID",
+                       "ALTER TABLE MKKampfrunden DROP COLUMN KRundenNr",
+                       "ALTER TABLE MKKampfrunden DROP COLUMN PPID"}
+        << "" << int(MessageBox::Yes)
+        << QStringList{
+               "In der Tarvo-Datenbank fehlen die Felder „Ordner2“ in der Tabelle „MProtokollKopf“; "
+               "„PPID“ in der Tabelle „MProtokollPositionen“; „KRundenID“, „KRundenNr“, „PPID“ in der "
+               "Tabelle „MKKampfrunden“. Es wurde nichts übertragen."};
+    QTest::newRow("database moved away since the season was read")
+        << "2012"
+        << "0" << QStringList{} << "remove" << int(MessageBox::Yes)
+        << QStringList{
+               "Die Tarvo-Datenbank „%1“ wurde gelöscht oder verschoben, seit die Saison gelesen "
+               "wurde. Bitte wählen Sie die Saison neu, damit die Datenbank neu gelesen wird. Es wurde "
+               "nichts übertragen."};
+    QTest::newRow("database replaced since the season was read")
+        << "2012"
+        << "0" << QStringList{} << "replace" << int(MessageBox::Yes)
+        << QStringList{
+               "Die Tarvo-Datenbank „%1“ wurde durch eine andere Datei ersetzt, seit die Saison "
+               "gelesen wurde. Bitte wählen Sie die Saison neu, damit die Datenbank neu gelesen wird. "
+               "Es wurde nichts übertragen."};
 }
 
 void TestExportPanel::refused()
 {
     QFETCH(QString, season);
     QFETCH(QString, punkteBlau5);
+    QFETCH(QStringList, setup);
+    QFETCH(QString, after);
     QFETCH(int, answer);
     QFETCH(QStringList, messages);
+    const QString file = m_dir->filePath("tarvo03.mdb");
     makeDatabase({{"06.10.2012", "7", "2012", "Sa 6.10.", "Oberliga", "KSV & Heim", "AC Gast"}});
     sql("INSERT INTO MProtokollPositionen (PPID, ProtokollID, Sortiernummer) VALUES (701, 7, 1)");
+    for (const QString& statement : setup)
+        sql(statement);
     fillMatch();
     m_console->record().setCell(15, 5, punkteBlau5);
     m_console->settings().setTarvodir(m_dir->path());
     chooseSeason(season);
+    const QList<QStringList> before = dump(file);
+    QString now = file; // where the database read for the season is afterwards
+    if (after == "remove") {
+        now = file + ".alt";
+        QVERIFY(QFile::rename(file, now));
+    }
+    if (after == "replace") {
+        QVERIFY(QFile::copy(file, file + ".neu"));
+        QVERIFY(::rename(qPrintable(file + ".neu"), qPrintable(file)) == 0);
+    }
     MessageBox::setNextAnswer(MessageBox::Answer(answer));
     control<QPushButton>("Button4")->setEnabled(true); // a disabled button cannot be clicked
     QTest::mouseClick(control<QPushButton>("Button4"), Qt::LeftButton);
+    for (QString& m : messages)
+        m.replace("%1", QDir::toNativeSeparators(file));
     QCOMPARE(MessageBox::takeShownMessages(), messages);
     QCOMPARE(rows("SELECT SIEGERM, HVName FROM MProtokollKopf, MProtokollPositionen"),
              (QList<QStringList>{{"<null>", "<null>"}}));
     QCOMPARE(rows("SELECT COUNT(*) FROM MKKampfrunden"), QList<QStringList>{{"0"}});
+    QCOMPARE(dump(now), before);
 }
 
 // What goes wrong in the database names its cause in German, and says what the database holds
@@ -645,11 +737,15 @@ void TestExportPanel::databaseFailure_data()
     QTest::newRow("round table dropped after the season was read")
         << "drop table" << true
         << "Fehler in der Datenbank beim Anfügen (Tabelle „MKKampfrunden“): Die Tabelle „MKKampfrunden“ "
-           "fehlt "
-           "in der Datenbank. Die Übertragung wurde dort abgebrochen; was bis dahin übertragen war, bleibt "
-           "in "
-           "der Datenbank. Übertragen Sie den Kampf erneut, sobald die Ursache behoben ist."
-        << QStringList{"KSV Heim", "R1"};
+           "fehlt in der Datenbank. Es wurde nichts übertragen."
+        << QStringList{"<null>", "<null>"};
+    // Header, bouts 1 to 4 and their rounds are written when the database refuses bout 5: one
+    // transaction, so the old match stays whole.
+    QTest::newRow("database refuses bout 5")
+        << "refuse bout 5" << true
+        << "Fehler in der Datenbank beim Speichern (Tabelle „MProtokollPositionen“): Ein Wert verstößt "
+           "gegen eine Regel der Datenbank. Es wurde nichts übertragen."
+        << QStringList{"<null>", "<null>"};
     QTest::newRow("header field dropped after the season was read")
         << "drop field" << true
         << "Fehler in der Datenbank beim Speichern (Tabelle „MProtokollKopf“): Das Feld „Zeitnehmer“ fehlt "
@@ -700,9 +796,16 @@ void TestExportPanel::databaseFailure()
         if (!ModeBitsBind::refusesWriting(file))
             QSKIP("this process writes to write-protected files and cannot give that right up");
     }
+    if (fault == "refuse bout 5") {
+        for (int k = 2; k <= 10; ++k)
+            sql(QString(
+                    "INSERT INTO MProtokollPositionen (PPID, ProtokollID, Sortiernummer) VALUES (%1, 7, %2)")
+                    .arg(700 + k)
+                    .arg(k));
+        sql("CREATE TRIGGER refuse BEFORE UPDATE ON MProtokollPositionen WHEN NEW.Sortiernummer = 5 "
+            "BEGIN SELECT RAISE(ABORT, 'nein'); END");
+    }
     chooseSeason("2012");
-    if (fault == "lock")
-        sql("BEGIN EXCLUSIVE");
     if (fault == "drop table")
         sql("DROP TABLE MKKampfrunden");
     if (fault == "drop field")
@@ -710,6 +813,10 @@ void TestExportPanel::databaseFailure()
     if (fault == "delete match")
         sql("DELETE FROM MProtokollKopf");
 
+    // Every fault but the other program's lock is in the file now; the lock changes nothing.
+    const QList<QStringList> before = dump(file);
+    if (fault == "lock")
+        sql("BEGIN EXCLUSIVE");
     const QString shown = QString(message).replace("%1", QDir::toNativeSeparators(file));
     QStringList messages;
     if (fault == "no table") {
@@ -734,8 +841,113 @@ void TestExportPanel::databaseFailure()
         sql("ROLLBACK");
     modeBits.reset();
     QFETCH(QStringList, kept);
-    QCOMPARE(rows("SELECT (SELECT SIEGERM FROM MProtokollKopf), HVName FROM MProtokollPositionen"),
+    QCOMPARE(rows("SELECT (SELECT SIEGERM FROM MProtokollKopf), HVName FROM MProtokollPositionen "
+                  "ORDER BY rowid LIMIT 1"),
              QList<QStringList>{kept});
+    // Whole or not at all: the database is as it was before the click.
+    QCOMPARE(dump(file), before);
+}
+
+// Another program holds the database locked: the transfer waits for it with the console alive
+// (a precise 10 ms timer goes on ticking, other events are handled), the panel's database
+// controls are off meanwhile, and no second transfer or season change gets in.
+void TestExportPanel::lockedDatabase_data()
+{
+    QTest::addColumn<bool>("released"); // the other program lets go while the transfer waits
+    QTest::addColumn<int>("timeout");   // seconds, shortened through the command time-out
+    QTest::newRow("held past the time-out") << false << 1;
+    QTest::newRow("released while waiting") << true << 100;
+}
+
+void TestExportPanel::lockedDatabase()
+{
+    QFETCH(bool, released);
+    QFETCH(int, timeout);
+    const QString file = m_dir->filePath("tarvo03.mdb");
+    makeDatabase({{"06.10.2012", "7", "2012", "Sa 6.10.", "Oberliga", "KSV Heim", "AC Gast"}});
+    sql("INSERT INTO MProtokollPositionen (PPID, ProtokollID, Sortiernummer) VALUES (701, 7, 1)");
+    fillMatch();
+    m_console->settings().setTarvodir(m_dir->path());
+    m_panel->tarvo().connection().setCommandTimeout(timeout);
+    chooseSeason("2012");
+    const QList<QStringList> before = dump(file);
+    sql("BEGIN EXCLUSIVE");
+
+    // The stall monitor: every tick and the longest gap between two (reported, not asserted).
+    QElapsedTimer clock;
+    qint64 last = 0, longest = 0;
+    int ticks = 0;
+    QTimer monitor;
+    monitor.setTimerType(Qt::PreciseTimer);
+    monitor.setInterval(10);
+    connect(&monitor, &QTimer::timeout, this, [&] {
+        ++ticks;
+        longest = std::max(longest, clock.elapsed() - last);
+        last = clock.elapsed();
+    });
+    // What the operator meets while the transfer waits.
+    bool clicked = false, probed = false;
+    int ticksWhileWaiting = 0;
+    QStringList seen;
+    QTimer::singleShot(200, this, [&] {
+        probed = !clicked;
+        ticksWhileWaiting = ticks;
+        auto* button4 = control<QPushButton>("Button4");
+        seen << button4->text() << QString::number(button4->isEnabled())
+             << QString::number(control<QComboBox>("saison")->isEnabled())
+             << QString::number(control<QGroupBox>("RadioGroup2")->isEnabled())
+             << QString::number(control<QProgressBar>("ProgressBar1")->value());
+        // Neither a second click nor a season change starts anything now.
+        MessageBox::setNextAnswer(MessageBox::Yes);
+        QTest::mouseClick(button4, Qt::LeftButton);
+        control<QComboBox>("saison")->setEditText("2013");
+        try {
+            m_panel->tarvo().transfer(1, m_console->record(), "93", "11");
+            seen << "second transfer ran";
+        } catch (const UserError& e) {
+            seen << e.message();
+        }
+        if (released)
+            sql("ROLLBACK");
+    });
+    clock.start();
+    monitor.start();
+    MessageBox::setNextAnswer(MessageBox::Yes);
+    QTest::mouseClick(control<QPushButton>("Button4"), Qt::LeftButton);
+    clicked = true;
+    monitor.stop();
+    qInfo("window thread during the wait: %d ticks, longest gap %lld ms", ticks, longest);
+
+    QVERIFY(probed);
+    QVERIFY2(ticksWhileWaiting > 1, "the window thread handled no timer while waiting");
+    QCOMPARE(seen, (QStringList{
+                       "Übertragung läuft ...", "0", "0", "0", "1",
+                       "Die Tarvo-Datenbank ist gerade in Arbeit. Bitte warten Sie, bis sie fertig ist."}));
+    const QString question = "Sollen die Daten in den Kampf\nSa 6.10.     Oberliga     KSV Heim  :  AC Gast\n"
+                             "eingelesen werden?";
+    const QString locked = "Fehler in der Datenbank beim Speichern (Tabelle „MProtokollKopf“): Die Datenbank "
+                           "wird gerade von einem anderen Programm benutzt und ist von ihm gesperrt. Bitte "
+                           "schließen Sie das andere Programm oder warten Sie, bis es fertig ist, und "
+                           "versuchen Sie es dann erneut. Es wurde nichts übertragen.";
+    // The season typed meanwhile is read after the transfer; a lock still held stops that too.
+    const QString lockedOpening =
+        "Fehler in der Datenbank beim Öffnen (Tabelle „MProtokollKopf“): " +
+        locked.section("): ", 1).chopped(QString(" Es wurde nichts übertragen.").size());
+    QCOMPARE(MessageBox::takeShownMessages(),
+             (released ? QStringList{question} : QStringList{question, locked, lockedOpening}));
+    if (!released)
+        sql("ROLLBACK");
+    QCOMPARE(control<QComboBox>("saison")->currentText(), QString("2013"));
+    QVERIFY(control<QComboBox>("saison")->isEnabled());
+    QCOMPARE(control<QGroupBox>("RadioGroup2")->findChildren<QRadioButton*>().size(), 0);
+    if (released) {
+        QCOMPARE(control<QProgressBar>("ProgressBar1")->value(), 12);
+        QCOMPARE(rows("SELECT SIEGERM, PUNKTEHEIM FROM MProtokollKopf"),
+                 (QList<QStringList>{{"KSV Heim", "93"}}));
+        QCOMPARE(rows("SELECT HVName FROM MProtokollPositionen"), QList<QStringList>{{"R1"}});
+    } else {
+        QCOMPARE(dump(file), before);
+    }
 }
 
 QTEST_MAIN(TestExportPanel)

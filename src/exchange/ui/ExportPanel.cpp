@@ -200,6 +200,11 @@ void ExportPanel::Label76Click()
 
 void ExportPanel::readtarvo()
 {
+    // A season typed while the database waits for a lock is read once it is free again.
+    if (m_tarvo->busy()) {
+        m_rereadPending = true;
+        return;
+    }
     for (QAbstractButton* b : m_items->buttons())
         delete b;
     m_transform->clear();
@@ -229,6 +234,8 @@ void ExportPanel::readtarvo()
         }
         aktkampf();
     });
+    if (std::exchange(m_rereadPending, false))
+        readtarvo();
 }
 
 void ExportPanel::aktkampf()
@@ -258,10 +265,26 @@ void ExportPanel::Button4Click()
     if (MessageBox::question(this, QStringLiteral("Tarvo"), TarvoExchange::confirmationText(item)) !=
         MessageBox::Yes)
         return;
+    setTransferring(true);
     guarded(this, [&] {
         m_tarvo->transfer(m_transform->item(selected)->text().toInt(), m_record, nav.punkteheim,
                           nav.punktegast);
     });
+    setTransferring(false);
+}
+
+void ExportPanel::setTransferring(bool on)
+{
+    for (QWidget* w : std::initializer_list<QWidget*>{m_saison, m_radioGroup2, m_tarvomdb})
+        w->setEnabled(!on);
+    if (on) {
+        m_button4->setEnabled(false);
+        m_button4->setText(QStringLiteral("Übertragung läuft ..."));
+    } else {
+        aktkampf();
+        if (std::exchange(m_rereadPending, false))
+            readtarvo();
+    }
 }
 
 void ExportPanel::Button13Click()

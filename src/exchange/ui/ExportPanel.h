@@ -40,6 +40,9 @@ private:
     void Button4Click();
     void Button13Click();
     void setTarvomdbColour(const QColor& colour);
+    // Disables the controls that reach the database while a transfer runs (it may wait for a
+    // lock with the events handled), and gives them back afterwards.
+    void setTransferring(bool on);
 
     Settings& m_settings;
     const MatchRecord& m_record;
@@ -52,7 +55,8 @@ private:
     QGroupBox* m_radioGroup2 = nullptr;
     QButtonGroup* m_items = nullptr;
     QListWidget* m_transform = nullptr;
-    QStringList m_itemTexts; // the season list's items as read, before escaping for display
+    QStringList m_itemTexts;      // the season list's items as read, before escaping for display
+    bool m_rereadPending = false; // the season changed while the database was busy
     QPushButton* m_button4 = nullptr;
     QProgressBar* m_progressBar1 = nullptr;
     QCheckBox* m_checkBoxwertungen = nullptr;
