@@ -17,35 +17,37 @@ const QStringList kTables = {QStringLiteral("MProtokollKopf"), QStringLiteral("M
 
 // Header columns after SIEGERM, each with its header field, in the order they are written.
 const QList<std::pair<QString, QString>> kHeaderColumns = {
-    {QStringLiteral("ORT"), QStringLiteral("ort")},
-    {QStringLiteral("KAMPFST"), QStringLiteral("halle")},
+    {QStringLiteral("ORT"), Header::ort},
+    {QStringLiteral("KAMPFST"), Header::halle},
     {QStringLiteral("PUNKTEHEIM"), QString()}, // the home score label
     {QStringLiteral("PUNKTEGAST"), QString()}, // the guest score label
-    {QStringLiteral("ZUSCHAUER"), QStringLiteral("zuschauer")},
-    {QStringLiteral("Bemerkung"), QStringLiteral("bemerkungen")},
-    {QStringLiteral("MFUEHRERG"), QStringLiteral("mannschaftsfuehrer_gast")},
-    {QStringLiteral("MFUEHRERH"), QStringLiteral("mannschaftsfuehrer_heim")},
-    {QStringLiteral("KAMPFRICHT"), QStringLiteral("ml")},
-    {QStringLiteral("MATTENPRAESIDENT"), QStringLiteral("mp")},
-    {QStringLiteral("PUNKTRICHTER"), QStringLiteral("pr")},
-    {QStringLiteral("Beginn"), QStringLiteral("beginn")},
-    {QStringLiteral("Ende"), QStringLiteral("ende")},
-    {QStringLiteral("Protokollfuehrer"), QStringLiteral("protokollfuehrer")},
-    {QStringLiteral("ProtokollfuehrerPZ"), QStringLiteral("punktzettel")},
-    {QStringLiteral("Zeitnehmer"), QStringLiteral("zeitnehmer")},
-    {QStringLiteral("Ordner1"), QStringLiteral("ordner1")},
-    {QStringLiteral("Ordner2"), QStringLiteral("ordner2")},
-    {QStringLiteral("VERHARING"), QStringLiteral("verhalten_ringer")},
-    {QStringLiteral("VERHAZUSCH"), QStringLiteral("verhalten_zuschauer")},
+    {QStringLiteral("ZUSCHAUER"), Header::zuschauer},
+    {QStringLiteral("Bemerkung"), Header::bemerkungen},
+    {QStringLiteral("MFUEHRERG"), Header::mannschaftsfuehrer_gast},
+    {QStringLiteral("MFUEHRERH"), Header::mannschaftsfuehrer_heim},
+    {QStringLiteral("KAMPFRICHT"), Header::ml},
+    {QStringLiteral("MATTENPRAESIDENT"), Header::mp},
+    {QStringLiteral("PUNKTRICHTER"), Header::pr},
+    {QStringLiteral("Beginn"), Header::beginn},
+    {QStringLiteral("Ende"), Header::ende},
+    {QStringLiteral("Protokollfuehrer"), Header::protokollfuehrer},
+    {QStringLiteral("ProtokollfuehrerPZ"), Header::punktzettel},
+    {QStringLiteral("Zeitnehmer"), Header::zeitnehmer},
+    {QStringLiteral("Ordner1"), Header::ordner1},
+    {QStringLiteral("Ordner2"), Header::ordner2},
+    {QStringLiteral("VERHARING"), Header::verhalten_ringer},
+    {QStringLiteral("VERHAZUSCH"), Header::verhalten_zuschauer},
 };
 
 // Position columns and the grid column each one is written from.
 const QList<std::pair<QString, int>> kPositionColumns = {
-    {QStringLiteral("HISTGEW"), 2},    {QStringLiteral("HVName"), 3},     {QStringLiteral("HFName"), 4},
-    {QStringLiteral("HLIZENZNR"), 5},  {QStringLiteral("HSPEZI"), 6},     {QStringLiteral("JahrgangH"), 7},
-    {QStringLiteral("HPUNKTE"), 8},    {QStringLiteral("GISTGEW"), 9},    {QStringLiteral("GVName"), 10},
-    {QStringLiteral("GFName"), 11},    {QStringLiteral("GLIZENZNR"), 12}, {QStringLiteral("GSPEZI"), 13},
-    {QStringLiteral("JahrgangG"), 14}, {QStringLiteral("GPUNKTE"), 15},
+    {QStringLiteral("HISTGEW"), ColGewichtRot},     {QStringLiteral("HVName"), ColVornRot},
+    {QStringLiteral("HFName"), ColNachnRot},        {QStringLiteral("HLIZENZNR"), ColLizenzRot},
+    {QStringLiteral("HSPEZI"), ColStatusRot},       {QStringLiteral("JahrgangH"), ColJahrgangRot},
+    {QStringLiteral("HPUNKTE"), ColPunkteRot},      {QStringLiteral("GISTGEW"), ColGewichtBlau},
+    {QStringLiteral("GVName"), ColVornBlau},        {QStringLiteral("GFName"), ColNachnBlau},
+    {QStringLiteral("GLIZENZNR"), ColLizenzBlau},   {QStringLiteral("GSPEZI"), ColStatusBlau},
+    {QStringLiteral("JahrgangG"), ColJahrgangBlau}, {QStringLiteral("GPUNKTE"), ColPunkteBlau},
 };
 
 // The round columns set to "0" in every transfer.

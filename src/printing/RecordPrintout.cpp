@@ -44,8 +44,8 @@ RecordPrintout::RecordPrintout(const MatchRecord& record, Captions captions, Fac
 
 QString RecordPrintout::jobTitle() const
 {
-    return QStringLiteral("Protokoll_") + m_record.header(QStringLiteral("heim")) + QLatin1Char('-') +
-           m_record.header(QStringLiteral("gast"));
+    return QStringLiteral("Protokoll_") + m_record.header(Header::heim) + QLatin1Char('-') +
+           m_record.header(Header::gast);
 }
 
 int RecordPrintout::bandHeight(int boutRows)
