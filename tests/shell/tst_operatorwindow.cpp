@@ -695,9 +695,9 @@ void TestOperatorWindow::boutPanelControlsDriveClockAndNavigation()
     QCOMPARE(clock.uhr(), QStringLiteral("0:00"));
     QCOMPARE(child<QLabel>("Label77")->text(), QStringLiteral("R\nE\nS\nE\nT"));
 
-    clock.activityCountdown = 12;
+    clock.startActivityTime(BoutClock::lightBlue());
     QTest::mouseClick(child("Label23"), Qt::LeftButton);
-    QCOMPARE(clock.activityCountdown, 0);
+    QCOMPARE(clock.activityCountdown(), 0);
 
     for (const char* name : {"vzrot", "tpr"}) {
         QTest::mouseDClick(child(name), Qt::LeftButton);
