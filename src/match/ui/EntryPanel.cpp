@@ -136,10 +136,16 @@ EntryPanel::EntryPanel(MatchRecord& record, MatchFile& file, QWidget* parent)
 
     m_lineUp = new LineUp(record, file, this);
     connect(m_lineUp, &LineUp::applied, this, &EntryPanel::lineUpApplied);
-    connect(m_lineUp, &LineUp::rowsRewritten, this, &EntryPanel::boutRowsRewritten);
+    m_lineUp->setRowsHook([this](int firstRow, int lastRow) {
+        if (m_boutRowsHook)
+            m_boutRowsHook(firstRow, lastRow);
+    });
 
     m_grid = new ProtocolGrid(record, this);
-    connect(m_grid, &ProtocolGrid::rowCleared, this, [this](int row) { emit boutRowsRewritten(row, row); });
+    m_grid->setRowClearedHook([this](int row) {
+        if (m_boutRowsHook)
+            m_boutRowsHook(row, row);
+    });
     auto* gridRow = new QHBoxLayout;
     gridRow->setSpacing(6);
     gridRow->addWidget(m_grid, 1);
