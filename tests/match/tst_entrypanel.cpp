@@ -635,6 +635,16 @@ void TestEntryPanel::radioWithoutChoiceUnchecksGroup()
     QCOMPARE(f.record.header(field), QString::number(items - 1));
     COMPARE_SAVES(f, 2);
     QCOMPARE(storedHeader(f.path, field), QString::number(items - 1));
+
+    // The printouts name the item this panel shows checked, whatever the stored value.
+    for (const char* value : {"0", "2", "-1", "7", "", "x", "1"}) {
+        f.record.setHeader(field, QLatin1String(value));
+        QString shown;
+        for (int i = 0; i < items; ++i)
+            if (button(i)->isChecked())
+                shown = button(i)->text();
+        QCOMPARE(MatchFields::chosenRadioItem(field, QLatin1String(value)), shown);
+    }
 }
 
 void TestEntryPanel::withoutOpenFileNothingIsWrittenButEachSaveSaysSo()

@@ -68,15 +68,6 @@ QString captionOf(const QString& field)
     return {};
 }
 
-QStringList radioItems(const QString& field)
-{
-    if (field == QLatin1String("punktfreund"))
-        return {QStringLiteral("Verbandskampf"), QStringLiteral("Freundschaftskampf")};
-    if (field == QLatin1String("vorrueck"))
-        return {QStringLiteral("Vorrunde"), QStringLiteral("Rückrunde")};
-    return {QStringLiteral("Männer"), QStringLiteral("A/B-Jugend"), QStringLiteral("C/D-Jugend")};
-}
-
 bool isCombo(const QString& f)
 {
     return f == QLatin1String("ml") || f == QLatin1String("mp") || f == QLatin1String("pr");
@@ -171,7 +162,7 @@ QWidget* EntryPanel::makeControl(const QString& field)
         lay->setContentsMargins(6, 4, 6, 4);
         lay->setSpacing(2);
         auto* group = new QButtonGroup(box);
-        const QStringList items = radioItems(field);
+        const QStringList items = MatchFields::radioItems(field);
         for (int i = 0; i < items.size(); ++i) {
             auto* b = new QRadioButton(items[i], box);
             b->setObjectName(field + QString::number(i));

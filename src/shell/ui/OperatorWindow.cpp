@@ -118,7 +118,7 @@ OperatorWindow::OperatorWindow(Console& console, KeyboardControl& keyboard, Oper
     uhrzeit->resize(200, 24);
     m_labels.insert(QStringLiteral("uhrzeit"), uhrzeit);
 
-    m_print = new PrintPanel(console.record(), console.settings(), *m_entry, m_viewArea);
+    m_print = new PrintPanel(console.record(), console.settings(), m_viewArea);
     QPalette pp = m_print->palette();
     pp.setColor(QPalette::Window, QColor(128, 0, 64));
     m_print->setPalette(pp);
