@@ -60,12 +60,6 @@ QStringList numbers(std::initializer_list<int> values)
     return out;
 }
 
-// A cell text that tells where it came from, so a moved or lost cell shows in the failure.
-QString tag(int c, int r)
-{
-    return QStringLiteral("r%1c%2").arg(r).arg(c);
-}
-
 // The bout elements a file of `bouts` filled rows holds.
 QStringList boutsOf(int bouts)
 {

@@ -143,7 +143,7 @@ void TestOperatorWindow::firstShowDrawsTipAndDateLine()
     QCOMPARE(child<QLabel>("datumlizenzdatei")->text(), QStringLiteral("Lizenzendatenbank vom 05.12.2026"));
     QVERIFY(view("panel_start")->isVisible());
     QVERIFY(!view("panel_kampf")->isVisible());
-    QCOMPARE(child<QLabel>("version")->text(), QStringLiteral("2.2.12.0"));
+    QCOMPARE(child<QLabel>("version")->text(), QStringLiteral(VANTOR_VERSION));
 }
 
 void TestOperatorWindow::entryPanelGuardShowsMessage()

@@ -25,8 +25,6 @@ public:
     void showScoringColumns();
     void setPassNumberCaptions(bool passNumbers);
 
-    ProtocolModel* protocolModel() const { return m_model; }
-
     // The licence-data file the lookup reads; "" finds no file.
     void setLicenceFile(const QString& path) { m_licenceFile = path; }
     QString licenceFile() const { return m_licenceFile; }
