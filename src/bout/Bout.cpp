@@ -96,7 +96,7 @@ void Bout::punkte(const QString& side, int n)
         }
     }
     // Even a refused point ends a running activity time: the referee has seen the side act.
-    m_clock.activityCountdown = 1;
+    m_clock.endActivityTime();
     punkteaddieren();
     emit updatepunkt();
 }
@@ -148,12 +148,11 @@ void Bout::passivity(bool red)
         bool start = earlier > 0;
         if (red && !start) {
             start =
-                m_clock.clockMinutes >= 2 || (m_clock.clockMinutes == 1 && m_clock.clockSeconds >= 30 &&
-                                              m_record.header(Header::altersklasse) == QLatin1String("2"));
+                m_clock.clockMinutes() >= 2 || (m_clock.clockMinutes() == 1 && m_clock.clockSeconds() >= 30 &&
+                                                m_record.header(Header::altersklasse) == QLatin1String("2"));
         }
         if (start) {
-            m_clock.setLight(red ? BoutClock::lightRed() : BoutClock::lightBlue());
-            m_clock.activityCountdown = 30;
+            m_clock.startActivityTime(red ? BoutClock::lightRed() : BoutClock::lightBlue());
         }
     } else if (m_stil == QLatin1String("G") && earlier >= 2) {
         punkte(red ? QStringLiteral("b") : QStringLiteral("r"), 1);
@@ -172,7 +171,7 @@ void Bout::undo()
     if (m_wr.isEmpty())
         return;
     if (m_wr.endsWith(QLatin1Char('P')) || m_wb.endsWith(QLatin1Char('P')))
-        m_clock.activityCountdown = 0;
+        m_clock.dropActivityTime();
     m_wr.chop(1);
     m_wb.chop(1);
     // From 10:00 on a stamp has six characters, so cut back to the previous separator rather than

@@ -7,6 +7,7 @@
 namespace {
 
 constexpr int kBreakSeconds = 30;
+constexpr int kActivitySeconds = 30;
 
 void setUpTimer(QTimer& timer, QObject* owner)
 {
@@ -53,8 +54,8 @@ void BoutClock::setLight(const QColor& colour)
 
 void BoutClock::loadClock(int minutes, int seconds, const QString& text)
 {
-    clockMinutes = minutes;
-    clockSeconds = seconds;
+    m_clockMinutes = minutes;
+    m_clockSeconds = seconds;
     // The stored time of a bout is shown as it was stored, not re-formatted.
     m_uhr = text;
     m_timer3.stop();
@@ -63,9 +64,25 @@ void BoutClock::loadClock(int minutes, int seconds, const QString& text)
 
 void BoutClock::resetInjuryTimes()
 {
-    injuryTimeRed = 0;
-    injuryTimeBlue = 0;
+    m_injuryTimeRed = 0;
+    m_injuryTimeBlue = 0;
     emit changed();
+}
+
+void BoutClock::startActivityTime(const QColor& colour)
+{
+    setLight(colour);
+    m_activityCountdown = kActivitySeconds;
+}
+
+void BoutClock::endActivityTime()
+{
+    m_activityCountdown = 1;
+}
+
+void BoutClock::dropActivityTime()
+{
+    m_activityCountdown = 0;
 }
 
 void BoutClock::startstop()
@@ -81,22 +98,22 @@ void BoutClock::startstop()
 void BoutClock::zeitplusminus(const QString& op, int step)
 {
     if (op == QLatin1String("p"))
-        clockSeconds += step;
-    if (clockSeconds == 60) {
-        clockSeconds = 0;
-        ++clockMinutes;
+        m_clockSeconds += step;
+    if (m_clockSeconds == 60) {
+        m_clockSeconds = 0;
+        ++m_clockMinutes;
     }
     if (op == QLatin1String("m")) {
-        if (clockSeconds > 0) {
-            clockSeconds -= step;
-        } else if (clockMinutes > 0) {
-            clockSeconds = 59;
-            --clockMinutes;
+        if (m_clockSeconds > 0) {
+            m_clockSeconds -= step;
+        } else if (m_clockMinutes > 0) {
+            m_clockSeconds = 59;
+            --m_clockMinutes;
         }
     }
     if (op == QLatin1String("r")) {
-        clockMinutes = 0;
-        clockSeconds = 0;
+        m_clockMinutes = 0;
+        m_clockSeconds = 0;
     }
     // Timer, countdowns and light are left alone: a running break or activity time goes on.
     showClock();
@@ -108,8 +125,8 @@ void BoutClock::Label23Click()
 {
     // Light and text are left for the next tick to clear, so a held break stays visible
     // until the clock runs again.
-    pauseCountdown = 0;
-    activityCountdown = 0;
+    m_pauseCountdown = 0;
+    m_activityCountdown = 0;
 }
 
 void BoutClock::vzrotDblClick()
@@ -138,40 +155,40 @@ void BoutClock::Timer3Timer()
 {
     // The order of these steps is what makes the break last exactly 30 ticks at P:00 and lets
     // its last tick both stop the clock and clear the light; do not reorder them.
-    if (pauseCountdown == 1) {
+    if (m_pauseCountdown == 1) {
         m_timer3.stop();
         signal();
     }
-    if (pauseCountdown < 1)
-        ++clockSeconds;
-    if (clockSeconds == 60) {
-        clockSeconds = 0;
-        ++clockMinutes;
+    if (m_pauseCountdown < 1)
+        ++m_clockSeconds;
+    if (m_clockSeconds == 60) {
+        m_clockSeconds = 0;
+        ++m_clockMinutes;
     }
     showClock();
-    if (activityCountdown > 0) {
-        m_label23 = QStringLiteral("Aktivitätszeit: ") + QString::number(activityCountdown);
-        --activityCountdown;
+    if (m_activityCountdown > 0) {
+        m_label23 = QStringLiteral("Aktivitätszeit: ") + QString::number(m_activityCountdown);
+        --m_activityCountdown;
     }
-    if (pauseCountdown > 0) {
-        m_label23 = QStringLiteral(">> PAUSE: ") + QString::number(pauseCountdown) + QStringLiteral(" <<");
-        --pauseCountdown;
+    if (m_pauseCountdown > 0) {
+        m_label23 = QStringLiteral(">> PAUSE: ") + QString::number(m_pauseCountdown) + QStringLiteral(" <<");
+        --m_pauseCountdown;
     }
     const int period = periodMinutes();
     // Only a black light starts the break: the green one of a running break keeps it from
     // restarting on every tick at P:00, and an activity time at P:00 skips it altogether.
     // Compared by RGB so a black given in another colour model still counts as black.
-    if (clockMinutes == period && clockSeconds == 0 && m_light.rgb() == lightBlack().rgb()) {
-        pauseCountdown = kBreakSeconds;
+    if (m_clockMinutes == period && m_clockSeconds == 0 && m_light.rgb() == lightBlack().rgb()) {
+        m_pauseCountdown = kBreakSeconds;
         m_light = lightGreen();
         signal();
     }
-    if (activityCountdown == 0 && pauseCountdown == 0) {
+    if (m_activityCountdown == 0 && m_pauseCountdown == 0) {
         m_light = lightBlack();
         m_label23.clear();
     }
     // Exact equality on purpose: a clock moved past the end by hand runs on.
-    if (clockMinutes == 2 * period && clockSeconds == 0) {
+    if (m_clockMinutes == 2 * period && m_clockSeconds == 0) {
         m_timer3.stop();
         signal();
     }
@@ -181,19 +198,19 @@ void BoutClock::Timer3Timer()
 
 void BoutClock::vztimerrotTimer()
 {
-    ++injuryTimeRed;
+    ++m_injuryTimeRed;
     emit changed();
     emit updatesek();
 }
 
 void BoutClock::vztimerblauTimer()
 {
-    ++injuryTimeBlue;
+    ++m_injuryTimeBlue;
     emit changed();
     emit updatesek();
 }
 
 void BoutClock::showClock()
 {
-    m_uhr = clockText(clockMinutes, clockSeconds);
+    m_uhr = clockText(m_clockMinutes, m_clockSeconds);
 }

@@ -28,18 +28,20 @@ public:
     static QString clockText(int minutes, int seconds);
     static QString injuryText(int seconds) { return clockText(seconds / 60, seconds % 60); }
 
-    int clockMinutes = 0;
-    int clockSeconds = 0;
-    int pauseCountdown = 0;
-    int activityCountdown = 0;
-    int injuryTimeRed = 0;
-    int injuryTimeBlue = 0;
+    int clockMinutes() const { return m_clockMinutes; }
+    int clockSeconds() const { return m_clockSeconds; }
+    // Seconds left of the break; 0 while none runs.
+    int pauseCountdown() const { return m_pauseCountdown; }
+    // Seconds left of the activity time; 0 while none runs.
+    int activityCountdown() const { return m_activityCountdown; }
+    int injuryTimeRed() const { return m_injuryTimeRed; }
+    int injuryTimeBlue() const { return m_injuryTimeBlue; }
 
     QString uhr() const { return m_uhr; }
     QString label23() const { return m_label23; }
     QColor light() const { return m_light; }
-    QString vzrot() const { return injuryText(injuryTimeRed); }
-    QString vzblau() const { return injuryText(injuryTimeBlue); }
+    QString vzrot() const { return injuryText(m_injuryTimeRed); }
+    QString vzblau() const { return injuryText(m_injuryTimeBlue); }
 
     bool running() const { return m_timer3.isActive(); }
     bool injuryRedRunning() const { return m_vztimerrot.isActive(); }
@@ -53,6 +55,14 @@ public:
     void loadClock(int minutes, int seconds, const QString& text);
     // Injury times back to 0:00 (a bout is loaded); their timers keep their on/off state.
     void resetInjuryTimes();
+
+    // A passivity starts the 30-second activity time under the light of the side it was given to.
+    void startActivityTime(const QColor& colour);
+    // The referee has seen the side act: the next tick shows the last second and clears the light.
+    void endActivityTime();
+    // The passivity that started the activity time was taken back: no further second is shown;
+    // the light goes out with the next tick.
+    void dropActivityTime();
 
 public slots:
     void startstop();
@@ -86,4 +96,10 @@ private:
     QString m_uhr = QStringLiteral("0:00");
     QString m_label23 = QStringLiteral(">>PAUSE<<");
     QColor m_light = lightBlack();
+    int m_clockMinutes = 0;
+    int m_clockSeconds = 0;
+    int m_pauseCountdown = 0;
+    int m_activityCountdown = 0;
+    int m_injuryTimeRed = 0;
+    int m_injuryTimeBlue = 0;
 };

@@ -116,18 +116,18 @@ void BoutNavigator::ladedaten()
     // row ("0"), so nothing scored or evaluated there can reach another bout's row.
     m_kampfid = QString::number(row);
 
-    audienceMp = official(QStringLiteral("MP: "), m_record.header(QStringLiteral("mp")));
-    audienceKr = official(QStringLiteral("KR: "), m_record.header(QStringLiteral("ml")));
-    audiencePr = official(QStringLiteral("PR: "), m_record.header(QStringLiteral("pr")));
+    m_audienceMp = official(QStringLiteral("MP: "), m_record.header(Header::mp));
+    m_audienceKr = official(QStringLiteral("KR: "), m_record.header(Header::ml));
+    m_audiencePr = official(QStringLiteral("PR: "), m_record.header(Header::pr));
 
     auto cell = [&](int c) { return m_record.cell(c, row); };
-    rot = cell(3) + QLatin1Char(' ') + cell(4);
-    blau = cell(10) + QLatin1Char(' ') + cell(11);
-    gewrot = cell(2) + QStringLiteral(" kg");
-    gewblau = cell(9) + QStringLiteral(" kg");
-    gew = cell(ColKlasse) + QStringLiteral(" kg");
-    heimverein = m_record.header(QStringLiteral("heim"));
-    gastverein = m_record.header(QStringLiteral("gast"));
+    m_rot = cell(ColVornRot) + QLatin1Char(' ') + cell(ColNachnRot);
+    m_blau = cell(ColVornBlau) + QLatin1Char(' ') + cell(ColNachnBlau);
+    m_gewrot = cell(ColGewichtRot) + QStringLiteral(" kg");
+    m_gewblau = cell(ColGewichtBlau) + QStringLiteral(" kg");
+    m_gew = cell(ColKlasse) + QStringLiteral(" kg");
+    m_heimverein = m_record.header(Header::heim);
+    m_gastverein = m_record.header(Header::gast);
 
     m_clock.loadClock(0, 0, QStringLiteral("0:00"));
     m_clock.resetInjuryTimes();
@@ -135,8 +135,8 @@ void BoutNavigator::ladedaten()
     if (zeit.size() > 3)
         m_clock.loadClock(minutes, seconds, zeit);
 
-    punkteheim = QString::number(sumRed);
-    punktegast = QString::number(sumBlue);
+    m_punkteheim = QString::number(sumRed);
+    m_punktegast = QString::number(sumBlue);
 
     m_bout.loadRow(row);
     emit changed();
@@ -160,14 +160,14 @@ void BoutNavigator::recountTeamScore()
 {
     // The panel shows the sums even when a bad cell stops the recount half way.
     const auto notify = qScopeGuard([this] { emit changed(); });
-    punkteheim = QStringLiteral("0");
-    punktegast = QStringLiteral("0");
+    m_punkteheim = QStringLiteral("0");
+    m_punktegast = QStringLiteral("0");
     for (int r = 1; r < m_record.rowCount(); ++r) {
         const QString red = m_record.cell(ColPunkteRot, r);
         if (!red.isEmpty())
-            punkteheim = QString::number(strToInt(red) + strToInt(punkteheim));
+            m_punkteheim = QString::number(strToInt(red) + strToInt(m_punkteheim));
         const QString blue = m_record.cell(ColPunkteBlau, r);
         if (!blue.isEmpty())
-            punktegast = QString::number(strToInt(blue) + strToInt(punktegast));
+            m_punktegast = QString::number(strToInt(blue) + strToInt(m_punktegast));
     }
 }

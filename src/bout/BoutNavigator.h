@@ -26,11 +26,21 @@ public:
     // makes the next naechsterkampf skip the evaluation.
     QString kampfid() const { return m_kampfid; }
 
-    // Texts of the bout panel that come from the loaded row.
-    QString rot, blau, gewrot, gewblau, gew, heimverein, gastverein;
-    QString punkteheim = QStringLiteral("0"), punktegast = QStringLiteral("0");
+    // Texts of the bout panel that come from the loaded row and the header.
+    QString rot() const { return m_rot; }
+    QString blau() const { return m_blau; }
+    QString gewrot() const { return m_gewrot; }
+    QString gewblau() const { return m_gewblau; }
+    QString gew() const { return m_gew; }
+    QString heimverein() const { return m_heimverein; }
+    QString gastverein() const { return m_gastverein; }
+    // The team score: sums of the bout rows' points.
+    QString punkteheim() const { return m_punkteheim; }
+    QString punktegast() const { return m_punktegast; }
     // The officials' lines of the audience window ("MP: ...", "KR: ...", "PR: ...").
-    QString audienceMp, audienceKr, audiencePr;
+    QString audienceMp() const { return m_audienceMp; }
+    QString audienceKr() const { return m_audienceKr; }
+    QString audiencePr() const { return m_audiencePr; }
 
     // "Bei Kampfwechsel auf Ringervorstellung umschalten".
     bool kampfvorstellung() const { return m_kampfvorstellung; }
@@ -71,4 +81,8 @@ private:
     QString m_kampfnr = QStringLiteral("0");
     QString m_kampfid = QStringLiteral("1");
     std::function<void()> m_advertHook;
+    // Written by ladedaten alone, the team score also by recountTeamScore.
+    QString m_rot, m_blau, m_gewrot, m_gewblau, m_gew, m_heimverein, m_gastverein;
+    QString m_punkteheim = QStringLiteral("0"), m_punktegast = QStringLiteral("0");
+    QString m_audienceMp, m_audienceKr, m_audiencePr;
 };

@@ -19,9 +19,8 @@ public:
     bool keyboardActive() const { return m_keyboardActive; }
     void setKeyboardActive(bool active) { m_keyboardActive = active; }
 
-    // Ctrl and Shift of the key being handled (both false outside tastendruck).
+    // Ctrl of the key being handled (false outside tastendruck).
     bool ctrldown() const { return m_held.testFlag(Qt::ControlModifier); }
-    bool shiftdown() const { return m_held.testFlag(Qt::ShiftModifier); }
 
     // One key press with the modifiers of its key event. May throw UserError (a bout change
     // that cannot save).

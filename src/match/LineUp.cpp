@@ -97,11 +97,23 @@ void LineUp::saveThenTell(int firstRow, int lastRow)
     // would hold on to rows that are gone.
     try {
         m_file.saveall();
-    } catch (const UserError&) {
-        emit rowsRewritten(firstRow, lastRow);
+    } catch (const UserError& saveError) {
+        try {
+            tellRows(firstRow, lastRow);
+        } catch (const UserError& listenerError) {
+            // Both failures reach the operator: the file was not written, and the panel could
+            // not follow the rows.
+            throw UserError(saveError.message() + QLatin1Char('\n') + listenerError.message());
+        }
         throw;
     }
-    emit rowsRewritten(firstRow, lastRow);
+    tellRows(firstRow, lastRow);
+}
+
+void LineUp::tellRows(int firstRow, int lastRow)
+{
+    if (m_rowsHook)
+        m_rowsHook(firstRow, lastRow);
 }
 
 void LineUp::stilarteneintragen()
@@ -158,7 +170,7 @@ void LineUp::appendRow()
 void LineUp::clearRows()
 {
     m_record.setBoutRows(std::vector<BoutRow>(std::size_t(m_record.boutCount())));
-    emit rowsRewritten(1, m_record.boutCount());
+    tellRows(1, m_record.boutCount());
 }
 
 bool LineUp::removeLastBout()
@@ -178,6 +190,6 @@ bool LineUp::removeLastBout()
     m_file.saveDocument();
     const int removed = m_record.boutCount();
     m_record.setRowCount(removed);
-    emit rowsRewritten(removed, removed);
+    tellRows(removed, removed);
     return true;
 }

@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QVector>
 
+#include <functional>
+
 class MatchFile;
 class MatchRecord;
 
@@ -49,18 +51,22 @@ public:
     // UserError while no match is open (nothing changes) or when the save fails (the row stays).
     bool removeLastBout();
 
+    // Told of bout rows firstRow..lastRow that were rewritten or removed as a whole (template,
+    // swap, emptying, removal); where the operation saves, after the save, also when the save
+    // fails. Called directly, not through a signal: what the listener throws (a bout that no
+    // longer loads) ends the operation, so the operator's action reports it.
+    void setRowsHook(std::function<void(int firstRow, int lastRow)> hook) { m_rowsHook = std::move(hook); }
+
 signals:
     // A template was laid out: no bout is current any more.
     void applied();
-    // Bout rows firstRow..lastRow were rewritten or removed as a whole (template, swap,
-    // emptying, removal). Where the operation saves, it is emitted after the save, also when
-    // the save fails.
-    void rowsRewritten(int firstRow, int lastRow);
 
 private:
-    // saveall, then rowsRewritten(firstRow, lastRow) whether or not the save went through.
+    // saveall, then the rows hook whether or not the save went through.
     void saveThenTell(int firstRow, int lastRow);
+    void tellRows(int firstRow, int lastRow);
 
     MatchRecord& m_record;
     MatchFile& m_file;
+    std::function<void(int, int)> m_rowsHook;
 };

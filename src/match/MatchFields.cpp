@@ -64,11 +64,38 @@ bool isRadio(const QString& field)
 
 int radioItemCount(const QString& field)
 {
-    if (field == Header::punktfreund || field == Header::vorrueck)
-        return 2;
+    return int(radioItems(field).size());
+}
+
+QStringList radioItems(const QString& field)
+{
+    if (field == Header::punktfreund)
+        return {QStringLiteral("Verbandskampf"), QStringLiteral("Freundschaftskampf")};
+    if (field == Header::vorrueck)
+        return {QStringLiteral("Vorrunde"), QStringLiteral("Rückrunde")};
     if (field == Header::altersklasse)
-        return 3;
-    return 0;
+        return {QStringLiteral("Männer"), QStringLiteral("A/B-Jugend"), QStringLiteral("C/D-Jugend")};
+    return {};
+}
+
+QString chosenRadioItem(const QString& field, const QString& value)
+{
+    return radioItems(field).value(value.toInt());
+}
+
+QString columnCaption(int column, bool passNumbers)
+{
+    static const char* const captions[ColumnCount] = {
+        "Klasse",  "Stil",     "Gew.",          "Vorname Heim",   "Nachname Heim", "Lizenz",
+        "Status",  "Jahrgang", "Punkte",        "Gew.",           "Vorname Gast",  "Nachname Gast",
+        "Lizenz",  "Status",   "Jahrgang",      "Punkte",         "Sieg",          "TP Rot",
+        "TP Blau", "Zeit",     "Wertungen Rot", "Wertungen Blau", "Zeiten",        "Reihenfolge",
+    };
+    if (column < 0 || column >= ColumnCount)
+        return {};
+    if (passNumbers && (column == ColLizenzRot || column == ColLizenzBlau))
+        return QStringLiteral("PassNr");
+    return QString::fromUtf8(captions[column]);
 }
 
 } // namespace MatchFields

@@ -82,5 +82,13 @@ const QStringList& boutColumns();
 bool isRadio(const QString& field);
 // Number of items of a radio field's group (2 or 3); 0 for other fields.
 int radioItemCount(const QString& field);
+// Texts of a radio field's items, in the order of the values 0, 1, 2; empty for other fields.
+QStringList radioItems(const QString& field);
+// The item a radio field's stored value chooses, as the entry panel checks it: a value that is
+// no number (an empty field too) chooses the first item, a number out of range none ("").
+QString chosenRadioItem(const QString& field, const QString& value);
+// Caption of bout column `column`; the two licence columns read "PassNr" when pass numbers are
+// entered instead of licence numbers.
+QString columnCaption(int column, bool passNumbers);
 
 } // namespace MatchFields

@@ -55,7 +55,6 @@ public:
     // Position (1-based) of the advert the rotation showed last; 0 at start. The next step
     // shows the one after `advertIndex`.
     int advertIndex() const { return m_advertIndex; }
-    void setAdvertIndex(int position) { m_advertIndex = position; }
 
     // The picture both strips show; null while the built-in picture stands.
     QImage picture() const { return m_picture; }

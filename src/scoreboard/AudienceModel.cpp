@@ -360,16 +360,16 @@ void AudienceModel::updatekampf()
 
     Element& heim = el(Id::heim);
     Element& gast = el(Id::gast);
-    setText(heim, nav.heimverein);
-    setText(gast, nav.gastverein);
+    setText(heim, nav.heimverein());
+    setText(gast, nav.gastverein());
     // Both clubs share one size, even when only one of them is too wide.
     shrinkToFit({&heim, &gast}, kFittingStart,
                 [&] { return heim.geometry.width() <= s1.width() && gast.geometry.width() <= s2.width(); });
 
     Element& punkteheim = el(Id::punkteheim);
     Element& punktegast = el(Id::punktegast);
-    setText(punkteheim, nav.punkteheim);
-    setText(punktegast, nav.punktegast);
+    setText(punkteheim, nav.punkteheim());
+    setText(punktegast, nav.punktegast());
     centreOver(heim, el(Id::Shape1));
     centreOver(gast, el(Id::Shape2));
     centreOver(punkteheim, el(Id::Shape1));
@@ -378,7 +378,7 @@ void AudienceModel::updatekampf()
     layoutOfficials();
 
     setText(el(Id::kampfnr), QStringLiteral("Kampf ") + nav.kampfnr());
-    setText(el(Id::gew), nav.gew);
+    setText(el(Id::gew), nav.gew());
 
     Element& stilWord = el(Id::stil);
     QString word;
@@ -391,21 +391,21 @@ void AudienceModel::updatekampf()
 
     Element& rot = el(Id::rot);
     Element& blau = el(Id::blau);
-    setText(rot, nav.rot);
-    setText(blau, nav.blau);
-    setText(el(Id::Label1), nav.rot);
-    setText(el(Id::Label2), nav.blau);
+    setText(rot, nav.rot());
+    setText(blau, nav.blau());
+    setText(el(Id::Label1), nav.rot());
+    setText(el(Id::Label2), nav.blau());
 
-    setText(el(Id::Label3), nav.gew + QLatin1Char(' ') + stil);
-    setText(el(Id::Label4), nav.heimverein);
-    setText(el(Id::Label5), nav.gastverein);
-    setText(el(Id::Label8), nav.punkteheim);
-    setText(el(Id::Label9), nav.punktegast);
+    setText(el(Id::Label3), nav.gew() + QLatin1Char(' ') + stil);
+    setText(el(Id::Label4), nav.heimverein());
+    setText(el(Id::Label5), nav.gastverein());
+    setText(el(Id::Label8), nav.punkteheim());
+    setText(el(Id::Label9), nav.punktegast());
     setText(el(Id::Label7), m_settings.laufschrift());
 
-    setText(el(Id::gewr), nav.gewrot);
+    setText(el(Id::gewr), nav.gewrot());
     Element& gewb = el(Id::gewb);
-    setText(gewb, nav.gewblau);
+    setText(gewb, nav.gewblau());
     alignRightInShape2(gewb);
 
     // The names share one size: a single long name shrinks its short partner too.
@@ -450,9 +450,9 @@ void AudienceModel::updatepunkt()
 void AudienceModel::showLoadedBout()
 {
     const BoutNavigator& nav = m_navigator;
-    setText(el(Id::mp), nav.audienceMp);
-    setText(el(Id::kr), nav.audienceKr);
-    setText(el(Id::pr), nav.audiencePr);
+    setText(el(Id::mp), nav.audienceMp());
+    setText(el(Id::kr), nav.audienceKr());
+    setText(el(Id::pr), nav.audiencePr());
     layoutOfficials();
     el(Id::vzrot).visible = false;
     el(Id::vzblau).visible = false;

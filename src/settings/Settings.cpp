@@ -103,7 +103,6 @@ void Settings::setSkalierung(const QString& v)
     if (m_skalierung == v)
         return;
     m_skalierung = v;
-    emit skalierungChanged();
     emit changed();
 }
 
@@ -128,7 +127,6 @@ void Settings::setModus(int v)
     if (m_modus == v)
         return;
     m_modus = v;
-    emit modusChanged(v);
     emit changed();
 }
 

@@ -103,8 +103,6 @@ signals:
     void changed();
     void vorstellungChanged(bool ticked);
     void protokollChanged(int choice);
-    void modusChanged(int mode);
-    void skalierungChanged();
 
 private:
     QString m_path;

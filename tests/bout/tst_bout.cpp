@@ -182,7 +182,7 @@ void TestBout::punkte()
     QTEST(r.bout.tpr(), "tpr");
     QTEST(r.bout.tpb(), "tpb");
     QTEST(r.bout.lastScorer(), "lastScorer");
-    QCOMPARE(r.clock.activityCountdown, 1);
+    QCOMPARE(r.clock.activityCountdown(), 1);
     QCOMPARE(refreshed.count(), 1);
 }
 
@@ -191,7 +191,7 @@ void TestBout::pointsInClosedBoutStillEndActivityTime()
     Rig r;
     r.act(QStringLiteral("r5"));
     r.bout.eingabe(QStringLiteral("rss"));
-    r.clock.activityCountdown = 30;
+    r.clock.startActivityTime(BoutClock::lightRed());
     QSignalSpy refreshed(&r.bout, &Bout::updatepunkt);
     // The counts always follow the strings, so the recount of a refused point shows in its signal.
     QSignalSpy recounted(&r.bout, &Bout::changed);
@@ -203,7 +203,7 @@ void TestBout::pointsInClosedBoutStillEndActivityTime()
     QCOMPARE(r.bout.zeitstempel(), QStringLiteral("0:00;"));
     QCOMPARE(r.bout.tpr(), QStringLiteral("5"));
     QCOMPARE(r.bout.tpb(), QStringLiteral("0"));
-    QCOMPARE(r.clock.activityCountdown, 1);
+    QCOMPARE(r.clock.activityCountdown(), 1);
     QCOMPARE(refreshed.count(), 1);
     QCOMPARE(recounted.count(), 1);
 }
@@ -258,7 +258,7 @@ void TestBout::passivityRules()
     r.actAll(before);
     r.setClock(clock);
     r.clock.setLight(BoutClock::lightBlack());
-    r.clock.activityCountdown = 0;
+    r.clock.Label23Click();
 
     r.bout.eingabe(cmd);
 
@@ -271,7 +271,7 @@ void TestBout::passivityRules()
                          : red   ? BoutClock::lightRed()
                                  : BoutClock::lightBlue();
     QCOMPARE(r.clock.light(), light);
-    QCOMPARE(r.clock.activityCountdown, starts ? 30 : 0);
+    QCOMPARE(r.clock.activityCountdown(), starts ? 30 : 0);
 }
 
 void TestBout::grecoRomanPenalty_data()
@@ -296,7 +296,7 @@ void TestBout::grecoRomanPenalty()
     QCOMPARE(own(), QStringLiteral("PP"));
     QCOMPARE(other(), QStringLiteral("  "));
 
-    r.clock.activityCountdown = 0;
+    r.clock.Label23Click();
     QSignalSpy refreshed(&r.bout, &Bout::updatepunkt);
     r.act(cmd);
     QCOMPARE(own(), QStringLiteral("PPP "));
@@ -304,7 +304,7 @@ void TestBout::grecoRomanPenalty()
     QCOMPARE(otherPoints(), QStringLiteral("1"));
     QCOMPARE(r.bout.zeitstempel(), stamps(QStringLiteral("2:10"), 4));
     QCOMPARE(r.bout.lastScorer(), red ? QStringLiteral("b") : QStringLiteral("r"));
-    QCOMPARE(r.clock.activityCountdown, 1);
+    QCOMPARE(r.clock.activityCountdown(), 1);
     QCOMPARE(refreshed.count(), 2);
 
     r.act(cmd);
@@ -314,16 +314,16 @@ void TestBout::grecoRomanPenalty()
     QCOMPARE(r.bout.zeitstempel(), stamps(QStringLiteral("2:10"), 6));
 
     // The penalty point is a position of its own: the first undo takes only it back.
-    r.clock.activityCountdown = 17;
+    r.clock.startActivityTime(BoutClock::lightRed());
     r.bout.eingabe(QStringLiteral("wertungrueck"));
     QCOMPARE(own(), QStringLiteral("PPP P"));
     QCOMPARE(otherPoints(), QStringLiteral("1"));
-    QCOMPARE(r.clock.activityCountdown, 17);
+    QCOMPARE(r.clock.activityCountdown(), 30);
     r.bout.eingabe(QStringLiteral("wertungrueck"));
     QCOMPARE(own(), QStringLiteral("PPP "));
     QCOMPARE(other(), QStringLiteral("   1"));
     QCOMPARE(r.bout.zeitstempel(), stamps(QStringLiteral("2:10"), 4));
-    QCOMPARE(r.clock.activityCountdown, 0);
+    QCOMPARE(r.clock.activityCountdown(), 0);
     QCOMPARE(red ? r.bout.Label33() : r.bout.Label34(), QStringLiteral("P: 3, V:0"));
 }
 
@@ -475,14 +475,14 @@ void TestBout::winTypeCommands()
     QStringList expected = r.state();
     expected[3] = rot;
     expected[4] = blau;
-    r.clock.activityCountdown = 17;
+    r.clock.startActivityTime(BoutClock::lightRed());
     QSignalSpy changed(&r.bout, &Bout::changed);
     QSignalSpy refreshed(&r.bout, &Bout::updatepunkt);
 
     r.bout.eingabe(cmd);
 
     QCOMPARE(r.state(), expected);
-    QCOMPARE(r.clock.activityCountdown, 17);
+    QCOMPARE(r.clock.activityCountdown(), 30);
     QVERIFY(changed.count() >= 1);
     QCOMPARE(refreshed.count(), 1);
 }
@@ -525,7 +525,7 @@ void TestBout::scoringRefusedUntilUndo()
     QTEST(r.bout.sieg_rot(), "rot");
     QTEST(r.bout.sieg_blau(), "blau");
     const QStringList before = r.state();
-    r.clock.activityCountdown = 17;
+    r.clock.startActivityTime(BoutClock::lightRed());
     r.clock.setLight(BoutClock::lightBlack());
     QSignalSpy refreshed(&r.bout, &Bout::updatepunkt);
 
@@ -533,7 +533,7 @@ void TestBout::scoringRefusedUntilUndo()
 
     QCOMPARE(r.state(), before);
     QCOMPARE(refreshed.count(), 1);
-    QCOMPARE(r.clock.activityCountdown, action.at(1).isDigit() ? 1 : 17);
+    QCOMPARE(r.clock.activityCountdown(), action.at(1).isDigit() ? 1 : 30);
     QCOMPARE(r.clock.light(), BoutClock::lightBlack());
 
     r.bout.eingabe(QStringLiteral("wertungrueck"));
@@ -551,7 +551,7 @@ void TestBout::undoReopensBeforeRemoving()
     r.act(QStringLiteral("r2"));
     r.setClock(QStringLiteral("1:12"));
     r.actAll({"bp", "rss"});
-    r.clock.activityCountdown = 17;
+    r.clock.startActivityTime(BoutClock::lightRed());
 
     r.bout.eingabe(QStringLiteral("wertungrueck"));
     QVERIFY(r.bout.sieg_rot().isEmpty());
@@ -559,7 +559,7 @@ void TestBout::undoReopensBeforeRemoving()
     QCOMPARE(r.bout.wr(), QStringLiteral("2 "));
     QCOMPARE(r.bout.wb(), QStringLiteral(" P"));
     QCOMPARE(r.bout.zeitstempel(), QStringLiteral("0:47;1:12;"));
-    QCOMPARE(r.clock.activityCountdown, 17);
+    QCOMPARE(r.clock.activityCountdown(), 30);
 
     r.bout.eingabe(QStringLiteral("wertungrueck"));
     QCOMPARE(r.bout.wr(), QStringLiteral("2"));
@@ -567,7 +567,7 @@ void TestBout::undoReopensBeforeRemoving()
     QCOMPARE(r.bout.zeitstempel(), QStringLiteral("0:47;"));
     QCOMPARE(r.bout.Label34(), QStringLiteral("P: 0, V:0"));
     QVERIFY(r.bout.lastPassivity().isEmpty());
-    QCOMPARE(r.clock.activityCountdown, 0);
+    QCOMPARE(r.clock.activityCountdown(), 0);
 }
 
 void TestBout::undoTakesBackLastPosition_data()
@@ -577,10 +577,10 @@ void TestBout::undoTakesBackLastPosition_data()
     // clang-format off
     QTest::newRow("red passivity")  << "rp" << 0;
     QTest::newRow("blue passivity") << "bp" << 0;
-    QTest::newRow("red points")     << "r2" << 17;
-    QTest::newRow("blue points")    << "b5" << 17;
-    QTest::newRow("red caution")    << "rv" << 17;
-    QTest::newRow("blue caution")   << "bv" << 17;
+    QTest::newRow("red points")     << "r2" << 30;
+    QTest::newRow("blue points")    << "b5" << 30;
+    QTest::newRow("red caution")    << "rv" << 30;
+    QTest::newRow("blue caution")   << "bv" << 30;
     // clang-format on
 }
 
@@ -593,13 +593,13 @@ void TestBout::undoTakesBackLastPosition()
     const QStringList before = r.state();
     r.setClock(QStringLiteral("0:47"));
     r.act(action);
-    r.clock.activityCountdown = 17;
+    r.clock.startActivityTime(BoutClock::lightRed());
     QSignalSpy refreshed(&r.bout, &Bout::updatepunkt);
 
     r.bout.eingabe(QStringLiteral("wertungrueck"));
 
     QCOMPARE(r.state(), before);
-    QTEST(r.clock.activityCountdown, "countdown");
+    QTEST(r.clock.activityCountdown(), "countdown");
     QCOMPARE(refreshed.count(), 1);
 }
 
@@ -670,13 +670,13 @@ void TestBout::commandWithoutEffect()
     r.setClock(QStringLiteral("3:00"));
     r.actAll(before);
     const QStringList state = r.state();
-    r.clock.activityCountdown = 17;
+    r.clock.startActivityTime(BoutClock::lightRed());
     QSignalSpy refreshed(&r.bout, &Bout::updatepunkt);
 
     r.bout.eingabe(cmd);
 
     QCOMPARE(r.state(), state);
-    QCOMPARE(r.clock.activityCountdown, 17);
+    QCOMPARE(r.clock.activityCountdown(), 30);
     QCOMPARE(refreshed.count(), 1);
 }
 

@@ -119,7 +119,7 @@ void TestBoutClock::wholeBout()
     QCOMPARE(r.clock.uhr(), BoutClock::clockText(period, 0));
     QCOMPARE(r.clock.light(), BoutClock::lightGreen());
     QCOMPARE(r.plays(), 1);
-    QCOMPARE(r.clock.pauseCountdown, 30);
+    QCOMPARE(r.clock.pauseCountdown(), 30);
 
     for (int n = 30; n >= 2; --n) {
         r.tick();
@@ -160,12 +160,11 @@ void TestBoutClock::activityTimeAtPeriodEndSkipsBreak()
 {
     Rig r(QStringLiteral("0"));
     r.setClock(2, 59);
-    r.clock.activityCountdown = 30;
-    r.clock.setLight(BoutClock::lightBlue());
+    r.clock.startActivityTime(BoutClock::lightBlue());
     r.clock.startstop();
     r.tick();
     QCOMPARE(r.clock.uhr(), QStringLiteral("3:00"));
-    QCOMPARE(r.clock.pauseCountdown, 0);
+    QCOMPARE(r.clock.pauseCountdown(), 0);
     QCOMPARE(r.clock.light(), BoutClock::lightBlue());
     QCOMPARE(r.clock.label23(), QStringLiteral("Aktivitätszeit: 30"));
     r.tick();
@@ -235,7 +234,7 @@ void TestBoutClock::markPassedByHandRunsOn()
     r.tick();
     QCOMPARE(r.clock.uhr(), after);
     QVERIFY(r.clock.running());
-    QCOMPARE(r.clock.pauseCountdown, 0);
+    QCOMPARE(r.clock.pauseCountdown(), 0);
     QCOMPARE(r.plays(), 0);
 
     // Every later full minute passes like any other second: no break, no stop, no signal.
@@ -244,7 +243,7 @@ void TestBoutClock::markPassedByHandRunsOn()
         QCOMPARE(r.clock.uhr(), BoutClock::clockText(m, 0));
         QVERIFY2(r.clock.running(), qPrintable(r.clock.uhr()));
         QCOMPARE(r.plays(), 0);
-        QCOMPARE(r.clock.pauseCountdown, 0);
+        QCOMPARE(r.clock.pauseCountdown(), 0);
         QCOMPARE(r.clock.light(), BoutClock::lightBlack());
         QCOMPARE(r.clock.label23(), QString());
     }
@@ -271,8 +270,7 @@ void TestBoutClock::activityCountdown()
 {
     QFETCH(QColor, side);
     Rig r(QStringLiteral("0"));
-    r.clock.activityCountdown = 30;
-    r.clock.setLight(side);
+    r.clock.startActivityTime(side);
     r.clock.startstop();
     for (int n = 30; n >= 2; --n) {
         r.tick();
@@ -280,7 +278,7 @@ void TestBoutClock::activityCountdown()
         QCOMPARE(r.clock.light(), side);
     }
     r.tick();
-    QCOMPARE(r.clock.activityCountdown, 0);
+    QCOMPARE(r.clock.activityCountdown(), 0);
     QCOMPARE(r.clock.label23(), QString());
     QCOMPARE(r.clock.light(), BoutClock::lightBlack());
     QCOMPARE(r.clock.uhr(), QStringLiteral("0:30"));
@@ -299,18 +297,17 @@ void TestBoutClock::pointEndsActivityAtNextTick()
 {
     QFETCH(bool, stopped);
     Rig r(QStringLiteral("0"));
-    r.clock.activityCountdown = 30;
-    r.clock.setLight(BoutClock::lightRed());
+    r.clock.startActivityTime(BoutClock::lightRed());
     r.clock.startstop();
     r.tick(5);
     if (stopped)
         r.clock.startstop();
-    r.clock.activityCountdown = 1; // what a point does
+    r.clock.endActivityTime(); // what a point does
     QCOMPARE(r.clock.light(), BoutClock::lightRed());
     if (stopped)
         r.clock.startstop();
     r.tick();
-    QCOMPARE(r.clock.activityCountdown, 0);
+    QCOMPARE(r.clock.activityCountdown(), 0);
     QCOMPARE(r.clock.label23(), QString());
     QCOMPARE(r.clock.light(), BoutClock::lightBlack());
 }
@@ -338,18 +335,22 @@ void TestBoutClock::zeitplusminus()
     QFETCH(int, seconds);
     QFETCH(QString, after);
     Rig r(QStringLiteral("0"));
+    // A break that has run for a while, and an activity time started during it.
+    r.setClock(2, 59);
+    r.tick(5);
+    r.clock.startActivityTime(BoutClock::lightGreen());
+    r.tick(18);
+    QCOMPARE(r.clock.activityCountdown(), 12);
+    QCOMPARE(r.clock.pauseCountdown(), 8);
     r.setClock(minutes, seconds);
-    r.clock.activityCountdown = 7;
-    r.clock.pauseCountdown = 12;
-    r.clock.setLight(BoutClock::lightGreen());
     QSignalSpy updates(&r.clock, &BoutClock::updatesek);
 
     r.clock.zeitplusminus(op, step);
     QCOMPARE(r.clock.uhr(), after);
-    QCOMPARE(BoutClock::clockText(r.clock.clockMinutes, r.clock.clockSeconds), after);
+    QCOMPARE(BoutClock::clockText(r.clock.clockMinutes(), r.clock.clockSeconds()), after);
     QCOMPARE(updates.count(), 1);
-    QCOMPARE(r.clock.activityCountdown, 7);
-    QCOMPARE(r.clock.pauseCountdown, 12);
+    QCOMPARE(r.clock.activityCountdown(), 12);
+    QCOMPARE(r.clock.pauseCountdown(), 8);
     QCOMPARE(r.clock.light(), BoutClock::lightGreen());
     QVERIFY(!r.clock.running());
 }
@@ -420,7 +421,7 @@ void TestBoutClock::loadingHoldsBreakAndKeepsIndicators()
     r.clock.loadClock(1, 5, QStringLiteral("1:05"));
     QVERIFY(!r.clock.running());
     QCOMPARE(r.clock.uhr(), QStringLiteral("1:05"));
-    QCOMPARE(r.clock.pauseCountdown, 28);
+    QCOMPARE(r.clock.pauseCountdown(), 28);
     QCOMPARE(r.clock.light(), BoutClock::lightGreen());
     QCOMPARE(r.clock.label23(), QStringLiteral(">> PAUSE: 29 <<"));
 

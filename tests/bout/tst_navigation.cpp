@@ -490,7 +490,7 @@ void TestNavigation::duplicateOrderNumberLoadsLaterRow()
     nav().setKampfnr(QStringLiteral("1"));
     nav().ladedaten();
     QCOMPARE(nav().kampfid(), QStringLiteral("2"));
-    QCOMPARE(nav().gew, QStringLiteral("61 kg"));
+    QCOMPARE(nav().gew(), QStringLiteral("61 kg"));
 }
 
 void TestNavigation::restoredWinLabels_data()
@@ -577,8 +577,8 @@ void TestNavigation::clockFromStoredTime()
     rec().setCell(ColZeit, 1, zeit);
     nav().setKampfnr(QStringLiteral("1"));
     nav().ladedaten();
-    QCOMPARE(m_console->clock().clockMinutes, minutes);
-    QCOMPARE(m_console->clock().clockSeconds, seconds);
+    QCOMPARE(m_console->clock().clockMinutes(), minutes);
+    QCOMPARE(m_console->clock().clockSeconds(), seconds);
     QCOMPARE(m_console->clock().uhr(), uhr);
 }
 
@@ -622,17 +622,17 @@ void TestNavigation::loadSetsPanelTextsAndTeamSums()
     rec().setCell(ColPunkteRot, 2, QStringLiteral("0"));
     nav().setKampfnr(QStringLiteral("2"));
     nav().ladedaten();
-    QCOMPARE(nav().rot, QStringLiteral("C C"));
-    QCOMPARE(nav().gewrot, QStringLiteral("60,4 kg"));
-    QCOMPARE(nav().gewblau, QStringLiteral(" kg"));
-    QCOMPARE(nav().gew, QStringLiteral("61 A kg"));
-    QCOMPARE(nav().heimverein, QStringLiteral("KSV"));
-    QCOMPARE(nav().gastverein, QStringLiteral("ASV"));
-    QCOMPARE(nav().punkteheim, QStringLiteral("3"));
-    QCOMPARE(nav().punktegast, QStringLiteral("4"));
-    QCOMPARE(nav().audienceKr, QStringLiteral("KR: Maier"));
-    QCOMPARE(nav().audienceMp, QString());
-    QCOMPARE(nav().audiencePr, QStringLiteral("PR: Huber"));
+    QCOMPARE(nav().rot(), QStringLiteral("C C"));
+    QCOMPARE(nav().gewrot(), QStringLiteral("60,4 kg"));
+    QCOMPARE(nav().gewblau(), QStringLiteral(" kg"));
+    QCOMPARE(nav().gew(), QStringLiteral("61 A kg"));
+    QCOMPARE(nav().heimverein(), QStringLiteral("KSV"));
+    QCOMPARE(nav().gastverein(), QStringLiteral("ASV"));
+    QCOMPARE(nav().punkteheim(), QStringLiteral("3"));
+    QCOMPARE(nav().punktegast(), QStringLiteral("4"));
+    QCOMPARE(nav().audienceKr(), QStringLiteral("KR: Maier"));
+    QCOMPARE(nav().audienceMp(), QString());
+    QCOMPARE(nav().audiencePr(), QStringLiteral("PR: Huber"));
 }
 
 void TestNavigation::loadStopsClockAndResetsInjuryTimes()
@@ -642,15 +642,15 @@ void TestNavigation::loadStopsClockAndResetsInjuryTimes()
     clock.startstop();
     clock.vzrotDblClick();
     clock.vztimerrotTimer();
-    clock.activityCountdown = 12;
+    clock.startActivityTime(BoutClock::lightBlue());
     QSignalSpy hidden(&nav(), &BoutNavigator::injuryLabelsHidden);
     nav().setKampfnr(QStringLiteral("1"));
     nav().ladedaten();
     QVERIFY(!clock.running());
-    QCOMPARE(clock.injuryTimeRed, 0);
+    QCOMPARE(clock.injuryTimeRed(), 0);
     QCOMPARE(clock.vzrot(), QStringLiteral("0:00"));
     QVERIFY(clock.injuryRedRunning()); // the injury timer is left running
-    QCOMPARE(clock.activityCountdown, 12);
+    QCOMPARE(clock.activityCountdown(), 30);
     QCOMPARE(hidden.count(), 1);
 }
 
@@ -668,7 +668,7 @@ void TestNavigation::noMatchingRowLoadsNothingEvaluable()
     QCOMPARE(rec().cell(ColTpRot, 8), QStringLiteral("2"));
     QCOMPARE(nav().kampfnr(), QStringLiteral("9"));
     QCOMPARE(nav().kampfid(), QStringLiteral("0"));
-    QCOMPARE(nav().rot, QStringLiteral(" "));
+    QCOMPARE(nav().rot(), QStringLiteral(" "));
     // The empty bout cannot be scored, and leaving it writes nowhere.
     bout().punkte(QStringLiteral("r"), 4);
     QCOMPARE(bout().wr(), QString());
@@ -726,7 +726,7 @@ void TestNavigation::nonIntegerTeamPointsStopLoadUnchanged()
     }
     QCOMPARE(nav().kampfnr(), QStringLiteral("2"));
     QCOMPARE(nav().kampfid(), QStringLiteral("1"));
-    QCOMPARE(nav().gew, QStringLiteral("57 kg"));
+    QCOMPARE(nav().gew(), QStringLiteral("57 kg"));
 }
 
 void TestNavigation::feedSignalsAndZoom()

@@ -612,8 +612,12 @@ void TestExportPanel::transfer()
     m_console->record().setHeader("zuschauer", "350");
     for (const auto& [home, guest, winner] :
          {std::tuple{"12", "12", "unentschieden"}, {"3", "30", "AC Gast"}}) {
-        m_console->navigator().punkteheim = home;
-        m_console->navigator().punktegast = guest;
+        // The whole team score in the first bout, as the grid's points give it.
+        for (int k = 1; k <= 14; ++k) {
+            m_console->record().setCell(MatchFields::ColPunkteRot, k, k == 1 ? home : "0");
+            m_console->record().setCell(MatchFields::ColPunkteBlau, k, k == 1 ? guest : "0");
+        }
+        m_console->navigator().recountTeamScore();
         MessageBox::setNextAnswer(MessageBox::Yes);
         QTest::mouseClick(button4, Qt::LeftButton);
         QCOMPARE(rows(headerSelect + "ORDER BY rowid"),

@@ -32,14 +32,6 @@ const QByteArray kThreeBouts =
                    "</info><kaempfe><kampf1><klasse>57</klasse><vornrot>Hans</vornrot></kampf1>"
                    "<kampf2/><kampf3/></kaempfe></mk>";
 
-QStringList childNames(const QDomElement& parent)
-{
-    QStringList out;
-    for (QDomElement e = parent.firstChildElement(); !e.isNull(); e = e.nextSiblingElement())
-        out << e.tagName();
-    return out;
-}
-
 QDomElement rootOf(const QString& path)
 {
     QDomDocument d;

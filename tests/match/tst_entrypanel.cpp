@@ -5,6 +5,7 @@
 #include "match/ui/ProtocolGrid.h"
 #include "match/ui/ProtocolModel.h"
 #include "support/TestSupport.h"
+#include "support/WidgetSupport.h"
 #include "widgets/Dialogs.h"
 
 #include <QApplication>
@@ -170,15 +171,6 @@ struct Fixture
     template <class T = QWidget> T* control(const QString& name) const { return panel->findChild<T*>(name); }
 };
 
-// True when the focus went to `w` or into it (the grid hands it on to a cell editor).
-bool focusOn(QWidget* w)
-{
-    if (!w)
-        return false;
-    w->setFocus(Qt::OtherFocusReason);
-    return w->hasFocus() || w->isAncestorOf(QApplication::focusWidget());
-}
-
 // Lines of a memo are separated by Return.
 void typeInto(QWidget* control, const QString& text)
 {
@@ -188,23 +180,6 @@ void typeInto(QWidget* control, const QString& text)
             QTest::keyClick(control, Qt::Key_Return);
         QTest::keyClicks(control, lines[i]);
     }
-}
-
-// Types `text` into a grid cell the way the operator does: the cell becomes current, its editor
-// opens and takes the keys, replacing what the cell held.
-QLineEdit* typeIntoCell(ProtocolGrid* grid, const QModelIndex& index, const QString& text)
-{
-    grid->setCurrentIndex(index);
-    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-    if (!editor || !grid->isAncestorOf(editor)) {
-        grid->edit(index);
-        editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-    }
-    if (!editor || !grid->isAncestorOf(editor))
-        return nullptr;
-    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(editor, text);
-    return editor;
 }
 
 void clickRadio(QAbstractButton* button)
@@ -635,6 +610,16 @@ void TestEntryPanel::radioWithoutChoiceUnchecksGroup()
     QCOMPARE(f.record.header(field), QString::number(items - 1));
     COMPARE_SAVES(f, 2);
     QCOMPARE(storedHeader(f.path, field), QString::number(items - 1));
+
+    // The printouts name the item this panel shows checked, whatever the stored value.
+    for (const char* value : {"0", "2", "-1", "7", "", "x", "1"}) {
+        f.record.setHeader(field, QLatin1String(value));
+        QString shown;
+        for (int i = 0; i < items; ++i)
+            if (button(i)->isChecked())
+                shown = button(i)->text();
+        QCOMPARE(MatchFields::chosenRadioItem(field, QLatin1String(value)), shown);
+    }
 }
 
 void TestEntryPanel::withoutOpenFileNothingIsWrittenButEachSaveSaysSo()

@@ -6,6 +6,7 @@
 #include "match/ui/EntryPanel.h"
 #include "match/ui/ProtocolGrid.h"
 #include "support/TestSupport.h"
+#include "support/WidgetSupport.h"
 #include "widgets/Dialogs.h"
 
 #include <QAbstractItemModelTester>
@@ -45,9 +46,9 @@ struct Stored
 
 // What the fixture fills in: a text naming the cell, and a real order number, so that leaving
 // the grid numbers and saves.
-QString tag(int c, int r)
+QString fixtureText(int c, int r)
 {
-    return c == ColReihenfolge ? QString::number(r) : QStringLiteral("r%1c%2").arg(r).arg(c);
+    return c == ColReihenfolge ? QString::number(r) : tag(c, r);
 }
 
 // The entry panel in an active window with a field beside it that takes the focus away, a match
@@ -91,7 +92,7 @@ struct Fixture
         record.setRowCount(filledBouts + 1);
         for (int r = 1; r <= filledBouts; ++r)
             for (int c = 0; c < ColumnCount; ++c)
-                record.setCell(c, r, tag(c, r));
+                record.setCell(c, r, fixtureText(c, r));
         file.saveall();
         return true;
     }
@@ -104,19 +105,6 @@ struct Fixture
     bool forgetFile() { return QFile::remove(path); }
     bool saved() const { return QFile::exists(path); }
 };
-
-// The cell becomes current and its editor takes the keys, replacing what the cell held.
-QLineEdit* typeIntoCell(ProtocolGrid* grid, const QModelIndex& index, const QString& text)
-{
-    grid->setFocus(Qt::OtherFocusReason);
-    grid->setCurrentIndex(index);
-    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-    if (!editor || !grid->isAncestorOf(editor))
-        return nullptr;
-    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(editor, text);
-    return editor;
-}
 
 void clickCell(ProtocolGrid* grid, const QModelIndex& index)
 {
@@ -271,7 +259,7 @@ void TestGridEditing::lookupOnTab()
         QCOMPARE(next->text(), filled[2]);
     QCOMPARE(f.grid()->gridCol(), licenceColumn + 1);
     QCOMPARE(f.grid()->gridRow(), 2);
-    QCOMPARE(f.record.cell(side[0], 1), tag(side[0], 1));
+    QCOMPARE(f.record.cell(side[0], 1), fixtureText(side[0], 1));
     QVERIFY(!f.saved());
     QCOMPARE(MessageBox::takeShownMessages(), QStringList());
 }
@@ -423,9 +411,9 @@ void TestGridEditing::clearingKeys()
     QTest::keyClick(target, Qt::Key_Delete, Qt::KeyboardModifiers(modifiers));
 
     for (int c = 0; c < ColumnCount; ++c) {
-        QCOMPARE(f.record.cell(c, 2), cleared.contains(c) ? QString() : tag(c, 2));
-        QCOMPARE(f.record.cell(c, 1), tag(c, 1));
-        QCOMPARE(f.record.cell(c, 3), tag(c, 3));
+        QCOMPARE(f.record.cell(c, 2), cleared.contains(c) ? QString() : fixtureText(c, 2));
+        QCOMPARE(f.record.cell(c, 1), fixtureText(c, 1));
+        QCOMPARE(f.record.cell(c, 3), fixtureText(c, 3));
     }
     // The key was not swallowed by the rule: it never stops the grid from going on.
     QCOMPARE(f.grid()->currentIndex(), f.cell(selected, 2));
@@ -440,11 +428,11 @@ void TestGridEditing::clearingBeforeAnySelectionDoesNothing()
     for (auto modifiers : {Qt::ControlModifier, Qt::ShiftModifier})
         QTest::keyClick(f.grid(), Qt::Key_Delete, modifiers);
     for (int c = 0; c < ColumnCount; ++c)
-        QCOMPARE(f.record.cell(c, 1), tag(c, 1));
+        QCOMPARE(f.record.cell(c, 1), fixtureText(c, 1));
 
     // The core rule on its own: the caption row names no bout.
     GridRules::protokollKeyDown(f.record, GridRules::GridCell{}, Qt::Key_Delete, Qt::ControlModifier);
-    QCOMPARE(f.record.cell(3, 1), tag(3, 1));
+    QCOMPARE(f.record.cell(3, 1), fixtureText(3, 1));
 }
 
 void TestGridEditing::keyHints()
@@ -522,7 +510,7 @@ void TestGridEditing::buttons()
     QCOMPARE(f.control<QLineEdit>(QStringLiteral("gast"))->text(),
              swapped ? QStringLiteral("KSV Heim") : QString());
     const bool emptied = name == QLatin1String("Button15");
-    QCOMPARE(f.record.cell(3, 1), emptied ? QString() : tag(swapped ? 10 : 3, 1));
+    QCOMPARE(f.record.cell(3, 1), emptied ? QString() : fixtureText(swapped ? 10 : 3, 1));
 }
 
 QTEST_MAIN(TestGridEditing)

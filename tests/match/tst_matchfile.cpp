@@ -27,14 +27,6 @@ const QByteArray kSkeleton =
     "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><erstellt>07.12.2026</erstellt></info>"
     "<kaempfe><kampf1/></kaempfe></mk>";
 
-QStringList childNames(const QDomElement& parent)
-{
-    QStringList out;
-    for (QDomElement e = parent.firstChildElement(); !e.isNull(); e = e.nextSiblingElement())
-        out << e.tagName();
-    return out;
-}
-
 QDomDocument parse(const QString& path)
 {
     QDomDocument d;

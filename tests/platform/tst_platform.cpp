@@ -4,6 +4,7 @@
 #include "platform/Windows1252.h"
 #include "platform/XmlDocument.h"
 #include "support/FileModes.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,18 +36,6 @@ std::optional<char16_t> cp1252(int b)
     if (b < 0x80 || b >= 0xA0)
         return char16_t(b);
     return kCp1252High[b - 0x80] ? std::optional(kCp1252High[b - 0x80]) : std::nullopt;
-}
-
-QByteArray contentOf(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void put(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
 }
 
 } // namespace
@@ -340,7 +329,7 @@ void TestPlatform::writtenFileAlwaysReadsBack()
     XmlDocument doc;
     doc.loadFromBytes(file, QStringLiteral("m.ptlx"));
     doc.save(path);
-    const QByteArray bytes = contentOf(path);
+    const QByteArray bytes = readAll(path);
     QVERIFY2(bytes.startsWith("<?xml version=\"1.0\" encoding=\"" + declared + "\" ?>"), bytes.constData());
     QVERIFY2(bytes.contains(written), bytes.constData());
     XmlDocument back;
@@ -411,7 +400,7 @@ void TestPlatform::failingStepKeepsOldFile()
     const QString folder = call == QLatin1String("none") ? dir.filePath(QStringLiteral("weg")) : dir.path();
     const QString path = folder + QStringLiteral("/a.ptlx");
     if (previous)
-        put(path, "alt");
+        QVERIFY(writeAll(path, "alt"));
     if (call == QLatin1String("mode"))
         QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(error)), 0);
     QByteArray next(100000, Qt::Uninitialized); // no two neighbouring stretches alike
@@ -457,7 +446,7 @@ void TestPlatform::failingStepKeepsOldFile()
                  qPrintable(e.message()));
         QVERIFY2(e.message().endsWith(end), qPrintable(e.message()));
     }
-    QCOMPARE(contentOf(path), replaced ? next : previous ? QByteArray("alt") : QByteArray());
+    QCOMPARE(readAll(path), replaced ? next : previous ? QByteArray("alt") : QByteArray());
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
              replaced || previous ? QStringList{QStringLiteral("a.ptlx")} : QStringList());
     if (call == QLatin1String("mode")) {
@@ -477,14 +466,14 @@ void TestPlatform::leftoversOfAKilledSaveAreRemoved()
     const QString live = QStringLiteral(".a.ptlx.Xy34Zw.tmp");
     const QStringList others = {QStringLiteral(".b.ptlx.Ab12Cd.tmp"), QStringLiteral("a.ptlx.backup")};
     for (const QString& name : QStringList{dead, live} + others)
-        put(d.filePath(name), "rest");
+        QVERIFY(writeAll(d.filePath(name), "rest"));
     // A save still running holds a lock on its temporary file; a killed one holds none.
     const int fd = ::open(QFile::encodeName(d.filePath(live)).constData(), O_RDONLY);
     QVERIFY(fd >= 0 && ::flock(fd, LOCK_EX) == 0);
     const auto unlock = qScopeGuard([fd] { ::close(fd); });
 
     XmlDocument::writeFile(d.filePath(QStringLiteral("a.ptlx")), "neu");
-    QCOMPARE(contentOf(d.filePath(QStringLiteral("a.ptlx"))), QByteArray("neu"));
+    QCOMPARE(readAll(d.filePath(QStringLiteral("a.ptlx"))), QByteArray("neu"));
     QVERIFY(!d.exists(dead));
     QVERIFY(d.exists(live));
     for (const QString& name : others)
@@ -512,7 +501,7 @@ void TestPlatform::savedFileKeepsItsMode()
     const mode_t mask = ::umask(022);
     const auto restore = qScopeGuard([mask] { ::umask(mask); });
     if (before >= 0) {
-        put(path, "alt");
+        QVERIFY(writeAll(path, "alt"));
         QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(before)), 0);
     }
     XmlDocument::writeFile(path, "neu");
@@ -522,7 +511,7 @@ void TestPlatform::savedFileKeepsItsMode()
     QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
     QFETCH(int, after);
     QCOMPARE(QString::number(st.st_mode & 07777, 8), QString::number(after, 8));
-    QCOMPARE(contentOf(path), QByteArray("neu"));
+    QCOMPARE(readAll(path), QByteArray("neu"));
 }
 
 QTEST_GUILESS_MAIN(TestPlatform)

@@ -1,6 +1,5 @@
 #include "support/SampleMatch.h"
 #include "match/MatchFile.h"
-#include "match/ui/EntryPanel.h"
 #include "printing/ui/PrintPanel.h"
 #include "settings/Settings.h"
 #include "support/TestSupport.h"
@@ -60,7 +59,6 @@ private:
     std::unique_ptr<MatchRecord> m_record;
     std::unique_ptr<MatchFile> m_file;
     std::unique_ptr<Settings> m_settings;
-    std::unique_ptr<EntryPanel> m_entry;
     std::unique_ptr<PrintPanel> m_panel;
 };
 
@@ -181,8 +179,7 @@ void TestPrintCups::init()
     m_record = std::make_unique<MatchRecord>();
     m_file = std::make_unique<MatchFile>(*m_record);
     m_settings = std::make_unique<Settings>(m_dir->filePath(QStringLiteral("set.xml")));
-    m_entry = std::make_unique<EntryPanel>(*m_record, *m_file);
-    m_panel = std::make_unique<PrintPanel>(*m_record, *m_settings, *m_entry);
+    m_panel = std::make_unique<PrintPanel>(*m_record, *m_settings);
     fillSampleMatch(*m_record, 3);
     m_panel->show();
     PrintDialogs::takeShownCount();
@@ -191,7 +188,6 @@ void TestPrintCups::init()
 void TestPrintCups::cleanup()
 {
     m_panel.reset();
-    m_entry.reset();
     m_settings.reset();
     m_file.reset();
     m_record.reset();

@@ -1,6 +1,5 @@
 #include "support/SampleMatch.h"
 #include "match/MatchFile.h"
-#include "match/ui/EntryPanel.h"
 #include "match/ui/ProtocolGrid.h"
 #include "printing/ui/PrintPanel.h"
 #include "settings/Settings.h"
@@ -43,7 +42,6 @@ private:
     std::unique_ptr<MatchRecord> m_record;
     std::unique_ptr<MatchFile> m_file;
     std::unique_ptr<Settings> m_settings;
-    std::unique_ptr<EntryPanel> m_entry;
     std::unique_ptr<PrintPanel> m_panel;
 };
 
@@ -58,8 +56,7 @@ void TestPrintPanel::init()
     m_record = std::make_unique<MatchRecord>();
     m_file = std::make_unique<MatchFile>(*m_record);
     m_settings = std::make_unique<Settings>(m_dir->filePath(QStringLiteral("set.xml")));
-    m_entry = std::make_unique<EntryPanel>(*m_record, *m_file);
-    m_panel = std::make_unique<PrintPanel>(*m_record, *m_settings, *m_entry);
+    m_panel = std::make_unique<PrintPanel>(*m_record, *m_settings);
     fillSampleMatch(*m_record, 4);
     m_panel->setBoutChoices(
         {"55 F: Rnach1 - Bnach1", "60 G: Rnach2 - Bnach2", "65 F: Rnach3 - Bnach3", "70 G: Rnach4 - Bnach4"});
@@ -70,7 +67,6 @@ void TestPrintPanel::init()
 void TestPrintPanel::cleanup()
 {
     m_panel.reset();
-    m_entry.reset();
     m_settings.reset();
     m_file.reset();
     m_record.reset();
@@ -130,7 +126,7 @@ void TestPrintPanel::recordShowsTheWindowsCaptions()
     QFETCH(QString, licence);
     QFETCH(QString, ageClass);
     QFETCH(QString, kind);
-    m_entry->grid()->setPassNumberCaptions(passNumbers);
+    m_settings->setProtokoll(passNumbers ? 1 : 0);
     m_record->setHeader(QStringLiteral("altersklasse"), altersklasse);
     PrintDialogs::setNextPdfFile(pdf("record.pdf"));
     QTest::mouseClick(child("Button2"), Qt::LeftButton);

@@ -657,8 +657,9 @@ void TestAdverts::rotationCyclesThroughTheList()
     }
     QCOMPARE(changed.count(), 6);
 
-    // After entries were removed, an index past the end falls back to the first.
-    m_adverts->setAdvertIndex(3);
+    // After entries were removed, an index past the end (the third of now two) falls back to
+    // the first.
+    QCOMPARE(m_adverts->advertIndex(), 3);
     settings().setWerbung(paths.mid(1));
     tickSettled();
     QCOMPARE(m_adverts->advertIndex(), 1);

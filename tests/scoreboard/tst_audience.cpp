@@ -36,7 +36,7 @@ const BoutScene kOverlongNames = {
     "Kraftsportverein Grünwald-Möhringen-Oberschwarzach 1921 e.V. Abteilung Ringen und Gewichtheben",
     "Athletenclub Bärenthal-Unterkirchberg-Hohenstaufen 1904 e.V. Ringerabteilung",
     "Maximilian-Alexander Konstantin Schwarzenberger-Hohenlohe-Ingelfingen",
-    "Öztürk-Wöhrle-Schwarzenberger-Hohenlohe-Ingelfingen-Bärenthal-Möhringen"};
+    "Ali Öztürk-Wöhrle-Schwarzenberger-Hohenlohe-Ingelfingen-Bärenthal-Möhringen"};
 // Both names need two lines at any size that fits their boxes, and the blue one has descenders
 // on its first line: the names meet where the boxes overlap.
 const BoutScene kTwoLineNames = {"KSV Grünwald", "AC Bärenthal",
@@ -111,31 +111,39 @@ void TestAudience::cleanup()
 
 void TestAudience::stage(Console& console, const BoutScene& scene)
 {
-    BoutNavigator& nav = console.navigator();
-    nav.heimverein = QString::fromUtf8(scene.home);
-    nav.gastverein = QString::fromUtf8(scene.guest);
-    nav.rot = QString::fromUtf8(scene.red);
-    nav.blau = QString::fromUtf8(scene.blue);
-    nav.gewrot = QStringLiteral("74,6 kg");
-    nav.gewblau = QStringLiteral("75,0 kg");
-    nav.gew = QStringLiteral("75 kg");
-    nav.punkteheim = QStringLiteral("12");
-    nav.punktegast = QStringLiteral("9");
-    nav.audienceMp = QString::fromUtf8(scene.mp);
-    nav.audienceKr = QString::fromUtf8(scene.kr);
-    nav.audiencePr = QString::fromUtf8(scene.pr);
-    nav.setKampfnr(QStringLiteral("7"));
+    // The bout is loaded from its grid row as a bout change does, then scored with the
+    // operator's commands (Greco-Roman).
+    MatchRecord& record = console.record();
+    const auto official = [](const char* line) { return QString::fromUtf8(line).mid(4); };
+    record.setHeader(QStringLiteral("heim"), QString::fromUtf8(scene.home));
+    record.setHeader(QStringLiteral("gast"), QString::fromUtf8(scene.guest));
+    record.setHeader(QStringLiteral("mp"), official(scene.mp));
+    record.setHeader(QStringLiteral("ml"), official(scene.kr));
+    record.setHeader(QStringLiteral("pr"), official(scene.pr));
+    record.setRowCount(2);
+    // The panel shows "first name, space, surname": split at the first space.
+    const auto name = [&record](int firstColumn, int surnameColumn, const char* text) {
+        const QString whole = QString::fromUtf8(text);
+        const qsizetype space = whole.indexOf(QLatin1Char(' '));
+        record.setCell(firstColumn, 1, space < 0 ? QString() : whole.left(space));
+        record.setCell(surnameColumn, 1, space < 0 ? whole : whole.mid(space + 1));
+    };
+    name(MatchFields::ColVornRot, MatchFields::ColNachnRot, scene.red);
+    name(MatchFields::ColVornBlau, MatchFields::ColNachnBlau, scene.blue);
+    record.setCell(MatchFields::ColStil, 1, QStringLiteral("G"));
+    record.setCell(MatchFields::ColKlasse, 1, QStringLiteral("75"));
+    record.setCell(2, 1, QStringLiteral("74,6"));
+    record.setCell(9, 1, QStringLiteral("75,0"));
+    record.setCell(MatchFields::ColPunkteRot, 1, QStringLiteral("12"));
+    record.setCell(MatchFields::ColPunkteBlau, 1, QStringLiteral("9"));
+    record.setCell(MatchFields::ColReihenfolge, 1, QStringLiteral("7"));
     console.settings().setLaufschrift(
         QStringLiteral("Herzlich Willkommen zum Derby! Nächster Heimkampf: Samstag, 19:30 Uhr"));
+    BoutNavigator& nav = console.navigator();
+    nav.setKampfnr(QStringLiteral("7"));
+    nav.ladedaten();
 
-    // A Greco-Roman bout loaded from its grid row, then scored with the operator's commands.
-    MatchRecord& record = console.record();
-    record.setRowCount(2);
-    record.setCell(MatchFields::ColStil, 1, QStringLiteral("G"));
-    record.setCell(MatchFields::ColNachnRot, 1, QString::fromUtf8(scene.red));
-    record.setCell(MatchFields::ColNachnBlau, 1, QString::fromUtf8(scene.blue));
     Bout& bout = console.bout();
-    bout.loadRow(1);
     for (const char* cmd : {"r2", "bv", "r4", "b1", "rv", "rp", "b2", "rv", "r1"}) {
         if (cmd[1] >= '1' && cmd[1] <= '5')
             bout.punkte(QString(QLatin1Char(cmd[0])), cmd[1] - '0');
@@ -148,8 +156,8 @@ void TestAudience::stage(Console& console, const BoutScene& scene)
     clock.loadClock(4, 12, QStringLiteral("4:12"));
     clock.setLight(BoutClock::lightRed());
     clock.vzrotDblClick();
-    clock.injuryTimeRed = 46;
-    clock.vztimerrotTimer();
+    for (int second = 0; second < 47; ++second)
+        clock.vztimerrotTimer();
 
     console.audience().showLoadedBout();
     console.audience().updatekampf();
@@ -210,9 +218,10 @@ void TestAudience::rendersAtScales()
     QVERIFY(intro != shot);
 
     // Short names of the next bout are back at the design size of this scale.
-    m_console->navigator().audienceMp = QStringLiteral("MP: Ott");
-    m_console->navigator().audienceKr = QStringLiteral("KR: Au");
-    m_console->navigator().audiencePr = QStringLiteral("PR: Ek");
+    m_console->record().setHeader(QStringLiteral("mp"), QStringLiteral("Ott"));
+    m_console->record().setHeader(QStringLiteral("ml"), QStringLiteral("Au"));
+    m_console->record().setHeader(QStringLiteral("pr"), QStringLiteral("Ek"));
+    m_console->navigator().ladedaten();
     model.showLoadedBout();
     model.updatekampf();
     QCOMPARE(pt("mp"), design);

@@ -69,9 +69,10 @@ private:
     AudienceModel& model() { return m_console->audience(); }
     const Element& e(const char* name) { return model().element(QLatin1String(name)); }
     BoutNavigator& nav() { return m_console->navigator(); }
-    // Loads grid row 1 into the bout as a bout change does: both wrestlers named, then `cells`
-    // (column, text) written over the row.
-    void loadBout(std::initializer_list<std::pair<int, QString>> cells);
+    // Loads grid row 1 (bout 1) as a bout change does: both wrestlers named, then `cells`
+    // (column, text) written over the row and `header` (field, text) into the header.
+    void loadBout(std::initializer_list<std::pair<int, QString>> cells,
+                  std::initializer_list<std::pair<const char*, QString>> header = {});
     // Widths at 30 pt by text; a size s gives width × s / 30, so sizes shrink widths as a font does.
     void setWidths(const QHash<QString, int>& widths);
     // The same width at every size.
@@ -99,15 +100,20 @@ void TestFeed::cleanup()
     m_dir.reset();
 }
 
-void TestFeed::loadBout(std::initializer_list<std::pair<int, QString>> cells)
+void TestFeed::loadBout(std::initializer_list<std::pair<int, QString>> cells,
+                        std::initializer_list<std::pair<const char*, QString>> header)
 {
     MatchRecord& record = m_console->record();
     record.setRowCount(2);
     record.setCell(ColNachnRot, 1, QStringLiteral("Rot"));
     record.setCell(ColNachnBlau, 1, QStringLiteral("Blau"));
+    record.setCell(ColReihenfolge, 1, QStringLiteral("1"));
     for (const auto& [column, text] : cells)
         record.setCell(column, 1, text);
-    m_console->bout().loadRow(1);
+    for (const auto& [field, text] : header)
+        record.setHeader(QLatin1String(field), text);
+    nav().setKampfnr(QStringLiteral("1"));
+    nav().ladedaten();
 }
 
 void TestFeed::setWidths(const QHash<QString, int>& widths)
@@ -151,11 +157,12 @@ void TestFeed::centring()
     QFETCH(int, width);
     QFETCH(int, left);
     const QString text = QStringLiteral("T");
-    nav().heimverein = nav().gastverein = nav().punktegast = text;
-    nav().audienceKr = text;
-    // A bout without a blue wrestler: red's win type "KL", no points.
-    loadBout({{ColNachnBlau, QString()}});
-    setFixedWidths({{text, width}, {QStringLiteral("KL"), width}, {QStringLiteral("0"), width}});
+    setFixedWidths({{text, width},
+                    {QStringLiteral("KR: T"), width},
+                    {QStringLiteral("KL"), width},
+                    {QStringLiteral("0"), width}});
+    // A bout without a blue wrestler: red's win type "KL", no points, team score 0.
+    loadBout({{ColNachnBlau, QString()}}, {{"heim", text}, {"gast", text}, {"ml", text}});
     model().showLoadedBout();
     model().updatekampf();
     QCOMPARE(model().element(element).geometry.width(), width);
@@ -187,11 +194,14 @@ void TestFeed::fitting()
     QFETCH(int, first);
     QFETCH(int, second);
     QFETCH(int, size);
-    const QString a = QStringLiteral("A");
-    const QString b = QStringLiteral("B");
-    (clubs ? nav().heimverein : nav().rot) = a;
-    (clubs ? nav().gastverein : nav().blau) = b;
+    // The names as the panel shows them: first name, space, surname.
+    const QString a = clubs ? QStringLiteral("A") : QStringLiteral("A Rot");
+    const QString b = clubs ? QStringLiteral("B") : QStringLiteral("B Blau");
     setWidths({{a, first}, {b, second}});
+    if (clubs)
+        loadBout({}, {{"heim", a}, {"gast", b}});
+    else
+        loadBout({{ColVornRot, QStringLiteral("A")}, {ColVornBlau, QStringLiteral("B")}});
     model().updatekampf();
     const Element& left = clubs ? e("heim") : e("rot");
     const Element& right = clubs ? e("gast") : e("blau");
@@ -212,8 +222,11 @@ void TestFeed::fitting()
 
 void TestFeed::fittingRestartsAtThirty()
 {
-    setWidths({{QStringLiteral("Lang"), 2000}, {QStringLiteral("Kurz"), 100}});
-    nav().heimverein = nav().rot = QStringLiteral("Lang");
+    setWidths({{QStringLiteral("Lang"), 2000},
+               {QStringLiteral("Lang Rot"), 2000},
+               {QStringLiteral("Kurz"), 100},
+               {QStringLiteral("Kurz Rot"), 100}});
+    loadBout({{ColVornRot, QStringLiteral("Lang")}}, {{"heim", QStringLiteral("Lang")}});
     model().updatekampf();
     const int clubs = e("heim").font.pointSize;
     const int names = e("rot").font.pointSize;
@@ -222,7 +235,7 @@ void TestFeed::fittingRestartsAtThirty()
     model().updatekampf();
     QCOMPARE(e("heim").font.pointSize, clubs);
     QCOMPARE(e("rot").font.pointSize, names);
-    nav().heimverein = nav().rot = QStringLiteral("Kurz");
+    loadBout({{ColVornRot, QStringLiteral("Kurz")}}, {{"heim", QStringLiteral("Kurz")}});
     model().updatekampf();
     QCOMPARE(e("heim").font.pointSize, 30);
     QCOMPARE(e("gast").font.pointSize, 30);
@@ -232,9 +245,12 @@ void TestFeed::fittingRestartsAtThirty()
 void TestFeed::fittingStopsAtOnePoint()
 {
     // A text that no size makes narrow enough: fitting gives up at 1 pt instead of looping on.
-    model().setMeasure(
-        [](const AudienceModel::FontStyle&, const QString& text) { return text.isEmpty() ? 0 : 100000; });
-    nav().heimverein = nav().blau = QStringLiteral("x");
+    // Blank texts (no guest club, no red wrestler) take no room.
+    model().setMeasure([](const AudienceModel::FontStyle&, const QString& text) {
+        return text.trimmed().isEmpty() ? 0 : 100000;
+    });
+    loadBout({{ColNachnRot, QString()}, {ColNachnBlau, QStringLiteral("x")}},
+             {{"heim", QStringLiteral("x")}});
     model().updatekampf();
     QCOMPARE(e("heim").font.pointSize, AudienceModel::kFittingFloor);
     QCOMPARE(e("gast").font.pointSize, AudienceModel::kFittingFloor);
@@ -242,21 +258,20 @@ void TestFeed::fittingStopsAtOnePoint()
 
     // The same with the real fonts and a club name of 5000 characters.
     model().setMeasure({});
-    nav().heimverein = QString(5000, QLatin1Char('W'));
+    loadBout({}, {{"heim", QString(5000, QLatin1Char('W'))}});
     model().updatekampf();
     QCOMPARE(e("heim").font.pointSize, AudienceModel::kFittingFloor);
 }
 
 void TestFeed::rightAlignedInBlueBox()
 {
-    nav().audiencePr = QStringLiteral("PR: Huber");
-    nav().gewblau = QStringLiteral("66,5 kg");
-    nav().blau = QStringLiteral("Blau");
-    loadBout({{ColStil, QStringLiteral("F")}});
     setWidths({{QStringLiteral("PR: Huber"), 120},
                {QStringLiteral("66,5 kg"), 77},
                {QStringLiteral("Freistil"), 150},
-               {QStringLiteral("Blau"), 200}});
+               {QStringLiteral("Jan Blau"), 200}});
+    loadBout(
+        {{ColStil, QStringLiteral("F")}, {9, QStringLiteral("66,5")}, {ColVornBlau, QStringLiteral("Jan")}},
+        {{"pr", QStringLiteral("Huber")}});
     model().showLoadedBout();
     model().updatekampf();
     for (const char* name : {"pr", "gewb", "stil", "blau"})
@@ -288,8 +303,7 @@ void TestFeed::styleWords()
 {
     QFETCH(QString, stil);
     QFETCH(QString, word);
-    loadBout({{ColStil, stil}});
-    nav().gew = QStringLiteral("55 kg");
+    loadBout({{ColStil, stil}, {ColKlasse, QStringLiteral("55")}});
     model().updatekampf();
     QCOMPARE(e("stil").text, word);
     // The presentation view shows the raw style letter after the weight.
@@ -388,8 +402,7 @@ void TestFeed::clockLine()
     BoutClock& clock = m_console->clock();
     setFixedWidths({{QStringLiteral(">> PAUSE: 30 <<"), 120}});
     // The first period ends: the break starts, and its first tick shows its text.
-    clock.clockMinutes = clock.periodMinutes() - 1;
-    clock.clockSeconds = 59;
+    clock.loadClock(clock.periodMinutes() - 1, 59, BoutClock::clockText(clock.periodMinutes() - 1, 59));
     clock.Timer3Timer();
     clock.Timer3Timer();
     QCOMPARE(e("uhr").text, clock.uhr());

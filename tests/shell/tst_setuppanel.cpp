@@ -3,6 +3,7 @@
 #include "shell/ui/SetupPanel.h"
 #include "shell/ui/UpDown.h"
 #include "support/TestSupport.h"
+#include "support/WidgetSupport.h"
 #include "widgets/Dialogs.h"
 #include "widgets/FileDialogs.h"
 #include "widgets/Guard.h"
@@ -144,12 +145,6 @@ struct Fixture
         return control<QAbstractButton>(group + QLatin1Char('_') + QString::number(item));
     }
 };
-
-bool focusOn(QWidget* w)
-{
-    w->setFocus(Qt::OtherFocusReason);
-    return w->hasFocus();
-}
 
 void clickRadio(QAbstractButton* button)
 {

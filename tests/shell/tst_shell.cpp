@@ -206,8 +206,8 @@ void TestShell::boutPanelLoadsFirstBoutOnce()
     m_shell->Image1Click();
     QCOMPARE(loaded.count(), 1); // no second load
     QCOMPARE(rewritten.count(), 2);
-    QCOMPARE(m_console->navigator().punkteheim, QStringLiteral("4"));
-    QCOMPARE(m_console->navigator().punktegast, QStringLiteral("4"));
+    QCOMPARE(m_console->navigator().punkteheim(), QStringLiteral("4"));
+    QCOMPARE(m_console->navigator().punktegast(), QStringLiteral("4"));
 }
 
 void TestShell::teamScoreRecountStopsAtBadCell()
@@ -216,7 +216,7 @@ void TestShell::teamScoreRecountStopsAtBadCell()
               "<kampf3><punkterot>2</punkterot></kampf3>");
     QVERIFY_THROWS_EXCEPTION(UserError, m_shell->Image5Click());
     QCOMPARE(m_shell->currentView(), OperatorShell::Export); // switched before the recount
-    QCOMPARE(m_console->navigator().punkteheim, QStringLiteral("3"));
+    QCOMPARE(m_console->navigator().punkteheim(), QStringLiteral("3"));
 }
 
 void TestShell::boutChoiceList()

@@ -33,3 +33,16 @@ QString stored(const QString& path, const QString& elements)
 {
     return stored(path, elements.split(QLatin1Char('/')));
 }
+
+QStringList childNames(const QDomElement& parent)
+{
+    QStringList out;
+    for (QDomElement e = parent.firstChildElement(); !e.isNull(); e = e.nextSiblingElement())
+        out << e.tagName();
+    return out;
+}
+
+QString tag(int column, int row)
+{
+    return QStringLiteral("r%1c%2").arg(row).arg(column);
+}

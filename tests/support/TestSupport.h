@@ -36,3 +36,10 @@ bool writeAll(const QString& path, const QByteArray& bytes);
 QString stored(const QString& path, const QStringList& elements);
 // The same with the path written "a/b/c".
 QString stored(const QString& path, const QString& elements);
+
+class QDomElement;
+// Tag names of the child elements of `parent`, in document order.
+QStringList childNames(const QDomElement& parent);
+
+// A cell text that tells where it came from ("r2c5"), so a moved or lost cell shows in a failure.
+QString tag(int column, int row);

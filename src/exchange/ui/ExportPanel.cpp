@@ -259,7 +259,7 @@ void ExportPanel::Button4Click()
         return;
     }
     const BoutNavigator& nav = m_navigator;
-    if (!guarded(this, [&] { m_tarvo->checkTransfer(m_record, nav.punkteheim, nav.punktegast); }))
+    if (!guarded(this, [&] { m_tarvo->checkTransfer(m_record, nav.punkteheim(), nav.punktegast()); }))
         return;
     const QString item = m_itemTexts.value(selected);
     if (MessageBox::question(this, QStringLiteral("Tarvo"), TarvoExchange::confirmationText(item)) !=
@@ -267,8 +267,8 @@ void ExportPanel::Button4Click()
         return;
     setTransferring(true);
     guarded(this, [&] {
-        m_tarvo->transfer(m_transform->item(selected)->text().toInt(), m_record, nav.punkteheim,
-                          nav.punktegast);
+        m_tarvo->transfer(m_transform->item(selected)->text().toInt(), m_record, nav.punkteheim(),
+                          nav.punktegast());
     });
     setTransferring(false);
 }
@@ -295,7 +295,7 @@ void ExportPanel::Button13Click()
             return;
         m_zelmo->clear();
         const QStringList lines =
-            ZelmoExport::write(path, m_record, m_navigator.punkteheim, m_navigator.punktegast);
+            ZelmoExport::write(path, m_record, m_navigator.punkteheim(), m_navigator.punktegast());
         m_zelmo->setPlainText(lines.join(QLatin1Char('\n')));
     });
 }

@@ -69,15 +69,6 @@ QString captionOf(const QString& field)
     return {};
 }
 
-QStringList radioItems(const QString& field)
-{
-    if (field == MatchFields::Header::punktfreund)
-        return {QStringLiteral("Verbandskampf"), QStringLiteral("Freundschaftskampf")};
-    if (field == MatchFields::Header::vorrueck)
-        return {QStringLiteral("Vorrunde"), QStringLiteral("Rückrunde")};
-    return {QStringLiteral("Männer"), QStringLiteral("A/B-Jugend"), QStringLiteral("C/D-Jugend")};
-}
-
 bool isCombo(const QString& f)
 {
     return f == MatchFields::Header::ml || f == MatchFields::Header::mp || f == MatchFields::Header::pr;
@@ -142,10 +133,16 @@ EntryPanel::EntryPanel(MatchRecord& record, MatchFile& file, QWidget* parent)
 
     m_lineUp = new LineUp(record, file, this);
     connect(m_lineUp, &LineUp::applied, this, &EntryPanel::lineUpApplied);
-    connect(m_lineUp, &LineUp::rowsRewritten, this, &EntryPanel::boutRowsRewritten);
+    m_lineUp->setRowsHook([this](int firstRow, int lastRow) {
+        if (m_boutRowsHook)
+            m_boutRowsHook(firstRow, lastRow);
+    });
 
     m_grid = new ProtocolGrid(record, this);
-    connect(m_grid, &ProtocolGrid::rowCleared, this, [this](int row) { emit boutRowsRewritten(row, row); });
+    m_grid->setRowClearedHook([this](int row) {
+        if (m_boutRowsHook)
+            m_boutRowsHook(row, row);
+    });
     auto* gridRow = new QHBoxLayout;
     gridRow->setSpacing(6);
     gridRow->addWidget(m_grid, 1);
@@ -171,7 +168,7 @@ QWidget* EntryPanel::makeControl(const QString& field)
         lay->setContentsMargins(6, 4, 6, 4);
         lay->setSpacing(2);
         auto* group = new QButtonGroup(box);
-        const QStringList items = radioItems(field);
+        const QStringList items = MatchFields::radioItems(field);
         for (int i = 0; i < items.size(); ++i) {
             auto* b = new QRadioButton(items[i], box);
             b->setObjectName(field + QString::number(i));

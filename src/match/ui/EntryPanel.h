@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
 class LineUp;
@@ -40,11 +41,16 @@ public:
     void protokollExit();
     void radioClick(const QString& field, int index);
 
+    // Told of bout rows firstRow..lastRow that were cleared, swapped, laid out anew or removed,
+    // inside the action that changed them: what it throws is that action's failure.
+    void setBoutRowsHook(std::function<void(int firstRow, int lastRow)> hook)
+    {
+        m_boutRowsHook = std::move(hook);
+    }
+
 signals:
     // A line-up template was applied: no bout is current any more (`kampfnr` "0").
     void lineUpApplied();
-    // Bout rows firstRow..lastRow were cleared, swapped, laid out anew or removed.
-    void boutRowsRewritten(int firstRow, int lastRow);
 
 private:
     QWidget* makeLineUpButtons();
@@ -58,6 +64,7 @@ private:
     MatchFile& m_file;
     ProtocolGrid* m_grid = nullptr;
     LineUp* m_lineUp = nullptr;
+    std::function<void(int, int)> m_boutRowsHook;
     QLabel* m_pfaddateiname = nullptr;
     QHash<QString, QWidget*> m_controls;
     QHash<QString, QButtonGroup*> m_radioGroups;

@@ -33,10 +33,6 @@ public:
     // belongs to the drive with the longest root that contains it.
     void setDrives(const QStringList& roots);
 
-    QComboBox* driveList() const { return m_drives; }
-    QListWidget* folderList() const { return m_folders; }
-    QListWidget* fileList() const { return m_files; }
-
 public slots:
     // Reads the current folder again: subfolders and match files.
     void refresh();

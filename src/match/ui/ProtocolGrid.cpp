@@ -153,7 +153,8 @@ void ProtocolGrid::protokollKeyDown(const QKeyEvent* event)
     // The modifiers travel with the key: the state the operator held when pressing it.
     guarded(this, [&] {
         if (GridRules::protokollKeyDown(m_model->record(), m_remembered, event->key(), event->modifiers()))
-            emit rowCleared(m_remembered.row);
+            if (m_rowClearedHook)
+                m_rowClearedHook(m_remembered.row);
     });
 }
 

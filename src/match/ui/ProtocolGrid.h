@@ -5,6 +5,8 @@
 #include <QColor>
 #include <QTableView>
 
+#include <functional>
+
 class MatchRecord;
 class ProtocolModel;
 
@@ -23,8 +25,6 @@ public:
     void showScoringColumns();
     void setPassNumberCaptions(bool passNumbers);
 
-    ProtocolModel* protocolModel() const { return m_model; }
-
     // The licence-data file the lookup reads; "" finds no file.
     void setLicenceFile(const QString& path) { m_licenceFile = path; }
     QString licenceFile() const { return m_licenceFile; }
@@ -38,9 +38,9 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-signals:
-    // Ctrl+Del or Shift+Del cleared this bout row.
-    void rowCleared(int row);
+    // Told when Ctrl+Del or Shift+Del cleared a bout row, inside the key's guarded action, so
+    // that what the listener throws is shown like any failure of the key.
+    void setRowClearedHook(std::function<void(int row)> hook) { m_rowClearedHook = std::move(hook); }
 
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
@@ -53,5 +53,6 @@ private:
 
     ProtocolModel* m_model;
     GridRules::GridCell m_remembered;
+    std::function<void(int)> m_rowClearedHook;
     QString m_licenceFile;
 };

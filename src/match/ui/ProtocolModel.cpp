@@ -45,27 +45,12 @@ Qt::ItemFlags ProtocolModel::flags(const QModelIndex& index) const
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
 }
 
-QString ProtocolModel::caption(int column, bool passNumbers)
-{
-    static const char* const captions[MatchFields::ColumnCount] = {
-        "Klasse",  "Stil",     "Gew.",          "Vorname Heim",   "Nachname Heim", "Lizenz",
-        "Status",  "Jahrgang", "Punkte",        "Gew.",           "Vorname Gast",  "Nachname Gast",
-        "Lizenz",  "Status",   "Jahrgang",      "Punkte",         "Sieg",          "TP Rot",
-        "TP Blau", "Zeit",     "Wertungen Rot", "Wertungen Blau", "Zeiten",        "Reihenfolge",
-    };
-    if (column < 0 || column >= MatchFields::ColumnCount)
-        return {};
-    if (passNumbers && (column == MatchFields::ColLizenzRot || column == MatchFields::ColLizenzBlau))
-        return QStringLiteral("PassNr");
-    return QString::fromUtf8(captions[column]);
-}
-
 QVariant ProtocolModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (role != Qt::DisplayRole)
         return {};
     if (orientation == Qt::Horizontal)
-        return caption(section, m_passNumbers);
+        return MatchFields::columnCaption(section, m_passNumbers);
     return section + 1;
 }
 

@@ -23,7 +23,6 @@ public:
 
     // Captions of columns 5 and 12: "PassNr" when pass numbers are entered, else "Lizenz".
     void setPassNumberCaptions(bool passNumbers);
-    static QString caption(int column, bool passNumbers);
 
 private:
     MatchRecord& m_record;

@@ -2,8 +2,6 @@
 
 #include "match/MatchFields.h"
 #include "match/MatchRecord.h"
-#include "match/ui/EntryPanel.h"
-#include "match/ui/ProtocolGrid.h"
 #include "platform/PrintCanvas.h"
 #include "printing/ScoreSheetPrintout.h"
 #include "settings/Settings.h"
@@ -57,8 +55,8 @@ QPrinter& printerFor(std::unique_ptr<QPrinter>& printer)
 
 } // namespace
 
-PrintPanel::PrintPanel(MatchRecord& record, const Settings& settings, EntryPanel& entry, QWidget* parent)
-    : QWidget(parent), m_record(record), m_settings(settings), m_entry(entry)
+PrintPanel::PrintPanel(MatchRecord& record, const Settings& settings, QWidget* parent)
+    : QWidget(parent), m_record(record), m_settings(settings)
 {
     setObjectName(QStringLiteral("panel_drucken"));
     setAutoFillBackground(true);
@@ -187,20 +185,17 @@ int PrintPanel::optionenpunktzettel() const
 
 RecordPrintout::Captions PrintPanel::recordCaptions() const
 {
-    auto chosen = [this](const char* field) {
-        if (auto* box = m_entry.findChild<QGroupBox*>(QLatin1String(field)))
-            for (const QRadioButton* b : box->findChildren<QRadioButton*>())
-                if (b->isChecked())
-                    return b->text();
-        return QString();
+    // As the operator window shows them: the chosen radio items, the licence columns' captions.
+    const auto chosen = [this](const QString& field) {
+        return MatchFields::chosenRadioItem(field, m_record.header(field));
     };
-    const QAbstractItemModel* grid = m_entry.grid()->model();
+    const bool passNumbers = m_settings.protokoll() != 0;
     RecordPrintout::Captions c;
-    c.altersklasse = chosen("altersklasse");
-    c.punktfreund = chosen("punktfreund");
-    c.vorrueck = chosen("vorrueck");
-    c.lizenzRot = grid->headerData(MatchFields::ColLizenzRot, Qt::Horizontal).toString();
-    c.lizenzBlau = grid->headerData(MatchFields::ColLizenzBlau, Qt::Horizontal).toString();
+    c.altersklasse = chosen(QStringLiteral("altersklasse"));
+    c.punktfreund = chosen(QStringLiteral("punktfreund"));
+    c.vorrueck = chosen(QStringLiteral("vorrueck"));
+    c.lizenzRot = MatchFields::columnCaption(MatchFields::ColLizenzRot, passNumbers);
+    c.lizenzBlau = MatchFields::columnCaption(MatchFields::ColLizenzBlau, passNumbers);
     return c;
 }
 

@@ -6,7 +6,6 @@
 
 #include <memory>
 
-class EntryPanel;
 class MatchRecord;
 class QButtonGroup;
 class QComboBox;
@@ -21,8 +20,7 @@ class PrintPanel : public QWidget
 {
     Q_OBJECT
 public:
-    // `entry` shows the radio captions and the licence column captions the record repeats.
-    PrintPanel(MatchRecord& record, const Settings& settings, EntryPanel& entry, QWidget* parent = nullptr);
+    PrintPanel(MatchRecord& record, const Settings& settings, QWidget* parent = nullptr);
     ~PrintPanel() override;
 
     // Refills the bout list `ComboBox1` with nothing chosen; the print option stays.
@@ -36,7 +34,8 @@ public:
     int optionenprotokoll() const;
     int optionenpunktzettel() const;
 
-    // What the record is drawn with, read from the window's controls at print time.
+    // What the record is drawn with at print time: the captions from the match and the
+    // settings, the faces from the panel's hidden labels.
     RecordPrintout::Captions recordCaptions() const;
     RecordPrintout::Faces recordFaces() const;
 
@@ -46,7 +45,6 @@ private:
 
     MatchRecord& m_record;
     const Settings& m_settings;
-    EntryPanel& m_entry;
     QButtonGroup* m_sheetOptions = nullptr;
     QButtonGroup* m_recordOptions = nullptr;
     QLineEdit* m_von = nullptr;

@@ -98,7 +98,8 @@ OperatorWindow::OperatorWindow(Console& console, KeyboardControl& keyboard, Oper
     connect(m_entry, &EntryPanel::lineUpApplied, this,
             [this] { m_console.navigator().setKampfnr(QStringLiteral("0")); });
     // The bout on the panel follows its row: written back later, a stale copy would undo the change.
-    connect(m_entry, &EntryPanel::boutRowsRewritten, &console.navigator(), &BoutNavigator::followRows);
+    m_entry->setBoutRowsHook(
+        [&console](int firstRow, int lastRow) { console.navigator().followRows(firstRow, lastRow); });
     QPalette ep = m_entry->palette();
     ep.setColor(QPalette::Window, QColor(255, 128, 0));
     m_entry->setPalette(ep);
@@ -117,7 +118,7 @@ OperatorWindow::OperatorWindow(Console& console, KeyboardControl& keyboard, Oper
     uhrzeit->resize(200, 24);
     m_labels.insert(QStringLiteral("uhrzeit"), uhrzeit);
 
-    m_print = new PrintPanel(console.record(), console.settings(), *m_entry, m_viewArea);
+    m_print = new PrintPanel(console.record(), console.settings(), m_viewArea);
     QPalette pp = m_print->palette();
     pp.setColor(QPalette::Window, QColor(128, 0, 64));
     m_print->setPalette(pp);
