@@ -396,10 +396,10 @@ bool OperatorWindow::mayEnd()
         return true;
     return MessageBox::question(
                this, QStringLiteral("Beenden"),
-               QStringLiteral("Kampf Nr. %1 ist noch nicht ins Protokoll übernommen: Seine Wertungen, "
-                              "Siegart und Kampfzeit gehen beim Beenden verloren (übernommen wird ein "
-                              "Kampf beim Wechsel zu einem anderen, etwa mit F9). Ohne Übernahme "
-                              "beenden?")
+               QStringLiteral(
+                   "Kampf Nr. %1 ist noch nicht ins Protokoll übernommen (das geschieht beim Wechsel "
+                   "zu einem anderen Kampf, etwa mit F9): Seine Wertungen, Siegart und "
+                   "Kampfzeit gehen beim Beenden verloren. Ohne Übernahme beenden?")
                    .arg(m_console.navigator().kampfnr())) == MessageBox::Yes;
 }
 
