@@ -156,8 +156,12 @@ void AudienceWindow::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
     // Back from maximised or full screen, the window takes the design size of the scale set
     // meanwhile, not the size it had before.
-    if (event->type() == QEvent::WindowStateChange && m_model && !fillsScreen() &&
-        !(windowState() & Qt::WindowMinimized))
+    if (event->type() != QEvent::WindowStateChange || !m_model || fillsScreen() ||
+        (windowState() & Qt::WindowMinimized))
+        return;
+    // A size set by hand stays when the window is only minimised and restored.
+    const Qt::WindowStates old = static_cast<QWindowStateChangeEvent*>(event)->oldState();
+    if (old & (Qt::WindowMaximized | Qt::WindowFullScreen))
         resize(m_model->designSize());
 }
 
