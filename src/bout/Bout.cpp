@@ -76,6 +76,16 @@ void Bout::loadRow(int row)
     punkteaddieren();
 }
 
+bool Bout::differsFromRow(int row) const
+{
+    // The row is read by the very rules that load it, so a row the loading adjusts (strings of
+    // different lengths, "KL" for a missing wrestler, "PS" restoring nothing) counts as written.
+    Bout restored(m_record, m_clock);
+    restored.loadRow(row);
+    return m_wr != restored.m_wr || m_wb != restored.m_wb || m_zeitstempel != restored.m_zeitstempel ||
+           m_sieg_rot != restored.m_sieg_rot || m_sieg_blau != restored.m_sieg_blau;
+}
+
 void Bout::zeitstempeln()
 {
     m_zeitstempel += m_clock.uhr() + QLatin1Char(';');

@@ -65,6 +65,10 @@ public:
     QString Label33() const { return m_tally.Label33; }
     QString Label34() const { return m_tally.Label34; }
 
+    // Whether the bout holds anything that loading grid row `row` would not give back: an
+    // action or time stamp in the scoring strings, or a win type. Reads only.
+    bool differsFromRow(int row) const;
+
     // Open for scoring while neither side holds a win type.
     bool isOpen() const { return m_sieg_rot.isEmpty() && m_sieg_blau.isEmpty(); }
 

@@ -262,10 +262,12 @@ void AudienceModel::scaleBy(int m, int d)
     }
     m_overlay = scaled(m_overlay);
     m_officialsPointSize = mulDiv(m_officialsPointSize, m, d);
-    const QSize size(mulDiv(m_clientSize.width(), m, d), mulDiv(m_clientSize.height(), m, d));
-    if (size != m_clientSize) {
-        m_clientSize = size;
-        emit clientSizeChanged(size);
+    // The design is scaled, never the size of the screen a full-screen window took on: scaling
+    // that back and forth would drift, and the ticker would restart beyond the window.
+    m_designSize = QSize(mulDiv(m_designSize.width(), m, d), mulDiv(m_designSize.height(), m, d));
+    if (m_designSize != m_clientSize) {
+        m_clientSize = m_designSize;
+        emit clientSizeChanged(m_designSize);
     }
     emit changed();
 }

@@ -62,10 +62,13 @@ public:
     // Whether the view `panel` (1 or 2) is shown: the view state decides.
     bool panelVisible(int panel) const;
 
-    // The window's client area: 1010 × 732 at scale 100, multiplied by every scaleBy, and
-    // overwritten by the window when it is maximised or resized by hand.
+    // The window's client area: the design size after every scaleBy, overwritten by the window
+    // while it is maximised, full screen or resized by hand. The ticker and the zoom use it.
     QSize clientSize() const { return m_clientSize; }
     void setClientSize(const QSize& size);
+    // The design's 1010 × 732 multiplied by every scaleBy: the client size of a window that is
+    // neither maximised nor full screen. The screen's size never enters it.
+    QSize designSize() const { return m_designSize; }
 
     // The zoom overlay `Panel3` with the logo `Image1`.
     QRect overlay() const { return m_overlay; }
@@ -100,8 +103,9 @@ public:
     void applyScaleStep(int from, int to);
 
 public slots:
-    // Multiplies the client size, the overlay and every element's position, size and font size
-    // by m / d, each rounded on its own.
+    // Multiplies the design size, the overlay and every element's position, size and font size
+    // by m / d, each rounded on its own; the client size becomes the new design size (a window
+    // that fills the screen puts its own size back, see clientSizeChanged).
     void scaleBy(int m, int d);
 
     // Starts the zoom transition towards the other view; a start while growing changes nothing.
@@ -159,6 +163,7 @@ private:
     std::vector<Element> m_elements;
     Measure m_measure;
     QSize m_clientSize{kDesignWidth, kDesignHeight};
+    QSize m_designSize{kDesignWidth, kDesignHeight};
     QRect m_overlay = AudienceDesign::kOverlay;
     bool m_overlayVisible = false;
     int m_zoomdir = 0;

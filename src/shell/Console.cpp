@@ -1,5 +1,6 @@
 #include "Console.h"
 
+#include "match/MatchFields.h"
 #include "platform/SignalSound.h"
 
 #include <QDir>
@@ -51,4 +52,19 @@ Console::~Console() = default;
 QString Console::besideProgram(const QString& name) const
 {
     return QDir(m_programFolder).filePath(name);
+}
+
+bool Console::boutUnwritten() const
+{
+    if (m_navigator.kampfnr() == QLatin1String("0"))
+        return false;
+    bool number = false;
+    const int row = m_navigator.kampfid().toInt(&number);
+    // Only a bout row can take the bout; a bout of no row is never written, so nothing waits.
+    if (!number || row < 1 || row >= m_record.rowCount())
+        return false;
+    // A stored time shorter than "m:ss" loads as "0:00" (the bout loader's rule).
+    const QString stored = m_record.cell(MatchFields::ColZeit, row);
+    const QString loadedClock = stored.size() > 3 ? stored : QStringLiteral("0:00");
+    return m_bout.differsFromRow(row) || m_clock.running() || m_clock.uhr() != loadedClock;
 }

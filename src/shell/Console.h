@@ -44,6 +44,11 @@ public:
     // Audience window contents: what the hall sees, fed from the bout, clock and navigator.
     AudienceModel& audience() { return m_audience; }
 
+    // True when the bout on the panel holds what its grid row does not (an action, a win type,
+    // the clock moved or running): ending the program now would lose it. Evaluates and writes
+    // nothing; false while no bout is loaded or the bout belongs to no row.
+    bool boutUnwritten() const;
+
 private:
     QString m_programFolder;
     std::unique_ptr<SignalSound> m_ownSound;

@@ -74,6 +74,8 @@ private slots:
     void rendersAtScales();
     void escapeHides();
     void enterTogglesFrameless();
+    void fullScreenScalesTheDesign_data();
+    void fullScreenScalesTheDesign();
     void doubleClickTogglesInjuryTime();
     void overlayLiesOnTop();
     void advertCentredAndScaledDown();
@@ -263,6 +265,96 @@ void TestAudience::enterTogglesFrameless()
     window.toggleFullScreen();
     QVERIFY(window.windowFlags().testFlag(Qt::FramelessWindowHint));
     QVERIFY(!window.isVisible());
+}
+
+void TestAudience::fullScreenScalesTheDesign_data()
+{
+    QTest::addColumn<QList<int>>("steps");
+    // A window manager that cannot do full screen (or tells it late) leaves the window in no
+    // state: it is still the borderless window over the whole screen.
+    QTest::addColumn<bool>("stateDropped");
+    QTest::newRow("+ once") << QList<int>{102} << false;
+    QTest::newRow("+ to the top") << QList<int>{102, 104, 106, 108, 110, 112, 114, 116, 118, 120} << false;
+    QTest::newRow("- to the bottom") << QList<int>{98, 96, 94, 92, 90, 88, 86, 84, 82, 80} << false;
+    QTest::newRow("+ once, no state") << QList<int>{102} << true;
+    QTest::newRow("+ to the top, no state")
+        << QList<int>{102, 104, 106, 108, 110, 112, 114, 116, 118, 120} << true;
+}
+
+// The display scale applies to the design, also while the window fills the screen: the window
+// keeps filling it, the content takes the new scale, and the ticker runs inside the window.
+void TestAudience::fullScreenScalesTheDesign()
+{
+    QFETCH(QList<int>, steps);
+    QFETCH(bool, stateDropped);
+    AudienceModel& model = m_console->audience();
+    AudienceWindow window(model);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.toggleFullScreen();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QSize screen = window.screen()->geometry().size();
+    QTRY_COMPARE(window.size(), screen);
+    if (stateDropped) {
+        window.setWindowState(Qt::WindowNoState);
+        QCOMPARE(window.size(), screen);
+    }
+    QCOMPARE(model.clientSize(), screen);
+    const QImage before = window.grab().toImage();
+
+    int scale = 100;
+    for (int to : steps) {
+        model.applyScaleStep(scale, to); // what "+" and "-" on the set-up panel do
+        scale = to;
+    }
+    QCOMPARE(bool(window.windowState() & Qt::WindowFullScreen), !stateDropped);
+    QVERIFY(window.windowFlags().testFlag(Qt::FramelessWindowHint));
+    QCOMPARE(window.size(), screen);
+    QCOMPARE(model.clientSize(), screen);
+    // The content as a window that never left the design size shows it after the same steps.
+    QTemporaryDir otherDir;
+    Console other(otherDir.path(), &m_sound);
+    int reference = 100;
+    for (int to : steps) {
+        other.audience().applyScaleStep(reference, to);
+        reference = to;
+    }
+    QCOMPARE(model.designSize(), other.audience().clientSize());
+    QCOMPARE(model.designSize().width(), AudienceModel::mulDiv(1010, scale, 100));
+    for (const AudienceModel::Element& e : other.audience().elements())
+        QCOMPARE(model.element(e.id).geometry, e.geometry);
+    const QImage after = window.grab().toImage();
+    QCOMPARE(after.size(), before.size());
+    // The red home box ends and the blue guest box begins where the scaled design has them.
+    const int border = model.element(QStringLiteral("Shape2")).geometry.left();
+    QCOMPARE(pixel(after, QPoint(border - 4, 3)), QColor(255, 0, 0));
+    QCOMPARE(pixel(after, QPoint(border + 4, 3)), QColor(0, 0, 255));
+
+    // The ticker leaves on the left and comes back at the window's right edge, not beyond it.
+    model.startZoom();
+    while (model.overlayVisible())
+        model.Timer1Timer();
+    const QRect ticker = model.element(QStringLiteral("Label7")).geometry;
+    for (int i = 0; i <= (ticker.right() + 1) / 5; ++i)
+        model.Timer2Timer();
+    QCOMPARE(model.element(QStringLiteral("Label7")).geometry.left(), screen.width());
+    model.Timer2Timer();
+    QVERIFY(model.element(QStringLiteral("Label7")).geometry.left() < screen.width());
+
+    const QString folder = qEnvironmentVariable("VANTOR_SHOTS");
+    if (!folder.isEmpty()) {
+        QVERIFY(QDir().mkpath(folder));
+        const QString base = QStringLiteral("%1/vollbild_%2").arg(folder).arg(scale);
+        QVERIFY(before.save(base + QStringLiteral("_vorher.png")));
+        QVERIFY(after.save(base + QStringLiteral("_nachher.png")));
+    }
+
+    // Back with a border and out of the maximised state, the window has the design's size at
+    // the new scale.
+    window.toggleFullScreen();
+    window.showNormal();
+    QTRY_COMPARE(window.size(), model.designSize());
+    QCOMPARE(model.clientSize(), model.designSize());
 }
 
 void TestAudience::doubleClickTogglesInjuryTime()

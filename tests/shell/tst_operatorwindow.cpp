@@ -52,6 +52,11 @@ private slots:
     void upwardDragOnPanelSurfaceOpensEntryPanel();
     void markerWidgetFollowsTheShell();
     void quitSavesFirstAndStaysOnFailedSave();
+    void quitAsksOnlyForUnwrittenWork_data();
+    void quitAsksOnlyForUnwrittenWork();
+    void quitQuestionAnswers_data();
+    void quitQuestionAnswers();
+    void closingSavesAFieldNotYetLeft();
     void helpFailureIsReported();
     void refereeListFillsOfficials();
     void dragMayEndOverAnElement();
@@ -68,6 +73,10 @@ private slots:
 
 private:
     void openMatch();
+    // Keys as the operator types them into the operator window ("F2", "Ctrl+1", ...).
+    void type(const QStringList& keys);
+    // "Beenden" clicked, or the window closed by the window manager; true when the window ended.
+    bool quit(bool byClose);
     QWidget* view(const char* name) const { return m_window->findChild<QWidget*>(QLatin1String(name)); }
     template <typename T = QWidget> T* child(const char* name) const
     {
@@ -473,6 +482,136 @@ void TestOperatorWindow::quitSavesFirstAndStaysOnFailedSave()
     const QStringList shown = MessageBox::takeShownMessages();
     QCOMPARE(shown.size(), 1);
     QVERIFY(shown.first().contains(QStringLiteral("kann nicht gespeichert werden")));
+}
+
+void TestOperatorWindow::type(const QStringList& keys)
+{
+    for (const QString& key : keys) {
+        const QKeyCombination k = QKeySequence(key)[0];
+        QTest::keyClick(m_window->windowHandle(), k.key(), k.keyboardModifiers());
+    }
+}
+
+bool TestOperatorWindow::quit(bool byClose)
+{
+    if (byClose)
+        return m_window->close(); // a real close event, as Alt+F4 or the desktop send it
+    QTest::mouseClick(child("Label1"), Qt::LeftButton);
+    return !m_window->isVisible();
+}
+
+void TestOperatorWindow::quitAsksOnlyForUnwrittenWork_data()
+{
+    QTest::addColumn<QStringList>("keys");
+    QTest::addColumn<bool>("asked");
+    QTest::newRow("bout loaded, nothing done") << QStringList{} << false;
+    QTest::newRow("an action") << QStringList{"F2"} << true;
+    QTest::newRow("a passivity") << QStringList{"P"} << true;
+    QTest::newRow("a win code") << QStringList{"S"} << true;
+    QTest::newRow("a win code of blue") << QStringList{"Ctrl+D"} << true;
+    QTest::newRow("the clock moved") << QStringList{"Up"} << true;
+    QTest::newRow("the clock running") << QStringList{"Space"} << true;
+    QTest::newRow("action taken back") << QStringList{"F5", "Backspace"} << false;
+    QTest::newRow("win code taken back") << QStringList{"S", "Backspace"} << false;
+    QTest::newRow("clock moved and back") << QStringList{"Up", "Down"} << false;
+    QTest::newRow("clock started and stopped") << QStringList{"Space", "Space"} << false;
+    // Leaving a bout writes it; loaded again, it holds only what its row holds.
+    QTest::newRow("written, then back") << QStringList{"F2", "S", "Up", "F9", "Ctrl+1"} << false;
+    QTest::newRow("written, back, one more") << QStringList{"F2", "F9", "Ctrl+1", "F6"} << true;
+    QTest::newRow("written, on the next bout") << QStringList{"F2", "F9", "F7"} << true;
+}
+
+// "Beenden" asks before the bout on the panel is lost, and only then; "Nein" keeps the program.
+void TestOperatorWindow::quitAsksOnlyForUnwrittenWork()
+{
+    QFETCH(QStringList, keys);
+    QFETCH(bool, asked);
+    openMatch();
+    QTest::mouseClick(child("Image1"), Qt::LeftButton);
+    type(keys);
+    MessageBox::takeShownMessages();
+    MessageBox::setNextAnswer(MessageBox::No);
+    QCOMPARE(quit(false), !asked);
+    const QStringList shown = MessageBox::takeShownMessages();
+    QCOMPARE(shown.size(), asked ? 1 : 0);
+    if (asked)
+        QVERIFY2(
+            shown.first().startsWith(QStringLiteral("Kampf Nr. %1 ist noch nicht ins Protokoll übernommen")
+                                         .arg(m_console->navigator().kampfnr())),
+            qPrintable(shown.first()));
+}
+
+void TestOperatorWindow::quitQuestionAnswers_data()
+{
+    QTest::addColumn<bool>("byClose");
+    QTest::addColumn<MessageBox::Answer>("answer");
+    QTest::newRow("Beenden, Nein") << false << MessageBox::No;
+    QTest::newRow("Beenden, Ja") << false << MessageBox::Yes;
+    QTest::newRow("closed, Nein") << true << MessageBox::No;
+    QTest::newRow("closed, Ja") << true << MessageBox::Yes;
+}
+
+// The question takes nothing over: whatever the answer, neither the match file nor the grid
+// row nor the bout changes, and a bout half-way through gets no result.
+void TestOperatorWindow::quitQuestionAnswers()
+{
+    QFETCH(bool, byClose);
+    QFETCH(MessageBox::Answer, answer);
+    openMatch();
+    QTest::mouseClick(child("Image1"), Qt::LeftButton);
+    type({"F2", "F7", "V", "Up", "Up"});
+    m_console->record().setHeader(QStringLiteral("gast"), QStringLiteral("TSV"));
+    const MatchRecord& record = m_console->record();
+    QStringList row;
+    for (int c = 0; c < MatchFields::ColumnCount; ++c)
+        row << record.cell(c, 1);
+
+    // The save before the question writes the header edit, as the bytes saved by hand show.
+    m_console->matchFile().saveall();
+    const QByteArray saved = readAll(m_path);
+    QVERIFY(saved.contains("<gast>TSV</gast>"));
+    m_console->record().setHeader(QStringLiteral("gast"), QStringLiteral("TSV"));
+    MessageBox::takeShownMessages();
+    MessageBox::setNextAnswer(answer);
+    QCOMPARE(quit(byClose), answer == MessageBox::Yes);
+    QCOMPARE(MessageBox::takeShownMessages().size(), 1);
+    QCOMPARE(m_window->isVisible(), answer == MessageBox::No);
+
+    QCOMPARE(readAll(m_path), saved);
+    QStringList after;
+    for (int c = 0; c < MatchFields::ColumnCount; ++c)
+        after << record.cell(c, 1);
+    QCOMPARE(after, row);
+    QCOMPARE(m_console->bout().wr(), QStringLiteral("2 V"));
+    QCOMPARE(m_console->bout().wb(), QStringLiteral(" 4 "));
+    QCOMPARE(m_console->clock().uhr(), QStringLiteral("0:02"));
+    QCOMPARE(m_console->navigator().kampfnr(), QStringLiteral("1"));
+    QVERIFY(m_console->boutUnwritten());
+
+    if (answer == MessageBox::No) {
+        // Still running, the operator takes the bout over as usual and then quits unasked.
+        type({"F9"});
+        QVERIFY(readAll(m_path).contains("<wertungenrot>2#V</wertungenrot>")); // a blank is stored as '#'
+
+        QVERIFY(quit(byClose));
+        QVERIFY(MessageBox::takeShownMessages().isEmpty());
+    }
+}
+
+// A value typed into a field is saved by the close of the window as by "Beenden", also while
+// the field still has the keyboard.
+void TestOperatorWindow::closingSavesAFieldNotYetLeft()
+{
+    openMatch();
+    QTest::mouseClick(child("Image3"), Qt::LeftButton);
+    auto* gast = child<QLineEdit>("gast");
+    gast->setFocus();
+    QTRY_VERIFY(gast->hasFocus());
+    QTest::keyClicks(gast, QStringLiteral("ASV"));
+    QVERIFY(gast->hasFocus());
+    QVERIFY(m_window->close());
+    QVERIFY(readAll(m_path).contains("<gast>ASV</gast>"));
+    QVERIFY(MessageBox::takeShownMessages().isEmpty());
 }
 
 void TestOperatorWindow::helpFailureIsReported()

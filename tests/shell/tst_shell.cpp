@@ -33,6 +33,8 @@ private slots:
     void boutPanelLoadsFirstBoutOnce();
     void teamScoreRecountStopsAtBadCell();
     void boutChoiceList();
+    void boutUnwritten_data();
+    void boutUnwritten();
 
     void everyTipReachable();
     void licenceDateLine();
@@ -229,6 +231,86 @@ void TestShell::boutChoiceList()
              (QStringList{QStringLiteral("57 F: Huber - Nowak"), QStringLiteral(" :  - ")}));
     m_console->record().setRowCount(1);
     QCOMPARE(OperatorShell::boutChoiceList(m_console->record()), QStringList());
+}
+
+void TestShell::boutUnwritten_data()
+{
+    // A stored bout row (inside <kampf1>), then what is done on the panel after loading it.
+    QTest::addColumn<QByteArray>("row");
+    QTest::addColumn<QString>("done");
+    QTest::addColumn<bool>("unwritten");
+
+    const QByteArray names = "<nachnrot>Huber</nachnrot><nachnblau>Nowak</nachnblau>";
+    const QByteArray scored = names + "<punkterot>1</punkterot><punkteblau>0</punkteblau><sieg>PS</sieg>"
+                                      "<zeit>3:00</zeit><wertungenrot>2#</wertungenrot>"
+                                      "<wertungenblau>#1</wertungenblau><zeiten>0:10;2:40;</zeiten>";
+    QTest::newRow("empty row") << names << "" << false;
+    QTest::newRow("empty row, a point") << names << "r1" << true;
+    QTest::newRow("empty row, a win code") << names << "rss" << true;
+    QTest::newRow("empty row, clock moved") << names << "+1" << true;
+    QTest::newRow("empty row, clock running") << names << "run" << true;
+    // "PS" comes back open and the stored time as stored: loaded is written.
+    QTest::newRow("scored row") << scored << "" << false;
+    QTest::newRow("scored row, a caution") << scored << "bv" << true;
+    QTest::newRow("scored row, clock moved") << scored << "+1" << true;
+    // The loader adjusts these rows; what it gives back counts as written.
+    QTest::newRow("strings of unequal length") << names + "<wertungenrot>22</wertungenrot>"
+                                                          "<wertungenblau>#</wertungenblau>"
+                                               << "" << false;
+    QTest::newRow("no blue wrestler: KL") << QByteArray("<nachnrot>Huber</nachnrot>") << "" << false;
+    QTest::newRow("restored SS") << names +
+                                        "<punkterot>4</punkterot><punkteblau>0</punkteblau><sieg>SS</sieg>"
+                                 << "" << false;
+    QTest::newRow("restored SS taken back") << names + "<punkterot>4</punkterot><punkteblau>0</punkteblau>"
+                                                       "<sieg>SS</sieg>"
+                                            << "wertungrueck" << true;
+    QTest::newRow("short time loads as 0:00") << names + "<zeit>1:0</zeit>"
+                                              << "" << false;
+    QTest::newRow("two-digit minutes") << names + "<zeit>10:05</zeit>"
+                                       << "" << false;
+    // Nothing is loaded after opening, and a number no row carries gives a bout of no row.
+    QTest::newRow("nothing loaded") << names << "unloaded" << false;
+    QTest::newRow("bout of no row") << names << "no row" << false;
+}
+
+// What the quit question relies on: the bout holds something its row does not, and asking
+// changes nothing.
+void TestShell::boutUnwritten()
+{
+    QFETCH(QByteArray, row);
+    QFETCH(QString, done);
+    QFETCH(bool, unwritten);
+    openMatch("<kampf1><reihenfolge>1</reihenfolge><stil>F</stil>" + row + "</kampf1>");
+    BoutNavigator& nav = m_console->navigator();
+    BoutClock& clock = m_console->clock();
+    Bout& bout = m_console->bout();
+    if (done == QLatin1String("no row"))
+        nav.naechsterkampf(7);
+    else if (done != QLatin1String("unloaded"))
+        m_shell->steuerungsansicht();
+    if (done == QLatin1String("r1"))
+        bout.punkte(QStringLiteral("r"), 1);
+    else if (done == QLatin1String("+1"))
+        clock.zeitplusminus(QStringLiteral("p"), 1);
+    else if (done == QLatin1String("run"))
+        clock.startstop();
+    else if (!done.isEmpty() && done != QLatin1String("unloaded") && done != QLatin1String("no row"))
+        bout.eingabe(done);
+    if (done != QLatin1String("unloaded") && done != QLatin1String("no row"))
+        QCOMPARE(nav.kampfid(), QStringLiteral("1"));
+
+    const QString wr = bout.wr();
+    const QString uhr = clock.uhr();
+    QStringList cells;
+    for (int c = 0; c < 24; ++c)
+        cells << m_console->record().cell(c, 1);
+    QCOMPARE(m_console->boutUnwritten(), unwritten);
+    QCOMPARE(bout.wr(), wr);
+    QCOMPARE(clock.uhr(), uhr);
+    QStringList after;
+    for (int c = 0; c < 24; ++c)
+        after << m_console->record().cell(c, 1);
+    QCOMPARE(after, cells);
 }
 
 void TestShell::everyTipReachable()

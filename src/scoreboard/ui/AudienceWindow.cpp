@@ -132,14 +132,37 @@ void AudienceWindow::setModel(AudienceModel& model)
     update();
 }
 
+bool AudienceWindow::fillsScreen() const
+{
+    // The border is off only while full screen (toggleFullScreen): that holds even where a
+    // window manager reports the state late or not at all.
+    return windowFlags().testFlag(Qt::FramelessWindowHint) ||
+           (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen));
+}
+
 void AudienceWindow::followClientSize(const QSize& size)
 {
-    // A maximised or full-screen window keeps the screen's size; the model learns it, so the
-    // zoom centres on what the hall sees.
-    if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))
+    // A window that fills the screen keeps the screen's size and shows the scaled design in
+    // it; the model learns that size, so the zoom centres on what the hall sees and the ticker
+    // comes back at the window's right edge.
+    if (fillsScreen())
         m_model->setClientSize(this->size());
     else
         resize(size);
+}
+
+void AudienceWindow::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    // Back from maximised or full screen, the window takes the design size of the scale set
+    // meanwhile, not the size it had before.
+    if (event->type() != QEvent::WindowStateChange || !m_model || fillsScreen() ||
+        (windowState() & Qt::WindowMinimized))
+        return;
+    // A size set by hand stays when the window is only minimised and restored.
+    const Qt::WindowStates old = static_cast<QWindowStateChangeEvent*>(event)->oldState();
+    if (old & (Qt::WindowMaximized | Qt::WindowFullScreen))
+        resize(m_model->designSize());
 }
 
 void AudienceWindow::resizeEvent(QResizeEvent* event)

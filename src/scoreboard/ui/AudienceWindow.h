@@ -81,8 +81,11 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    // Maximised or full screen: the window keeps the screen's size whatever the display scale.
+    bool fillsScreen() const;
     // The visible element of the live view under `pos`, unless the zoom overlay covers it.
     const AudienceModel::Element* elementAt(const QPoint& pos) const;
     void followClientSize(const QSize& size);

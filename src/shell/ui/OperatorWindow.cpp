@@ -377,22 +377,40 @@ void OperatorWindow::runPicker()
     m_picker->exec();
 }
 
-void OperatorWindow::Label1Click()
+bool OperatorWindow::mayEnd()
 {
     MatchFile& file = m_console.matchFile();
     if (!file.isOpen() && file.hasUnsavedEdits()) {
         // Nothing can take the edits; quitting anyway is the operator's choice, never silent.
-        if (MessageBox::question(
-                this, QStringLiteral("Beenden"),
-                QStringLiteral("Es ist keine Kampfdatei geöffnet: Die Eingaben sind nirgends "
-                               "gespeichert und gehen beim Beenden verloren. Trotzdem beenden?")) ==
-            MessageBox::Yes)
-            QApplication::quit();
-        return;
+        return MessageBox::question(
+                   this, QStringLiteral("Beenden"),
+                   QStringLiteral("Es ist keine Kampfdatei geöffnet: Die Eingaben sind nirgends "
+                                  "gespeichert und gehen beim Beenden verloren. Trotzdem beenden?")) ==
+               MessageBox::Yes;
     }
     // A match that cannot be saved keeps the program open: the operator sees why and can act.
-    if (guarded(this, [&file] { file.saveall(); }))
-        QApplication::quit();
+    if (!guarded(this, [&file] { file.saveall(); }))
+        return false;
+    // The bout is taken over only by leaving it, which evaluates it: a bout half-way through
+    // must not get a result here, so the operator decides, and the answer writes nothing.
+    if (!m_console.boutUnwritten())
+        return true;
+    return MessageBox::question(
+               this, QStringLiteral("Beenden"),
+               QStringLiteral(
+                   "Kampf Nr. %1 ist noch nicht ins Protokoll übernommen (das geschieht beim Wechsel "
+                   "zu einem anderen Kampf, etwa mit F9): Seine Wertungen, Siegart und "
+                   "Kampfzeit gehen beim Beenden verloren. Ohne Übernahme beenden?")
+                   .arg(m_console.navigator().kampfnr())) == MessageBox::Yes;
+}
+
+void OperatorWindow::Label1Click()
+{
+    if (!mayEnd())
+        return;
+    m_ending = true;
+    // Closing the window ends the program (closeEvent), without asking a second time.
+    close();
 }
 
 void OperatorWindow::cClick()
@@ -453,6 +471,12 @@ bool OperatorWindow::eventFilter(QObject* watched, QEvent* event)
 
 void OperatorWindow::closeEvent(QCloseEvent* event)
 {
+    // Alt+F4, the desktop's close and logging out come here: they save and ask as "Beenden".
+    if (!m_ending && !mayEnd()) {
+        event->ignore();
+        return;
+    }
+    m_ending = true;
     // Closing the operator window ends the program, also while the audience window is shown.
     QWidget::closeEvent(event);
     QApplication::quit();

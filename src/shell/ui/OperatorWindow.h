@@ -46,7 +46,8 @@ public:
     // modifiers its key event carried.
     void tastendruck(int vk, Qt::KeyboardModifiers held);
 
-    // "Beenden": saves the match, then ends the program.
+    // "Beenden": saves the match, asks when the bout on the panel holds what its row does not,
+    // then ends the program. Closing the window by the window manager goes the same way.
     void Label1Click();
     // "Anzeige": adverts, the audience window, then the bout panel. Throws on a failing step.
     void cClick();
@@ -69,6 +70,8 @@ private:
     void updateCaption();
     void updateTexts();
     void runPicker();
+    // The save and the questions before the program ends; false keeps it running.
+    bool mayEnd();
 
     Console& m_console;
     KeyboardControl& m_keyboard;
@@ -78,6 +81,8 @@ private:
     WinTypePicker* m_picker = nullptr;
     bool m_shown = false;
     bool m_swipeFromSurface = false;
+    // The operator agreed to end: the close that follows asks nothing again.
+    bool m_ending = false;
 
     QWidget* m_menu = nullptr;
     QFrame* m_marker = nullptr;
