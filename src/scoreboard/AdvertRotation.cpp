@@ -237,15 +237,18 @@ void AdvertRotation::forgetOldPictures()
     qsizetype ready = 0;
     for (const Entry& entry : std::as_const(m_cache))
         ready += entry.state == State::Ready;
+    // The rotation runs in a circle: the picture shown last has its next turn furthest away, so
+    // it goes first. Dropping the least recently shown one would throw out the picture just read
+    // ahead (never shown yet) and skip that advert at every pass of a long list.
     while (ready > kCachedPictures) {
-        auto oldest = m_cache.end();
+        auto latest = m_cache.end();
         for (auto it = m_cache.begin(); it != m_cache.end(); ++it)
             if (it->state == State::Ready && !it->pending &&
-                (oldest == m_cache.end() || it->lastUse < oldest->lastUse))
-                oldest = it;
-        if (oldest == m_cache.end())
+                (latest == m_cache.end() || it->lastUse > latest->lastUse))
+                latest = it;
+        if (latest == m_cache.end())
             break;
-        m_cache.erase(oldest);
+        m_cache.erase(latest);
         --ready;
     }
 }

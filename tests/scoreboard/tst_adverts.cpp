@@ -254,6 +254,7 @@ private slots:
 
     // Mode 1
     void rotationCyclesThroughTheList();
+    void listLongerThanTheCacheShowsEveryAdvert();
     void singleAdvertReloadsAtEveryTick();
     void tickDoesNothingOutsideModeOne_data();
     void tickDoesNothingOutsideModeOne();
@@ -664,6 +665,30 @@ void TestAdverts::rotationCyclesThroughTheList()
     tickSettled();
     QCOMPARE(m_adverts->advertIndex(), 1);
     QCOMPARE(shown(), 2);
+}
+
+// More adverts than pictures kept ready: the picture read ahead must survive until its turn,
+// or the same adverts would be skipped at every pass.
+void TestAdverts::listLongerThanTheCacheShowsEveryAdvert()
+{
+    constexpr int count = 40;
+    QStringList paths;
+    for (int i = 0; i < count; ++i) {
+        paths << m_dir->filePath(QStringLiteral("lang%1.jpg").arg(i + 1));
+        // Told apart by their width.
+        QVERIFY(writeAll(paths.last(), encode(solid(Qt::red, 16 + 8 * i, 8))));
+    }
+    settings().setWerbung(paths);
+    settings().setModus(1);
+
+    m_adverts->werbungtimerTimer();
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int position = 1; position <= count; ++position) {
+            tickSettled();
+            QCOMPARE(m_adverts->advertIndex(), position);
+            QCOMPARE(m_adverts->picture().width(), 16 + 8 * (position - 1));
+        }
+    }
 }
 
 void TestAdverts::singleAdvertReloadsAtEveryTick()
