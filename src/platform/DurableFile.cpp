@@ -8,12 +8,14 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace DurableFile {
 
@@ -126,6 +128,28 @@ void setSystemCallsForTests(SystemCalls calls)
     g_calls = std::move(calls);
 }
 
+namespace {
+
+bool modeLetsWrite(const struct stat& st)
+{
+    // Root is held to the owner's bits. Anyone else to the bits of their own class: a file
+    // that the administrator owns and keeps from the operator stays as it is, even in a folder
+    // the operator may write.
+    const uid_t user = ::geteuid();
+    if (user == 0 || st.st_uid == user)
+        return st.st_mode & S_IWUSR;
+    bool inGroup = st.st_gid == ::getegid();
+    if (!inGroup) {
+        const int count = ::getgroups(0, nullptr);
+        std::vector<gid_t> groups(std::size_t(std::max(count, 0)));
+        if (count > 0 && ::getgroups(count, groups.data()) == count)
+            inGroup = std::find(groups.begin(), groups.end(), st.st_gid) != groups.end();
+    }
+    return st.st_mode & (inGroup ? S_IWGRP : S_IWOTH);
+}
+
+} // namespace
+
 void replace(const QString& path, const QByteArray& bytes)
 {
     const QString name = QFileInfo(path).fileName();
@@ -146,7 +170,7 @@ void replace(const QString& path, const QByteArray& bytes)
     // settled set-up) means it to stay as it is. The rename would replace it all the same, since
     // only the folder's permission counts for that, and root may write anything: so the mode
     // bits decide, not what the process happens to be allowed.
-    if (exists && (old.st_mode & S_IWUSR) == 0)
+    if (exists && !modeLetsWrite(old))
         throw UserError(QStringLiteral("Die Datei „%1“ kann nicht gespeichert werden: die Datei ist "
                                        "schreibgeschützt (ihre Dateirechte erlauben kein Schreiben). %2")
                             .arg(name, keptNote(true)));

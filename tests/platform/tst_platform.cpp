@@ -16,8 +16,10 @@
 #include <cerrno>
 #include <optional>
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -58,6 +60,8 @@ private slots:
     void writtenFileAlwaysReadsBack();
     void failingStepKeepsOldFile_data();
     void failingStepKeepsOldFile();
+    void otherUsersFileFollowsItsClassBits_data();
+    void otherUsersFileFollowsItsClassBits();
     void leftoversOfAKilledSaveAreRemoved();
     void savedFileKeepsItsMode_data();
     void savedFileKeepsItsMode();
@@ -456,6 +460,51 @@ void TestPlatform::failingStepKeepsOldFile()
         QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
         QCOMPARE(QString::number(st.st_mode & 07777, 8), QString::number(error, 8));
     }
+}
+
+void TestPlatform::otherUsersFileFollowsItsClassBits_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("replaced");
+    // The file is root's; the save runs as "nobody", in a folder anyone may write.
+    QTest::newRow("others may not write") << 0644 << false;
+    QTest::newRow("only the owner's group may write") << 0664 << false;
+    QTest::newRow("others may write") << 0646 << true;
+}
+
+void TestPlatform::otherUsersFileFollowsItsClassBits()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, replaced);
+    if (::geteuid() != 0)
+        QSKIP("needs root, to save as another user");
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QCOMPARE(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+    const QString path = dir.filePath(QStringLiteral("a.ptlx"));
+    QVERIFY(writeAll(path, "alt"));
+    QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(mode)), 0);
+
+    // A child of its own, so that the test process keeps its rights.
+    const pid_t child = ::fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        int code = 3;
+        if (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0) {
+            try {
+                DurableFile::replace(path, "neu");
+                code = 0;
+            } catch (const UserError& e) {
+                code = e.message().contains(QStringLiteral("schreibgeschützt")) ? 1 : 2;
+            }
+        }
+        ::_exit(code);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), replaced ? 0 : 1);
+    QCOMPARE(readAll(path), replaced ? QByteArray("neu") : QByteArray("alt"));
 }
 
 void TestPlatform::leftoversOfAKilledSaveAreRemoved()
