@@ -86,8 +86,9 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     NullSound m_sound;
     std::unique_ptr<Console> m_console;
-    std::unique_ptr<KeyboardControl> m_keyboard;
-    std::unique_ptr<OperatorShell> m_shell;
+    // The console's own.
+    KeyboardControl* m_keyboard = nullptr;
+    OperatorShell* m_shell = nullptr;
     std::unique_ptr<OperatorWindow> m_window;
     std::unique_ptr<MessageWindow> m_messages;
     QString m_path;
@@ -106,10 +107,9 @@ void TestOperatorWindow::init()
     ini.write("[allgemein]\r\ndatum=05.12.2026\r\n");
     ini.close();
     m_console = std::make_unique<Console>(m_dir->path(), &m_sound);
-    m_keyboard =
-        std::make_unique<KeyboardControl>(m_console->bout(), m_console->clock(), m_console->navigator());
-    m_shell = std::make_unique<OperatorShell>(*m_console, *m_keyboard);
-    m_window = std::make_unique<OperatorWindow>(*m_console, *m_keyboard, *m_shell);
+    m_keyboard = &m_console->keyboard();
+    m_shell = &m_console->shell();
+    m_window = std::make_unique<OperatorWindow>(*m_console);
     m_messages = std::make_unique<MessageWindow>();
     m_window->setMessageWindow(m_messages.get());
     m_window->resize(1280, 800);
@@ -123,8 +123,8 @@ void TestOperatorWindow::cleanup()
 {
     m_window.reset();
     m_messages.reset();
-    m_shell.reset();
-    m_keyboard.reset();
+    m_shell = nullptr;
+    m_keyboard = nullptr;
     m_console.reset();
     m_dir.reset();
     setDocumentOpenerForTests({});
@@ -647,7 +647,7 @@ void TestOperatorWindow::refereeListFillsOfficials()
     QVERIFY(list.open(QIODevice::WriteOnly));
     list.write("Nr;Name;Vorname\r\n1;Maier;Hans\r\n2;M\xfcller;J\xfcrgen\n");
     list.close();
-    OperatorWindow second(*m_console, *m_keyboard, *m_shell);
+    OperatorWindow second(*m_console);
     for (const char* name : {"mp", "pr", "ml"}) {
         auto* combo = second.findChild<QComboBox*>(QLatin1String(name));
         QCOMPARE(combo->count(), 2);
@@ -714,9 +714,7 @@ void TestOperatorWindow::brokenSettingsStillKeepChanges()
         "</settings>");
     settings.close();
     Console console(m_dir->path(), &m_sound);
-    KeyboardControl keyboard(console.bout(), console.clock(), console.navigator());
-    OperatorShell shell(console, keyboard);
-    OperatorWindow second(console, keyboard, shell);
+    OperatorWindow second(console);
     second.show();
     QVERIFY(QTest::qWaitForWindowExposed(&second));
     const QStringList shown = MessageBox::takeShownMessages();
