@@ -73,6 +73,9 @@ private slots:
 
 private:
     void openMatch();
+    // On the entry panel: "Shift+Del" or "Ctrl+Del" typed into the first cell of bout 1's row,
+    // or the named buttons clicked one after another ("Button3 Button1").
+    void changeLineUp(const QString& operation);
     // Keys as the operator types them into the operator window ("F2", "Ctrl+1", ...).
     void type(const QStringList& keys);
     // "Beenden" clicked, or the window closed by the window manager; true when the window ended.
@@ -341,6 +344,19 @@ void TestOperatorWindow::boutFollowsItsRow()
     QCOMPARE(m_console->navigator().kampfnr(), QString::number(bout));
 
     QTest::mouseClick(child("Image3"), Qt::LeftButton);
+    changeLineUp(operation);
+    QVERIFY(MessageBox::takeShownMessages().isEmpty());
+    QTest::mouseClick(child("Image1"), Qt::LeftButton);
+    QTest::keyClick(window, Qt::Key_F9);
+
+    for (auto it = expected.cbegin(); it != expected.cend(); ++it)
+        QVERIFY2(
+            record.cell(it.key(), row) == it.value(),
+            qPrintable(QStringLiteral("column %1: \"%2\"").arg(it.key()).arg(record.cell(it.key(), row))));
+}
+
+void TestOperatorWindow::changeLineUp(const QString& operation)
+{
     ProtocolGrid* grid = m_window->entryPanel()->grid();
     if (operation.endsWith(QLatin1String("+Del"))) {
         grid->setFocus(Qt::OtherFocusReason);
@@ -353,41 +369,37 @@ void TestOperatorWindow::boutFollowsItsRow()
         for (const QString& button : operation.split(QLatin1Char(' ')))
             QTest::mouseClick(m_window->findChild<QWidget*>(button), Qt::LeftButton);
     }
-    QVERIFY(MessageBox::takeShownMessages().isEmpty());
-    QTest::mouseClick(child("Image1"), Qt::LeftButton);
-    QTest::keyClick(window, Qt::Key_F9);
-
-    for (auto it = expected.cbegin(); it != expected.cend(); ++it)
-        QVERIFY2(
-            record.cell(it.key(), row) == it.value(),
-            qPrintable(QStringLiteral("column %1: \"%2\"").arg(it.key()).arg(record.cell(it.key(), row))));
 }
 
 void TestOperatorWindow::badCellInFollowedRow_data()
 {
-    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<int>("badRow");
     QTest::addColumn<QString>("nachnrot"); // of bout 1 in the file afterwards
-    QTest::newRow("Rot <-> Blau") << "Button18"
-                                  << "Nowak";
-    QTest::newRow("8 Kämpfe") << "Button7"
-                              << "Huber";
+    QTest::newRow("Rot <-> Blau") << "Button18" << 1 << "Nowak";
+    QTest::newRow("8 Kämpfe") << "Button7" << 1 << "Huber";
+    // The keys clear the bad cell of their own row; the loaded bout reads every row's points.
+    // They save nothing: the file keeps the wrestler.
+    QTest::newRow("Shift+Del") << "Shift+Del" << 2 << "Huber";
+    QTest::newRow("Ctrl+Del") << "Ctrl+Del" << 2 << "Huber";
 }
 
-// The loaded bout's row holds team points that are no number: following the changed rows fails.
-// The operator sees that failure of the button's action, the change is saved all the same, and
-// the panel belongs to no row, so the next bout change writes nothing into it.
+// A row holds team points that are no number: following the changed rows fails. The operator
+// sees that failure of the button's or the key's action, what the action saves is saved all the
+// same, and the panel belongs to no row, so the next bout change writes nothing into it.
 void TestOperatorWindow::badCellInFollowedRow()
 {
-    QFETCH(QString, button);
+    QFETCH(QString, operation);
+    QFETCH(int, badRow);
     QFETCH(QString, nachnrot);
     openMatch();
     QTest::mouseClick(child("Image1"), Qt::LeftButton);
     QCOMPARE(m_console->navigator().kampfid(), QStringLiteral("1"));
     MatchRecord& record = m_console->record();
-    record.setCell(MatchFields::ColPunkteRot, 1, QStringLiteral("x"));
+    record.setCell(MatchFields::ColPunkteRot, badRow, QStringLiteral("x"));
 
     QTest::mouseClick(child("Image3"), Qt::LeftButton);
-    QTest::mouseClick(m_window->findChild<QWidget*>(button), Qt::LeftButton);
+    changeLineUp(operation);
     const QStringList failure{QStringLiteral("'x' ist kein gültiger Integerwert")};
     QCOMPARE(MessageBox::takeShownMessages(), failure);
     QCOMPARE(stored(m_path, QStringLiteral("kaempfe/kampf1/nachnrot")), nachnrot);
