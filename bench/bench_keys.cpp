@@ -102,8 +102,6 @@ struct Rig
     QTemporaryDir dir;
     NullSound sound;
     std::unique_ptr<Console> console;
-    std::unique_ptr<KeyboardControl> keyboard;
-    std::unique_ptr<OperatorShell> shell;
     std::unique_ptr<OperatorWindow> window;
     std::unique_ptr<AudienceWindow> audience;
     std::unique_ptr<MessageWindow> messages;
@@ -141,12 +139,9 @@ QString prepare()
         rig.firstSlot = SteadyClock::now();
         ++rig.emissions;
     });
-    rig.keyboard = std::make_unique<KeyboardControl>(rig.console->bout(), rig.console->clock(),
-                                                     rig.console->navigator());
-    rig.shell = std::make_unique<OperatorShell>(*rig.console, *rig.keyboard);
     // Wine's Tahoma, where installed, before the first window, as the program adds it.
     FontInstaller::addTahoma();
-    rig.window = std::make_unique<OperatorWindow>(*rig.console, *rig.keyboard, *rig.shell);
+    rig.window = std::make_unique<OperatorWindow>(*rig.console);
     rig.window->openMatchFile(path);
     if (rig.console->matchFile().matchFileName().isEmpty())
         return QStringLiteral("the match file did not open: ") +
@@ -174,9 +169,10 @@ QString prepare()
     if (!rig.window->windowHandle() || !rig.window->windowHandle()->isExposed())
         return QStringLiteral("the operator window was never exposed");
 
-    rig.shell->steuerungsansicht();
+    rig.console->shell().steuerungsansicht();
     QCoreApplication::processEvents();
-    if (rig.shell->currentView() != OperatorShell::Kampf || !rig.keyboard->keyboardActive())
+    if (rig.console->shell().currentView() != OperatorShell::Kampf ||
+        !rig.console->keyboard().keyboardActive())
         return QStringLiteral("the bout panel is not shown");
     const Bout& bout = rig.console->bout();
     if (bout.wr().size() != kActionCount || bout.wb().size() != kActionCount || !bout.isOpen())
@@ -292,7 +288,7 @@ void BM_key_event_F2(benchmark::State& state)
 
 void BM_tastendruck_direct(benchmark::State& state)
 {
-    KeyboardControl& keyboard = *g_rig->keyboard;
+    KeyboardControl& keyboard = g_rig->console->keyboard();
     measurePresses(
         state, g_directSamples, [&keyboard] { keyboard.tastendruck(kF2, Qt::NoModifier); },
         [&keyboard] { keyboard.tastendruck(kBackspace, Qt::NoModifier); });

@@ -1,9 +1,7 @@
-#include "bout/KeyboardControl.h"
 #include "bout/ui/WinTypePicker.h"
 #include "platform/FontInstaller.h"
 #include "scoreboard/ui/AudienceWindow.h"
 #include "shell/Console.h"
-#include "shell/OperatorShell.h"
 #include "shell/ui/German.h"
 #include "shell/ui/MessageWindow.h"
 #include "shell/ui/OperatorWindow.h"
@@ -25,12 +23,11 @@ int main(int argc, char* argv[])
     // with it; nothing to take back at the end.
     FontInstaller::addTahoma();
 
+    // Every core object, wired together.
     Console console(QCoreApplication::applicationDirPath());
-    KeyboardControl keyboard(console.bout(), console.clock(), console.navigator());
-    OperatorShell shell(console, keyboard);
 
     // The windows in their order: operator, audience, message window, win-type picker, help.
-    OperatorWindow form2(console, keyboard, shell);
+    OperatorWindow form2(console);
     form2.setWindowTitle(QStringLiteral("VANTOR²"));
     const QStringList args = QApplication::arguments();
     if (args.size() > 1 && QFileInfo(args.at(1)).isFile())

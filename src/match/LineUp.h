@@ -56,6 +56,10 @@ public:
     // fails. Called directly, not through a signal: what the listener throws (a bout that no
     // longer loads) ends the operation, so the operator's action reports it.
     void setRowsHook(std::function<void(int firstRow, int lastRow)> hook) { m_rowsHook = std::move(hook); }
+    // Runs the rows hook for bout rows rewritten by an edit outside these operations (a row
+    // cleared in the grid), so that one listener hears of every rewritten row. Throws what the
+    // hook throws.
+    void tellRows(int firstRow, int lastRow);
 
 signals:
     // A template was laid out: no bout is current any more.
@@ -64,7 +68,6 @@ signals:
 private:
     // saveall, then the rows hook whether or not the save went through.
     void saveThenTell(int firstRow, int lastRow);
-    void tellRows(int firstRow, int lastRow);
 
     MatchRecord& m_record;
     MatchFile& m_file;

@@ -29,6 +29,13 @@ Console::Console(const QString& programFolder, SignalSound* sound, QObject* pare
     connect(&m_file, &MatchFile::openFileChanged, &m_navigator,
             [this] { m_navigator.setKampfnr(QStringLiteral("0")); });
     m_navigator.setAdvertHook([this] { m_adverts.werbungaktu(); });
+    // A laid-out line-up has no current bout.
+    connect(&m_lineUp, &LineUp::applied, &m_navigator,
+            [this] { m_navigator.setKampfnr(QStringLiteral("0")); });
+    // The bout on the panel follows its row: written back later, a stale copy would undo the
+    // change. A hook, not a signal: what following throws (a bad cell in the row) is the failure
+    // of the operator's action that rewrote the rows, and reaches that action's guard.
+    m_lineUp.setRowsHook([this](int firstRow, int lastRow) { m_navigator.followRows(firstRow, lastRow); });
     // Starting or stopping the clock brings the scoreboard back when the introduction shows.
     connect(&m_clock, &BoutClock::startstopped, &m_view, [this] {
         if (m_view.panel2Visible())

@@ -1,14 +1,18 @@
 #pragma once
 
+#include "OperatorShell.h"
 #include "bout/Bout.h"
 #include "bout/BoutClock.h"
 #include "bout/BoutNavigator.h"
+#include "bout/KeyboardControl.h"
+#include "bout/ViewState.h"
+#include "exchange/TarvoExchange.h"
+#include "match/LineUp.h"
 #include "match/MatchCreation.h"
 #include "match/MatchFile.h"
 #include "match/MatchRecord.h"
-#include "scoreboard/AudienceModel.h"
 #include "scoreboard/AdvertRotation.h"
-#include "bout/ViewState.h"
+#include "scoreboard/AudienceModel.h"
 #include "settings/Settings.h"
 
 #include <QObject>
@@ -18,7 +22,8 @@
 
 class SignalSound;
 
-// Owns the core objects of one running console and wires them together.
+// Owns the core objects of one running console and wires them together: every connection from
+// one core object to another is made here, so the windows only bind controls to them.
 class Console : public QObject
 {
     Q_OBJECT
@@ -43,6 +48,14 @@ public:
     AdvertRotation& adverts() { return m_adverts; }
     // Audience window contents: what the hall sees, fed from the bout, clock and navigator.
     AudienceModel& audience() { return m_audience; }
+    // The line-up operations on the bout list; the bout on the panel follows the rows they rewrite.
+    LineUp& lineUp() { return m_lineUp; }
+    // The Tarvo database and the transfer into it.
+    TarvoExchange& tarvo() { return m_tarvo; }
+    // Keys of the bout panel.
+    KeyboardControl& keyboard() { return m_keyboard; }
+    // The operator window's frame: its views, menu marker, tip and wall clock.
+    OperatorShell& shell() { return m_shell; }
 
     // True when the bout on the panel holds what its grid row does not (an action, a win type,
     // the clock moved or running): ending the program now would lose it. Evaluates and writes
@@ -63,4 +76,9 @@ private:
     AdvertRotation m_adverts{m_settings, m_record, m_navigator};
     // After the objects its feed reads.
     AudienceModel m_audience{m_bout, m_clock, m_navigator, m_view, m_settings};
+    LineUp m_lineUp{m_record, m_file};
+    TarvoExchange m_tarvo;
+    KeyboardControl m_keyboard{m_bout, m_clock, m_navigator};
+    // Last: it takes the whole console, whose other members it may reach from its first call.
+    OperatorShell m_shell{*this, m_keyboard};
 };

@@ -48,7 +48,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     RecordingSound m_sound;
     std::unique_ptr<Console> m_console;
-    std::unique_ptr<KeyboardControl> m_keyboard;
+    KeyboardControl* m_keyboard = nullptr; // the console's own
     std::unique_ptr<QSignalSpy> m_pickerSpy;
 };
 
@@ -57,16 +57,15 @@ void TestKeyboard::init()
     m_dir = std::make_unique<QTemporaryDir>();
     m_sound.played.clear();
     m_console = std::make_unique<Console>(m_dir->path(), &m_sound);
-    m_keyboard =
-        std::make_unique<KeyboardControl>(m_console->bout(), m_console->clock(), m_console->navigator());
+    m_keyboard = &m_console->keyboard();
     m_keyboard->setKeyboardActive(true);
-    m_pickerSpy = std::make_unique<QSignalSpy>(m_keyboard.get(), &KeyboardControl::pickerRequested);
+    m_pickerSpy = std::make_unique<QSignalSpy>(m_keyboard, &KeyboardControl::pickerRequested);
 }
 
 void TestKeyboard::cleanup()
 {
     m_pickerSpy.reset();
-    m_keyboard.reset();
+    m_keyboard = nullptr;
     m_console.reset();
     m_dir.reset();
 }

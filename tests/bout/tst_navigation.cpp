@@ -360,7 +360,7 @@ void TestNavigation::boutChangeSavesRowInItsOwnElement()
     m_console->matchFile().open(m_path);
     nav().setKampfnr(QStringLiteral("1"));
     nav().ladedaten();
-    KeyboardControl keyboard(bout(), m_console->clock(), nav());
+    KeyboardControl& keyboard = m_console->keyboard();
     keyboard.setKeyboardActive(true);
     const auto press = [&keyboard](int key, Qt::KeyboardModifiers held = Qt::NoModifier) {
         keyboard.tastendruck(virtualKeyFor(key, held), held);

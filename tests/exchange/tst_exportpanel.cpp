@@ -81,8 +81,8 @@ void TestExportPanel::init()
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     m_console = std::make_unique<Console>(m_dir->path(), &m_sound);
-    m_panel =
-        std::make_unique<ExportPanel>(m_console->settings(), m_console->record(), m_console->navigator());
+    m_panel = std::make_unique<ExportPanel>(m_console->settings(), m_console->record(),
+                                            m_console->navigator(), m_console->tarvo());
     m_panel->resize(1200, 800);
     m_panel->show();
 }
@@ -789,7 +789,7 @@ void TestExportPanel::databaseFailure()
     m_console->record().setHeader("zeitnehmer", "Zeit Nehmer");
     m_console->settings().setTarvodir(m_dir->path());
     // The other program's lock is waited for a second here, not the 100 s of the match evening.
-    m_panel->tarvo().connection().setCommandTimeout(1);
+    m_console->tarvo().connection().setCommandTimeout(1);
     std::optional<ModeBitsBind> modeBits;
     if (fault == "no table")
         sql("DROP TABLE MKKampfrunden");
@@ -872,7 +872,7 @@ void TestExportPanel::lockedDatabase()
     sql("INSERT INTO MProtokollPositionen (PPID, ProtokollID, Sortiernummer) VALUES (701, 7, 1)");
     fillMatch();
     m_console->settings().setTarvodir(m_dir->path());
-    m_panel->tarvo().connection().setCommandTimeout(timeout);
+    m_console->tarvo().connection().setCommandTimeout(timeout);
     chooseSeason("2012");
     const QList<QStringList> before = dump(file);
     sql("BEGIN EXCLUSIVE");
@@ -906,7 +906,7 @@ void TestExportPanel::lockedDatabase()
         QTest::mouseClick(button4, Qt::LeftButton);
         control<QComboBox>("saison")->setEditText("2013");
         try {
-            m_panel->tarvo().transfer(1, m_console->record(), "93", "11");
+            m_console->tarvo().transfer(1, m_console->record(), "93", "11");
             seen << "second transfer ran";
         } catch (const UserError& e) {
             seen << e.message();

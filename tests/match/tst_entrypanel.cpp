@@ -1,4 +1,5 @@
 #include "match/MatchFields.h"
+#include "match/LineUp.h"
 #include "match/MatchFile.h"
 #include "match/MatchRecord.h"
 #include "match/ui/EntryPanel.h"
@@ -128,6 +129,7 @@ struct Fixture
     QString path = folder + QLatin1Char('/') + kFileName;
     MatchRecord record;
     MatchFile file{record};
+    LineUp lineUp{record, file};
     std::unique_ptr<QWidget> window;
     EntryPanel* panel = nullptr;
     QLineEdit* elsewhere = nullptr;
@@ -144,7 +146,7 @@ struct Fixture
         }
         window = std::make_unique<QWidget>();
         auto* layout = new QVBoxLayout(window.get());
-        panel = new EntryPanel(record, file, window.get());
+        panel = new EntryPanel(record, file, lineUp, window.get());
         elsewhere = new QLineEdit(window.get());
         elsewhere->setObjectName(QStringLiteral("elsewhere"));
         layout->addWidget(panel);

@@ -60,6 +60,7 @@ struct Fixture
     QString licences = tmp.filePath(QStringLiteral("lizenzdaten.ini"));
     MatchRecord record;
     MatchFile file{record};
+    LineUp lineUp{record, file};
     std::unique_ptr<QWidget> window;
     EntryPanel* panel = nullptr;
     QLineEdit* elsewhere = nullptr;
@@ -73,7 +74,7 @@ struct Fixture
             return false;
         window = std::make_unique<QWidget>();
         auto* layout = new QVBoxLayout(window.get());
-        panel = new EntryPanel(record, file, window.get());
+        panel = new EntryPanel(record, file, lineUp, window.get());
         panel->setLicenceFile(licences);
         modelTester = std::make_unique<QAbstractItemModelTester>(
             panel->grid()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -439,7 +440,8 @@ void TestGridEditing::keyHints()
 {
     MatchRecord record;
     MatchFile file(record);
-    EntryPanel panel(record, file);
+    LineUp lineUp(record, file);
+    EntryPanel panel(record, file, lineUp);
     QCOMPARE(panel.findChild<QLabel*>(QStringLiteral("Label79"))->text(),
              QStringLiteral("Strg + Entf: Löscht die ganze Zeile"));
     QCOMPARE(panel.findChild<QLabel*>(QStringLiteral("Label80"))->text(),
@@ -452,7 +454,7 @@ void TestGridEditing::buttons_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("saves");
     QTest::addColumn<int>("rows");       // bout rows afterwards
-    QTest::addColumn<bool>("templated"); // lineUpApplied emitted
+    QTest::addColumn<bool>("templated"); // LineUp::applied emitted
     QTest::addColumn<bool>("failing");   // the folder is gone: every save fails with a message
 
     const struct
@@ -491,7 +493,7 @@ void TestGridEditing::buttons()
     auto* button = f.control<QPushButton>(name);
     QVERIFY(button);
     QCOMPARE(button->text(), text);
-    QSignalSpy applied(f.panel, &EntryPanel::lineUpApplied);
+    QSignalSpy applied(&f.lineUp, &LineUp::applied);
     QVERIFY(failing ? f.tmp.remove() : f.forgetFile());
 
     QTest::mouseClick(button, Qt::LeftButton);

@@ -48,8 +48,9 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     NullSound m_sound;
     std::unique_ptr<Console> m_console;
-    std::unique_ptr<KeyboardControl> m_keyboard;
-    std::unique_ptr<OperatorShell> m_shell;
+    // The console's own.
+    KeyboardControl* m_keyboard = nullptr;
+    OperatorShell* m_shell = nullptr;
     std::unique_ptr<OperatorWindow> m_window;
 };
 
@@ -68,17 +69,16 @@ void TestHelpDocument::initTestCase()
 
     m_dir = std::make_unique<QTemporaryDir>();
     m_console = std::make_unique<Console>(m_dir->path(), &m_sound);
-    m_keyboard =
-        std::make_unique<KeyboardControl>(m_console->bout(), m_console->clock(), m_console->navigator());
-    m_shell = std::make_unique<OperatorShell>(*m_console, *m_keyboard);
-    m_window = std::make_unique<OperatorWindow>(*m_console, *m_keyboard, *m_shell);
+    m_keyboard = &m_console->keyboard();
+    m_shell = &m_console->shell();
+    m_window = std::make_unique<OperatorWindow>(*m_console);
 }
 
 void TestHelpDocument::cleanupTestCase()
 {
     m_window.reset();
-    m_shell.reset();
-    m_keyboard.reset();
+    m_shell = nullptr;
+    m_keyboard = nullptr;
     m_console.reset();
 }
 

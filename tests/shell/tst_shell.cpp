@@ -46,23 +46,23 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     NullSound m_sound;
     std::unique_ptr<Console> m_console;
-    std::unique_ptr<KeyboardControl> m_keyboard;
-    std::unique_ptr<OperatorShell> m_shell;
+    // The console's own.
+    KeyboardControl* m_keyboard = nullptr;
+    OperatorShell* m_shell = nullptr;
 };
 
 void TestShell::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     m_console = std::make_unique<Console>(m_dir->path(), &m_sound);
-    m_keyboard =
-        std::make_unique<KeyboardControl>(m_console->bout(), m_console->clock(), m_console->navigator());
-    m_shell = std::make_unique<OperatorShell>(*m_console, *m_keyboard);
+    m_keyboard = &m_console->keyboard();
+    m_shell = &m_console->shell();
 }
 
 void TestShell::cleanup()
 {
-    m_shell.reset();
-    m_keyboard.reset();
+    m_shell = nullptr;
+    m_keyboard = nullptr;
     m_console.reset();
     m_dir.reset();
 }
@@ -143,7 +143,7 @@ void TestShell::sameViewAgainStopsMarkerAtNextTick()
 
 void TestShell::entryPanelNeedsAMatchFile()
 {
-    QSignalSpy messages(m_shell.get(), &OperatorShell::mymessage);
+    QSignalSpy messages(m_shell, &OperatorShell::mymessage);
     m_shell->Image6Click();
     m_shell->Image3Click();
     QCOMPARE(messages.count(), 1);

@@ -71,9 +71,8 @@ void fill(QWidget* w, const QColor& colour)
 } // namespace
 
 ExportPanel::ExportPanel(Settings& settings, const MatchRecord& record, const BoutNavigator& navigator,
-                         QWidget* parent)
-    : QWidget(parent), m_settings(settings), m_record(record), m_navigator(navigator),
-      m_tarvo(new TarvoExchange(this))
+                         TarvoExchange& tarvo, QWidget* parent)
+    : QWidget(parent), m_settings(settings), m_record(record), m_navigator(navigator), m_tarvo(tarvo)
 {
     setObjectName(QStringLiteral("panel_export"));
     fill(this, kGreen);
@@ -113,7 +112,7 @@ ExportPanel::ExportPanel(Settings& settings, const MatchRecord& record, const Bo
     m_progressBar1->setRange(0, 12);
     m_progressBar1->setValue(0);
     m_progressBar1->setGeometry(460, 110, 260, 20);
-    connect(m_tarvo, &TarvoExchange::progressChanged, m_progressBar1, &QProgressBar::setValue);
+    connect(&m_tarvo, &TarvoExchange::progressChanged, m_progressBar1, &QProgressBar::setValue);
 
     m_checkBoxwertungen = named(new QCheckBox(QStringLiteral("Einzelwertungen übertragen"), this),
                                 QStringLiteral("CheckBoxwertungen"));
@@ -201,7 +200,7 @@ void ExportPanel::Label76Click()
 void ExportPanel::readtarvo()
 {
     // A season typed while the database waits for a lock is read once it is free again.
-    if (m_tarvo->busy()) {
+    if (m_tarvo.busy()) {
         m_rereadPending = true;
         return;
     }
@@ -210,8 +209,8 @@ void ExportPanel::readtarvo()
     m_transform->clear();
     m_itemTexts.clear();
     guarded(this, [this] {
-        const auto list = m_tarvo->readtarvo(m_settings.tarvodir(), m_saison->currentText(),
-                                             m_record.header(MatchFields::Header::datum));
+        const auto list = m_tarvo.readtarvo(m_settings.tarvodir(), m_saison->currentText(),
+                                            m_record.header(MatchFields::Header::datum));
         if (!list)
             return;
         const int n = list->recordCount;
@@ -246,7 +245,7 @@ void ExportPanel::aktkampf()
     if (selected < 0)
         return;
     guarded(this, [this, selected] {
-        m_button4->setText(shown(m_tarvo->matchCaption(m_transform->item(selected)->text().toInt())));
+        m_button4->setText(shown(m_tarvo.matchCaption(m_transform->item(selected)->text().toInt())));
         m_button4->setEnabled(true);
     });
 }
@@ -259,7 +258,7 @@ void ExportPanel::Button4Click()
         return;
     }
     const BoutNavigator& nav = m_navigator;
-    if (!guarded(this, [&] { m_tarvo->checkTransfer(m_record, nav.punkteheim(), nav.punktegast()); }))
+    if (!guarded(this, [&] { m_tarvo.checkTransfer(m_record, nav.punkteheim(), nav.punktegast()); }))
         return;
     const QString item = m_itemTexts.value(selected);
     if (MessageBox::question(this, QStringLiteral("Tarvo"), TarvoExchange::confirmationText(item)) !=
@@ -267,8 +266,8 @@ void ExportPanel::Button4Click()
         return;
     setTransferring(true);
     guarded(this, [&] {
-        m_tarvo->transfer(m_transform->item(selected)->text().toInt(), m_record, nav.punkteheim(),
-                          nav.punktegast());
+        m_tarvo.transfer(m_transform->item(selected)->text().toInt(), m_record, nav.punkteheim(),
+                         nav.punktegast());
     });
     setTransferring(false);
 }

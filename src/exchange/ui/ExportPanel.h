@@ -26,10 +26,8 @@ class ExportPanel : public QWidget
     Q_OBJECT
 public:
     ExportPanel(Settings& settings, const MatchRecord& record, const BoutNavigator& navigator,
-                QWidget* parent = nullptr);
+                TarvoExchange& tarvo, QWidget* parent = nullptr);
     ~ExportPanel() override;
-
-    TarvoExchange& tarvo() { return *m_tarvo; }
 
 private:
     void tarvomdbDblClick();
@@ -47,7 +45,7 @@ private:
     Settings& m_settings;
     const MatchRecord& m_record;
     const BoutNavigator& m_navigator;
-    TarvoExchange* m_tarvo = nullptr;
+    TarvoExchange& m_tarvo;
     ClickLabel* m_tarvomdb = nullptr;
     QFrame* m_panel4 = nullptr;
     DirectoryList* m_directoryListBox2 = nullptr;

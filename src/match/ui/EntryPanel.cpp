@@ -82,8 +82,8 @@ QString memoValue(const QPlainTextEdit* memo)
 
 } // namespace
 
-EntryPanel::EntryPanel(MatchRecord& record, MatchFile& file, QWidget* parent)
-    : QWidget(parent), m_record(record), m_file(file)
+EntryPanel::EntryPanel(MatchRecord& record, MatchFile& file, LineUp& lineUp, QWidget* parent)
+    : QWidget(parent), m_record(record), m_file(file), m_lineUp(lineUp)
 {
     setObjectName(QStringLiteral("panel_eingaben"));
     setAutoFillBackground(true);
@@ -131,18 +131,9 @@ EntryPanel::EntryPanel(MatchRecord& record, MatchFile& file, QWidget* parent)
         fields->setColumnStretch(c, 1);
     outer->addLayout(fields);
 
-    m_lineUp = new LineUp(record, file, this);
-    connect(m_lineUp, &LineUp::applied, this, &EntryPanel::lineUpApplied);
-    m_lineUp->setRowsHook([this](int firstRow, int lastRow) {
-        if (m_boutRowsHook)
-            m_boutRowsHook(firstRow, lastRow);
-    });
-
     m_grid = new ProtocolGrid(record, this);
-    m_grid->setRowClearedHook([this](int row) {
-        if (m_boutRowsHook)
-            m_boutRowsHook(row, row);
-    });
+    // Inside the grid's key action: what the line-up's listener throws reaches its guard.
+    m_grid->setRowClearedHook([this](int row) { m_lineUp.tellRows(row, row); });
     auto* gridRow = new QHBoxLayout;
     gridRow->setSpacing(6);
     gridRow->addWidget(m_grid, 1);
@@ -247,15 +238,15 @@ QWidget* EntryPanel::makeLineUpButtons()
                 [this, action = std::move(action)] { guarded(this, action); });
         lay->addWidget(b);
     };
-    add("Button1", QStringLiteral("+"), [this] { m_lineUp->appendRow(); });
-    add("Button3", QStringLiteral("-"), [this] { m_lineUp->removeLastBout(); });
-    add("Button15", QStringLiteral("Leeren"), [this] { m_lineUp->clearRows(); });
+    add("Button1", QStringLiteral("+"), [this] { m_lineUp.appendRow(); });
+    add("Button3", QStringLiteral("-"), [this] { m_lineUp.removeLastBout(); });
+    add("Button15", QStringLiteral("Leeren"), [this] { m_lineUp.clearRows(); });
     lay->addSpacing(8);
-    add("Button18", QStringLiteral("Rot <-> Blau"), [this] { m_lineUp->swapSides(); });
+    add("Button18", QStringLiteral("Rot <-> Blau"), [this] { m_lineUp.swapSides(); });
     lay->addSpacing(8);
-    add("Button6", QStringLiteral("10 Kämpfe"), [this] { m_lineUp->applyTemplate(10); });
-    add("Button7", QStringLiteral("8 Kämpfe"), [this] { m_lineUp->applyTemplate(8); });
-    add("Button16", QStringLiteral("14 Kämpfe"), [this] { m_lineUp->applyTemplate(14); });
+    add("Button6", QStringLiteral("10 Kämpfe"), [this] { m_lineUp.applyTemplate(10); });
+    add("Button7", QStringLiteral("8 Kämpfe"), [this] { m_lineUp.applyTemplate(8); });
+    add("Button16", QStringLiteral("14 Kämpfe"), [this] { m_lineUp.applyTemplate(14); });
     lay->addStretch(1);
     return column;
 }

@@ -4,7 +4,6 @@
 #include <QStringList>
 #include <QWidget>
 
-#include <functional>
 #include <optional>
 
 class LineUp;
@@ -16,19 +15,19 @@ class QLabel;
 
 // The entry panel `panel_eingaben`: the 26 header fields of the match, the protocol grid and
 // the line-up buttons beside it. Every field is bound to the match record; leaving a field (or
-// choosing another item of a radio group) writes the whole match file.
+// choosing another item of a radio group) writes the whole match file. The buttons and a row
+// cleared in the grid go to the line-up, which tells its listener of the rewritten rows.
 class EntryPanel : public QWidget
 {
     Q_OBJECT
 public:
-    EntryPanel(MatchRecord& record, MatchFile& file, QWidget* parent = nullptr);
+    EntryPanel(MatchRecord& record, MatchFile& file, LineUp& lineUp, QWidget* parent = nullptr);
 
     ProtocolGrid* grid() const { return m_grid; }
 
     // The officials' lists from the referee list; without a list the three fields are plain
     // edits without a drop-down button.
     void setRefereeList(const std::optional<QStringList>& names);
-    LineUp* lineUp() const { return m_lineUp; }
 
     // The licence-data file of the grid's lookup (the one beside the program).
     void setLicenceFile(const QString& path);
@@ -41,17 +40,6 @@ public:
     void protokollExit();
     void radioClick(const QString& field, int index);
 
-    // Told of bout rows firstRow..lastRow that were cleared, swapped, laid out anew or removed,
-    // inside the action that changed them: what it throws is that action's failure.
-    void setBoutRowsHook(std::function<void(int firstRow, int lastRow)> hook)
-    {
-        m_boutRowsHook = std::move(hook);
-    }
-
-signals:
-    // A line-up template was applied: no bout is current any more (`kampfnr` "0").
-    void lineUpApplied();
-
 private:
     QWidget* makeLineUpButtons();
     QWidget* makeKeyHints();
@@ -63,8 +51,7 @@ private:
     MatchRecord& m_record;
     MatchFile& m_file;
     ProtocolGrid* m_grid = nullptr;
-    LineUp* m_lineUp = nullptr;
-    std::function<void(int, int)> m_boutRowsHook;
+    LineUp& m_lineUp;
     QLabel* m_pfaddateiname = nullptr;
     QHash<QString, QWidget*> m_controls;
     QHash<QString, QButtonGroup*> m_radioGroups;

@@ -70,9 +70,8 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, con
 
 } // namespace
 
-OperatorWindow::OperatorWindow(Console& console, KeyboardControl& keyboard, OperatorShell& shell,
-                               QWidget* parent)
-    : QWidget(parent), m_console(console), m_keyboard(keyboard), m_shell(shell)
+OperatorWindow::OperatorWindow(Console& console, QWidget* parent)
+    : QWidget(parent), m_console(console), m_keyboard(console.keyboard()), m_shell(console.shell())
 {
     setObjectName(QStringLiteral("TForm2"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
@@ -92,14 +91,9 @@ OperatorWindow::OperatorWindow(Console& console, KeyboardControl& keyboard, Oper
     QWidget* start = makeView(QStringLiteral("panel_start"), palette().color(QPalette::Highlight));
     buildStartPanel(start);
 
-    m_entry = new EntryPanel(console.record(), console.matchFile(), m_viewArea);
+    m_entry = new EntryPanel(console.record(), console.matchFile(), console.lineUp(), m_viewArea);
     m_entry->setLicenceFile(console.besideProgram(QStringLiteral("lizenzdaten.ini")));
     m_entry->setRefereeList(RefereeList::kampfrichter(console.programFolder()));
-    connect(m_entry, &EntryPanel::lineUpApplied, this,
-            [this] { m_console.navigator().setKampfnr(QStringLiteral("0")); });
-    // The bout on the panel follows its row: written back later, a stale copy would undo the change.
-    m_entry->setBoutRowsHook(
-        [&console](int firstRow, int lastRow) { console.navigator().followRows(firstRow, lastRow); });
     QPalette ep = m_entry->palette();
     ep.setColor(QPalette::Window, QColor(255, 128, 0));
     m_entry->setPalette(ep);
@@ -124,7 +118,8 @@ OperatorWindow::OperatorWindow(Console& console, KeyboardControl& keyboard, Oper
     m_print->setPalette(pp);
     m_views << m_print;
 
-    m_views << new ExportPanel(console.settings(), console.record(), console.navigator(), m_viewArea);
+    m_views << new ExportPanel(console.settings(), console.record(), console.navigator(), console.tarvo(),
+                               m_viewArea);
 
     m_setup = new SetupPanel(console.settings(), m_viewArea);
     m_views << m_setup;
@@ -137,16 +132,16 @@ OperatorWindow::OperatorWindow(Console& console, KeyboardControl& keyboard, Oper
     connect(&console.settings(), &Settings::protokollChanged, this,
             [this](int choice) { m_entry->grid()->setPassNumberCaptions(choice != 0); });
 
-    connect(&shell, &OperatorShell::viewChanged, this, &OperatorWindow::showCurrentView);
-    connect(&shell, &OperatorShell::markerMoved, this, [this] { m_marker->move(2, m_shell.markerPos()); });
-    connect(&shell, &OperatorShell::boutChoicesChanged, this,
+    connect(&m_shell, &OperatorShell::viewChanged, this, &OperatorWindow::showCurrentView);
+    connect(&m_shell, &OperatorShell::markerMoved, this, [this] { m_marker->move(2, m_shell.markerPos()); });
+    connect(&m_shell, &OperatorShell::boutChoicesChanged, this,
             [this] { m_print->setBoutChoices(m_shell.boutChoices()); });
-    connect(&shell, &OperatorShell::textsChanged, this, &OperatorWindow::updateTexts);
-    connect(&shell, &OperatorShell::mymessage, this, [this](const QString& title, const QString& text) {
+    connect(&m_shell, &OperatorShell::textsChanged, this, &OperatorWindow::updateTexts);
+    connect(&m_shell, &OperatorShell::mymessage, this, [this](const QString& title, const QString& text) {
         if (m_messages)
             m_messages->mymessage(title, text);
     });
-    connect(&keyboard, &KeyboardControl::pickerRequested, this, &OperatorWindow::runPicker);
+    connect(&m_keyboard, &KeyboardControl::pickerRequested, this, &OperatorWindow::runPicker);
     connect(m_bout, &BoutPanel::fullScreenRequested, this, [this] {
         if (m_audience)
             m_audience->toggleFullScreen();

@@ -27,8 +27,8 @@ class OperatorWindow : public QWidget
 {
     Q_OBJECT
 public:
-    OperatorWindow(Console& console, KeyboardControl& keyboard, OperatorShell& shell,
-                   QWidget* parent = nullptr);
+    // Binds to the console's core objects, its keyboard control and its frame (`shell()`).
+    explicit OperatorWindow(Console& console, QWidget* parent = nullptr);
     ~OperatorWindow() override;
 
     // The other windows, created after this one (audience, message window, picker).
