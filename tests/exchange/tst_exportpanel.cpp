@@ -1,5 +1,6 @@
 #include "exchange/TarvoExchange.h"
 #include "exchange/ui/ExportPanel.h"
+#include "shell/ui/OperatorWindow.h"
 #include "exchange/ui/DirectoryList.h"
 #include "platform/UserError.h"
 #include "shell/Console.h"
@@ -893,6 +894,9 @@ void TestExportPanel::lockedDatabase()
     bool clicked = false, probed = false;
     int ticksWhileWaiting = 0;
     QStringList seen;
+    // The operator window over the same console, for its "Beenden".
+    OperatorWindow window(*m_console);
+    window.show();
     QTimer::singleShot(200, this, [&] {
         probed = !clicked;
         ticksWhileWaiting = ticks;
@@ -911,6 +915,10 @@ void TestExportPanel::lockedDatabase()
         } catch (const UserError& e) {
             seen << e.message();
         }
+        // Quitting would end the wait and the transfer unseen: asked first, "Nein" keeps both.
+        MessageBox::setNextAnswer(MessageBox::No);
+        QTest::mouseClick(window.findChild<QWidget*>("Label1"), Qt::LeftButton);
+        seen << QString::number(window.isVisible()) << QString::number(m_console->tarvo().busy());
         if (released)
             sql("ROLLBACK");
     });
@@ -924,9 +932,10 @@ void TestExportPanel::lockedDatabase()
 
     QVERIFY(probed);
     QVERIFY2(ticksWhileWaiting > 1, "the window thread handled no timer while waiting");
-    QCOMPARE(seen, (QStringList{
-                       "Übertragung läuft ...", "0", "0", "0", "1",
-                       "Die Tarvo-Datenbank ist gerade in Arbeit. Bitte warten Sie, bis sie fertig ist."}));
+    QCOMPARE(seen,
+             (QStringList{"Übertragung läuft ...", "0", "0", "0", "1",
+                          "Die Tarvo-Datenbank ist gerade in Arbeit. Bitte warten Sie, bis sie fertig ist.",
+                          "1", "1"}));
     const QString question = "Sollen die Daten in den Kampf\nSa 6.10.     Oberliga     KSV Heim  :  AC Gast\n"
                              "eingelesen werden?";
     const QString locked = "Fehler in der Datenbank beim Speichern (Tabelle „MProtokollKopf“): Die Datenbank "
@@ -937,8 +946,11 @@ void TestExportPanel::lockedDatabase()
     const QString lockedOpening =
         "Fehler in der Datenbank beim Öffnen (Tabelle „MProtokollKopf“): " +
         locked.section("): ", 1).chopped(QString(" Es wurde nichts übertragen.").size());
+    const QString quitting = "Die Übertragung an Tarvo wartet noch auf die gesperrte Datenbank. Beim Beenden "
+                             "wird sie abgebrochen, und es wird nichts übertragen. Trotzdem beenden?";
     QCOMPARE(MessageBox::takeShownMessages(),
-             (released ? QStringList{question} : QStringList{question, locked, lockedOpening}));
+             (released ? QStringList{question, quitting}
+                       : QStringList{question, quitting, locked, lockedOpening}));
     if (!released)
         sql("ROLLBACK");
     QCOMPARE(control<QComboBox>("saison")->currentText(), QString("2013"));

@@ -374,6 +374,15 @@ void OperatorWindow::runPicker()
 
 bool OperatorWindow::mayEnd()
 {
+    // Ending the program ends a transfer's wait for a locked database, and the transfer with it:
+    // the box saying so could not show any more, so the operator hears it before.
+    if (m_console.tarvo().busy() &&
+        MessageBox::question(
+            this, QStringLiteral("Beenden"),
+            QStringLiteral("Die Übertragung an Tarvo wartet noch auf die gesperrte Datenbank. "
+                           "Beim Beenden wird sie abgebrochen, und es wird nichts übertragen. "
+                           "Trotzdem beenden?")) != MessageBox::Yes)
+        return false;
     MatchFile& file = m_console.matchFile();
     if (!file.isOpen() && file.hasUnsavedEdits()) {
         // Nothing can take the edits; quitting anyway is the operator's choice, never silent.
