@@ -631,33 +631,36 @@ void TestExportPanel::transfer()
 void TestExportPanel::refused_data()
 {
     QTest::addColumn<QString>("season");
-    QTest::addColumn<QString>("punkteBlau5"); // team points of the blue side in grid row 5
-    QTest::addColumn<QStringList>("setup");   // run on the database before the season is read
-    QTest::addColumn<QString>("after");       // done to the file after the season was read
+    QTest::addColumn<QList<int>>("emptied"); // cells of grid row 5 left without team points
+    QTest::addColumn<QStringList>("setup");  // run on the database before the season is read
+    QTest::addColumn<QString>("after");      // done to the file after the season was read
     QTest::addColumn<int>("answer");
     QTest::addColumn<QStringList>("messages");
-    QTest::newRow("no match chosen") << "2013"
-                                     << "0" << QStringList{} << "" << int(MessageBox::Yes)
+    QTest::newRow("no match chosen") << "2013" << QList<int>{} << QStringList{} << "" << int(MessageBox::Yes)
                                      << QStringList{"Es ist kein Kampf ausgewählt."};
-    QTest::newRow("operator says no") << "2012"
-                                      << "0" << QStringList{} << "" << int(MessageBox::No)
+    QTest::newRow("operator says no") << "2012" << QList<int>{} << QStringList{} << "" << int(MessageBox::No)
                                       << QStringList{"Sollen die Daten in den Kampf\nSa 6.10.     Oberliga   "
                                                      "  KSV & Heim  :  AC Gast\neingelesen werden?"};
+    const QString unevaluated =
+        "Es wurde nichts übertragen: Die Mannschaftspunkte in Zeile 5 des Protokolls sind "
+        "keine ganzen Zahlen. Bitte werten Sie erst alle Kämpfe aus.";
     QTest::newRow("bout not yet fought")
-        << "2012"
-        << "" << QStringList{} << "" << int(MessageBox::Yes)
-        << QStringList{
-               "Es wurde nichts übertragen: Die Mannschaftspunkte in Zeile 5 des Protokolls sind keine "
-               "ganzen Zahlen. Bitte werten Sie erst alle Kämpfe aus."};
+        << "2012" << QList<int>{MatchFields::ColPunkteRot, MatchFields::ColPunkteBlau} << QStringList{} << ""
+        << int(MessageBox::Yes) << QStringList{unevaluated};
+    QTest::newRow("red's team points missing")
+        << "2012" << QList<int>{MatchFields::ColPunkteRot} << QStringList{} << "" << int(MessageBox::Yes)
+        << QStringList{unevaluated};
+    QTest::newRow("blue's team points missing")
+        << "2012" << QList<int>{MatchFields::ColPunkteBlau} << QStringList{} << "" << int(MessageBox::Yes)
+        << QStringList{unevaluated};
     // Found before the header is written, not after bout 1.
     QTest::newRow("round field missing")
-        << "2012"
-        << "0" << QStringList{"ALTER TABLE MKKampfrunden DROP COLUMN SiegerRB"} << "" << int(MessageBox::Yes)
+        << "2012" << QList<int>{} << QStringList{"ALTER TABLE MKKampfrunden DROP COLUMN SiegerRB"} << ""
+        << int(MessageBox::Yes)
         << QStringList{"In der Tarvo-Datenbank fehlt das Feld „SiegerRB“ in der Tabelle „MKKampfrunden“. Es "
                        "wurde nichts übertragen."};
     QTest::newRow("keys and a rarely written field missing in all three tables")
-        << "2012"
-        << "0"
+        << "2012" << QList<int>{}
         << QStringList{"ALTER TABLE MProtokollKopf DROP COLUMN Ordner2",
                        "ALTER TABLE MProtokollPositionen DROP COLUMN PPID",
                        "ALTER TABLE MKKampfrunden DROP COLUMN KRundenID",
@@ -669,15 +672,13 @@ void TestExportPanel::refused_data()
                "„PPID“ in der Tabelle „MProtokollPositionen“; „KRundenID“, „KRundenNr“, „PPID“ in der "
                "Tabelle „MKKampfrunden“. Es wurde nichts übertragen."};
     QTest::newRow("database moved away since the season was read")
-        << "2012"
-        << "0" << QStringList{} << "remove" << int(MessageBox::Yes)
+        << "2012" << QList<int>{} << QStringList{} << "remove" << int(MessageBox::Yes)
         << QStringList{
                "Die Tarvo-Datenbank „%1“ wurde gelöscht oder verschoben, seit die Saison gelesen "
                "wurde. Bitte wählen Sie die Saison neu, damit die Datenbank neu gelesen wird. Es wurde "
                "nichts übertragen."};
     QTest::newRow("database replaced since the season was read")
-        << "2012"
-        << "0" << QStringList{} << "replace" << int(MessageBox::Yes)
+        << "2012" << QList<int>{} << QStringList{} << "replace" << int(MessageBox::Yes)
         << QStringList{
                "Die Tarvo-Datenbank „%1“ wurde durch eine andere Datei ersetzt, seit die Saison "
                "gelesen wurde. Bitte wählen Sie die Saison neu, damit die Datenbank neu gelesen wird. "
@@ -687,7 +688,7 @@ void TestExportPanel::refused_data()
 void TestExportPanel::refused()
 {
     QFETCH(QString, season);
-    QFETCH(QString, punkteBlau5);
+    QFETCH(QList<int>, emptied);
     QFETCH(QStringList, setup);
     QFETCH(QString, after);
     QFETCH(int, answer);
@@ -698,7 +699,8 @@ void TestExportPanel::refused()
     for (const QString& statement : setup)
         sql(statement);
     fillMatch();
-    m_console->record().setCell(15, 5, punkteBlau5);
+    for (int column : emptied)
+        m_console->record().setCell(column, 5, QString());
     m_console->settings().setTarvodir(m_dir->path());
     chooseSeason(season);
     const QList<QStringList> before = dump(file);
