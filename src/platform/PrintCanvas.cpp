@@ -127,11 +127,6 @@ void PrintCanvas::abort()
     m_open = false;
 }
 
-void PrintCanvas::setFontFace(const QString& face)
-{
-    m_faces = QStringList{face};
-}
-
 void PrintCanvas::setFontFamilies(const QStringList& families)
 {
     m_faces = families.isEmpty() ? QStringList{QStringLiteral("Arial")} : families;

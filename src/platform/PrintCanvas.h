@@ -59,7 +59,6 @@ public:
     // Pages begun in the current or last job.
     int pageCount() const { return m_pages; }
 
-    void setFontFace(const QString& face);
     // A face asked for by name with the faces that stand in where it is not installed, in
     // order of preference.
     void setFontFamilies(const QStringList& families);

@@ -93,7 +93,7 @@ void TestPrintCanvas::textLandsAtItsCellInMillimetres()
     PrintCanvas canvas(printer);
     canvas.setLandscape(true);
     canvas.begin();
-    canvas.setFontFace(face);
+    canvas.setFontFamilies({face});
     canvas.setFontHeight(height);
     canvas.setFontStyle(style);
     canvas.textOut(x, y, QStringLiteral("Probe"));
@@ -201,7 +201,7 @@ void TestPrintCanvas::originIsThePrintableCorner()
     PrintCanvas canvas(printer);
     canvas.setLandscape(landscape);
     canvas.begin();
-    canvas.setFontFace(QStringLiteral("DejaVu Sans"));
+    canvas.setFontFamilies({QStringLiteral("DejaVu Sans")});
     canvas.setFontHeight(60);
     canvas.textOut(180, -400, QStringLiteral("Datum"));
     canvas.rectangle(0, 0, 100, -100);
@@ -254,7 +254,7 @@ void TestPrintCanvas::textKeptWithinItsRoom()
     QCOMPARE(canvas.printableWidth(), 2970);
     auto job = [&canvas, &text, height](int right) {
         canvas.begin();
-        canvas.setFontFace(QStringLiteral("DejaVu Sans"));
+        canvas.setFontFamilies({QStringLiteral("DejaVu Sans")});
         canvas.setFontHeight(height);
         canvas.textOut(300, -200, text);
         if (right > 0)
