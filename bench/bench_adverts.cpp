@@ -6,6 +6,7 @@
 
 #include "BenchSupport.h"
 #include "support/JpegEncode.h"
+#include "support/StallMonitor.h"
 #include "support/TestSupport.h"
 
 #include "shell/Console.h"
@@ -14,13 +15,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include <algorithm>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -160,28 +159,16 @@ qint64 longestGapNs(const QStringList& troubles)
     adverts.applyInterval();
 
     QEventLoop loop;
-    QElapsedTimer clock;
-    qint64 last = 0;
-    qint64 longest = 0;
-    QTimer monitor;
-    monitor.setTimerType(Qt::PreciseTimer);
-    monitor.setInterval(10);
-    QObject::connect(&monitor, &QTimer::timeout, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        longest = std::max(longest, now - last);
-        last = now;
-    });
+    StallMonitor monitor;
     // "Beenden" reaches the console through the same event loop: a freeze delays it as much.
     QTimer::singleShot(kRunMs, &loop, &QEventLoop::quit);
-    clock.start();
     monitor.start();
     loop.exec();
     monitor.stop();
-    longest = std::max(longest, clock.nsecsElapsed() - last);
 
     settings.setModus(0);
     adverts.switchTimerForMode();
-    return longest;
+    return monitor.longestNs();
 }
 
 void stallOver(benchmark::State& state, const QStringList& troubles)

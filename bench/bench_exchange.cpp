@@ -5,10 +5,10 @@
 #include "exchange/TarvoExchange.h"
 #include "exchange/ZelmoExport.h"
 #include "match/MatchRecord.h"
+#include "support/StallMonitor.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -240,35 +240,21 @@ void BM_locked_transfer_stall(benchmark::State& state)
     QSqlDatabase db = QSqlDatabase::database(QStringLiteral("build"));
     for (auto _ : state) {
         QSqlQuery(db).exec(QStringLiteral("BEGIN EXCLUSIVE"));
-        QElapsedTimer clock;
-        qint64 last = 0;
-        qint64 longest = 0;
-        QTimer monitor;
-        monitor.setTimerType(Qt::PreciseTimer);
-        monitor.setInterval(10);
-        QObject::connect(&monitor, &QTimer::timeout, [&] {
-            const qint64 now = clock.nsecsElapsed();
-            longest = std::max(longest, now - last);
-            last = now;
-        });
+        StallMonitor monitor;
         monitor.start();
-        clock.start();
         bool refused = false;
         try {
             f.lockedTarvo.transfer(kTargetMatch, f.transferMatch, QStringLiteral("40"), QStringLiteral("0"));
         } catch (const std::exception&) {
             refused = true;
         }
-        // The tick after the transfer closes the last gap.
-        const qint64 end = clock.nsecsElapsed();
-        while (last < end)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        monitor.stop();
         QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
         if (!refused) {
             state.SkipWithError("the transfer did not wait for the lock");
             break;
         }
-        state.SetIterationTime(double(longest) / 1e9);
+        state.SetIterationTime(double(monitor.longestNs()) / 1e9);
     }
 }
 

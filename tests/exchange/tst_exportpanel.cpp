@@ -5,12 +5,12 @@
 #include "platform/UserError.h"
 #include "shell/Console.h"
 #include "support/FileModes.h"
+#include "support/StallMonitor.h"
 #include "widgets/Dialogs.h"
 #include "widgets/FileDialogs.h"
 #include "support/TestSupport.h"
 
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
@@ -880,18 +880,8 @@ void TestExportPanel::lockedDatabase()
     const QList<QStringList> before = dump(file);
     sql("BEGIN EXCLUSIVE");
 
-    // The stall monitor: every tick and the longest gap between two (reported, not asserted).
-    QElapsedTimer clock;
-    qint64 last = 0, longest = 0;
-    int ticks = 0;
-    QTimer monitor;
-    monitor.setTimerType(Qt::PreciseTimer);
-    monitor.setInterval(10);
-    connect(&monitor, &QTimer::timeout, this, [&] {
-        ++ticks;
-        longest = std::max(longest, clock.elapsed() - last);
-        last = clock.elapsed();
-    });
+    // Every tick and the longest gap between two (reported, not asserted).
+    StallMonitor monitor;
     // What the operator meets while the transfer waits.
     bool clicked = false, probed = false;
     int ticksWhileWaiting = 0;
@@ -901,7 +891,7 @@ void TestExportPanel::lockedDatabase()
     window.show();
     QTimer::singleShot(200, this, [&] {
         probed = !clicked;
-        ticksWhileWaiting = ticks;
+        ticksWhileWaiting = monitor.ticks();
         auto* button4 = control<QPushButton>("Button4");
         seen << button4->text() << QString::number(button4->isEnabled())
              << QString::number(control<QComboBox>("saison")->isEnabled())
@@ -924,13 +914,13 @@ void TestExportPanel::lockedDatabase()
         if (released)
             sql("ROLLBACK");
     });
-    clock.start();
     monitor.start();
     MessageBox::setNextAnswer(MessageBox::Yes);
     QTest::mouseClick(control<QPushButton>("Button4"), Qt::LeftButton);
     clicked = true;
     monitor.stop();
-    qInfo("window thread during the wait: %d ticks, longest gap %lld ms", ticks, longest);
+    qInfo("window thread during the wait: %d ticks, longest gap %lld ms", monitor.ticks(),
+          monitor.longestMs());
 
     QVERIFY(probed);
     QVERIFY2(ticksWhileWaiting > 1, "the window thread handled no timer while waiting");

@@ -1,9 +1,7 @@
-#include "bout/KeyboardControl.h"
 #include "match/MatchFields.h"
 #include "match/ui/EntryPanel.h"
 #include "match/ui/ProtocolGrid.h"
 #include "shell/Console.h"
-#include "shell/OperatorShell.h"
 #include "widgets/ClickLabel.h"
 #include "widgets/Dialogs.h"
 #include "shell/ui/OperatorWindow.h"
@@ -48,9 +46,6 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     NullSound m_sound;
     std::unique_ptr<Console> m_console;
-    // The console's own.
-    KeyboardControl* m_keyboard = nullptr;
-    OperatorShell* m_shell = nullptr;
     std::unique_ptr<OperatorWindow> m_window;
 };
 
@@ -69,16 +64,12 @@ void TestHelpDocument::initTestCase()
 
     m_dir = std::make_unique<QTemporaryDir>();
     m_console = std::make_unique<Console>(m_dir->path(), &m_sound);
-    m_keyboard = &m_console->keyboard();
-    m_shell = &m_console->shell();
     m_window = std::make_unique<OperatorWindow>(*m_console);
 }
 
 void TestHelpDocument::cleanupTestCase()
 {
     m_window.reset();
-    m_shell = nullptr;
-    m_keyboard = nullptr;
     m_console.reset();
 }
 
