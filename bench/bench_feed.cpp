@@ -85,8 +85,8 @@ QString prepare()
     for (int row : {1, 2}) {
         record.setCell(MatchFields::ColKlasse, row, QStringLiteral("75"));
         record.setCell(MatchFields::ColStil, row, QStringLiteral("G"));
-        record.setCell(2, row, QStringLiteral("74,6"));
-        record.setCell(9, row, QStringLiteral("75,0"));
+        record.setCell(MatchFields::ColGewichtRot, row, QStringLiteral("74,6"));
+        record.setCell(MatchFields::ColGewichtBlau, row, QStringLiteral("75,0"));
         name(MatchFields::ColVornRot, MatchFields::ColNachnRot, row, row == 1 ? kRed : kRedNext);
         name(MatchFields::ColVornBlau, MatchFields::ColNachnBlau, row, row == 1 ? kBlue : kBlueNext);
         record.setCell(MatchFields::ColReihenfolge, row, QString::number(6 + row));

@@ -615,7 +615,7 @@ void TestNavigation::unequalStringsAreCleared()
 void TestNavigation::loadSetsPanelTextsAndTeamSums()
 {
     openMatch({{"57", "F", "Hans", "Huber", "Jan", "Nowak", "1"}, {"61 A", "G", "C", "C", "D", "D", "2"}});
-    rec().setCell(2, 2, QStringLiteral("60,4"));
+    rec().setCell(ColGewichtRot, 2, QStringLiteral("60,4"));
     rec().setCell(ColPunkteRot, 1, QStringLiteral("3"));
     rec().setCell(ColPunkteBlau, 1, QStringLiteral("0"));
     rec().setCell(ColPunkteBlau, 2, QStringLiteral("4"));
@@ -696,8 +696,8 @@ void TestNavigation::rowCutSinceLoadIsNeverWritten()
 void TestNavigation::noOpenMatchStopsBeforeMoving()
 {
     rec().setCell(ColReihenfolge, 1, QStringLiteral("1"));
-    rec().setCell(4, 1, QStringLiteral("Huber"));
-    rec().setCell(11, 1, QStringLiteral("Nowak"));
+    rec().setCell(ColNachnRot, 1, QStringLiteral("Huber"));
+    rec().setCell(ColNachnBlau, 1, QStringLiteral("Nowak"));
     nav().setKampfnr(QStringLiteral("1"));
     nav().ladedaten();
     bout().punkte(QStringLiteral("r"), 1);

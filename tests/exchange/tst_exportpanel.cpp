@@ -350,13 +350,14 @@ void TestExportPanel::fillMatch()
     for (int k = 1; k <= 14; ++k) {
         for (const auto& [column, value] : boutCells(k))
             r.setCell(column, k, value);
-        r.setCell(16, k, "PS");
-        r.setCell(17, k, "5");
-        r.setCell(18, k, "1");
-        r.setCell(19, k, "4:1" + QString::number(k % 10));
-        r.setCell(20, k, "2 1V");
-        r.setCell(21, k, " 4  ");
-        r.setCell(23, k, QString::number(15 - k)); // wrestled in another order than the grid's
+        r.setCell(MatchFields::ColSieg, k, "PS");
+        r.setCell(MatchFields::ColTpRot, k, "5");
+        r.setCell(MatchFields::ColTpBlau, k, "1");
+        r.setCell(MatchFields::ColZeit, k, "4:1" + QString::number(k % 10));
+        r.setCell(MatchFields::ColWertungenRot, k, "2 1V");
+        r.setCell(MatchFields::ColWertungenBlau, k, " 4  ");
+        r.setCell(MatchFields::ColReihenfolge, k,
+                  QString::number(15 - k)); // wrestled in another order than the grid's
     }
     m_console->navigator().recountTeamScore();
 }

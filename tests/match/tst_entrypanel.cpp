@@ -223,7 +223,7 @@ QString fieldHolding(const QWidget* panel, const QWidget* w)
 // The value of `target`: a header field, or "protokoll" for the guest's first name in bout 1.
 QString valueOf(const MatchRecord& record, const QString& target)
 {
-    return target == QLatin1String("protokoll") ? record.cell(10, 1) : record.header(target);
+    return target == QLatin1String("protokoll") ? record.cell(ColVornBlau, 1) : record.header(target);
 }
 
 // The same as the next opening of the file reads it.
@@ -410,7 +410,7 @@ void TestEntryPanel::leavingHeaderFieldSavesWholeFile()
     QWidget* control = f.control(field);
     QVERIFY(control);
     // Held by the record only: leaving any field must write all of it, not just the field.
-    f.record.setCell(3, 1, QStringLiteral("Anna"));
+    f.record.setCell(ColVornRot, 1, QStringLiteral("Anna"));
 
     QVERIFY(focusOn(control));
     COMPARE_SAVES(f, 0);
@@ -976,7 +976,7 @@ void TestEntryPanel::typingIntoGridReachesRecordAtOnce()
     QLineEdit* editor = typeIntoCell(grid, f.model()->index(0, 3), QStringLiteral("Anna"));
     QVERIFY(editor);
     // Still in the editor: a save at this moment must already see the text.
-    QCOMPARE(f.record.cell(3, 1), QStringLiteral("Anna"));
+    QCOMPARE(f.record.cell(ColVornRot, 1), QStringLiteral("Anna"));
 
     QTest::keyClick(editor, Qt::Key_Tab);
     QCOMPARE(grid->currentIndex(), f.model()->index(0, 4));
@@ -986,7 +986,7 @@ void TestEntryPanel::typingIntoGridReachesRecordAtOnce()
     auto* next = qobject_cast<QLineEdit*>(QApplication::focusWidget());
     QVERIFY(next);
     QTest::keyClicks(next, QStringLiteral("Berg"));
-    QCOMPARE(f.record.cell(4, 1), QStringLiteral("Berg"));
+    QCOMPARE(f.record.cell(ColNachnRot, 1), QStringLiteral("Berg"));
     COMPARE_SAVES(f, 0);
 
     QVERIFY(focusOn(f.control(QStringLiteral("heim"))));
@@ -1103,7 +1103,7 @@ void TestEntryPanel::pasteKeepsFirstLine()
     QVERIFY(f.start());
     const bool inGrid = target == QLatin1String("protokoll");
     if (inGrid)
-        f.record.setCell(10, 1, before);
+        f.record.setCell(ColVornBlau, 1, before);
     else
         f.record.setHeader(target, before);
     QWidget* focus = focusTarget(f.panel, target);

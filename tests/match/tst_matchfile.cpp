@@ -107,9 +107,9 @@ void TestMatchFile::roundTripKeepsEveryFieldAndCell()
     for (int r = 1; r <= 3; ++r)
         for (int c = 0; c < MatchFields::ColumnCount; ++c)
             rec.setCell(c, r, QStringLiteral("r%1c%2").arg(r).arg(c));
-    rec.setCell(20, 2, QStringLiteral("2 1 "));
-    rec.setCell(21, 2, QStringLiteral(" 4 P"));
-    rec.setCell(22, 2, QStringLiteral("0:12;1:05;"));
+    rec.setCell(MatchFields::ColWertungenRot, 2, QStringLiteral("2 1 "));
+    rec.setCell(MatchFields::ColWertungenBlau, 2, QStringLiteral(" 4 P"));
+    rec.setCell(MatchFields::ColZeiten, 2, QStringLiteral("0:12;1:05;"));
     file.saveall();
 
     MatchRecord back;
@@ -138,8 +138,8 @@ void TestMatchFile::nonLatin1NamesSurviveSaveAndReload()
     const QString names[] = {QStringLiteral("Őrs Kovács"), QStringLiteral("Łukasz Wąsik"),
                              QStringLiteral("Çağlar Şahin"), QStringLiteral("Preis 5 €")};
     rec.setHeader(QStringLiteral("heim"), names[0]);
-    rec.setCell(3, 1, names[1]);
-    rec.setCell(10, 1, names[2]);
+    rec.setCell(MatchFields::ColVornRot, 1, names[1]);
+    rec.setCell(MatchFields::ColVornBlau, 1, names[2]);
     rec.setHeader(QStringLiteral("bemerkungen"), names[3]);
     file.saveall();
     const QByteArray bytes = readAll(path);
@@ -150,8 +150,8 @@ void TestMatchFile::nonLatin1NamesSurviveSaveAndReload()
     MatchFile reader(back);
     reader.open(path);
     QCOMPARE(back.header(QStringLiteral("heim")), names[0]);
-    QCOMPARE(back.cell(3, 1), names[1]);
-    QCOMPARE(back.cell(10, 1), names[2]);
+    QCOMPARE(back.cell(MatchFields::ColVornRot, 1), names[1]);
+    QCOMPARE(back.cell(MatchFields::ColVornBlau, 1), names[2]);
     QCOMPARE(back.header(QStringLiteral("bemerkungen")), names[3]);
 }
 
@@ -218,10 +218,10 @@ void TestMatchFile::scoringStringsStoreBlanksAsHash()
     MatchFile file(rec);
     const QString path = newFile();
     file.open(path);
-    rec.setCell(20, 1, QStringLiteral("2 1"));
-    rec.setCell(21, 1, QStringLiteral(" 4 "));
-    rec.setCell(22, 1, QStringLiteral("0:10; 1:00;"));
-    rec.setCell(4, 1, QStringLiteral("van der Berg"));
+    rec.setCell(MatchFields::ColWertungenRot, 1, QStringLiteral("2 1"));
+    rec.setCell(MatchFields::ColWertungenBlau, 1, QStringLiteral(" 4 "));
+    rec.setCell(MatchFields::ColZeiten, 1, QStringLiteral("0:10; 1:00;"));
+    rec.setCell(MatchFields::ColNachnRot, 1, QStringLiteral("van der Berg"));
     file.saveall();
     const QDomElement k =
         parse(path).documentElement().firstChildElement(QStringLiteral("kaempfe")).firstChildElement();
@@ -235,9 +235,9 @@ void TestMatchFile::scoringStringsStoreBlanksAsHash()
                    "<wertungenrot>#2#</wertungenrot><zeiten>#1</zeiten><nachnrot>A#B</nachnrot></kampf1></"
                    "kaempfe></mk>");
     file.open(path);
-    QCOMPARE(rec.cell(20, 1), QStringLiteral(" 2 "));
-    QCOMPARE(rec.cell(22, 1), QStringLiteral("#1"));
-    QCOMPARE(rec.cell(4, 1), QStringLiteral("A#B"));
+    QCOMPARE(rec.cell(MatchFields::ColWertungenRot, 1), QStringLiteral(" 2 "));
+    QCOMPARE(rec.cell(MatchFields::ColZeiten, 1), QStringLiteral("#1"));
+    QCOMPARE(rec.cell(MatchFields::ColNachnRot, 1), QStringLiteral("A#B"));
 }
 
 void TestMatchFile::remarksLineBreaksInAnyCase()
@@ -271,7 +271,7 @@ void TestMatchFile::cutLineUpDropsBoutElements()
     file.open(path);
     rec.setRowCount(15);
     for (int r = 1; r <= 14; ++r)
-        rec.setCell(23, r, QString::number(r));
+        rec.setCell(MatchFields::ColReihenfolge, r, QString::number(r));
     file.saveall();
     QCOMPARE(childNames(parse(path).documentElement().firstChildElement(QStringLiteral("kaempfe"))).size(),
              14);
@@ -286,7 +286,7 @@ void TestMatchFile::cutLineUpDropsBoutElements()
     MatchFile reader(back);
     reader.open(path);
     QCOMPARE(back.rowCount(), 11);
-    QCOMPARE(back.cell(23, 10), QStringLiteral("10"));
+    QCOMPARE(back.cell(MatchFields::ColReihenfolge, 10), QStringLiteral("10"));
 }
 
 void TestMatchFile::gapInBoutElementsReadsEmptyRowAndIsRepaired()
@@ -300,9 +300,9 @@ void TestMatchFile::gapInBoutElementsReadsEmptyRowAndIsRepaired()
     file.open(path);
     // Four children counted, read by name: kampf1..kampf4, first of duplicates.
     QCOMPARE(rec.rowCount(), 5);
-    QCOMPARE(rec.cell(0, 1), QStringLiteral("57"));
-    QCOMPARE(rec.cell(0, 3), QString());
-    QCOMPARE(rec.cell(0, 4), QStringLiteral("75"));
+    QCOMPARE(rec.cell(MatchFields::ColKlasse, 1), QStringLiteral("57"));
+    QCOMPARE(rec.cell(MatchFields::ColKlasse, 3), QString());
+    QCOMPARE(rec.cell(MatchFields::ColKlasse, 4), QStringLiteral("75"));
     rec.setRowCount(4);
     file.saveall();
     const QDomElement kae = parse(path).documentElement().firstChildElement(QStringLiteral("kaempfe"));
@@ -454,7 +454,7 @@ void TestMatchFile::failedOpenLeavesOpenMatch()
     file.open(good);
     rec.setHeader(QStringLiteral("heim"), QStringLiteral("A"));
     rec.setRowCount(4);
-    rec.setCell(3, 2, QStringLiteral("Anna"));
+    rec.setCell(MatchFields::ColVornRot, 2, QStringLiteral("Anna"));
     file.saveall();
     const QString bad = m_dir->filePath(QStringLiteral("kaputt.ptlx"));
     if (!content.isNull())
@@ -484,7 +484,7 @@ void TestMatchFile::failedOpenLeavesOpenMatch()
     QCOMPARE(rec.header(QStringLiteral("heim")), QStringLiteral("A"));
     QCOMPARE(rec.header(QStringLiteral("punktfreund")), QStringLiteral("0"));
     QCOMPARE(rec.rowCount(), 4);
-    QCOMPARE(rec.cell(3, 2), QStringLiteral("Anna"));
+    QCOMPARE(rec.cell(MatchFields::ColVornRot, 2), QStringLiteral("Anna"));
 
     // Later edits reach the file that stayed open; the broken one is never written.
     rec.setHeader(QStringLiteral("gast"), QStringLiteral("G"));
@@ -571,17 +571,17 @@ void TestMatchFile::manyBoutsOpenAndSaveByName()
     file.open(path);
     QCOMPARE(rec.rowCount(), n + 1);
     for (int r : {1, 2, 4711, n})
-        QCOMPARE(rec.cell(3, r), QStringLiteral("V%1").arg(r));
+        QCOMPARE(rec.cell(MatchFields::ColVornRot, r), QStringLiteral("V%1").arg(r));
     rec.setRowCount(n);
-    rec.setCell(3, 1, QStringLiteral("Erster"));
+    rec.setCell(MatchFields::ColVornRot, 1, QStringLiteral("Erster"));
     file.saveall();
 
     MatchRecord back;
     MatchFile reader(back);
     reader.open(path);
     QCOMPARE(back.rowCount(), n);
-    QCOMPARE(back.cell(3, 1), QStringLiteral("Erster"));
-    QCOMPARE(back.cell(23, n - 1), QString::number(n - 1));
+    QCOMPARE(back.cell(MatchFields::ColVornRot, 1), QStringLiteral("Erster"));
+    QCOMPARE(back.cell(MatchFields::ColReihenfolge, n - 1), QString::number(n - 1));
     QCOMPARE(childNames(parse(path).documentElement().firstChildElement(QStringLiteral("kaempfe"))).first(),
              QStringLiteral("kampf%1").arg(n - 1));
 }
@@ -591,11 +591,11 @@ void TestMatchFile::emptyKaempfeOpensWithOneEmptyRow()
     const QString path = newFile("<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?><mk><info><heim>H</heim>"
                                  "<altersklasse>1</altersklasse></info><kaempfe></kaempfe></mk>");
     MatchRecord rec;
-    rec.setCell(0, 1, QStringLiteral("alt"));
+    rec.setCell(MatchFields::ColKlasse, 1, QStringLiteral("alt"));
     MatchFile file(rec);
     file.open(path);
     QCOMPARE(rec.rowCount(), 2);
-    QCOMPARE(rec.cell(0, 1), QString());
+    QCOMPARE(rec.cell(MatchFields::ColKlasse, 1), QString());
     QCOMPARE(rec.header(QStringLiteral("altersklasse")), QStringLiteral("1"));
     file.saveall();
     QCOMPARE(childNames(parse(path).documentElement().firstChildElement(QStringLiteral("kaempfe"))),
@@ -803,22 +803,22 @@ void TestMatchFile::numberBouts()
     MatchRecord rec;
     rec.setRowCount(int(before.size()) + 1);
     for (int r = 0; r < before.size(); ++r)
-        rec.setCell(23, r + 1, before[r]);
+        rec.setCell(MatchFields::ColReihenfolge, r + 1, before[r]);
     GridRules::numberBouts(rec);
     for (int r = 0; r < after.size(); ++r)
-        QCOMPARE(rec.cell(23, r + 1), after[r]);
+        QCOMPARE(rec.cell(MatchFields::ColReihenfolge, r + 1), after[r]);
 }
 
 void TestMatchFile::numberBoutsStopsAtNonInteger()
 {
     MatchRecord rec;
     rec.setRowCount(6);
-    rec.setCell(23, 3, QStringLiteral("x"));
+    rec.setCell(MatchFields::ColReihenfolge, 3, QStringLiteral("x"));
     QVERIFY_THROWS_EXCEPTION(UserError, GridRules::numberBouts(rec));
-    QCOMPARE(rec.cell(23, 1), QStringLiteral("1"));
-    QCOMPARE(rec.cell(23, 2), QStringLiteral("2"));
-    QCOMPARE(rec.cell(23, 4), QString());
-    QCOMPARE(rec.cell(23, 5), QString());
+    QCOMPARE(rec.cell(MatchFields::ColReihenfolge, 1), QStringLiteral("1"));
+    QCOMPARE(rec.cell(MatchFields::ColReihenfolge, 2), QStringLiteral("2"));
+    QCOMPARE(rec.cell(MatchFields::ColReihenfolge, 4), QString());
+    QCOMPARE(rec.cell(MatchFields::ColReihenfolge, 5), QString());
 }
 
 QTEST_GUILESS_MAIN(TestMatchFile)

@@ -147,7 +147,7 @@ void TestRecordPrintout::layoutFollowsTheBoutCount()
         const int y = YT - (r + 1) * band - 25;
         QCOMPARE(wordAt(words, X0 + 3 * W + 5, y).text, QStringLiteral("Rvor%1").arg(r));
         QCOMPARE(wordAt(words, X0 + 26 * W + 25, y).text, QStringLiteral("6:00"));
-        QCOMPARE(wordAt(words, X0 + 27 * W + 25, y + 20).text, record.cell(20, r));
+        QCOMPARE(wordAt(words, X0 + 27 * W + 25, y + 20).text, record.cell(MatchFields::ColWertungenRot, r));
     }
     QCOMPARE(wordAt(words, X0 + 20, totalsY).text, QStringLiteral("Sieger:"));
     QCOMPARE(wordAt(words, X0 + 10, lowerHeadY).text, QStringLiteral("Kampfgericht:"));
@@ -213,8 +213,8 @@ void TestRecordPrintout::totalsAndWinner()
     MatchRecord record;
     fillSampleMatch(record, 3);
     for (int r = 1; r <= 3; ++r) {
-        record.setCell(8, r, heim[r - 1]);
-        record.setCell(15, r, gast[r - 1]);
+        record.setCell(MatchFields::ColPunkteRot, r, heim[r - 1]);
+        record.setCell(MatchFields::ColPunkteBlau, r, gast[r - 1]);
     }
     // The team names are those of the header when the record is printed.
     record.setHeader(QStringLiteral("heim"), QStringLiteral("Gastgeber"));
@@ -234,7 +234,7 @@ void TestRecordPrintout::lineUpOptionSendsNoJob()
 {
     MatchRecord record;
     fillSampleMatch(record, 10);
-    record.setCell(8, 2, QStringLiteral("x")); // never read: nothing is drawn
+    record.setCell(MatchFields::ColPunkteRot, 2, QStringLiteral("x")); // never read: nothing is drawn
     // A job of no page would still feed a sheet.
     QVERIFY(!QFile::exists(print(record, QStringLiteral("aufstellung"), false)));
 }
@@ -243,7 +243,7 @@ void TestRecordPrintout::badTeamPointsSendNoJob()
 {
     MatchRecord record;
     fillSampleMatch(record, 10);
-    record.setCell(15, 7, QStringLiteral("2,5"));
+    record.setCell(MatchFields::ColPunkteBlau, 7, QStringLiteral("2,5"));
     const QString pdf = m_dir.filePath(QStringLiteral("bad.pdf"));
     QPrinter printer(QPrinter::HighResolution);
     usePdf(printer, pdf);
@@ -257,7 +257,7 @@ void TestRecordPrintout::badTeamPointsSendNoJob()
     QVERIFY(!canvas.isActive());
     QVERIFY(!QFile::exists(pdf));
     // Corrected, the record goes to the same printer.
-    record.setCell(15, 7, QStringLiteral("2"));
+    record.setCell(MatchFields::ColPunkteBlau, 7, QStringLiteral("2"));
     RecordPrintout(record, {}, faces()).print(canvas, true);
     QCOMPARE(pdfPageCount(pdf), 1);
 }
@@ -266,8 +266,8 @@ void TestRecordPrintout::scoringStringsInTypewriterRedAndBlue()
 {
     MatchRecord record;
     fillSampleMatch(record, 2);
-    record.setCell(20, 1, QStringLiteral("1111"));
-    record.setCell(21, 1, QStringLiteral("PPPP"));
+    record.setCell(MatchFields::ColWertungenRot, 1, QStringLiteral("1111"));
+    record.setCell(MatchFields::ColWertungenBlau, 1, QStringLiteral("PPPP"));
     const QString pdf = print(record, QStringLiteral("farben"));
     const auto words = pdfWords(pdf);
     const int y = YT - 2 * 90 - 25;
@@ -533,12 +533,12 @@ void makeLong(MatchRecord& record)
     record.setHeader(QStringLiteral("bemerkungen"),
                      QStringLiteral("Kampf 2 wegen Verletzung des Ringers aus Hohenzollern-Sigmaringen "
                                     "für sechs Minuten unterbrochen\r\nMatte neu geklebt"));
-    record.setCell(3, 1, QStringLiteral("Maximilian-Alexander"));
-    record.setCell(4, 1, QStringLiteral("von Hohenzollern-Sigmaringen-Württemberg"));
-    record.setCell(5, 1, QStringLiteral("48213"));
-    record.setCell(10, 1, QStringLiteral("Konstantin-Valentin"));
-    record.setCell(11, 1, QStringLiteral("Graf zu Sayn-Wittgenstein-Berleburg"));
-    record.setCell(12, 1, QStringLiteral("73956"));
+    record.setCell(MatchFields::ColVornRot, 1, QStringLiteral("Maximilian-Alexander"));
+    record.setCell(MatchFields::ColNachnRot, 1, QStringLiteral("von Hohenzollern-Sigmaringen-Württemberg"));
+    record.setCell(MatchFields::ColLizenzRot, 1, QStringLiteral("48213"));
+    record.setCell(MatchFields::ColVornBlau, 1, QStringLiteral("Konstantin-Valentin"));
+    record.setCell(MatchFields::ColNachnBlau, 1, QStringLiteral("Graf zu Sayn-Wittgenstein-Berleburg"));
+    record.setCell(MatchFields::ColLizenzBlau, 1, QStringLiteral("73956"));
 }
 
 // The words of the text that starts at (x, y) in 0.1 mm, in reading order, as far as they

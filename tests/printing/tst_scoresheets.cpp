@@ -207,10 +207,10 @@ void TestScoreSheets::longTextsEndBeforeTheNextField()
     const QString sample = ScoreSheetPrintout(record, m_felder).sheetTexts(1)[field];
     const QList<PdfWord> shortWords = pdfWords(print(record, Request{}, QStringLiteral("kurzer_zettel")));
     record.setCell(MatchFields::ColKlasse, 1, QStringLiteral("130"));
-    record.setCell(3, 1, QStringLiteral("Maximilian-Alexander"));
-    record.setCell(4, 1, QStringLiteral("von Hohenzollern-Sigmaringen-Württemberg"));
-    record.setCell(10, 1, QStringLiteral("Konstantin-Valentin"));
-    record.setCell(11, 1, QStringLiteral("Graf zu Sayn-Wittgenstein-Berleburg"));
+    record.setCell(MatchFields::ColVornRot, 1, QStringLiteral("Maximilian-Alexander"));
+    record.setCell(MatchFields::ColNachnRot, 1, QStringLiteral("von Hohenzollern-Sigmaringen-Württemberg"));
+    record.setCell(MatchFields::ColVornBlau, 1, QStringLiteral("Konstantin-Valentin"));
+    record.setCell(MatchFields::ColNachnBlau, 1, QStringLiteral("Graf zu Sayn-Wittgenstein-Berleburg"));
     record.setHeader(QStringLiteral("heim"),
                      QStringLiteral("Athletik-Sportverein Germania 1897 Hohenzollern-Sigmaringen e.V."));
     record.setHeader(QStringLiteral("gast"),

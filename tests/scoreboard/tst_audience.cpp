@@ -134,8 +134,8 @@ void TestAudience::stage(Console& console, const BoutScene& scene)
     name(MatchFields::ColVornBlau, MatchFields::ColNachnBlau, scene.blue);
     record.setCell(MatchFields::ColStil, 1, QStringLiteral("G"));
     record.setCell(MatchFields::ColKlasse, 1, QStringLiteral("75"));
-    record.setCell(2, 1, QStringLiteral("74,6"));
-    record.setCell(9, 1, QStringLiteral("75,0"));
+    record.setCell(MatchFields::ColGewichtRot, 1, QStringLiteral("74,6"));
+    record.setCell(MatchFields::ColGewichtBlau, 1, QStringLiteral("75,0"));
     record.setCell(MatchFields::ColPunkteRot, 1, QStringLiteral("12"));
     record.setCell(MatchFields::ColPunkteBlau, 1, QStringLiteral("9"));
     record.setCell(MatchFields::ColReihenfolge, 1, QStringLiteral("7"));
