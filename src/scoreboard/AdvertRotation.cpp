@@ -102,7 +102,6 @@ void AdvertRotation::werbungtimerTimer()
         const auto it = m_cache.constFind(path);
         if (it != m_cache.constEnd() && it->state == State::Ready) {
             m_picture = it->picture;
-            m_cache[path].lastUse = ++m_uses;
             m_wanted.clear();
             // Read ahead, so that the next advert is ready at the next tick.
             toRead << paths.at(m_advertIndex % paths.size());
@@ -211,7 +210,6 @@ void AdvertRotation::takeLoaded(const QList<Loaded>& results)
             m_wanted.clear();
             if (!loaded.unchanged && entry.state == State::Ready) {
                 m_picture = entry.picture;
-                entry.lastUse = ++m_uses;
                 emit pictureChanged();
             } else if (!loaded.unchanged) {
                 // The caller of werbungaktu has long gone on; the window tells it instead.
@@ -237,18 +235,31 @@ void AdvertRotation::forgetOldPictures()
     qsizetype ready = 0;
     for (const Entry& entry : std::as_const(m_cache))
         ready += entry.state == State::Ready;
-    // The rotation runs in a circle: the picture shown last has its next turn furthest away, so
-    // it goes first. Dropping the least recently shown one would throw out the picture just read
-    // ahead (never shown yet) and skip that advert at every pass of a long list.
+    if (ready <= kCachedPictures)
+        return;
+    // The rotation runs in a circle: the picture whose next turn is furthest away goes first, and
+    // one no longer in the list before all. A picture read ahead thus stays until it is shown.
+    const QStringList& paths = m_settings.werbung();
+    const qsizetype n = paths.size();
+    QHash<QString, qsizetype> nextTurn;
+    for (qsizetype step = 1; step <= n; ++step) {
+        const QString& path = paths.at((m_advertIndex + step - 1) % n);
+        if (!nextTurn.contains(path))
+            nextTurn.insert(path, step);
+    }
     while (ready > kCachedPictures) {
-        auto latest = m_cache.end();
-        for (auto it = m_cache.begin(); it != m_cache.end(); ++it)
-            if (it->state == State::Ready && !it->pending &&
-                (latest == m_cache.end() || it->lastUse > latest->lastUse))
-                latest = it;
-        if (latest == m_cache.end())
+        auto furthest = m_cache.end();
+        qsizetype furthestTurn = -1;
+        for (auto it = m_cache.begin(); it != m_cache.end(); ++it) {
+            const qsizetype turn = nextTurn.value(it.key(), n + 1);
+            if (it->state == State::Ready && !it->pending && turn > furthestTurn) {
+                furthest = it;
+                furthestTurn = turn;
+            }
+        }
+        if (furthest == m_cache.end())
             break;
-        m_cache.erase(latest);
+        m_cache.erase(furthest);
         --ready;
     }
 }
@@ -332,7 +343,6 @@ void AdvertRotation::show(int position)
         throw AdvertError(entry.error);
     if (entry.state == State::Ready) {
         m_picture = entry.picture;
-        m_cache[path].lastUse = ++m_uses;
         // A newer version the worker finds now comes in as wanted.
         emit pictureChanged();
     }

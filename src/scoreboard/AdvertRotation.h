@@ -122,7 +122,6 @@ private:
         QImage picture;
         QString error;
         bool pending = false;
-        quint64 lastUse = 0;
     };
     struct Loaded
     {
@@ -159,7 +158,6 @@ private:
     QSize m_box{1173, 120};
     int m_pending = 0;
     int m_filesRead = 0;
-    quint64 m_uses = 0;
     // Last, so it is destroyed (and waited for) first, while what its results reach exists.
     QThreadPool m_workers;
     bool m_advertFailedAtDisplay = false;
