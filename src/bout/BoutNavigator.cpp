@@ -19,6 +19,12 @@ QString official(const QString& prefix, const QString& name)
     return name.isEmpty() ? QString() : prefix + name;
 }
 
+// A stored time shorter than "m:ss" is none: the bout loads at 0:00.
+bool storesTime(const QString& zeit)
+{
+    return zeit.size() > 3;
+}
+
 } // namespace
 
 BoutNavigator::BoutNavigator(MatchRecord& record, MatchFile& file, Bout& bout, BoutClock& clock,
@@ -99,7 +105,7 @@ void BoutNavigator::ladedaten()
     const QString zeit = m_record.cell(ColZeit, row);
     int minutes = 0;
     int seconds = 0;
-    if (zeit.size() > 3) {
+    if (storesTime(zeit)) {
         // The clock writes "m:ss"; from 10:00 on the minutes have two digits and are read up
         // to the colon.
         const qsizetype colon = zeit.indexOf(QLatin1Char(':'));
@@ -132,7 +138,7 @@ void BoutNavigator::ladedaten()
     m_clock.loadClock(0, 0, QStringLiteral("0:00"));
     m_clock.resetInjuryTimes();
     emit injuryLabelsHidden();
-    if (zeit.size() > 3)
+    if (storesTime(zeit))
         m_clock.loadClock(minutes, seconds, zeit);
 
     m_punkteheim = QString::number(sumRed);
@@ -170,4 +176,10 @@ void BoutNavigator::recountTeamScore()
         if (!blue.isEmpty())
             m_punktegast = QString::number(strToInt(blue) + strToInt(m_punktegast));
     }
+}
+
+QString BoutNavigator::loadedClock(int row) const
+{
+    const QString zeit = m_record.cell(ColZeit, row);
+    return storesTime(zeit) ? zeit : QStringLiteral("0:00");
 }

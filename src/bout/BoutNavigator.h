@@ -25,6 +25,9 @@ public:
     // Grid row of the loaded bout; "0" when the current bout number matches no row, which
     // makes the next naechsterkampf skip the evaluation.
     QString kampfid() const { return m_kampfid; }
+    // The clock text the bout of grid row `row` loads with: its stored time, or "0:00" where
+    // less than "m:ss" is stored.
+    QString loadedClock(int row) const;
 
     // Texts of the bout panel that come from the loaded row and the header.
     QString rot() const { return m_rot; }

@@ -1,6 +1,5 @@
 #include "Console.h"
 
-#include "match/MatchFields.h"
 #include "platform/SignalSound.h"
 
 #include <QDir>
@@ -70,8 +69,5 @@ bool Console::boutUnwritten() const
     // Only a bout row can take the bout; a bout of no row is never written, so nothing waits.
     if (!number || row < 1 || row >= m_record.rowCount())
         return false;
-    // A stored time shorter than "m:ss" loads as "0:00" (the bout loader's rule).
-    const QString stored = m_record.cell(MatchFields::ColZeit, row);
-    const QString loadedClock = stored.size() > 3 ? stored : QStringLiteral("0:00");
-    return m_bout.differsFromRow(row) || m_clock.running() || m_clock.uhr() != loadedClock;
+    return m_bout.differsFromRow(row) || m_clock.running() || m_clock.uhr() != m_navigator.loadedClock(row);
 }
